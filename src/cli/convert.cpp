@@ -1,0 +1,99 @@
+#include "cli/convert.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "cli/json_dump.h"
+#include "model/binary_file.h"
+#include "model/native_file.h"
+
+namespace marquetta {
+namespace {
+
+constexpr const char* kHelp =
+    R"(Usage: marquetta-convert IN OUT
+       marquetta-convert --help
+
+Converts a Marquetta drawing. The formats follow from the file extensions, in any
+letter case:
+
+  IN   .trn   a native drawing file
+  OUT  .trn   a native drawing file (the drawing saved again)
+       .json  a readable dump of the whole drawing: banner, sky, ground, north,
+              season, latitude, hour, the layers (name, red, green, blue,
+              transparency, reflection, visible, texture) and the shapes (type,
+              selected, layer, attr, four points, four normals, text). Texts are
+              converted from CP932 to UTF-8; floats are printed with 9 and doubles
+              with 17 significant digits, so they read back exactly. A NaN or
+              infinite value is written as the string "NaN", "Infinity" or
+              "-Infinity".
+
+OUT is replaced only after it has been written completely; when IN cannot be
+read, nothing is written. An empty file, or one that is not a Marquetta drawing,
+is refused rather than converted into an empty drawing.
+
+Exit status: 0 converted, 1 a file could not be read or written (the message
+says why), 2 wrong usage or an unknown extension.
+)";
+
+std::string LowerExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+}  // namespace
+
+int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        out << kHelp;
+        return 0;
+    }
+    if (args.size() != 2) {
+        err << "marquetta-convert: expected IN and OUT (see marquetta-convert --help)\n";
+        return 2;
+    }
+    const std::string& in = args[0];
+    const std::string& outPath = args[1];
+    const std::string inExt = LowerExtension(in);
+    const std::string outExt = LowerExtension(outPath);
+    if (inExt != ".trn") {
+        err << "marquetta-convert: cannot read '" << inExt << "' files: " << in << "\n";
+        return 2;
+    }
+    if (outExt != ".trn" && outExt != ".json") {
+        err << "marquetta-convert: cannot write '" << outExt << "' files: " << outPath << "\n";
+        return 2;
+    }
+
+    CZorader_ezDoc doc;
+    const LoadResult loaded = LoadDrawingFile(doc, in);
+    if (!loaded.ok()) {
+        err << loaded.message << "\n";
+        return 1;
+    }
+    if (loaded.emptyFile) {
+        err << "marquetta-convert: " << in << " is empty; nothing converted\n";
+        return 1;
+    }
+    if (loaded.foreignBanner) {
+        err << "marquetta-convert: " << in << " is not a Marquetta drawing; nothing converted\n";
+        return 1;
+    }
+
+    const FileResult written =
+        outExt == ".trn" ? SaveDrawingFile(doc, outPath)
+                         : WriteFileSafely(outPath, [&](SafeFileWriter& writer) {
+                               WriteDrawingJson(doc, [&](std::string_view piece) {
+                                   writer.Write(piece.data(), piece.size());
+                               });
+                           });
+    if (!written.ok()) {
+        err << written.message << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace marquetta

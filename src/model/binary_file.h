@@ -1,0 +1,108 @@
+// Buffered little-endian reading and writing of whole files, for the file formats.
+// Reading knows the file's size, so a reader can refuse counts the rest of the file
+// cannot hold before allocating anything. Writing goes to a temporary file in the
+// target's folder that replaces the target only once everything is on disk.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/file_errors.h"
+
+namespace marquetta {
+
+static_assert(std::endian::native == std::endian::little,
+              "the file formats are little-endian and read in place");
+
+// Thrown inside the readers and writers; turned into a FileResult at their edge.
+struct FileFailure {
+    FileError error;
+};
+
+class BinaryReader {
+public:
+    BinaryReader() = default;
+    ~BinaryReader();
+    BinaryReader(const BinaryReader&) = delete;
+    BinaryReader& operator=(const BinaryReader&) = delete;
+
+    // Opens a regular file; returns the reason when it cannot be opened.
+    FileError Open(const std::string& path);
+    uint64_t Size() const { return m_size; }
+    uint64_t Remaining() const { return m_size - m_position; }
+
+    // Each throws FileFailure{UnexpectedFormat} at the end of the file and
+    // FileFailure{OpenFailed} on a read error.
+    void Read(void* out, size_t count);
+    template <class T>
+    T Get() {
+        T value;
+        Read(&value, sizeof value);
+        return value;
+    }
+    // Refuses (UnexpectedFormat) a claim of more bytes than the file has left.
+    void Require(uint64_t bytes) const;
+
+private:
+    void Fill();
+
+    int m_fd = -1;
+    uint64_t m_size = 0;
+    uint64_t m_position = 0;  // of the next byte handed out
+    std::vector<char> m_buffer;
+    size_t m_bufferPos = 0;
+    size_t m_bufferEnd = 0;
+};
+
+class SafeFileWriter {
+public:
+    SafeFileWriter() = default;
+    ~SafeFileWriter();  // removes the temporary file unless Commit succeeded
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    // Creates the temporary file beside `target`.
+    FileError Open(const std::string& target);
+    // Throws FileFailure{DiskFull or SaveFailed}.
+    void Write(const void* data, size_t count) {
+        if (count > m_buffer.size() - m_used) {
+            WriteSlow(data, count);
+            return;
+        }
+        std::memcpy(m_buffer.data() + m_used, data, count);
+        m_used += count;
+    }
+    template <class T>
+    void Put(T value) {
+        Write(&value, sizeof value);
+    }
+    // Flushes, syncs and renames over the target.
+    FileError Commit();
+
+private:
+    void WriteSlow(const void* data, size_t count);
+    void Flush();
+    void Discard();
+
+    int m_fd = -1;
+    std::string m_target;
+    std::string m_tempPath;
+    std::vector<char> m_buffer;
+    size_t m_used = 0;
+};
+
+}  // namespace marquetta
+
+namespace marquetta {
+
+// Runs `write` on a SafeFileWriter for `path` and commits it; any failure leaves the
+// old file as it was and comes back with its message.
+FileResult WriteFileSafely(const std::string& path,
+                           const std::function<void(SafeFileWriter&)>& write);
+
+}  // namespace marquetta

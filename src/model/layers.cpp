@@ -1,0 +1,50 @@
+#include "model/layers.h"
+
+namespace marquetta {
+
+int g_layerCount = 0;
+std::array<std::string, kLayerSlots> g_layerNames;
+std::array<std::array<double, LAYER_ATTRIBUTE_COUNT>, kLayerSlots> g_layerAttributes;
+std::array<std::string, kLayerSlots> g_layerTextures;
+int g_displayListValid = 0;
+
+void InitLayerDefaults() {
+    g_layerCount = 0;
+    for (int i = 0; i < kLayerSlots; ++i) {
+        g_layerNames[i].clear();
+        g_layerTextures[i].clear();
+        g_layerAttributes[i].fill(0.0);
+    }
+    g_displayListValid = 0;
+}
+
+int FindLayer(const std::string& name) {
+    for (int i = 0; i < g_layerCount && i < kLayerSlots; ++i) {
+        if (g_layerNames[i] == name) {
+            return i;
+        }
+    }
+    return g_layerCount;
+}
+
+void EnsureLayer(const std::string& name) {
+    if (FindLayer(name) < g_layerCount) {
+        return;
+    }
+    if (g_layerCount >= kMaxEnsuredLayers) {
+        return;
+    }
+    g_layerNames[g_layerCount] = name;
+    g_layerAttributes[g_layerCount] = {1.0, 1.0, 1.0, 0.0, 0.0, 1.0};
+    ++g_layerCount;
+}
+
+bool IsLayerVisible(const std::string& name) {
+    const int index = FindLayer(name);
+    if (index < 0 || index >= kLayerSlots) {
+        return true;
+    }
+    return g_layerAttributes[index][LAYER_VISIBLE] != 0.0;
+}
+
+}  // namespace marquetta

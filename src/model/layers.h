@@ -1,0 +1,42 @@
+// The program-wide layer table: up to 100 named layers, each with a colour,
+// transparency, reflection, a visible flag and a material text for the renderer.
+// It is saved with the drawing but outlives any one document.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace marquetta {
+
+inline constexpr int kLayerSlots = 100;
+// EnsureLayer creates at most this many layers, although the table has kLayerSlots.
+inline constexpr int kMaxEnsuredLayers = 99;
+
+enum LayerAttribute { LAYER_RED, LAYER_GREEN, LAYER_BLUE, LAYER_TRANSPARENCY, LAYER_REFLECTION,
+                      LAYER_VISIBLE, LAYER_ATTRIBUTE_COUNT };
+
+extern int g_layerCount;
+extern std::array<std::string, kLayerSlots> g_layerNames;         // CP932 bytes
+extern std::array<std::array<double, LAYER_ATTRIBUTE_COUNT>, kLayerSlots> g_layerAttributes;
+extern std::array<std::string, kLayerSlots> g_layerTextures;      // renderer material text
+
+// Set to 0 by every change to shapes, selection flags or layers; the view sets it to 1
+// once its compiled wireframe matches the drawing again.
+extern int g_displayListValid;
+
+// Program start: no layers, empty names and textures, zero attributes; display list stale.
+void InitLayerDefaults();
+
+// Index of the first layer named exactly `name` (byte comparison), or g_layerCount.
+int FindLayer(const std::string& name);
+
+// Creates a white, opaque, visible layer `name` unless it exists or 99 layers exist.
+// The slot's texture is left as it was.
+void EnsureLayer(const std::string& name);
+
+// Whether shapes on layer `name` are drawn and selectable. A name missing from the
+// table is looked up in slot g_layerCount while that slot exists; with a full table
+// there is no such slot and the shape counts as visible.
+bool IsLayerVisible(const std::string& name);
+
+}  // namespace marquetta

@@ -1,0 +1,315 @@
+#include "model/native_file.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "model/binary_file.h"
+#include "model/cp932.h"
+#include "model/layers.h"
+#include "model/render_settings.h"
+
+namespace marquetta {
+
+const std::string g_fileBanner = "Tarno_III V0.08     ";
+
+namespace {
+
+// The archive's tags in front of each stored object.
+constexpr uint16_t kBigObjectTag = 0x7FFF;
+constexpr uint16_t kClassTag = 0x8000;
+constexpr uint16_t kNewClassTag = 0xFFFF;
+constexpr uint32_t kBigClassTag = 0x80000000;
+constexpr char kShapeClassName[] = "CShape";
+constexpr uint16_t kShapeSchema = 0;
+
+// The 33 four-byte values between a shape's two strings.
+constexpr size_t kShapeBodyWords = 3 + 6 + 12 + 12;
+// The least a layer record and a shape record can take: empty strings, and for a
+// shape the two-byte class reference.
+constexpr uint64_t kMinLayerRecord = 1 + 6 * 8 + 1;
+constexpr uint64_t kMinShapeRecord = 2 + 4 + 4 + 1 + kShapeBodyWords * 4 + 1;
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+// ---- writing ----
+
+void PutString(SafeFileWriter& w, const std::string& s) {
+    const size_t n = s.size();
+    if (n < 0xFF) {
+        w.Put<uint8_t>(static_cast<uint8_t>(n));
+    } else if (n < 0xFFFE) {
+        w.Put<uint8_t>(0xFF);
+        w.Put<uint16_t>(static_cast<uint16_t>(n));
+    } else if (n <= 0xFFFFFFFFu) {
+        w.Put<uint8_t>(0xFF);
+        w.Put<uint16_t>(0xFFFF);
+        w.Put<uint32_t>(static_cast<uint32_t>(n));
+    } else {
+        throw FileFailure{FileError::SaveFailed};
+    }
+    w.Write(s.data(), n);
+}
+
+void PutShapeBody(SafeFileWriter& w, const CShape& shape) {
+    w.Put<int32_t>(shape.m_nType);
+    w.Put<int32_t>(shape.m_bSelected);
+    PutString(w, shape.m_strLayer);
+    uint32_t words[kShapeBodyWords];
+    size_t k = 0;
+    auto putFloat = [&](float f) { std::memcpy(&words[k++], &f, 4); };
+    for (float f : shape.m_attr) {
+        putFloat(f);
+    }
+    for (uint32_t r : shape.m_reserved) {
+        words[k++] = r;
+    }
+    for (const Float3& p : shape.m_pt) {
+        putFloat(p.x);
+        putFloat(p.y);
+        putFloat(p.z);
+    }
+    for (const Float3& n : shape.m_normal) {
+        putFloat(n.x);
+        putFloat(n.y);
+        putFloat(n.z);
+    }
+    w.Write(words, sizeof words);
+    PutString(w, shape.m_strText);
+}
+
+void WriteDrawing(SafeFileWriter& w, const CZorader_ezDoc& doc) {
+    PutString(w, g_fileBanner);
+    PutString(w, g_skyTexture);
+    PutString(w, g_groundTexture);
+    w.Put<double>(g_sunNorth);
+    w.Put<double>(g_sunSeason);
+    w.Put<double>(g_sunLatitude);
+    w.Put<double>(g_sunHour);
+    const int layers = std::clamp(g_layerCount, 0, kLayerSlots);
+    w.Put<int32_t>(layers);
+    for (int i = 0; i < layers; ++i) {
+        PutString(w, g_layerNames[i]);
+        for (double a : g_layerAttributes[i]) {
+            w.Put<double>(a);
+        }
+        PutString(w, g_layerTextures[i]);
+    }
+    if (doc.m_shapes.size() > 0x7FFFFFFFu) {
+        throw FileFailure{FileError::SaveFailed};
+    }
+    w.Put<int32_t>(static_cast<int32_t>(doc.m_shapes.size()));
+    bool first = true;
+    for (const auto& shape : doc.m_shapes) {
+        if (first) {
+            // The class is announced once; it becomes entry 1 of the archive's table.
+            w.Put<uint16_t>(kNewClassTag);
+            w.Put<uint16_t>(kShapeSchema);
+            w.Put<uint16_t>(sizeof kShapeClassName - 1);
+            w.Write(kShapeClassName, sizeof kShapeClassName - 1);
+            first = false;
+        } else {
+            w.Put<uint16_t>(kClassTag | 1);
+        }
+        PutShapeBody(w, *shape);
+    }
+}
+
+// ---- reading ----
+
+// A string's length prefix: a byte, a word or a double word, optionally announced as
+// 16-bit characters by the word 0xFFFE.
+uint64_t GetStringLength(BinaryReader& r, bool& wide) {
+    uint8_t byteLength = r.Get<uint8_t>();
+    if (byteLength < 0xFF) {
+        return byteLength;
+    }
+    uint16_t wordLength = r.Get<uint16_t>();
+    if (wordLength == 0xFFFE) {
+        wide = true;
+        byteLength = r.Get<uint8_t>();
+        if (byteLength < 0xFF) {
+            return byteLength;
+        }
+        wordLength = r.Get<uint16_t>();
+    }
+    if (wordLength < 0xFFFF) {
+        return wordLength;
+    }
+    return r.Get<uint32_t>();
+}
+
+std::string GetString(BinaryReader& r) {
+    bool wide = false;
+    const uint64_t length = GetStringLength(r, wide);
+    const uint64_t bytes = wide ? length * 2 : length;
+    r.Require(bytes);
+    std::string s(bytes, '\0');
+    r.Read(s.data(), bytes);
+    return wide ? Utf16LeToCp932(s) : s;
+}
+
+// The archive numbers classes and objects in one table as they are read: the shape
+// class takes the next number when announced, each shape the next after that. Only
+// references to an announced shape class may precede a shape.
+class ObjectTable {
+public:
+    void ReadShapeTag(BinaryReader& r) {
+        const uint16_t tag = r.Get<uint16_t>();
+        if (tag == kNewClassTag) {
+            const uint16_t schema = r.Get<uint16_t>();
+            const uint16_t nameLength = r.Get<uint16_t>();
+            if (nameLength != sizeof kShapeClassName - 1) {
+                throw FileFailure{FileError::UnexpectedFormat};
+            }
+            char name[sizeof kShapeClassName - 1];
+            r.Read(name, sizeof name);
+            if (std::memcmp(name, kShapeClassName, sizeof name) != 0 || schema != kShapeSchema) {
+                throw FileFailure{FileError::UnexpectedFormat};
+            }
+            m_shapeClasses.push_back(m_count++);
+        } else if (tag == kBigObjectTag) {
+            const uint32_t bigTag = r.Get<uint32_t>();
+            if ((bigTag & kBigClassTag) == 0) {
+                throw FileFailure{FileError::UnexpectedFormat};  // an object, not a class
+            }
+            RequireShapeClass(bigTag & ~kBigClassTag);
+        } else if (tag & kClassTag) {
+            RequireShapeClass(tag & ~kClassTag);
+        } else {
+            // The null tag 0 or a reference to an object already read: neither is a new shape.
+            throw FileFailure{FileError::UnexpectedFormat};
+        }
+        ++m_count;  // the shape's own entry
+    }
+
+private:
+    void RequireShapeClass(uint32_t index) const {
+        for (uint32_t c : m_shapeClasses) {
+            if (c == index) {
+                return;
+            }
+        }
+        throw FileFailure{FileError::UnexpectedFormat};
+    }
+
+    uint32_t m_count = 1;  // entry 0 is the null object
+    std::vector<uint32_t> m_shapeClasses;
+};
+
+void GetShapeBody(BinaryReader& r, CShape& shape) {
+    shape.m_nType = r.Get<int32_t>();
+    shape.m_bSelected = r.Get<int32_t>();
+    shape.m_strLayer = GetString(r);
+    uint32_t words[kShapeBodyWords];
+    r.Read(words, sizeof words);
+    size_t k = 0;
+    auto getFloat = [&]() {
+        float f;
+        std::memcpy(&f, &words[k++], 4);
+        return f;
+    };
+    for (float& f : shape.m_attr) {
+        f = getFloat();
+    }
+    for (uint32_t& word : shape.m_reserved) {
+        word = words[k++];
+    }
+    for (Float3& p : shape.m_pt) {
+        p.x = getFloat();
+        p.y = getFloat();
+        p.z = getFloat();
+    }
+    for (Float3& n : shape.m_normal) {
+        n.x = getFloat();
+        n.y = getFloat();
+        n.z = getFloat();
+    }
+    shape.m_strText = GetString(r);
+}
+
+// Reads into the program-wide settings and layer table as it goes, so a failure
+// keeps what was read before it. Returns false for a foreign banner.
+bool ReadDrawing(BinaryReader& r, CZorader_ezDoc& doc) {
+    if (GetString(r) != g_fileBanner) {
+        return false;
+    }
+    g_skyTexture = GetString(r);
+    g_groundTexture = GetString(r);
+    g_sunNorth = r.Get<double>();
+    g_sunSeason = r.Get<double>();
+    g_sunLatitude = r.Get<double>();
+    g_sunHour = r.Get<double>();
+
+    const int32_t layers = r.Get<int32_t>();
+    if (layers < 0 || layers > kLayerSlots) {
+        throw FileFailure{FileError::UnexpectedFormat};
+    }
+    r.Require(static_cast<uint64_t>(layers) * kMinLayerRecord);
+    g_layerCount = layers;
+    for (int i = 0; i < layers; ++i) {
+        g_layerNames[i] = GetString(r);
+        for (double& a : g_layerAttributes[i]) {
+            a = r.Get<double>();
+        }
+        g_layerTextures[i] = GetString(r);
+    }
+
+    const int32_t shapes = r.Get<int32_t>();
+    if (shapes < 0) {
+        throw FileFailure{FileError::UnexpectedFormat};
+    }
+    r.Require(static_cast<uint64_t>(shapes) * kMinShapeRecord);
+    ObjectTable table;
+    for (int32_t i = 0; i < shapes; ++i) {
+        table.ReadShapeTag(r);
+        auto shape = std::make_unique<CShape>();
+        GetShapeBody(r, *shape);
+        doc.AppendShape(std::move(shape));
+    }
+    return true;
+}
+
+}  // namespace
+
+FileResult SaveDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
+    FileResult result =
+        WriteFileSafely(path, [&](SafeFileWriter& writer) { WriteDrawing(writer, doc); });
+    if (result.ok()) {
+        doc.SetPathName(AbsolutePath(path));
+        doc.SetModifiedFlag(false);
+    }
+    return result;
+}
+
+LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
+    LoadResult result;
+    BinaryReader reader;
+    const FileError openError = reader.Open(path);
+    if (openError != FileError::None) {
+        static_cast<FileResult&>(result) = MakeFileResult(openError, path);
+        return result;
+    }
+    if (reader.Size() == 0) {
+        result.emptyFile = true;
+    } else {
+        g_displayListValid = 0;
+        doc.DeleteAllShapes();
+        try {
+            result.foreignBanner = !ReadDrawing(reader, doc);
+        } catch (const FileFailure& failure) {
+            doc.NewDrawing();
+            static_cast<FileResult&>(result) = MakeFileResult(failure.error, path);
+            return result;
+        }
+    }
+    doc.SetPathName(AbsolutePath(path));
+    doc.SetModifiedFlag(false);
+    return result;
+}
+
+}  // namespace marquetta
