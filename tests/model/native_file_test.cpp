@@ -1,0 +1,434 @@
+#include "model/native_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cmath>
+
+#include "app/program_defaults.h"
+#include "model/layers.h"
+#include "model/render_settings.h"
+#include "test_files.h"
+
+namespace marquetta {
+namespace {
+
+using testing::Bytes;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+const char* const kGround = "pigment { color White } finish { reflection 0.3 }";
+const std::string kBadFormat = "予期しないﾌｧｲﾙ形式です。";
+
+// The settings part of a file with the start-up rendering settings.
+Bytes DefaultHeader() {
+    Bytes b;
+    b.u8(0x14).text("Tarno_III V0.08     ").str("S_Cloud1").str(kGround);
+    b.f64(0).f64(0).f64(36).f64(10);
+    return b;
+}
+
+// Layer "0" as EnsureLayer makes it, with an empty texture.
+void AppendLayerZero(Bytes& b) {
+    b.hex("01 30").f64(1).f64(1).f64(1).f64(0).f64(0).f64(1).u8(0);
+}
+
+// A line body as drawn in the program: layer "0", white, from (x0,0,0) to (x1,0,0).
+void AppendLineBody(Bytes& b, float x0, float x1, int32_t selected = 0) {
+    b.i32(1).i32(selected).str("0").f32(1).f32(1).f32(1).zeros(24);
+    b.f32(x0).f32(0).f32(0).f32(x1).f32(0).f32(0).zeros(24).zeros(48).u8(0);
+}
+
+const char kShapeClass[] = "\xFF\xFF\x00\x00\x06\x00" "CShape";
+
+class NativeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { InitProgramDefaults(); }
+
+    CShape& AddLine(float x0, float x1) {
+        EnsureLayer("0");
+        doc.SetCurrentLayer("0");
+        doc.m_current.m_nType = SHAPE_LINE;
+        doc.m_current.m_attr[0] = doc.m_current.m_attr[1] = doc.m_current.m_attr[2] = 1.0f;
+        doc.m_current.m_pt[0] = {x0, 0, 0};
+        doc.m_current.m_pt[1] = {x1, 0, 0};
+        return doc.AddCurrentShape();
+    }
+
+    std::string SaveAndRead() {
+        const std::string path = dir.File("out.trn");
+        const FileResult r = SaveDrawingFile(doc, path);
+        EXPECT_TRUE(r.ok()) << r.message;
+        return ReadBytes(path);
+    }
+
+    LoadResult LoadBytes(const std::string& bytes, CZorader_ezDoc& into) {
+        const std::string path = dir.File("in.trn");
+        WriteBytes(path, bytes);
+        return LoadDrawingFile(into, path);
+    }
+
+    TempDir dir;
+    CZorader_ezDoc doc;
+};
+
+TEST_F(NativeFileTest, EmptyDrawingWithDefaultsIs120Bytes) {
+    Bytes expected = DefaultHeader();
+    expected.i32(0).i32(0);
+    const std::string saved = SaveAndRead();
+    EXPECT_EQ(saved.size(), 120u);
+    EXPECT_EQ(saved, expected.get());
+}
+
+TEST_F(NativeFileTest, OneLayerOneLineByteForByte) {
+    AddLine(0, 1000);
+    Bytes expected = DefaultHeader();
+    expected.i32(1);
+    AppendLayerZero(expected);
+    expected.i32(1).text(std::string(kShapeClass, 12));
+    const size_t bodyStart = expected.size();
+    AppendLineBody(expected, 0, 1000);
+    EXPECT_EQ(expected.size() - bodyStart, 143u);
+    // 1000.0f is 00 00 7A 44.
+    EXPECT_EQ(expected.get().substr(bodyStart + 4 + 4 + 2 + 12 + 24 + 12, 4),
+              std::string("\x00\x00\x7A\x44", 4));
+    EXPECT_EQ(SaveAndRead(), expected.get());
+}
+
+TEST_F(NativeFileTest, LaterShapesCarryOnlyTheClassReference) {
+    AddLine(0, 1);
+    AddLine(2, 3).m_bSelected = 1;
+    AddLine(4, 5);
+    Bytes expected = DefaultHeader();
+    expected.i32(1);
+    AppendLayerZero(expected);
+    expected.i32(3).text(std::string(kShapeClass, 12));
+    AppendLineBody(expected, 0, 1);
+    expected.hex("01 80");
+    AppendLineBody(expected, 2, 3, 1);
+    expected.hex("01 80");
+    AppendLineBody(expected, 4, 5);
+    EXPECT_EQ(SaveAndRead(), expected.get());
+}
+
+TEST_F(NativeFileTest, StringLengthPrefixesAtTheirLimits) {
+    struct Case {
+        size_t length;
+        std::string prefix;
+    };
+    const Case cases[] = {
+        {254, "\xFE"},
+        {255, std::string("\xFF\xFF\x00", 3)},
+        {65533, "\xFF\xFD\xFF"},
+        {65534, std::string("\xFF\xFF\xFF\xFE\xFF\x00\x00", 7)},
+        {70000, std::string("\xFF\xFF\xFF\x70\x11\x01\x00", 7)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        InitProgramDefaults();
+        g_skyTexture = std::string(c.length, 'x');
+        const std::string saved = SaveAndRead();
+        EXPECT_EQ(saved.substr(21, c.prefix.size()), c.prefix);
+        EXPECT_EQ(saved.size(), 120u - 9 + c.prefix.size() + c.length);
+        g_skyTexture.clear();
+        CZorader_ezDoc loaded;
+        ASSERT_TRUE(LoadDrawingFile(loaded, dir.File("out.trn")).ok());
+        EXPECT_EQ(g_skyTexture, std::string(c.length, 'x'));
+    }
+}
+
+TEST_F(NativeFileTest, SixteenBitStringsAreReadAsCp932) {
+    Bytes b = DefaultHeader();
+    b.i32(1);
+    // Layer name "あ1é" as 16-bit characters: the prefix FF FE FF, then a byte length.
+    b.hex("FF FE FF 03").hex("42 30 31 00 E9 00");
+    b.f64(1).f64(1).f64(1).f64(0).f64(0).f64(1);
+    // Texture: 300 characters in the word form behind the 16-bit prefix.
+    b.hex("FF FE FF FF 2C 01");
+    for (int i = 0; i < 300; ++i) {
+        b.hex("61 00");
+    }
+    b.i32(0);
+    const LoadResult r = LoadBytes(b.get(), doc);
+    ASSERT_TRUE(r.ok()) << r.message;
+    ASSERT_EQ(g_layerCount, 1);
+    EXPECT_EQ(g_layerNames[0], "\x82\xA0" "1?");
+    EXPECT_EQ(g_layerTextures[0], std::string(300, 'a'));
+}
+
+TEST_F(NativeFileTest, RoundTripKeepsEveryField) {
+    g_skyTexture = "";
+    g_groundTexture = "texture { T_Grass }";
+    g_sunNorth = 12.5;
+    g_sunSeason = -30;
+    g_sunLatitude = 35.6;
+    g_sunHour = 15.25;
+    EnsureLayer("壁");
+    g_layerAttributes[0] = {0.1, 0.2, 0.3, 0.4, 0.5, 0.0};
+    g_layerTextures[0] = "T_Stone1 scale 100";
+    for (int type = 1; type <= 5; ++type) {
+        CShape& s = doc.m_current;
+        s.m_nType = type;
+        s.m_bSelected = type == 2 ? 1 : (type == 3 ? 7 : 0);
+        s.m_strLayer = type == 4 ? "missing" : "壁";
+        for (int i = 0; i < 3; ++i) {
+            s.m_attr[i] = 0.1f * static_cast<float>(type + i);
+        }
+        for (int i = 0; i < 4; ++i) {
+            s.m_pt[i] = {type * 1.5f, -0.25f * i, 1e30f};
+            s.m_normal[i] = {0, std::nanf(""), -1};
+        }
+        s.m_strText = type == 5 ? "図面 ABC" : "";
+        CShape& added = doc.AddCurrentShape();
+        for (int i = 0; i < 6; ++i) {
+            added.m_reserved[i] = 0x01020304u * static_cast<uint32_t>(type + i);
+        }
+    }
+    const std::string saved = SaveAndRead();
+
+    std::vector<std::string> before;
+    for (const auto& s : doc.m_shapes) {
+        before.push_back(std::string(reinterpret_cast<const char*>(&s->m_nType), 8) +
+                         s->m_strLayer + "|" + s->m_strText + "|" +
+                         std::string(reinterpret_cast<const char*>(s->m_attr), 33 * 4));
+    }
+    InitProgramDefaults();
+    CZorader_ezDoc loaded;
+    ASSERT_TRUE(LoadDrawingFile(loaded, dir.File("out.trn")).ok());
+    EXPECT_EQ(g_skyTexture, "");
+    EXPECT_EQ(g_groundTexture, "texture { T_Grass }");
+    EXPECT_EQ(g_sunNorth, 12.5);
+    EXPECT_EQ(g_sunSeason, -30);
+    EXPECT_EQ(g_sunLatitude, 35.6);
+    EXPECT_EQ(g_sunHour, 15.25);
+    ASSERT_EQ(g_layerCount, 1);
+    EXPECT_EQ(g_layerNames[0], "壁");
+    EXPECT_EQ(g_layerAttributes[0], (std::array<double, 6>{0.1, 0.2, 0.3, 0.4, 0.5, 0.0}));
+    EXPECT_EQ(g_layerTextures[0], "T_Stone1 scale 100");
+    std::vector<std::string> after;
+    for (const auto& s : loaded.m_shapes) {
+        after.push_back(std::string(reinterpret_cast<const char*>(&s->m_nType), 8) +
+                        s->m_strLayer + "|" + s->m_strText + "|" +
+                        std::string(reinterpret_cast<const char*>(s->m_attr), 33 * 4));
+    }
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(loaded.m_shapes.front()->m_reserved[0], 0x01020304u);
+    // Saving what was loaded gives the same bytes.
+    EXPECT_EQ(SaveDrawingFile(loaded, dir.File("again.trn")).ok(), true);
+    EXPECT_EQ(ReadBytes(dir.File("again.trn")), saved);
+}
+
+TEST_F(NativeFileTest, SuccessfulLoadAndSaveNameTheDocument) {
+    AddLine(0, 1);
+    ASSERT_TRUE(SaveDrawingFile(doc, dir.File("plan.trn")).ok());
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetTitle(), "plan.trn");
+    CZorader_ezDoc other;
+    other.SetModifiedFlag(true);
+    g_displayListValid = 1;
+    ASSERT_TRUE(LoadDrawingFile(other, dir.File("plan.trn")).ok());
+    EXPECT_EQ(other.GetPathName(), dir.File("plan.trn"));
+    EXPECT_FALSE(other.IsModified());
+    EXPECT_EQ(g_displayListValid, 0);
+    EXPECT_EQ(other.m_shapes.size(), 1u);
+}
+
+TEST_F(NativeFileTest, ForeignBannerOpensAsEmptyDrawingKeepingLayersAndSettings) {
+    AddLine(0, 1);
+    g_sunHour = 7;
+    Bytes b;
+    b.u8(0x15).text("Tarno_III V0.08      ").str("other").str("sky").f64(1).f64(1).f64(1).f64(1);
+    const LoadResult r = LoadBytes(b.get(), doc);
+    EXPECT_TRUE(r.ok());
+    EXPECT_TRUE(r.message.empty());
+    EXPECT_TRUE(r.foreignBanner);
+    EXPECT_TRUE(doc.m_shapes.empty());
+    EXPECT_EQ(g_layerCount, 1);
+    EXPECT_EQ(g_skyTexture, "S_Cloud1");
+    EXPECT_EQ(g_sunHour, 7);
+    EXPECT_EQ(doc.GetTitle(), "in.trn");
+}
+
+TEST_F(NativeFileTest, EmptyFileKeepsTheDrawingAndTakesTheName) {
+    AddLine(0, 1);
+    const LoadResult r = LoadBytes("", doc);
+    EXPECT_TRUE(r.ok());
+    EXPECT_TRUE(r.emptyFile);
+    EXPECT_EQ(doc.m_shapes.size(), 1u);
+    EXPECT_EQ(g_layerCount, 1);
+    EXPECT_EQ(doc.GetTitle(), "in.trn");
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(NativeFileTest, LoadingReplacesOnlyTheStoredLayerSlots) {
+    for (const char* name : {"a", "b", "c"}) {
+        EnsureLayer(name);
+    }
+    g_layerTextures[2] = "kept";
+    Bytes b = DefaultHeader();
+    b.i32(1).hex("01 7A").f64(0.5).f64(0.5).f64(0.5).f64(0).f64(0).f64(1).str("T");
+    b.i32(0);
+    ASSERT_TRUE(LoadBytes(b.get(), doc).ok());
+    EXPECT_EQ(g_layerCount, 1);
+    EXPECT_EQ(g_layerNames[0], "z");
+    EXPECT_EQ(g_layerNames[1], "b");
+    EXPECT_EQ(g_layerTextures[2], "kept");
+}
+
+TEST_F(NativeFileTest, BigObjectTagReferringToTheShapeClassIsAccepted) {
+    Bytes b = DefaultHeader();
+    b.i32(0).i32(2).text(std::string(kShapeClass, 12));
+    AppendLineBody(b, 0, 1);
+    b.u16(0x7FFF).u32(0x80000001);
+    AppendLineBody(b, 1, 2);
+    const LoadResult r = LoadBytes(b.get(), doc);
+    ASSERT_TRUE(r.ok()) << r.message;
+    EXPECT_EQ(doc.m_shapes.size(), 2u);
+}
+
+// Each malformed file is refused with the format message; the drawing ends untitled
+// and empty, and nothing beyond the table is touched.
+TEST_F(NativeFileTest, MalformedFilesAreRefused) {
+    auto withShapes = [](int32_t count, const std::string& tagAndBody) {
+        Bytes b = DefaultHeader();
+        b.i32(0).i32(count).text(tagAndBody);
+        return b.get();
+    };
+    Bytes line;
+    AppendLineBody(line, 0, 1);
+    const std::string first = std::string(kShapeClass, 12) + line.get();
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"negative layer count", Bytes(DefaultHeader()).i32(-1).i32(0).get()},
+        {"101 layers", Bytes(DefaultHeader()).i32(101).zeros(101 * 50).i32(0).get()},
+        {"more layers than the file holds", Bytes(DefaultHeader()).i32(100).zeros(200).get()},
+        {"negative shape count", withShapes(-1, "")},
+        {"huge shape count", withShapes(0x7FFFFFFF, first)},
+        {"null tag", withShapes(1, std::string("\x00\x00", 2) + line.get())},
+        {"back reference", withShapes(2, first + std::string("\x02\x00", 2) + line.get())},
+        {"reference to an object as class",
+         withShapes(2, first + std::string("\x02\x80", 2) + line.get())},
+        {"class never announced", withShapes(1, std::string("\x01\x80", 2) + line.get())},
+        {"other class", withShapes(1, std::string("\xFF\xFF\x00\x00\x06\x00" "CShapf", 12) +
+                                          line.get())},
+        {"other schema", withShapes(1, std::string("\xFF\xFF\x01\x00\x06\x00" "CShape", 12) +
+                                           line.get())},
+        {"long class name", withShapes(1, std::string("\xFF\xFF\x00\x00\xFF\xFF", 6))},
+        {"big tag for an object", withShapes(2, first + std::string("\xFF\x7F\x02\x00\x00\x00", 6) +
+                                                    line.get())},
+        {"string longer than the file", Bytes().u8(0x14).text("Tarno_III V0.08     ")
+                                            .hex("FF FF FF FF FF FF 7F").text("abc").get()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        InitProgramDefaults();
+        CZorader_ezDoc d;
+        d.SetPathName("/old/name.trn");
+        d.m_current.m_nType = SHAPE_LINE;
+        d.AddCurrentShape();
+        const LoadResult r = LoadBytes(c.bytes, d);
+        EXPECT_EQ(r.error, FileError::UnexpectedFormat);
+        EXPECT_EQ(r.message, kBadFormat);
+        EXPECT_TRUE(d.m_shapes.empty());
+        EXPECT_EQ(d.GetTitle(), "無題");
+        EXPECT_LE(g_layerCount, kLayerSlots);
+    }
+}
+
+TEST_F(NativeFileTest, PartWayFailureKeepsWhatWasReadBeforeIt) {
+    EnsureLayer("old");
+    Bytes b;
+    b.u8(0x14).text("Tarno_III V0.08     ").str("NewSky").str("NewGround").f64(90).f64(30);
+    const LoadResult r = LoadBytes(b.get(), doc);
+    EXPECT_EQ(r.message, kBadFormat);
+    EXPECT_EQ(g_skyTexture, "NewSky");
+    EXPECT_EQ(g_groundTexture, "NewGround");
+    EXPECT_EQ(g_sunNorth, 90);
+    EXPECT_EQ(g_sunSeason, 30);
+    EXPECT_EQ(g_sunLatitude, 36);
+    EXPECT_EQ(g_layerNames[0], "old");
+}
+
+TEST_F(NativeFileTest, EveryTruncationFailsWithoutAPartialDrawing) {
+    for (const char* name : {"0", "壁"}) {
+        EnsureLayer(name);
+    }
+    g_layerTextures[1] = std::string(300, 't');
+    AddLine(0, 1);
+    doc.SetCurrentText(std::string(260, 'x'));
+    doc.m_current.m_nType = SHAPE_TEXT;
+    doc.AddCurrentShape();
+    AddLine(2, 3);
+    const std::string whole = SaveAndRead();
+    for (size_t cut = 1; cut < whole.size(); ++cut) {
+        CZorader_ezDoc d;
+        d.m_current.m_nType = SHAPE_LINE;
+        d.AddCurrentShape();
+        const LoadResult r = LoadBytes(whole.substr(0, cut), d);
+        ASSERT_FALSE(r.ok()) << "cut at " << cut;
+        ASSERT_EQ(r.message, kBadFormat) << "cut at " << cut;
+        ASSERT_TRUE(d.m_shapes.empty()) << "cut at " << cut;
+        ASSERT_EQ(d.GetTitle(), "無題");
+    }
+}
+
+TEST_F(NativeFileTest, OpenErrorsLeaveTheDrawingAsItWas) {
+    AddLine(0, 1);
+    doc.SetPathName("/keep.trn");
+    const std::string missing = dir.File("nowhere/missing.trn");
+    const LoadResult r = LoadDrawingFile(doc, missing);
+    EXPECT_EQ(r.error, FileError::NotFound);
+    EXPECT_EQ(r.message, missing +
+                             "\nこのﾌｧｲﾙが見つかりません。\nﾊﾟｽとﾌｧｲﾙ名が正しいかどうか確認してださい。");
+    EXPECT_EQ(doc.m_shapes.size(), 1u);
+    EXPECT_EQ(doc.GetPathName(), "/keep.trn");
+
+    EXPECT_EQ(LoadDrawingFile(doc, dir.Path().string()).error, FileError::OpenFailed);
+    EXPECT_EQ(doc.m_shapes.size(), 1u);
+
+    const FileResult s = SaveDrawingFile(doc, missing);
+    EXPECT_EQ(s.error, FileError::NotFound);
+    EXPECT_EQ(doc.GetPathName(), "/keep.trn");
+}
+
+TEST_F(NativeFileTest, SaveThatRunsOutOfRoomLeavesTheOldFileUntouched) {
+    const std::string path = dir.File("plan.trn");
+    WriteBytes(path, "previous drawing");
+    ::chmod(path.c_str(), 0640);
+    for (int i = 0; i < 2000; ++i) {
+        AddLine(0, static_cast<float>(i));
+    }
+    // A file-size limit makes the write fail the way a full disk does.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 70000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileResult r = SaveDrawingFile(doc, path);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(r.error, FileError::DiskFull);
+    EXPECT_EQ(r.message, "出力先のﾃﾞｨｽｸ ﾄﾞﾗｲﾌﾞの空き容量が不足しています。");
+    EXPECT_EQ(ReadBytes(path), "previous drawing");
+    EXPECT_TRUE(doc.IsModified());
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+
+    // With room, the file is replaced and keeps its permissions.
+    ASSERT_TRUE(SaveDrawingFile(doc, path).ok());
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_GT(ReadBytes(path).size(), 200000u);
+}
+
+}  // namespace
+}  // namespace marquetta
