@@ -8,6 +8,10 @@ packages=(
   cmake ninja-build g++ pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev python3
+  # font generator test: the stroke font's sources
+  librecad-data unifont
+  # DXF peers: ezdxf reads what we write and writes what we read; dxflib for the benchmark
+  python3-ezdxf libdxflib-dev
 )
 
 missing=()
