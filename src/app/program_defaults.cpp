@@ -1,17 +1,23 @@
 #include "app/program_defaults.h"
 
+#include "edit/editing_state.h"
 #include "model/layers.h"
 #include "model/render_settings.h"
 #include "text/stroke_font.h"
 #include "text/text_layout.h"
 #include "view/camera.h"
+#include "view/printed_page.h"
+#include "view/sheet.h"
 
 namespace marquetta {
 
 void InitProgramDefaults() {
     InitCameraDefaults();
+    InitSheetDefaults();
+    InitEditingStateDefaults();
     InitLayerDefaults();
     InitRenderSettingsDefaults();
+    InitPrintDefaults();
     InitTextLayoutDefaults();
     InitFontDefaults();
 }

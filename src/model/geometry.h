@@ -13,6 +13,21 @@ struct Float3 {
     bool operator==(const Float3&) const = default;
 };
 
+// Editing points and settings are double precision.
+struct Double3 {
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+    bool operator==(const Double3&) const = default;
+};
+
+// A window pixel position, y counted from the top unless said otherwise.
+struct Double2 {
+    double x = 0.0;
+    double y = 0.0;
+    bool operator==(const Double2&) const = default;
+};
+
 // The program computes its own sines and cosines with pi taken as 3.1415927.
 inline constexpr double kRadiansPerDegree = 0.01745329277777778;
 inline constexpr double kDegreesPerRadian = 57.29577866666166;

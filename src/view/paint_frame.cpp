@@ -1,0 +1,266 @@
+#include "view/paint_frame.h"
+
+#include <cmath>
+
+#include "edit/editing_state.h"
+#include "model/layers.h"
+#include "text/text_layout.h"
+#include "view/camera.h"
+#include "view/sheet.h"
+
+namespace marquetta {
+namespace {
+
+void PushVertex(std::vector<float>& out, double x, double y, double z) {
+    out.push_back(static_cast<float>(x));
+    out.push_back(static_cast<float>(y));
+    out.push_back(static_cast<float>(z));
+}
+
+void PushVertex(std::vector<float>& out, const Float3& p) { PushVertex(out, p.x, p.y, p.z); }
+
+// A point list as segments: every inner point twice.
+class PolylineSink {
+public:
+    explicit PolylineSink(std::vector<float>& out) : m_out(out) {}
+    void Add(double x, double y, double z) {
+        if (m_count > 0) {
+            PushVertex(m_out, m_x, m_y, m_z);
+            PushVertex(m_out, x, y, z);
+        }
+        m_x = x;
+        m_y = y;
+        m_z = z;
+        ++m_count;
+    }
+
+private:
+    std::vector<float>& m_out;
+    double m_x = 0.0, m_y = 0.0, m_z = 0.0;
+    int m_count = 0;
+};
+
+// Circle points (c.x + r cos a, y, c.z + r sin a) for a = 0, 10, ..., 350 and back to 0.
+void EmitCircle(std::vector<float>& out, double cx, double y, double cz, double r) {
+    PolylineSink line(out);
+    for (int i = 0; i <= kCircleSegments; ++i) {
+        const double a = (i % kCircleSegments) * kTenDegrees;
+        line.Add(cx + r * std::cos(a), y, cz + r * std::sin(a));
+    }
+}
+
+// An arc at height y: P(a) = (c.x + r cos a, y, c.z - r sin a).
+void EmitArc(std::vector<float>& out, double cx, double y, double cz, double r, double start,
+             double end) {
+    PolylineSink line(out);
+    ForEachArcAngle(start, end, [&](double degrees) {
+        const double a = degrees * kRadiansPerDegree;
+        line.Add(cx + r * std::cos(a), y, cz - r * std::sin(a));
+    });
+}
+
+void EmitShape(std::vector<float>& out, const CShape& s) {
+    switch (s.m_nType) {
+        case SHAPE_LINE:
+            PushVertex(out, s.m_pt[0]);
+            PushVertex(out, s.m_pt[1]);
+            break;
+        case SHAPE_FACE:
+            for (int i = 0; i < 4; ++i) {
+                PushVertex(out, s.m_pt[i]);
+                PushVertex(out, s.m_pt[(i + 1) % 4]);
+            }
+            break;
+        case SHAPE_CIRCLE:
+            // On the ground whatever the centre's height.
+            EmitCircle(out, s.m_pt[0].x, 0.0, s.m_pt[0].z, s.m_pt[1].x);
+            break;
+        case SHAPE_ARC:
+            EmitArc(out, s.m_pt[0].x, 0.0, s.m_pt[0].z, s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z);
+            break;
+        case SHAPE_TEXT:
+            DrawStrokeText(s.m_strText, s.m_pt[0].x, s.m_pt[0].z, s.m_pt[1].x, s.m_pt[1].y,
+                           s.m_pt[1].z, TextTarget::View(out));
+            break;
+        default:
+            break;
+    }
+}
+
+bool ShapeVisible(const CShape& s) { return IsLayerVisible(s.m_strLayer); }
+
+double Distance(const Double3& a, const Double3& b) {
+    const double dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace
+
+const PaintFrame& PaintBuilder::Build(const CZorader_ezDoc& doc, int width, int height) {
+    m_frame.paperMeasured = false;
+    if (g_paperPending == 1) {
+        g_paperPending = 0;
+        MeasurePaper();
+        m_frame.paperMeasured = true;
+    }
+    ComputePaintTransforms(width, height);
+    BuildGrid();
+    BuildPreviews(doc);
+    if (g_shaded == 0) {
+        BuildWireframe(doc);
+        m_frame.faces.clear();
+    } else {
+        m_frame.wireframe = nullptr;
+        m_frame.wireframeRebuilt = false;
+        BuildFaces(doc);
+    }
+    for (int i = 0; i < 4; ++i) {
+        m_frame.viewport[i] = g_viewport[i];
+    }
+    for (int i = 0; i < 16; ++i) {
+        m_frame.projection[i] = g_projectionMatrix[i];
+        m_frame.modelview[i] = g_modelviewMatrix[i];
+    }
+    BuildOverlay(doc);
+    return m_frame;
+}
+
+void PaintBuilder::BuildGrid() {
+    std::vector<float>& out = m_frame.gridPoints;
+    out.clear();
+    if (g_gridOn != 1 || !(g_gridPitch > 0.0)) {
+        return;
+    }
+    const double g = g_gridPitch;
+    const double halfX = g_scaleDenominator * g_paperWidth * 0.5 / g;
+    const double halfZ = g_paperHeight * g_scaleDenominator * 0.5 / g;
+    // The sheet and the pitch are bounded by their dialogs; the bound here only keeps
+    // absurd values from asking for billions of points.
+    if (!(std::fabs(halfX) < 1e4 && std::fabs(halfZ) < 1e4)) {
+        return;
+    }
+    const int nx = static_cast<int>(halfX);
+    const int nz = static_cast<int>(halfZ);
+    out.reserve(static_cast<size_t>(2 * nx + 1) * (2 * nz + 1) * 3);
+    for (int i = -nx; i <= nx; ++i) {
+        for (int j = -nz; j <= nz; ++j) {
+            PushVertex(out, i * g, 0.0, j * g);
+        }
+    }
+}
+
+void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
+    std::vector<float>& out = m_frame.previewSegments;
+    out.clear();
+    if (rubberBand != 1) {
+        return;
+    }
+    const Double3& f = firstPoint;
+    const Double3& p = cursorPoint;
+    const int drawing = doc.m_current.m_nType;
+    if ((drawing == SHAPE_NONE && (editState == EDIT_MOVE || editState == EDIT_COPY)) ||
+        drawing == SHAPE_LINE) {
+        PushVertex(out, f.x, f.y, f.z);
+        PushVertex(out, p.x, p.y, p.z);
+    } else if (drawing == SHAPE_CIRCLE || (drawing == SHAPE_ARC && arcStartGiven == 0)) {
+        EmitCircle(out, f.x, f.y, f.z, Distance(f, p));
+    } else if (drawing == SHAPE_ARC) {
+        const double s = arcStartAngle;
+        const double d = Distance(f, p);
+        double q = std::acos((p.x - f.x) / d) * kDegreesPerRadian;
+        if (p.z - f.z > 0) {
+            q = 360.0 - q;
+        }
+        const double m = s > q ? q + 360.0 : q;
+        if (arcReversed == 0) {
+            EmitArc(out, f.x, f.y, f.z, arcRadius, s, m);
+        } else if (s >= m) {
+            EmitArc(out, f.x, f.y, f.z, arcRadius, m, s);
+        } else {
+            EmitArc(out, f.x, f.y, f.z, arcRadius, m, s + 360.0);
+        }
+    }
+}
+
+void PaintBuilder::BuildWireframe(const CZorader_ezDoc& doc) {
+    m_frame.wireframe = &m_wireframe;
+    m_frame.wireframeRebuilt = g_displayListValid != 1;
+    if (!m_frame.wireframeRebuilt) {
+        return;
+    }
+    m_wireframe.vertices.clear();
+    m_wireframe.runs.clear();
+    for (const auto& shape : doc.m_shapes) {
+        if (!ShapeVisible(*shape)) {
+            continue;
+        }
+        const size_t before = m_wireframe.VertexCount();
+        EmitShape(m_wireframe.vertices, *shape);
+        const size_t count = m_wireframe.VertexCount() - before;
+        if (count == 0) {
+            continue;
+        }
+        const bool selected = shape->IsSelected();
+        if (!m_wireframe.runs.empty() && m_wireframe.runs.back().selected == selected) {
+            m_wireframe.runs.back().vertexCount += static_cast<uint32_t>(count);
+        } else {
+            m_wireframe.runs.push_back(
+                {static_cast<uint32_t>(before), static_cast<uint32_t>(count), selected});
+        }
+    }
+    g_displayListValid = 1;
+}
+
+void PaintBuilder::BuildFaces(const CZorader_ezDoc& doc) {
+    std::vector<ShadedFace>& out = m_frame.faces;
+    out.clear();
+    const double ox = cursorPoint.x - firstPoint.x;
+    const double oy = cursorPoint.y - firstPoint.y;
+    const double oz = cursorPoint.z - firstPoint.z;
+    for (const auto& shape : doc.m_shapes) {
+        if (shape->m_nType != SHAPE_FACE || !ShapeVisible(*shape)) {
+            continue;
+        }
+        ShadedFace face{};
+        const int layer = FindLayer(shape->m_strLayer);
+        if (layer < g_layerCount && layer < kLayerSlots) {
+            for (int c = 0; c < 3; ++c) {
+                face.color[c] = static_cast<float>(g_layerAttributes[layer][c]);
+            }
+        } else {
+            face.color[0] = face.color[1] = face.color[2] = 1.0f;
+        }
+        face.color[3] = 1.0f;
+        // A selection being moved or copied follows the cursor.
+        const bool follows = rubberBand == 1 && shape->IsSelected();
+        for (int i = 0; i < 4; ++i) {
+            face.normals[i] = shape->m_normal[i];
+            face.corners[i] = shape->m_pt[i];
+            if (follows) {
+                face.corners[i].x = static_cast<float>(face.corners[i].x + ox);
+                face.corners[i].y = static_cast<float>(face.corners[i].y + oy);
+                face.corners[i].z = static_cast<float>(face.corners[i].z + oz);
+            }
+        }
+        out.push_back(face);
+    }
+}
+
+void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
+    std::vector<float>& out = m_frame.overlaySegments;
+    out.clear();
+    if (rubberBand != 1 || doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE ||
+        editState == EDIT_COPY) {
+        return;
+    }
+    const double h = g_viewport[3];
+    const double x1 = firstScreenPoint.x, y1 = h - firstScreenPoint.y;
+    const double x2 = lastScreenPoint.x, y2 = h - lastScreenPoint.y;
+    const double corners[5][2] = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
+    for (int i = 0; i < 4; ++i) {
+        PushVertex(out, corners[i][0], corners[i][1], 0.0);
+        PushVertex(out, corners[i + 1][0], corners[i + 1][1], 0.0);
+    }
+}
+
+}  // namespace marquetta

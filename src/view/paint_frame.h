@@ -1,0 +1,105 @@
+// What one paint of the drawing view draws, as data, in the order of the paint: the
+// clear colour, the transforms, the sheet grid, the red previews of the command in
+// progress, the wireframe (rebuilt only when the drawing changed) or the lit faces,
+// and the selection rectangle. The desktop draws a frame with GL; tests read it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model/document.h"
+#include "model/geometry.h"
+
+namespace marquetta {
+
+// Fixed colours and lighting of every paint (RGBA).
+inline constexpr float kBackgroundColor[4] = {0.0f, 0.3f, 0.3f, 1.0f};
+inline constexpr float kShapeColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+inline constexpr float kSelectedColor[4] = {1.0f, 0.0f, 1.0f, 1.0f};
+inline constexpr float kGridColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+inline constexpr float kPreviewColor[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+inline constexpr float kGlobalAmbient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
+inline constexpr float kLightAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+inline constexpr float kLightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+inline constexpr float kLightSpecular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+inline constexpr float kLightPosition[4] = {0.0f, 0.0f, 1.0f, 0.0f};  // from the viewer
+inline constexpr float kMaterialAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+inline constexpr float kMaterialDiffuse[4] = {0.0f, 1.0f, 1.0f, 1.0f};
+inline constexpr float kMaterialSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+inline constexpr float kMaterialShininess = 32.0f;
+
+// The wireframe of all visible shapes: line-segment vertices (x, y, z floats, two per
+// segment) in list order, with one colour run per shape that drew anything.
+struct WireframeRun {
+    uint32_t firstVertex;
+    uint32_t vertexCount;
+    bool selected;  // magenta, else white
+};
+struct Wireframe {
+    std::vector<float> vertices;
+    std::vector<WireframeRun> runs;
+    size_t VertexCount() const { return vertices.size() / 3; }
+};
+
+// One lit quadrilateral of the shaded display: its diffuse colour, then per corner the
+// normal and the point.
+struct ShadedFace {
+    float color[4];
+    Float3 normals[4];
+    Float3 corners[4];
+};
+
+struct PaintFrame {
+    // The paint began by measuring the printer's paper.
+    bool paperMeasured = false;
+    // White points (x, y, z floats); empty when the grid is off.
+    std::vector<float> gridPoints;
+    // Red line-segment vertices (x, y, z floats, two per segment).
+    std::vector<float> previewSegments;
+    // Wireframe display: the wireframe to draw, and whether it was rebuilt for this
+    // paint (the GL side recompiles its display list then, else replays it). Null in
+    // shaded display.
+    const Wireframe* wireframe = nullptr;
+    bool wireframeRebuilt = false;
+    // Shaded display: the faces of visible layers.
+    std::vector<ShadedFace> faces;
+    // Red overlay segments in window coordinates (x, y from the bottom), drawn with an
+    // orthographic projection over the window; empty unless a selection window is open.
+    std::vector<float> overlaySegments;
+    // The transforms of this paint (also captured program-wide for picking).
+    int viewport[4] = {0, 0, 0, 0};
+    double projection[16] = {};
+    double modelview[16] = {};
+};
+
+// Builds frames for one view. It keeps the wireframe between paints and reuses its
+// buffers, so a paint that replays a valid wireframe does no work per shape.
+class PaintBuilder {
+public:
+    // Builds the frame for a client area of width x height pixels.
+    const PaintFrame& Build(const CZorader_ezDoc& doc, int width, int height);
+
+private:
+    void BuildGrid();
+    void BuildPreviews(const CZorader_ezDoc& doc);
+    void BuildWireframe(const CZorader_ezDoc& doc);
+    void BuildFaces(const CZorader_ezDoc& doc);
+    void BuildOverlay(const CZorader_ezDoc& doc);
+
+    PaintFrame m_frame;
+    Wireframe m_wireframe;
+};
+
+// The points of an arc from `start` to `end` degrees, as the view and the printer draw
+// it: the start, every whole 10 degrees strictly between, the end; just the chord when
+// the end is not above the start. Calls point(angleDegrees) for each.
+template <class PointFn>
+void ForEachArcAngle(double start, double end, PointFn&& point);
+
+// The ten-degree angles of a full circle, a = 0, 10, ..., 350 and back to 0.
+inline constexpr int kCircleSegments = 36;
+inline constexpr double kTenDegrees = 0.17453292777777776;
+
+}  // namespace marquetta
+
+#include "view/paint_frame_inl.h"
