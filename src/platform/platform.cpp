@@ -81,6 +81,36 @@ void HeadlessPlatform::TerminateProcess() {
     throw HeadlessTermination{};
 }
 
+std::optional<std::string> HeadlessPlatform::AskFileName(const FileDialogRequest& request) {
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::AskFileName;
+    call.fileDialog = request;
+    calls_.push_back(std::move(call));
+    if (fileNames_.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = std::move(fileNames_.front());
+    fileNames_.pop_front();
+    return answer;
+}
+
+std::string HeadlessPlatform::ReadSetting(std::string_view section, std::string_view key) {
+    const auto it = settings_.find(std::string(section) + "/" + std::string(key));
+    return it == settings_.end() ? std::string() : it->second;
+}
+
+void HeadlessPlatform::WriteSetting(std::string_view section, std::string_view key,
+                                    std::string_view value) {
+    settings_[std::string(section) + "/" + std::string(key)] = value;
+}
+
+void HeadlessPlatform::CloseMainWindow() {
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::CloseMainWindow;
+    calls_.push_back(std::move(call));
+    mainWindowClosed_ = true;
+}
+
 void HeadlessPlatform::InvalidateView() {
     PlatformCall call;
     call.kind = PlatformCall::Kind::InvalidateView;

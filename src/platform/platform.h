@@ -6,6 +6,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,16 @@ struct PrinterPaper {
     double dotsPerInchY = 0.0;
 };
 
+// A file-open or file-save dialog. The filter is written as the program's resources
+// write it: "Name (*.ext)|*.ext||" pairs of a description and its patterns.
+struct FileDialogRequest {
+    bool save = false;
+    std::string title;              // empty: the desktop's default
+    std::string filter;             // empty: all files
+    std::string defaultExtension;   // without the dot; appended when the name has none
+    std::string initialName;        // file name or pattern shown at first
+};
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -44,6 +55,14 @@ class Platform {
     virtual std::optional<PrinterPaper> DefaultPrinterPaper() = 0;
     // Ends the process at once: no save prompt, no clean-up.
     [[noreturn]] virtual void TerminateProcess() = 0;
+    // The chosen path, or nothing when the user cancels.
+    virtual std::optional<std::string> AskFileName(const FileDialogRequest& request) = 0;
+    // Program settings kept for the user between runs (recent files and the like).
+    virtual std::string ReadSetting(std::string_view section, std::string_view key) = 0;
+    virtual void WriteSetting(std::string_view section, std::string_view key,
+                              std::string_view value) = 0;
+    // Closes the main window and so ends the program normally.
+    virtual void CloseMainWindow() = 0;
 };
 
 // The platform the core talks to. Until one is installed this is a process-wide
@@ -70,13 +89,22 @@ MessageAnswer DefaultAnswer(MessageButtons buttons);
 
 // One call made to a HeadlessPlatform; only the fields of its kind are filled.
 struct PlatformCall {
-    enum class Kind { MessageBox, Beep, SetPrompt, InvalidateView, TerminateProcess };
+    enum class Kind {
+        MessageBox,
+        Beep,
+        SetPrompt,
+        InvalidateView,
+        TerminateProcess,
+        AskFileName,
+        CloseMainWindow
+    };
     Kind kind = Kind::MessageBox;
     std::string text;     // message box text, or the prompt
     std::string caption;  // message box caption
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     MessageAnswer answer = MessageAnswer::Ok;  // what the message box returned
+    FileDialogRequest fileDialog;              // AskFileName
     BeepKind beep = BeepKind::Default;
 };
 
@@ -90,6 +118,16 @@ class HeadlessPlatform : public Platform {
     std::optional<PrinterPaper> DefaultPrinterPaper() override { return paper_; }
     // Records the call and throws HeadlessTermination, so a test sees the end.
     [[noreturn]] void TerminateProcess() override;
+    std::optional<std::string> AskFileName(const FileDialogRequest& request) override;
+    std::string ReadSetting(std::string_view section, std::string_view key) override;
+    void WriteSetting(std::string_view section, std::string_view key,
+                      std::string_view value) override;
+    void CloseMainWindow() override;
+
+    // File dialogs take their answers from this queue in order (nothing = Cancel);
+    // with the queue empty they are cancelled.
+    void QueueFileName(std::optional<std::string> path) { fileNames_.push_back(std::move(path)); }
+    bool MainWindowClosed() const { return mainWindowClosed_; }
 
     // The printer a test chooses: unless set, a whole A4 sheet (210 x 297 mm at 254
     // dots per inch, so one pixel is 0.1 mm); nothing means no printer.
@@ -112,6 +150,9 @@ class HeadlessPlatform : public Platform {
     std::deque<MessageAnswer> answers_;
     std::string prompt_;
     std::optional<PrinterPaper> paper_ = PrinterPaper{2100.0, 2970.0, 254.0, 254.0};
+    std::deque<std::optional<std::string>> fileNames_;
+    std::map<std::string, std::string> settings_;  // "section/key" -> value
+    bool mainWindowClosed_ = false;
 };
 
 // What HeadlessPlatform::TerminateProcess throws in place of ending the process.

@@ -1,0 +1,191 @@
+#include "app/app_controller.h"
+
+#include <cstdio>
+
+#include "app/command_table.h"
+#include "edit/editing_state.h"
+#include "model/layers.h"
+#include "model/native_file.h"
+#include "platform/platform.h"
+#include "view/sheet.h"
+
+namespace marquetta {
+
+AppController::AppController() : m_view(m_doc) {
+    RegisterDocumentCommands();
+    RegisterFrameCommands();
+    RegisterApplicationCommands();
+    m_router.SetChain(
+        {&m_view.Commands(), &m_documentCommands, &m_frameCommands, &m_applicationCommands});
+    m_recent.Load();
+}
+
+bool AppController::Start(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        m_doc.NewDrawing();
+        return true;
+    }
+    return OpenDocumentFile(args.front());
+}
+
+std::string AppController::WindowTitle() const { return m_doc.GetTitle() + " - " + kAppTitle; }
+
+void AppController::ShowFileError(const std::string& message) {
+    CurrentPlatform().MessageBox(message, kAppTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+}
+
+bool AppController::SaveModified() {
+    if (!m_doc.IsModified()) {
+        return true;
+    }
+    const std::string question = m_doc.GetTitle() + " への変更を保存しますか？";
+    switch (CurrentPlatform().MessageBox(question, kAppTitle, MessageIcon::Exclamation,
+                                         MessageButtons::YesNoCancel)) {
+        case MessageAnswer::Yes:
+            return Save();
+        case MessageAnswer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool AppController::OpenDocumentFile(const std::string& path) {
+    return SaveModified() && LoadDocument(path);
+}
+
+bool AppController::LoadDocument(const std::string& path) {
+    const LoadResult result = LoadDrawingFile(m_doc, path);
+    if (!result.ok()) {
+        // Either the drawing is as it was, or a part-way failure left a new, untitled one.
+        if (m_doc.m_shapes.empty()) {
+            ForgetReplacedShapes();
+        }
+        ShowFileError(result.message);
+        CurrentPlatform().InvalidateView();
+        return false;
+    }
+    ForgetReplacedShapes();
+    selectionExists = 0;
+    for (const auto& shape : m_doc.m_shapes) {
+        if (shape->IsSelected()) {
+            selectionExists = 1;
+            break;
+        }
+    }
+    g_displayListValid = 0;
+    m_recent.Add(m_doc.GetPathName());
+    CurrentPlatform().InvalidateView();
+    return true;
+}
+
+bool AppController::SaveTo(const std::string& path) {
+    const FileResult result = SaveDrawingFile(m_doc, path);
+    if (!result.ok()) {
+        ShowFileError(result.message);
+        return false;
+    }
+    m_recent.Add(m_doc.GetPathName());
+    return true;
+}
+
+bool AppController::Save() {
+    return m_doc.GetPathName().empty() ? SaveAs() : SaveTo(m_doc.GetPathName());
+}
+
+bool AppController::SaveAs() {
+    FileDialogRequest request;
+    request.save = true;
+    request.filter = kDrawingFilter;
+    request.defaultExtension = "trn";
+    request.initialName = m_doc.GetPathName().empty() ? m_doc.GetTitle() : m_doc.GetPathName();
+    const std::optional<std::string> path = CurrentPlatform().AskFileName(request);
+    return path && SaveTo(*path);
+}
+
+void AppController::RegisterDocumentCommands() {
+    m_documentCommands.On(ID_FILE_SAVE, [this] { Save(); });
+    m_documentCommands.On(ID_FILE_SAVE_AS, [this] { SaveAs(); });
+    m_documentCommands.On(ID_EDIT_SELECT_ALL, [this] {
+        m_doc.SelectAllVisible();
+        selectionExists = 1;
+        CurrentPlatform().InvalidateView();
+    });
+}
+
+void AppController::RegisterFrameCommands() {
+    m_frameCommands.On(
+        ID_SNAP_TOGGLE, [] { g_snapOn = !g_snapOn; },
+        [](CommandUi& ui) { ui.SetText(g_snapOn == 1 ? "SNP_ON" : "snp_off"); });
+    m_frameCommands.On(
+        ID_GRID_TOGGLE,
+        [] {
+            g_gridOn = !g_gridOn;
+            CurrentPlatform().InvalidateView();
+        },
+        [](CommandUi& ui) {
+            char caption[32];
+            std::snprintf(caption, sizeof caption, "GRD:%d", static_cast<int>(g_gridPitch));
+            ui.SetText(g_gridOn == 1 ? caption : "grd_off");
+        });
+    m_frameCommands.OnUpdate(ID_RELATIVE_ENTRY,
+                             [](CommandUi& ui) { ui.Enable(basePointSet != 0); });
+    m_frameCommands.OnUpdate(ID_SCALE, [](CommandUi& ui) {
+        char caption[32];
+        std::snprintf(caption, sizeof caption, "SCL:1/%d", static_cast<int>(g_scaleDenominator));
+        ui.SetText(caption);
+    });
+}
+
+void AppController::RegisterApplicationCommands() {
+    m_applicationCommands.On(ID_FILE_NEW, [this] {
+        if (!SaveModified()) {
+            return;
+        }
+        m_doc.NewDrawing();
+        ForgetReplacedShapes();
+        selectionExists = 0;
+        CurrentPlatform().InvalidateView();
+    });
+    m_applicationCommands.On(ID_FILE_OPEN, [this] {
+        FileDialogRequest request;
+        request.filter = kDrawingFilter;
+        request.defaultExtension = "trn";
+        if (const std::optional<std::string> path = CurrentPlatform().AskFileName(request)) {
+            OpenDocumentFile(*path);
+        }
+    });
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        m_applicationCommands.On(
+            ID_FILE_MRU_FIRST + i,
+            [this, i] {
+                const size_t index = static_cast<size_t>(i);
+                if (index >= m_recent.Files().size()) {
+                    return;
+                }
+                const std::string path = m_recent.Files()[index];
+                // A file that cannot be opened leaves the list.
+                if (SaveModified() && !LoadDocument(path)) {
+                    m_recent.Remove(path);
+                }
+            },
+            [this, i](CommandUi& ui) {
+                ui.Enable(static_cast<size_t>(i) < m_recent.Files().size());
+            });
+    }
+    m_applicationCommands.On(ID_APP_EXIT, [this] {
+        if (SaveModified()) {
+            CurrentPlatform().CloseMainWindow();
+        }
+    });
+    m_applicationCommands.On(ID_APP_ABOUT, [] {
+        CurrentPlatform().MessageBox(
+            "Marquetta バージョン 0.1\n"
+            "図面を描き、DXF と POV-Ray で交換する作図プログラム\n"
+            "Copyright (C) 2026 The Marquetta developers\n"
+            "GPL-2.0-or-later",
+            "Marquetta のﾊﾞｰｼﾞｮﾝ情報", MessageIcon::Information, MessageButtons::Ok);
+    });
+}
+
+}  // namespace marquetta

@@ -1,0 +1,157 @@
+#include "app/command_table.h"
+
+#include "platform/keys.h"
+
+namespace marquetta {
+
+const std::vector<CommandInfo>& CommandTable() {
+    static const std::vector<CommandInfo> table = {
+        {ID_FILE_NEW, "新規作成(&N)\tCtrl+N", "新規に文書を作成します", "新規作成"},
+        {ID_FILE_OPEN, "開く(&O)...\tCtrl+O", "既存の文書を開きます", "開く"},
+        {ID_FILE_SAVE, "上書き保存(&S)\tCtrl+S", "文書を上書きして保存します", "上書き保存"},
+        {ID_FILE_SAVE_AS, "名前を付けて保存(&A)...", "文書に名前を付けて保存します", ""},
+        {ID_DXF_IMPORT, "DXFファイル(D)...", "DXFファイルを読み込みます", ""},
+        {ID_DXF_EXPORT, "DXFファイル(D)...", "DXFファイルに書き出します", ""},
+        {ID_POV_EXPORT, "POVファイル(P)...", "", ""},
+        {ID_INSERT_FILE, "挿入(&I)...", "オブジェクトを挿入", "挿入"},
+        {ID_FILE_PRINT, "印刷(&P)...\tCtrl+P", "文書を印刷します", "印刷"},
+        {ID_FILE_PRINT_DIRECT, "", "文書を印刷します", ""},
+        {ID_FILE_PRINT_PREVIEW, "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", "印刷結果を表示します", ""},
+        {ID_FILE_PRINT_SETUP, "ﾌﾟﾘﾝﾀの設定(&R)...", "プリンタと印刷オプションを変更します", ""},
+        {ID_FILE_MRU_FIRST, "最近使ったﾌｧｲﾙ", "この文書を開きます", ""},
+        {ID_FILE_MRU_FIRST + 1, "", "この文書を開きます", ""},
+        {ID_FILE_MRU_FIRST + 2, "", "この文書を開きます", ""},
+        {ID_FILE_MRU_LAST, "", "この文書を開きます", ""},
+        {ID_APP_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", "アプリケーションを終了します", ""},
+        {ID_EDIT_UNDO, "元に戻す(&U)\tCtrl+Z", "直前の操作を元に戻します", ""},
+        {ID_EDIT_CUT, "切り取り(&T)\tCtrl+X", "選択した図形を消去します", "切り取り"},
+        {ID_EDIT_COPY, "ｺﾋﾟｰ(&C)\tCtrl+C", "選択範囲をコピーします", "コピー"},
+        {ID_EDIT_PASTE, "貼り付け(&P)\tCtrl+V", "クリップボードの内容を貼り付けます", "貼り付け"},
+        {ID_EDIT_SELECT_ALL, "すべてを選択(&S)\tCtrl+A", "表示中の画層の図形をすべて選択します", ""},
+        {ID_LAYERS, "画層(&G)...", "画層の表示と色を設定します", ""},
+        {ID_WIREFRAME, "ワイヤーフレーム(&W)", "ワイヤーフレームと陰影表示を切り替えます", ""},
+        {ID_PARALLEL_PROJECTION, "平行透視（&P）", "", ""},
+        {ID_WALK_THROUGH, "ウォークスルー（&W）", "", ""},
+        {ID_VIEW_TOOLBAR, "ﾂｰﾙ ﾊﾞｰ(&T)", "ツール バーの表示と非表示を切り替えます", ""},
+        {ID_VIEW_STATUS_BAR, "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "ステータス バーの表示と非表示を切り替えます", ""},
+        {ID_LINE, "直線(&L)\tL", "", "直線"},
+        {ID_CIRCLE, "円(&C)\tC", "", "円"},
+        {ID_ARC, "円弧(&A)\tA", "", "円弧"},
+        {ID_TEXT, "文字(&T)\tT", "", "文字"},
+        {ID_SPHERE, "球(&S)", "", ""},
+        {ID_ERASE, "消去(&E)\tShift+E", "", "消去"},
+        {ID_MOVE, "移動(&M)\tShift+M", "", "移動"},
+        {ID_COPY, "複写(&C)\tShift+C", "", "複写"},
+        {ID_OFFSET, "複線(&O)", "", "複線"},
+        {ID_STRETCH, "伸縮(&T)", "", "伸縮"},
+        {ID_RENDER_SETTINGS, "設定(&S)...", "レンダリングの設定をします", ""},
+        {ID_RENDER, "レンダリング(&R)", "シーンを書き出してレンダリングします", ""},
+        {ID_HELP, "ヘルプ(&H)...", "", "ヘルプ"},
+        {ID_APP_ABOUT, "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "プログラムの情報を表示します", "バージョン情報"},
+        {ID_VIEW_MOVE, "", "移動", "移動"},
+        {ID_VIEW_ZOOM, "", "ズーム", "ズーム"},
+        {ID_VIEW_ROTATE, "", "回転", "回転"},
+    };
+    return table;
+}
+
+const CommandInfo* FindCommand(int id) {
+    for (const CommandInfo& info : CommandTable()) {
+        if (info.id == id) {
+            return &info;
+        }
+    }
+    return nullptr;
+}
+
+namespace {
+
+MenuItem Cmd(int id) { return MenuItem{MenuItem::Kind::Command, id, "", {}}; }
+MenuItem Sep() { return MenuItem{MenuItem::Kind::Separator, 0, "", {}}; }
+MenuItem Popup(const char* caption, std::vector<MenuItem> children) {
+    return MenuItem{MenuItem::Kind::Popup, 0, caption, std::move(children)};
+}
+
+}  // namespace
+
+const std::vector<MenuItem>& MainMenu() {
+    static const std::vector<MenuItem> menu = {
+        Popup("ﾌｧｲﾙ(&F)",
+              {Cmd(ID_FILE_NEW), Cmd(ID_FILE_OPEN), Cmd(ID_FILE_SAVE), Cmd(ID_FILE_SAVE_AS), Sep(),
+               Popup("読み込み(&F)...", {Cmd(ID_DXF_IMPORT)}),
+               Popup("書き出し(&E)", {Cmd(ID_DXF_EXPORT), Cmd(ID_POV_EXPORT)}), Sep(),
+               Cmd(ID_INSERT_FILE), Sep(), Cmd(ID_FILE_PRINT), Cmd(ID_FILE_PRINT_PREVIEW),
+               Cmd(ID_FILE_PRINT_SETUP), Sep(), Cmd(ID_FILE_MRU_FIRST), Sep(), Cmd(ID_APP_EXIT)}),
+        Popup("編集(&E)", {Cmd(ID_EDIT_UNDO), Sep(), Cmd(ID_EDIT_CUT), Cmd(ID_EDIT_COPY),
+                           Cmd(ID_EDIT_PASTE), Sep(), Cmd(ID_EDIT_SELECT_ALL)}),
+        Popup("表示(&V)", {Cmd(ID_LAYERS), Sep(), Cmd(ID_WIREFRAME), Cmd(ID_PARALLEL_PROJECTION),
+                           Cmd(ID_WALK_THROUGH), Sep(), Cmd(ID_VIEW_TOOLBAR),
+                           Cmd(ID_VIEW_STATUS_BAR)}),
+        Popup("作成(&D)",
+              {Cmd(ID_LINE), Cmd(ID_CIRCLE), Cmd(ID_ARC), Cmd(ID_TEXT), Sep(), Cmd(ID_SPHERE)}),
+        Popup("修正(&M)",
+              {Cmd(ID_ERASE), Cmd(ID_MOVE), Cmd(ID_COPY), Sep(), Cmd(ID_OFFSET), Cmd(ID_STRETCH)}),
+        Popup("レンダリング", {Cmd(ID_RENDER_SETTINGS), Sep(), Cmd(ID_RENDER)}),
+        Popup("ﾍﾙﾌﾟ(&H)", {Cmd(ID_HELP), Cmd(ID_APP_ABOUT)}),
+    };
+    return menu;
+}
+
+const std::vector<int>& StandardToolBar() {
+    static const std::vector<int> bar = {ID_FILE_NEW,   ID_FILE_OPEN, ID_FILE_SAVE,   0,
+                                         ID_EDIT_CUT,   ID_EDIT_COPY, ID_EDIT_PASTE,  0,
+                                         ID_FILE_PRINT, 0,            ID_VIEW_MOVE,   ID_VIEW_ROTATE,
+                                         ID_VIEW_ZOOM,  0,            ID_APP_ABOUT};
+    return bar;
+}
+
+const std::vector<int>& DrawingToolBar() {
+    static const std::vector<int> bar = {ID_LINE,  ID_CIRCLE, ID_ARC,    ID_TEXT,   0,
+                                         ID_ERASE, ID_MOVE,   ID_COPY,   ID_OFFSET, ID_STRETCH};
+    return bar;
+}
+
+const std::vector<Accelerator>& AcceleratorTable() {
+    static const std::vector<Accelerator> table = {
+        {'@', MOD_NONE, true, ID_RELATIVE_ENTRY},
+        {'A', MOD_NONE, false, ID_ARC},
+        {'A', MOD_CTRL, false, ID_EDIT_SELECT_ALL},
+        {'C', MOD_NONE, false, ID_CIRCLE},
+        {'C', MOD_CTRL, false, ID_EDIT_COPY},
+        {KEY_INSERT, MOD_CTRL, false, ID_EDIT_COPY},
+        {'C', MOD_SHIFT, false, ID_COPY},
+        {'E', MOD_SHIFT, false, ID_ERASE},
+        {'G', MOD_NONE, false, ID_GRID_TOGGLE},
+        {'G', MOD_SHIFT, false, ID_GRID_PITCH},
+        {'L', MOD_NONE, false, ID_LINE},
+        {'M', MOD_SHIFT, false, ID_MOVE},
+        {'N', MOD_CTRL, false, ID_FILE_NEW},
+        {'O', MOD_CTRL, false, ID_FILE_OPEN},
+        {'P', MOD_CTRL, false, ID_FILE_PRINT},
+        {'S', MOD_NONE, false, ID_SNAP_TOGGLE},
+        {'S', MOD_CTRL, false, ID_FILE_SAVE},
+        {'T', MOD_NONE, false, ID_TEXT},
+        {'V', MOD_CTRL, false, ID_EDIT_PASTE},
+        {KEY_INSERT, MOD_SHIFT, false, ID_EDIT_PASTE},
+        {KEY_BACKSPACE, MOD_ALT, false, ID_EDIT_UNDO},
+        {'Z', MOD_CTRL, false, ID_EDIT_UNDO},
+        {KEY_DELETE, MOD_NONE, false, ID_EDIT_CUT},
+        {'X', MOD_CTRL, false, ID_EDIT_CUT},
+        {KEY_ESCAPE, MOD_NONE, false, ID_CANCEL},
+        {KEY_F6, MOD_NONE, false, ID_NEXT_PANE},
+        {KEY_F6, MOD_SHIFT, false, ID_PREV_PANE},
+    };
+    return table;
+}
+
+int TranslateAccelerator(int key, int modifiers, int character) {
+    for (const Accelerator& a : AcceleratorTable()) {
+        if (a.character ? (character != 0 && character == a.key)
+                        : (key == a.key && modifiers == a.modifiers)) {
+            return a.command;
+        }
+    }
+    return 0;
+}
+
+}  // namespace marquetta

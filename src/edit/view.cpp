@@ -1,0 +1,34 @@
+#include "edit/view.h"
+
+#include "platform/command_ids.h"
+#include "edit/editing_state.h"
+#include "view/camera.h"
+
+namespace marquetta {
+
+CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) { RegisterViewModeCommands(); }
+
+void CZorader_ezView::RegisterViewModeCommands() {
+    m_commands.On(ID_WIREFRAME, ToggleWireframe, [](CommandUi& ui) {
+        ui.SetCheck(WireframeItemState().checked);
+    });
+    // No command runs these; they show the projection and camera kinds, never chosen.
+    m_commands.OnUpdate(ID_PARALLEL_PROJECTION, [](CommandUi& ui) {
+        const ViewModeItemState state = ParallelProjectionItemState();
+        ui.Enable(state.enabled);
+        ui.SetCheck(state.checked);
+    });
+    m_commands.OnUpdate(ID_WALK_THROUGH, [](CommandUi& ui) {
+        const ViewModeItemState state = WalkThroughItemState();
+        ui.Enable(state.enabled);
+        ui.SetCheck(state.checked);
+    });
+}
+
+void ForgetReplacedShapes() {
+    rubberBand = 0;
+    pickedLine = nullptr;
+    boundaryLine = nullptr;
+}
+
+}  // namespace marquetta

@@ -1,0 +1,61 @@
+// The numbers of the program's commands, shared by every module that handles one.
+// Their captions, menus, tool bars and keys are in app/command_table.h.
+#pragma once
+
+namespace marquetta {
+
+enum CommandId : int {
+    ID_SNAP_TOGGLE = 1004,
+    ID_GRID_TOGGLE = 1022,
+    ID_RELATIVE_ENTRY = 1023,
+    ID_SCALE = 1024,
+    ID_DXF_IMPORT = 32771,
+    ID_INSERT_FILE = 32772,
+    ID_VIEW_MOVE = 32773,
+    ID_VIEW_ROTATE = 32776,
+    ID_VIEW_ZOOM = 32775,
+    ID_WIREFRAME = 32777,
+    ID_LAYERS = 32778,
+    ID_CANCEL = 32782,
+    ID_SPHERE = 32783,
+    ID_DXF_EXPORT = 32784,
+    ID_PARALLEL_PROJECTION = 32785,
+    ID_WALK_THROUGH = 32786,
+    ID_POV_EXPORT = 32788,
+    ID_RENDER_SETTINGS = 32789,
+    ID_RENDER = 32790,
+    ID_LINE = 32791,
+    ID_CIRCLE = 32792,
+    ID_ARC = 32793,
+    ID_TEXT = 32794,
+    ID_ERASE = 32800,
+    ID_MOVE = 32801,
+    ID_COPY = 32802,
+    ID_GRID_PITCH = 32805,
+    ID_HELP = 32807,
+    ID_OFFSET = 32808,
+    ID_STRETCH = 32809,
+    ID_FILE_NEW = 57600,
+    ID_FILE_OPEN = 57601,
+    ID_FILE_SAVE = 57603,
+    ID_FILE_SAVE_AS = 57604,
+    ID_FILE_PRINT_SETUP = 57606,
+    ID_FILE_PRINT = 57607,
+    ID_FILE_PRINT_DIRECT = 57608,
+    ID_FILE_PRINT_PREVIEW = 57609,
+    ID_FILE_MRU_FIRST = 57616,  // the four recent files are 57616 to 57619
+    ID_FILE_MRU_LAST = 57619,
+    ID_EDIT_COPY = 57634,
+    ID_EDIT_CUT = 57635,
+    ID_EDIT_PASTE = 57637,
+    ID_EDIT_SELECT_ALL = 57642,
+    ID_EDIT_UNDO = 57643,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+    ID_NEXT_PANE = 57680,
+    ID_PREV_PANE = 57681,
+    ID_VIEW_TOOLBAR = 59392,
+    ID_VIEW_STATUS_BAR = 59393,
+};
+
+}  // namespace marquetta

@@ -1,0 +1,231 @@
+#include "app/app_controller.h"
+
+#include <gtest/gtest.h>
+
+#include "app/command_table.h"
+#include "app/program_defaults.h"
+#include "edit/editing_state.h"
+#include "model/layers.h"
+#include "model/native_file.h"
+#include "platform/keys.h"
+#include "platform/platform.h"
+#include "test_files.h"
+#include "view/camera.h"
+#include "view/sheet.h"
+
+namespace marquetta {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+class AppControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override { InitProgramDefaults(); }
+
+    void AddLine(float x) {
+        CZorader_ezDoc& doc = app->Document();
+        EnsureLayer("0");
+        doc.SetCurrentLayer("0");
+        doc.m_current.m_nType = SHAPE_LINE;
+        doc.m_current.m_pt[1] = {x, 0, 0};
+        doc.AddCurrentShape();
+        doc.m_current.m_nType = SHAPE_NONE;
+    }
+
+    std::vector<PlatformCall> Messages() const {
+        return platform.CallsOf(PlatformCall::Kind::MessageBox);
+    }
+
+    HeadlessPlatform platform;
+    ScopedPlatform scoped{platform};
+    TempDir dir;
+    std::unique_ptr<AppController> app = std::make_unique<AppController>();
+};
+
+TEST_F(AppControllerTest, CommandsNobodyHandlesAreDisabled) {
+    for (int id : {ID_POV_EXPORT, ID_SPHERE, ID_EDIT_UNDO, ID_EDIT_COPY, ID_EDIT_PASTE,
+                   ID_VIEW_ROTATE}) {
+        EXPECT_FALSE(app->Query(id).enabled) << id;
+        EXPECT_FALSE(app->Execute(id)) << id;
+    }
+    for (int id : {ID_PARALLEL_PROJECTION, ID_WALK_THROUGH}) {
+        const CommandUi ui = app->Query(id);
+        EXPECT_FALSE(ui.enabled);
+        EXPECT_EQ(ui.checked, false);
+    }
+    EXPECT_TRUE(app->Query(ID_FILE_NEW).enabled);
+    EXPECT_TRUE(app->Query(ID_FILE_SAVE).enabled);
+}
+
+TEST_F(AppControllerTest, StatusBarCaptionsFollowTheSheet) {
+    EXPECT_EQ(app->Query(ID_SNAP_TOGGLE).text, "SNP_ON");
+    EXPECT_EQ(app->Query(ID_GRID_TOGGLE).text, "GRD:910");
+    EXPECT_EQ(app->Query(ID_SCALE).text, "SCL:1/100");
+    ASSERT_TRUE(app->Execute(ID_SNAP_TOGGLE));
+    EXPECT_EQ(app->Query(ID_SNAP_TOGGLE).text, "snp_off");
+    // Snap changes without a repaint; the grid repaints.
+    EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::InvalidateView).empty());
+    app->Execute(ID_GRID_TOGGLE);
+    EXPECT_EQ(app->Query(ID_GRID_TOGGLE).text, "grd_off");
+    EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::InvalidateView).size(), 1u);
+    g_gridOn = 1;
+    g_gridPitch = 455.7;
+    g_scaleDenominator = 999;
+    EXPECT_EQ(app->Query(ID_GRID_TOGGLE).text, "GRD:455");
+    EXPECT_EQ(app->Query(ID_SCALE).text, "SCL:1/999");
+}
+
+TEST_F(AppControllerTest, RelativeEntryNeedsItsHandlerAndABasePoint) {
+    basePointSet = 1;
+    // Its handler comes with typed entry; until then it stays disabled.
+    EXPECT_EQ(app->Query(ID_RELATIVE_ENTRY).enabled, app->View().Commands().Knows(ID_RELATIVE_ENTRY));
+    basePointSet = 0;
+    EXPECT_FALSE(app->Query(ID_RELATIVE_ENTRY).enabled);
+}
+
+TEST_F(AppControllerTest, WireframeToggleChecksAndRecompiles) {
+    EXPECT_EQ(app->Query(ID_WIREFRAME).checked, true);
+    g_displayListValid = 1;
+    app->Execute(ID_WIREFRAME);
+    EXPECT_EQ(g_shaded, 1);
+    EXPECT_EQ(g_displayListValid, 0);
+    EXPECT_EQ(app->Query(ID_WIREFRAME).checked, false);
+}
+
+TEST_F(AppControllerTest, SelectAllSelectsVisibleShapesAndRepaints) {
+    AddLine(1);
+    app->Document().SetModifiedFlag(false);
+    app->Execute(ID_EDIT_SELECT_ALL);
+    EXPECT_EQ(app->Document().m_shapes.front()->m_bSelected, 1);
+    EXPECT_EQ(selectionExists, 1);
+    EXPECT_FALSE(app->Document().IsModified());
+}
+
+TEST_F(AppControllerTest, SaveAsOpenAndRecentFiles) {
+    AddLine(5);
+    EXPECT_EQ(app->WindowTitle(), "無題 - Marquetta");
+    const std::string path = dir.File("plan.trn");
+    platform.QueueFileName(path);
+    ASSERT_TRUE(app->Execute(ID_FILE_SAVE));  // untitled: asks for a name
+    const auto dialogs = platform.CallsOf(PlatformCall::Kind::AskFileName);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_TRUE(dialogs[0].fileDialog.save);
+    EXPECT_EQ(dialogs[0].fileDialog.filter, "Marquetta Files (*.trn)|*.trn||");
+    EXPECT_EQ(app->WindowTitle(), "plan.trn - Marquetta");
+    EXPECT_FALSE(app->Document().IsModified());
+    ASSERT_EQ(app->RecentFiles().Files().size(), 1u);
+    EXPECT_EQ(app->RecentFiles().Caption(0), "&1 plan.trn");
+    EXPECT_EQ(platform.ReadSetting("Recent File List", "File1"), path);
+
+    // A new drawing, then the recent file opens it again; the camera stays.
+    app->Execute(ID_FILE_NEW);
+    EXPECT_TRUE(app->Document().m_shapes.empty());
+    g_viewTranslate.x = 123;
+    ASSERT_TRUE(app->Execute(ID_FILE_MRU_FIRST));
+    EXPECT_EQ(app->Document().m_shapes.size(), 1u);
+    EXPECT_EQ(g_viewTranslate.x, 123);
+    EXPECT_FALSE(app->Query(ID_FILE_MRU_FIRST + 1).enabled);
+
+    // The list survives a restart through the settings.
+    app = std::make_unique<AppController>();
+    EXPECT_EQ(app->RecentFiles().Files(), std::vector<std::string>{path});
+}
+
+TEST_F(AppControllerTest, SaveQuestionBeforeDiscardingAModifiedDrawing) {
+    AddLine(1);
+    platform.QueueAnswer(MessageAnswer::Cancel);
+    app->Execute(ID_FILE_NEW);
+    EXPECT_EQ(app->Document().m_shapes.size(), 1u);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "無題 への変更を保存しますか？");
+    EXPECT_EQ(Messages()[0].buttons, MessageButtons::YesNoCancel);
+
+    // Yes saves first; cancelling the file dialog keeps the drawing.
+    platform.QueueAnswer(MessageAnswer::Yes);
+    app->Execute(ID_FILE_NEW);
+    EXPECT_EQ(app->Document().m_shapes.size(), 1u);
+
+    platform.QueueAnswer(MessageAnswer::Yes);
+    platform.QueueFileName(dir.File("kept.trn"));
+    app->Execute(ID_FILE_NEW);
+    EXPECT_TRUE(app->Document().m_shapes.empty());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("kept.trn")));
+
+    AddLine(2);
+    platform.QueueAnswer(MessageAnswer::No);
+    app->Execute(ID_APP_EXIT);
+    EXPECT_TRUE(platform.MainWindowClosed());
+}
+
+TEST_F(AppControllerTest, FailedOpenKeepsTheDrawingAndShowsTheMessage) {
+    AddLine(1);
+    const std::string path = dir.File("plan.trn");
+    ASSERT_TRUE(SaveDrawingFile(app->Document(), path).ok());
+    WriteBytes(dir.File("corrupt.trn"), ReadBytes(path).substr(0, 130));
+
+    EXPECT_FALSE(app->OpenDocumentFile(dir.File("missing.trn")));
+    EXPECT_EQ(app->Document().m_shapes.size(), 1u);
+    EXPECT_EQ(app->WindowTitle(), "plan.trn - Marquetta");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].text.find("このﾌｧｲﾙが見つかりません。"), std::string::npos);
+
+    // A file that breaks part-way leaves a new, untitled drawing.
+    EXPECT_FALSE(app->OpenDocumentFile(dir.File("corrupt.trn")));
+    EXPECT_EQ(Messages().back().text, "予期しないﾌｧｲﾙ形式です。");
+    EXPECT_TRUE(app->Document().m_shapes.empty());
+    EXPECT_EQ(app->WindowTitle(), "無題 - Marquetta");
+}
+
+TEST_F(AppControllerTest, CommandLineOpensTheNamedFileOrFails) {
+    AddLine(1);
+    const std::string path = dir.File("start.trn");
+    ASSERT_TRUE(SaveDrawingFile(app->Document(), path).ok());
+    app = std::make_unique<AppController>();
+    EXPECT_TRUE(app->Start({path}));
+    EXPECT_EQ(app->Document().m_shapes.size(), 1u);
+    app = std::make_unique<AppController>();
+    EXPECT_FALSE(app->Start({dir.File("nothing.trn")}));
+    EXPECT_TRUE(app->Start({}));
+    EXPECT_EQ(app->WindowTitle(), "無題 - Marquetta");
+}
+
+TEST(CommandTableTest, AcceleratorsAndMenus) {
+    EXPECT_EQ(TranslateAccelerator('L', MOD_NONE, 'l'), ID_LINE);
+    EXPECT_EQ(TranslateAccelerator('E', MOD_SHIFT, 'E'), ID_ERASE);
+    EXPECT_EQ(TranslateAccelerator(KEY_DELETE, MOD_NONE, 0), ID_EDIT_CUT);
+    EXPECT_EQ(TranslateAccelerator('X', MOD_CTRL, 0x18), ID_EDIT_CUT);
+    // "@" is a character, whatever keys type it.
+    EXPECT_EQ(TranslateAccelerator('2', MOD_SHIFT, '@'), ID_RELATIVE_ENTRY);
+    EXPECT_EQ(TranslateAccelerator('D', MOD_NONE, 'd'), 0);
+    EXPECT_EQ(TranslateAccelerator('L', MOD_CTRL, 0x0C), 0);
+    EXPECT_EQ(TranslateAccelerator(KEY_ESCAPE, MOD_NONE, 0x1B), ID_CANCEL);
+
+    const auto& menu = MainMenu();
+    ASSERT_EQ(menu.size(), 7u);
+    EXPECT_STREQ(menu[0].caption, "ﾌｧｲﾙ(&F)");
+    EXPECT_EQ(menu[0].children.size(), 17u);
+    EXPECT_STREQ(menu[0].children[5].caption, "読み込み(&F)...");
+    EXPECT_EQ(menu[0].children[6].children[1].id, ID_POV_EXPORT);
+    EXPECT_STREQ(FindCommand(ID_LINE)->caption, "直線(&L)\tL");
+    EXPECT_STREQ(FindCommand(ID_INSERT_FILE)->statusText, "オブジェクトを挿入");
+    EXPECT_STREQ(FindCommand(ID_INSERT_FILE)->toolTip, "挿入");
+    // Every menu command and button has a table entry.
+    std::function<void(const std::vector<MenuItem>&)> check = [&](const auto& items) {
+        for (const MenuItem& item : items) {
+            if (item.kind == MenuItem::Kind::Command) {
+                EXPECT_NE(FindCommand(item.id), nullptr) << item.id;
+            }
+            check(item.children);
+        }
+    };
+    check(menu);
+    for (int id : StandardToolBar()) {
+        EXPECT_TRUE(id == 0 || FindCommand(id) != nullptr) << id;
+    }
+    EXPECT_EQ(DrawingToolBar().size(), 10u);
+}
+
+}  // namespace
+}  // namespace marquetta
