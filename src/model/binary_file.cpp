@@ -138,7 +138,11 @@ FileError SafeFileWriter::Open(const std::string& target) {
         return FileError::InUseWriting;
     }
     const fs::path folder = targetPath.has_parent_path() ? targetPath.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + targetPath.filename().string() + ".XXXXXX")).string();
+    // Built up in steps: g++ 12 at -O3 warns wrongly about `"." + name + ".XXXXXX"`.
+    std::string tempName = ".";
+    tempName += targetPath.filename().string();
+    tempName += ".XXXXXX";
+    std::string pattern = (folder / tempName).string();
     m_fd = ::mkstemp(pattern.data());
     if (m_fd < 0) {
         return WriteError(errno);
