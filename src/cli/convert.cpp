@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "cli/json_dump.h"
+#include "exchange/dxf_import.h"
+#include "exchange/dxf_writer.h"
 #include "model/binary_file.h"
 #include "model/native_file.h"
 
@@ -18,7 +20,12 @@ Converts a Marquetta drawing. The formats follow from the file extensions, in an
 letter case:
 
   IN   .trn   a native drawing file
+       .dxf   a DXF file: its LINE, CIRCLE, ARC, TEXT, SOLID and 3DFACE entities
+              are imported exactly as the program's DXF import does it (layers
+              rebuilt in order of first use, the plan extents centred on the
+              origin; the rendering settings are the program's defaults)
   OUT  .trn   a native drawing file (the drawing saved again)
+       .dxf   a DXF file, as the program's DXF export writes it (CR LF line ends)
        .json  a readable dump of the whole drawing: banner, sky, ground, north,
               season, latitude, hour, the layers (name, red, green, blue,
               transparency, reflection, visible, texture) and the shapes (type,
@@ -30,7 +37,8 @@ letter case:
 
 OUT is replaced only after it has been written completely; when IN cannot be
 read, nothing is written. An empty file, or one that is not a Marquetta drawing,
-is refused rather than converted into an empty drawing.
+is refused rather than converted into an empty drawing; so is a DXF file without
+an ENTITIES section.
 
 Exit status: 0 converted, 1 a file could not be read or written (the message
 says why), 2 wrong usage or an unknown extension.
@@ -58,37 +66,54 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     const std::string& outPath = args[1];
     const std::string inExt = LowerExtension(in);
     const std::string outExt = LowerExtension(outPath);
-    if (inExt != ".trn") {
+    if (inExt != ".trn" && inExt != ".dxf") {
         err << "marquetta-convert: cannot read '" << inExt << "' files: " << in << "\n";
         return 2;
     }
-    if (outExt != ".trn" && outExt != ".json") {
+    if (outExt != ".trn" && outExt != ".json" && outExt != ".dxf") {
         err << "marquetta-convert: cannot write '" << outExt << "' files: " << outPath << "\n";
         return 2;
     }
 
     CZorader_ezDoc doc;
-    const LoadResult loaded = LoadDrawingFile(doc, in);
-    if (!loaded.ok()) {
-        err << loaded.message << "\n";
-        return 1;
-    }
-    if (loaded.emptyFile) {
-        err << "marquetta-convert: " << in << " is empty; nothing converted\n";
-        return 1;
-    }
-    if (loaded.foreignBanner) {
-        err << "marquetta-convert: " << in << " is not a Marquetta drawing; nothing converted\n";
-        return 1;
+    if (inExt == ".dxf") {
+        const DxfImportResult imported = ImportDxfFile(doc, in);
+        if (!imported.message.empty()) {
+            err << imported.message.text << "\n";
+            return 1;
+        }
+        if (!imported.entitiesSection) {
+            err << "marquetta-convert: " << in << " has no ENTITIES section; nothing converted\n";
+            return 1;
+        }
+    } else {
+        const LoadResult loaded = LoadDrawingFile(doc, in);
+        if (!loaded.ok()) {
+            err << loaded.message << "\n";
+            return 1;
+        }
+        if (loaded.emptyFile) {
+            err << "marquetta-convert: " << in << " is empty; nothing converted\n";
+            return 1;
+        }
+        if (loaded.foreignBanner) {
+            err << "marquetta-convert: " << in
+                << " is not a Marquetta drawing; nothing converted\n";
+            return 1;
+        }
     }
 
-    const FileResult written =
-        outExt == ".trn" ? SaveDrawingFile(doc, outPath)
-                         : WriteFileSafely(outPath, [&](SafeFileWriter& writer) {
-                               WriteDrawingJson(doc, [&](std::string_view piece) {
-                                   writer.Write(piece.data(), piece.size());
-                               });
-                           });
+    FileResult written;
+    if (outExt == ".trn") {
+        written = SaveDrawingFile(doc, outPath);
+    } else if (outExt == ".dxf") {
+        written = WriteDxfFile(doc, outPath);
+    } else {
+        written = WriteFileSafely(outPath, [&](SafeFileWriter& writer) {
+            WriteDrawingJson(
+                doc, [&](std::string_view piece) { writer.Write(piece.data(), piece.size()); });
+        });
+    }
     if (!written.ok()) {
         err << written.message << "\n";
         return 1;

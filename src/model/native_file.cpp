@@ -157,7 +157,7 @@ std::string GetString(BinaryReader& r) {
 // class takes the next number when announced, each shape the next after that. Only
 // references to an announced shape class may precede a shape.
 class ObjectTable {
-public:
+  public:
     void ReadShapeTag(BinaryReader& r) {
         const uint16_t tag = r.Get<uint16_t>();
         if (tag == kNewClassTag) {
@@ -187,7 +187,7 @@ public:
         ++m_count;  // the shape's own entry
     }
 
-private:
+  private:
     void RequireShapeClass(uint32_t index) const {
         for (uint32_t c : m_shapeClasses) {
             if (c == index) {
@@ -232,6 +232,35 @@ void GetShapeBody(BinaryReader& r, CShape& shape) {
     shape.m_strText = GetString(r);
 }
 
+// The layer count, refused when outside the table or beyond what the file can hold.
+int32_t GetLayerCount(BinaryReader& r) {
+    const int32_t layers = r.Get<int32_t>();
+    if (layers < 0 || layers > kLayerSlots) {
+        throw FileFailure{FileError::UnexpectedFormat};
+    }
+    r.Require(static_cast<uint64_t>(layers) * kMinLayerRecord);
+    return layers;
+}
+
+void GetLayer(BinaryReader& r, std::string& name,
+              std::array<double, LAYER_ATTRIBUTE_COUNT>& attributes, std::string& texture) {
+    name = GetString(r);
+    for (double& a : attributes) {
+        a = r.Get<double>();
+    }
+    texture = GetString(r);
+}
+
+// The shape count, refused when negative or beyond what the file can hold.
+int32_t GetShapeCount(BinaryReader& r) {
+    const int32_t shapes = r.Get<int32_t>();
+    if (shapes < 0) {
+        throw FileFailure{FileError::UnexpectedFormat};
+    }
+    r.Require(static_cast<uint64_t>(shapes) * kMinShapeRecord);
+    return shapes;
+}
+
 // Reads into the program-wide settings and layer table as it goes, so a failure
 // keeps what was read before it. Returns false for a foreign banner.
 bool ReadDrawing(BinaryReader& r, CZorader_ezDoc& doc) {
@@ -245,25 +274,13 @@ bool ReadDrawing(BinaryReader& r, CZorader_ezDoc& doc) {
     g_sunLatitude = r.Get<double>();
     g_sunHour = r.Get<double>();
 
-    const int32_t layers = r.Get<int32_t>();
-    if (layers < 0 || layers > kLayerSlots) {
-        throw FileFailure{FileError::UnexpectedFormat};
-    }
-    r.Require(static_cast<uint64_t>(layers) * kMinLayerRecord);
+    const int32_t layers = GetLayerCount(r);
     g_layerCount = layers;
     for (int i = 0; i < layers; ++i) {
-        g_layerNames[i] = GetString(r);
-        for (double& a : g_layerAttributes[i]) {
-            a = r.Get<double>();
-        }
-        g_layerTextures[i] = GetString(r);
+        GetLayer(r, g_layerNames[i], g_layerAttributes[i], g_layerTextures[i]);
     }
 
-    const int32_t shapes = r.Get<int32_t>();
-    if (shapes < 0) {
-        throw FileFailure{FileError::UnexpectedFormat};
-    }
-    r.Require(static_cast<uint64_t>(shapes) * kMinShapeRecord);
+    const int32_t shapes = GetShapeCount(r);
     ObjectTable table;
     for (int32_t i = 0; i < shapes; ++i) {
         table.ReadShapeTag(r);
@@ -284,6 +301,35 @@ FileResult SaveDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
         doc.SetModifiedFlag(false);
     }
     return result;
+}
+
+FileError ReadDrawingContents(BinaryReader& reader, DrawingFileContents& contents) {
+    DrawingFileContents read;
+    try {
+        read.banner = GetString(reader);
+        read.sky = GetString(reader);
+        read.ground = GetString(reader);
+        read.north = reader.Get<double>();
+        read.season = reader.Get<double>();
+        read.latitude = reader.Get<double>();
+        read.hour = reader.Get<double>();
+        const int32_t layers = GetLayerCount(reader);
+        read.layers.resize(static_cast<size_t>(layers));
+        for (StoredLayer& layer : read.layers) {
+            GetLayer(reader, layer.name, layer.attributes, layer.texture);
+        }
+        const int32_t shapes = GetShapeCount(reader);
+        read.shapes.resize(static_cast<size_t>(shapes));
+        ObjectTable table;
+        for (CShape& shape : read.shapes) {
+            table.ReadShapeTag(reader);
+            GetShapeBody(reader, shape);
+        }
+    } catch (const FileFailure& failure) {
+        return failure.error;
+    }
+    contents = std::move(read);
+    return FileError::None;
 }
 
 LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path) {

@@ -2,10 +2,14 @@
 // the drawing list, in the byte layout of the document archive.
 #pragma once
 
+#include <array>
 #include <string>
+#include <vector>
 
+#include "model/binary_file.h"
 #include "model/document.h"
 #include "model/file_errors.h"
+#include "model/layers.h"
 
 namespace marquetta {
 
@@ -28,5 +32,31 @@ FileResult SaveDrawingFile(CZorader_ezDoc& doc, const std::string& path);
 // fails part-way leaves an untitled, empty drawing, with the layers and settings that
 // were read before the failure.
 LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path);
+
+// One layer record of a drawing file.
+struct StoredLayer {
+    std::string name;
+    std::array<double, LAYER_ATTRIBUTE_COUNT> attributes{};
+    std::string texture;
+};
+
+// Everything a drawing file holds, read apart from the program's own state.
+struct DrawingFileContents {
+    std::string banner;
+    std::string sky;
+    std::string ground;
+    double north = 0.0;
+    double season = 0.0;
+    double latitude = 0.0;
+    double hour = 0.0;
+    std::vector<StoredLayer> layers;
+    std::vector<CShape> shapes;
+};
+
+// Reads a whole drawing file from an opened reader with the checks of loading (string
+// forms, counts, class tags), but the banner is kept rather than compared. `contents`
+// is filled only when the whole file was read; otherwise it is untouched and the error
+// says why (UnexpectedFormat for a short or malformed file).
+FileError ReadDrawingContents(BinaryReader& reader, DrawingFileContents& contents);
 
 }  // namespace marquetta

@@ -21,7 +21,7 @@ using testing::TempDir;
 using testing::WriteBytes;
 
 class ConvertTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         InitProgramDefaults();
         // Drawing data is CP932.
@@ -124,10 +124,66 @@ TEST_F(ConvertTest, UnreadableInputWritesNothing) {
 TEST_F(ConvertTest, UsageAndHelp) {
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_NE(out.str().find(".json"), std::string::npos);
+    EXPECT_NE(out.str().find(".dxf   a DXF file: its LINE"), std::string::npos);
+    EXPECT_NE(out.str().find(".dxf   a DXF file, as the program's DXF export"), std::string::npos);
     EXPECT_EQ(Run({input}), 2);
-    EXPECT_EQ(Run({input, dir.File("x.dxf")}), 2);
-    EXPECT_EQ(Run({dir.File("x.dxf"), dir.File("x.json")}), 2);
+    EXPECT_EQ(Run({input, dir.File("x.pov")}), 2);
+    EXPECT_EQ(Run({dir.File("x.pov"), dir.File("x.json")}), 2);
+    EXPECT_EQ(Run({dir.File("x.json"), dir.File("x.trn")}), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.json")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.trn")));
+}
+
+// A DXF plan becomes a native drawing re-centred as the import command does it, and
+// goes back out through the export; any letter case of the extension is accepted.
+TEST_F(ConvertTest, DxfInAndOut) {
+    const std::string dxf =
+        "0\nSECTION\n2\nENTITIES\n"
+        "0\nLINE\n8\nWALL\n10\n100\n20\n-50\n30\n0\n11\n300\n21\n50\n31\n0\n"
+        "0\nCIRCLE\n8\nTREE\n10\n200\n20\n0\n30\n0\n40\n25\n"
+        "0\nENDSEC\n0\nEOF\n";
+    WriteBytes(dir.File("plan.DXF"), dxf);
+    ASSERT_EQ(Run({dir.File("plan.DXF"), dir.File("plan.trn")}), 0) << err.str();
+    CZorader_ezDoc loaded;
+    ASSERT_TRUE(LoadDrawingFile(loaded, dir.File("plan.trn")).ok());
+    ASSERT_EQ(loaded.m_shapes.size(), 2u);
+    const CShape& line = *loaded.m_shapes.front();
+    EXPECT_EQ(line.m_nType, SHAPE_LINE);
+    EXPECT_EQ(line.m_strLayer, "WALL");
+    EXPECT_EQ(line.m_pt[0], (Float3{-100, 0, 50}));
+    EXPECT_EQ(line.m_pt[1], (Float3{100, 0, -50}));
+    EXPECT_EQ(loaded.m_shapes.back()->m_pt[0], (Float3{0, 0, 0}));
+    ASSERT_EQ(g_layerCount, 2);
+    EXPECT_EQ(g_layerNames[0], "WALL");
+    EXPECT_EQ(g_layerNames[1], "TREE");
+
+    ASSERT_EQ(Run({dir.File("plan.trn"), dir.File("back.Dxf")}), 0) << err.str();
+    const std::string back = ReadBytes(dir.File("back.Dxf"));
+    EXPECT_NE(back.find("0\r\nLINE\r\n8\r\nWALL\r\n6\r\n0\r\n62\r\n7\r\n10\r\n-100.000000\r\n"
+                        "20\r\n-50.000000\r\n30\r\n0.000000\r\n11\r\n100.000000\r\n"
+                        "21\r\n50.000000\r\n"),
+              std::string::npos)
+        << back;
+    EXPECT_EQ(back.substr(back.size() - 19), "0\r\nENDSEC\r\n0\r\nEOF\r\n");
+
+    // DXF to DXF goes through the same drawing.
+    ASSERT_EQ(Run({dir.File("back.Dxf"), dir.File("again.dxf")}), 0) << err.str();
+    EXPECT_EQ(ReadBytes(dir.File("again.dxf")), back);
+}
+
+TEST_F(ConvertTest, UnusableDxfInputWritesNothing) {
+    const std::string target = dir.File("out.trn");
+    WriteBytes(dir.File("notes.dxf"), "999\nno sections at all\n");
+    EXPECT_EQ(Run({dir.File("notes.dxf"), target}), 1);
+    EXPECT_NE(err.str().find("has no ENTITIES section"), std::string::npos) << err.str();
+    EXPECT_EQ(Run({dir.File("missing.dxf"), target}), 1);
+    EXPECT_NE(err.str().find(dir.File("missing.dxf") + " が開けません"), std::string::npos)
+        << err.str();
+    EXPECT_FALSE(std::filesystem::exists(target));
+    // An ENTITIES section without a supported entity is a real, empty drawing.
+    WriteBytes(dir.File("empty.dxf"), "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n");
+    EXPECT_EQ(Run({dir.File("empty.dxf"), target}), 0) << err.str();
+    EXPECT_TRUE(std::filesystem::exists(target));
 }
 
 // The real program's JSON is read by an independent parser and the values compared.
@@ -136,11 +192,13 @@ TEST_F(ConvertTest, ProgramOutputParsesAsJson) {
         GTEST_SKIP() << "python3 is not installed";
     }
     const std::string json = dir.File("plan.json");
-    const std::string command = std::string(MARQUETTA_CONVERT_EXE) + " '" + input + "' '" +
-                                json + "' && python3 -c \"import json,sys; d=json.load(open(sys.argv[1], encoding='utf-8')); "
-                                "s=d['shapes'][0]; assert d['layers'][0]['name']=='\\u58c1', d; "
-                                "assert s['points'][1]==[300,300,45] and s['attr'][0]==0.100000001, s; "
-                                "assert s['text']=='\\u56f3\\u9762\\tA', s\" '" + json + "'";
+    const std::string command =
+        std::string(MARQUETTA_CONVERT_EXE) + " '" + input + "' '" + json +
+        "' && python3 -c \"import json,sys; d=json.load(open(sys.argv[1], encoding='utf-8')); "
+        "s=d['shapes'][0]; assert d['layers'][0]['name']=='\\u58c1', d; "
+        "assert s['points'][1]==[300,300,45] and s['attr'][0]==0.100000001, s; "
+        "assert s['text']=='\\u56f3\\u9762\\tA', s\" '" +
+        json + "'";
     EXPECT_EQ(std::system(command.c_str()), 0);
 }
 

@@ -1,0 +1,556 @@
+#include "exchange/dxf_import.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "model/binary_file.h"
+#include "model/cp932.h"
+#include "model/layers.h"
+
+namespace marquetta {
+namespace {
+
+// The entity kinds the reader tells apart; only some of them make shapes.
+enum EntityKind {
+    KIND_OTHER = -1,
+    KIND_NONE = 0,
+    KIND_POINT = 1,
+    KIND_LINE = 2,
+    KIND_CIRCLE = 3,
+    KIND_ARC = 4,
+    KIND_TEXT = 5,
+    KIND_POLYLINE = 6,  // also VERTEX and SEQEND
+    KIND_INSERT = 9,
+    KIND_SOLID = 10,
+    KIND_3DFACE = 11,
+};
+
+EntityKind KindOf(std::string_view name) {
+    struct Entry {
+        std::string_view name;
+        EntityKind kind;
+    };
+    static constexpr Entry kKinds[] = {
+        {"POINT", KIND_POINT},     {"LINE", KIND_LINE},       {"CIRCLE", KIND_CIRCLE},
+        {"ARC", KIND_ARC},         {"TEXT", KIND_TEXT},       {"POLYLINE", KIND_POLYLINE},
+        {"VERTEX", KIND_POLYLINE}, {"SEQEND", KIND_POLYLINE}, {"INSERT", KIND_INSERT},
+        {"SOLID", KIND_SOLID},     {"3DFACE", KIND_3DFACE},
+    };
+    for (const Entry& e : kKinds) {
+        if (e.name == name) {
+            return e.kind;
+        }
+    }
+    return KIND_OTHER;
+}
+
+// Whether an entity of `kind` reads group `code`.
+bool ReadsGroup(EntityKind kind, int code) {
+    const bool colourOrLayer = code == 8 || code == 62;
+    const bool firstPoint = code == 10 || code == 20 || code == 30;
+    const bool secondPoint = code == 11 || code == 21 || code == 31;
+    const bool extrusion = code == 210 || code == 220 || code == 230;
+    const bool corner =
+        (code >= 10 && code <= 13) || (code >= 20 && code <= 23) || (code >= 30 && code <= 33);
+    switch (kind) {
+        case KIND_LINE:
+            return colourOrLayer || firstPoint || secondPoint || code == 39 || extrusion;
+        case KIND_CIRCLE:
+            return colourOrLayer || firstPoint || code == 40;
+        case KIND_ARC:
+            return colourOrLayer || firstPoint || code == 40 || code == 50 || code == 51;
+        case KIND_TEXT:
+            return colourOrLayer || firstPoint || secondPoint || code == 1 || code == 40 ||
+                   code == 41 || code == 50;
+        case KIND_SOLID:
+            return colourOrLayer || corner || extrusion;
+        case KIND_3DFACE:
+            return colourOrLayer || corner;
+        default:
+            return false;
+    }
+}
+
+struct Double3 {
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+};
+
+Double3 operator+(const Double3& a, const Double3& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Double3 operator-(const Double3& a, const Double3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Double3 operator*(double s, const Double3& a) {
+    return {s * a.x, s * a.y, s * a.z};
+}
+Double3 Cross(const Double3& a, const Double3& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double Length(const Double3& a) {
+    return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+}
+
+// DXF has z up; the drawing has y up and its plan's "up" is -z.
+Float3 ToDrawing(const Double3& p) {
+    return {static_cast<float>(p.x), static_cast<float>(p.z), static_cast<float>(-p.y)};
+}
+Float3 ToDrawing(const Float3& p) {
+    return {p.x, p.z, -p.y};
+}
+Float3 ToFloat(const Double3& p) {
+    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+}
+
+void SetColour(CShape& shape, int colour) {
+    float rgb[3];
+    switch (colour) {
+        case 0:
+        case 7:
+            rgb[0] = 1, rgb[1] = 1, rgb[2] = 1;
+            break;
+        case 1:
+            rgb[0] = 1, rgb[1] = 0, rgb[2] = 0;
+            break;
+        case 2:
+            rgb[0] = 1, rgb[1] = 1, rgb[2] = 0;
+            break;
+        case 3:
+        case 4:
+            rgb[0] = 0, rgb[1] = 1, rgb[2] = 0;
+            break;
+        case 5:
+            rgb[0] = 0, rgb[1] = 0, rgb[2] = 1;
+            break;
+        case 6:
+            rgb[0] = 1, rgb[1] = 0, rgb[2] = 1;
+            break;
+        default:
+            rgb[0] = 0, rgb[1] = 1, rgb[2] = 1;
+            break;
+    }
+    for (int i = 0; i < 3; ++i) {
+        shape.m_attr[i] = rgb[i];
+    }
+}
+
+bool IsAscii(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The release number of an "$ACADVER" value such as "AC1021"; 0 when there is none.
+int AcadRelease(std::string_view version) {
+    if (version.size() < 3 || version.substr(0, 2) != "AC") {
+        return 0;
+    }
+    return ParseDxfInteger(version.substr(2));
+}
+
+// From this release on, DXF files are written in UTF-8.
+constexpr int kFirstUtf8Release = 1021;
+
+// The section switch, the entity machine and the extents of one import.
+class EntityReader {
+  public:
+    explicit EntityReader(CZorader_ezDoc& doc) : m_doc(doc) {}
+
+    void Pair(int code, std::string_view value) {
+        if (!m_summary.entitiesSection) {
+            Preamble(code, value);
+            return;
+        }
+        if (code == 0) {
+            Finish();
+            Begin(value);
+            return;
+        }
+        if (!ReadsGroup(m_kind, code)) {
+            return;
+        }
+        switch (code) {
+            case 1:
+                StoreText(m_text, value);
+                break;
+            case 8:
+                StoreText(m_layer, value);
+                break;
+            case 62:
+                m_colour = ParseDxfInteger(value);
+                break;
+            case 10:
+            case 11:
+            case 12:
+            case 13:
+                Corner(code - 10).x = ParseDxfReal(value);
+                break;
+            case 20:
+            case 21:
+            case 22:
+            case 23:
+                Corner(code - 20).y = ParseDxfReal(value);
+                break;
+            case 30:
+            case 31:
+            case 32:
+            case 33:
+                Corner(code - 30).z = ParseDxfReal(value);
+                break;
+            case 39:
+                m_thickness = ParseDxfReal(value);
+                break;
+            case 40:
+                m_size = ParseDxfReal(value);
+                break;
+            case 41:
+                m_widthFactor = ParseDxfReal(value);
+                break;
+            case 50:
+                m_startAngle = ParseDxfReal(value);
+                break;
+            case 51:
+                m_endAngle = ParseDxfReal(value);
+                break;
+            case 210:
+                m_extrusion.x = ParseDxfReal(value);
+                break;
+            case 220:
+                m_extrusion.y = ParseDxfReal(value);
+                break;
+            case 230:
+                m_extrusion.z = ParseDxfReal(value);
+                break;
+            default:
+                break;
+        }
+    }
+
+    // A file may end inside an entity (without the EOF marker); it is finished too.
+    void End() {
+        Finish();
+        m_kind = KIND_NONE;
+    }
+
+    const DxfReadSummary& Summary() const { return m_summary; }
+
+  private:
+    // Before the ENTITIES section only the section name and the release matter.
+    void Preamble(int code, std::string_view value) {
+        if (code == 2 && value == "ENTITIES") {
+            m_summary.entitiesSection = true;
+        } else if (code == 9) {
+            m_versionFollows = value == "$ACADVER";
+        } else if (code == 1 && m_versionFollows) {
+            m_utf8 = AcadRelease(value) >= kFirstUtf8Release;
+            m_versionFollows = false;
+        }
+    }
+
+    void StoreText(std::string& into, std::string_view value) {
+        if (m_utf8 && !IsAscii(value)) {
+            into = Utf8ToCp932(value);
+        } else {
+            into.assign(value.data(), value.size());
+        }
+    }
+
+    // The text of a TEXT takes its point from group 10 or 11, whichever comes later.
+    Double3& Corner(int index) { return m_kind == KIND_TEXT ? m_corner[0] : m_corner[index]; }
+
+    void Begin(std::string_view name) {
+        m_kind = KindOf(name);
+        // Corners 3 and 4, the layer and the text carry over to the next entity.
+        m_corner[0] = m_corner[1] = Double3{};
+        m_thickness = 0.0;
+        m_extrusion = Double3{0.0, 0.0, 1.0};
+        m_colour = 0;
+        m_size = m_widthFactor = m_startAngle = m_endAngle = 0.0;
+    }
+
+    void AddExtents(const Double3& p) {
+        m_summary.minX = std::min(m_summary.minX, p.x);
+        m_summary.maxX = std::max(m_summary.maxX, p.x);
+        m_summary.minY = std::min(m_summary.minY, p.y);
+        m_summary.maxY = std::max(m_summary.maxY, p.y);
+    }
+
+    // Stores a point of the shape being made and widens the extents by it.
+    void Point(int index, const Double3& p) {
+        m_doc.m_current.m_pt[index] = ToDrawing(p);
+        AddExtents(p);
+    }
+
+    void SetNormals(const Float3& dxfNormal) {
+        const Float3 n = ToDrawing(dxfNormal);
+        for (Float3& normal : m_doc.m_current.m_normal) {
+            normal = n;
+        }
+    }
+
+    // Starts the shape in the template: kind, colour and not selected.
+    CShape& Start(ShapeType type) {
+        CShape& shape = m_doc.m_current;
+        shape.m_nType = type;
+        shape.m_bSelected = 0;
+        SetColour(shape, m_colour);
+        return shape;
+    }
+
+    void Add(bool isText) {
+        m_doc.SetCurrentLayer(m_layer);
+        // The table only grows during an import, so a name just ensured needs no
+        // second look.
+        if (!m_haveEnsured || m_ensuredLayer != m_layer) {
+            EnsureLayer(m_layer);
+            m_ensuredLayer = m_layer;
+            m_haveEnsured = true;
+        }
+        if (isText) {
+            m_doc.SetCurrentText(m_text);
+        } else {
+            m_doc.m_current.m_strText.clear();
+        }
+        m_doc.AddCurrentShape();
+        ++m_summary.shapesMade;
+    }
+
+    void Finish() {
+        switch (m_kind) {
+            case KIND_LINE:
+                FinishLine();
+                break;
+            case KIND_CIRCLE: {
+                CShape& shape = Start(SHAPE_CIRCLE);
+                Point(0, m_corner[0]);
+                shape.m_pt[1] = {static_cast<float>(m_size), 0.0f, 0.0f};
+                Add(false);
+                break;
+            }
+            case KIND_ARC: {
+                CShape& shape = Start(SHAPE_ARC);
+                Point(0, m_corner[0]);
+                const double end = m_startAngle > m_endAngle ? m_endAngle + 360.0 : m_endAngle;
+                shape.m_pt[1] = {static_cast<float>(m_size), static_cast<float>(m_startAngle),
+                                 static_cast<float>(end)};
+                Add(false);
+                break;
+            }
+            case KIND_TEXT: {
+                CShape& shape = Start(SHAPE_TEXT);
+                Point(0, m_corner[0]);
+                const double width = m_widthFactor != 0.0 ? m_widthFactor * m_size : m_size;
+                shape.m_pt[1] = {static_cast<float>(m_size), static_cast<float>(width),
+                                 static_cast<float>(m_startAngle)};
+                Add(true);
+                break;
+            }
+            case KIND_SOLID:
+                FinishSolid();
+                break;
+            case KIND_3DFACE:
+                FinishFace();
+                break;
+            default:
+                break;
+        }
+    }
+
+    void FinishLine() {
+        const Double3 start = m_corner[0];
+        const Double3 end = m_corner[1];
+        if (!(Length(end - start) > 1.0)) {
+            return;
+        }
+        if (m_thickness == 0.0) {
+            Start(SHAPE_LINE);
+            Point(0, start);
+            Point(1, end);
+            Add(false);
+            return;
+        }
+        Double3 e = m_extrusion;
+        if (e.x == 0.0 && e.y == 0.0 && e.z == 0.0) {
+            e = Double3{0.0, 0.0, 1.0};
+        }
+        const Double3 rise = m_thickness * e;
+        Start(SHAPE_FACE);
+        Point(0, start);
+        Point(1, end);
+        Point(2, end + rise);
+        Point(3, start + rise);
+        // An extrusion along the line leaves no plane: the normal is then zero.
+        Double3 n = Cross(end - start, end + rise - start);
+        const double length = Length(n);
+        if (length != 0.0) {
+            n = (1.0 / length) * n;
+        }
+        SetNormals(ToFloat(n));
+        Add(false);
+    }
+
+    void FinishSolid() {
+        if (!(Length(m_corner[1] - m_corner[0]) > 1.0)) {
+            return;
+        }
+        // The arbitrary-axis rule gives the entity's own x axis A and y axis B.
+        const Double3 n = m_extrusion;
+        Double3 a = std::fabs(n.x) < 0.015625 && std::fabs(n.y) < 0.015625
+                        ? Double3{n.z, 0.0, -n.x}
+                        : Double3{-n.y, n.x, 0.0};
+        const double aLength = Length(a);
+        if (aLength != 0.0) {
+            a = (1.0 / aLength) * a;
+        }
+        const Double3 b = Cross(n, a);
+        const double d = a.x * (b.y * n.z - b.z * n.y) - a.y * (b.x * n.z - b.z * n.x) +
+                         a.z * (b.x * n.y - b.y * n.x);
+        if (std::fabs(d) < 1e-10) {
+            return;
+        }
+        Double3 c[4];
+        for (int i = 0; i < 4; ++i) {
+            const Double3& p = m_corner[i];
+            c[i] = (1.0 / d) * (p.x * a + p.y * b + p.z * n);
+        }
+        Start(SHAPE_FACE);
+        // The solid's corners 3 and 4 lie crosswise; the face runs round its boundary.
+        Point(0, c[0]);
+        Point(1, c[1]);
+        Point(2, c[3]);
+        Point(3, c[2]);
+        SetNormals(UnitNormal(ToFloat(c[0] - c[1]), ToFloat(c[1] - c[3])));
+        Add(false);
+    }
+
+    void FinishFace() {
+        if (!(Length(m_corner[1] - m_corner[0]) > 1.0)) {
+            return;
+        }
+        Start(SHAPE_FACE);
+        for (int i = 0; i < 4; ++i) {
+            Point(i, m_corner[i]);
+        }
+        SetNormals(
+            UnitNormal(ToFloat(m_corner[0] - m_corner[1]), ToFloat(m_corner[1] - m_corner[2])));
+        Add(false);
+    }
+
+    CZorader_ezDoc& m_doc;
+    DxfReadSummary m_summary;
+    bool m_utf8 = false;
+    bool m_versionFollows = false;
+
+    EntityKind m_kind = KIND_NONE;
+    Double3 m_corner[4];
+    double m_thickness = 0.0;
+    Double3 m_extrusion{0.0, 0.0, 1.0};
+    int m_colour = 0;
+    double m_size = 0.0;         // radius or text height (40)
+    double m_widthFactor = 0.0;  // 41
+    double m_startAngle = 0.0;   // 50, also the text's angle
+    double m_endAngle = 0.0;     // 51
+    // An entity before any layer name goes on layer "0", the default layer of DXF.
+    std::string m_layer = "0";
+    std::string m_text;
+
+    std::string m_ensuredLayer;
+    bool m_haveEnsured = false;
+};
+
+}  // namespace
+
+std::string DxfImportSaveQuestion(const CZorader_ezDoc& doc) {
+    return doc.GetTitle() + " への変更を保存しますか？";
+}
+
+DxfReadSummary ReadDxfEntities(DxfLineReader& lines, CZorader_ezDoc& doc) {
+    EntityReader reader(doc);
+    DxfPairReader pairs(lines);
+    DxfPair pair;
+    try {
+        while (pairs.Next(pair)) {
+            reader.Pair(pair.code, pair.value);
+        }
+    } catch (const FileFailure& failure) {
+        // The entity being read when the file failed is dropped, not guessed at.
+        DxfReadSummary summary = reader.Summary();
+        summary.readError = failure.error;
+        return summary;
+    }
+    reader.End();
+    return reader.Summary();
+}
+
+void RecentreImportedShapes(CZorader_ezDoc& doc, const DxfReadSummary& summary) {
+    const double cx = (summary.minX + summary.maxX) / 2.0;
+    const double cy = (summary.minY + summary.maxY) / 2.0;
+    auto move = [&](Float3& p) {
+        p.x = static_cast<float>(p.x - cx);
+        p.z = static_cast<float>(p.z + cy);
+    };
+    for (auto& shape : doc.m_shapes) {
+        int points = 0;
+        switch (shape->m_nType) {
+            case SHAPE_LINE:
+                points = 2;
+                break;
+            case SHAPE_CIRCLE:
+            case SHAPE_ARC:
+            case SHAPE_TEXT:
+                points = 1;
+                break;
+            case SHAPE_FACE:
+                points = 4;
+                break;
+            default:
+                break;
+        }
+        for (int i = 0; i < points; ++i) {
+            move(shape->m_pt[i]);
+        }
+    }
+}
+
+DxfImportResult ImportDxfFile(CZorader_ezDoc& doc, const std::string& path,
+                              const std::function<void()>& runCancelCommand) {
+    DxfImportResult result;
+    DxfLineReader lines;
+    if (lines.Open(path) != FileError::None) {
+        result.message = CannotOpenMessage(path);
+        return result;
+    }
+    if (runCancelCommand) {
+        runCancelCommand();
+    }
+    std::error_code ec;
+    const std::filesystem::path untitled = std::filesystem::absolute(kUntitledTitle, ec);
+    result.recentFilePath = ec ? std::string(kUntitledTitle) : untitled.string();
+    doc.SetPathName(result.recentFilePath);
+    doc.SetModifiedFlag(false);
+    doc.DeleteAllShapes();
+    g_layerCount = 0;
+    result.replaced = true;
+
+    const DxfReadSummary summary = ReadDxfEntities(lines, doc);
+    if (summary.readError != FileError::None) {
+        // What was read before the failure stays, and the user is told that the file
+        // was not read to its end.
+        result.message = CommandMessage{FileErrorMessage(summary.readError, path), kWarningCaption,
+                                        MessageIcon::Exclamation};
+    }
+    doc.m_current.m_nType = SHAPE_NONE;
+    RecentreImportedShapes(doc, summary);
+    g_displayListValid = 0;
+    result.entitiesSection = summary.entitiesSection;
+    result.shapesMade = summary.shapesMade;
+    return result;
+}
+
+}  // namespace marquetta

@@ -1,0 +1,72 @@
+// DXF import: replaces the drawing with the LINE, CIRCLE, ARC, TEXT, SOLID and 3DFACE
+// entities of the ENTITIES section of a tagged-text DXF file, rebuilds the layer table
+// from the layer names met, and moves the drawing so that the centre of its plan
+// extents lies at the origin.
+//
+// The desktop's import command shows the file dialog and, when the drawing is
+// modified, asks DxfImportSaveQuestion (yes saves first, cancel stops); then it sets
+// the wait cursor, captures the mouse, calls ImportDxfFile with its cancel command,
+// restores the cursor, shows the result's message if there is one, enters
+// recentFilePath in the recent-file list when the drawing was replaced, and redraws
+// the whole view erasing the background.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "exchange/command_message.h"
+#include "exchange/dxf_reader.h"
+#include "model/document.h"
+
+namespace marquetta {
+
+inline constexpr int kDxfImportCommand = 32771;
+// The open dialog: default extension and initial file name; no filter list.
+inline constexpr const char* kDxfImportDefaultExtension = "dxf";
+inline constexpr const char* kDxfImportInitialName = "*.dxf";
+
+// The question asked before importing over a modified drawing: the document's title,
+// a space and "への変更を保存しますか？" (yes / no / cancel, exclamation icon).
+std::string DxfImportSaveQuestion(const CZorader_ezDoc& doc);
+
+struct DxfImportResult {
+    // False when the file could not be opened: nothing changed and `message` says so.
+    bool replaced = false;
+    // A warning to show; empty after a clean import.
+    CommandMessage message;
+    // Whether the file has an ENTITIES section (without one the drawing is empty).
+    bool entitiesSection = false;
+    size_t shapesMade = 0;
+    // The path the document now has ("無題" in the current folder), for the recent-file
+    // list.
+    std::string recentFilePath;
+};
+
+// The import proper, from opening the file on. `runCancelCommand` is the view's cancel
+// command; it runs once the file has been opened, before the drawing is replaced.
+DxfImportResult ImportDxfFile(CZorader_ezDoc& doc, const std::string& path,
+                              const std::function<void()>& runCancelCommand = {});
+
+struct DxfReadSummary {
+    bool entitiesSection = false;
+    size_t shapesMade = 0;
+    // Plan extents of everything imported, in DXF coordinates; min above max when
+    // nothing was imported.
+    double minX = 1e20;
+    double minY = 1e20;
+    double maxX = -1e20;
+    double maxY = -1e20;
+    // Set when reading the file failed part-way; the shapes made before stay.
+    FileError readError = FileError::None;
+};
+
+// Reads the pairs into shapes appended to `doc` through its current-shape template,
+// creating layers as their names are first used. Does not re-centre.
+DxfReadSummary ReadDxfEntities(DxfLineReader& lines, CZorader_ezDoc& doc);
+
+// Moves every shape by -cx in x and +cy in z, (cx, cy) being the centre of the plan
+// extents in DXF coordinates.
+void RecentreImportedShapes(CZorader_ezDoc& doc, const DxfReadSummary& summary);
+
+}  // namespace marquetta

@@ -1,0 +1,200 @@
+#include "exchange/dxf_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "model/binary_file.h"
+
+namespace marquetta {
+namespace {
+
+// Large enough that a file is read in few system calls; lines longer than this make
+// the buffer grow.
+constexpr size_t kInitialBuffer = size_t{1} << 20;
+
+bool IsCSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string_view SkipSpace(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && IsCSpace(s[i])) {
+        ++i;
+    }
+    return s.substr(i);
+}
+
+}  // namespace
+
+DxfLineReader::~DxfLineReader() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+FileError DxfLineReader::Open(const std::string& path) {
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) {
+        return errno == ENOENT || errno == ENOTDIR ? FileError::NotFound : FileError::InUseReading;
+    }
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        return FileError::OpenFailed;
+    }
+    m_buffer.resize(kInitialBuffer);
+    m_begin = m_end = m_scanned = 0;
+    m_atEnd = false;
+    return FileError::None;
+}
+
+void DxfLineReader::OpenText(std::string_view text) {
+    m_buffer.assign(text.begin(), text.end());
+    m_begin = m_scanned = 0;
+    m_end = m_buffer.size();
+    m_atEnd = true;
+}
+
+// Moves the unread bytes to the front, grows the buffer when they fill it, and reads
+// more. Returns false at the end of the file.
+bool DxfLineReader::Refill() {
+    if (m_atEnd) {
+        return false;
+    }
+    if (m_begin > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+        m_end -= m_begin;
+        m_begin = 0;
+    }
+    if (m_end == m_buffer.size()) {
+        m_buffer.resize(m_buffer.size() * 2);
+    }
+    ssize_t got;
+    do {
+        got = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        throw FileFailure{FileError::OpenFailed};
+    }
+    if (got == 0) {
+        m_atEnd = true;
+        return false;
+    }
+    m_end += static_cast<size_t>(got);
+    return true;
+}
+
+bool DxfLineReader::NextLine(std::string_view& line) {
+    for (;;) {
+        const char* start = m_buffer.data() + m_begin;
+        const size_t available = m_end - m_begin;
+        const void* lf = available > m_scanned
+                             ? std::memchr(start + m_scanned, '\n', available - m_scanned)
+                             : nullptr;
+        size_t length;
+        if (lf != nullptr) {
+            length = static_cast<size_t>(static_cast<const char*>(lf) - start);
+            m_begin += length + 1;
+        } else {
+            m_scanned = available;
+            if (Refill()) {
+                continue;
+            }
+            start = m_buffer.data() + m_begin;  // the unread bytes may have moved
+            if (available == 0) {
+                return false;
+            }
+            // The last line of a file that does not end with a line end.
+            length = available;
+            m_begin = m_end;
+        }
+        m_scanned = 0;
+        if (length > 0 && start[length - 1] == '\r') {
+            --length;
+        }
+        line = std::string_view(start, length);
+        return true;
+    }
+}
+
+bool DxfPairReader::Next(DxfPair& pair) {
+    std::string_view line;
+    if (!m_lines.NextLine(line)) {
+        return false;
+    }
+    pair.code = ParseGroupCode(line);
+    return m_lines.NextLine(pair.value);
+}
+
+int ParseGroupCode(std::string_view line) {
+    line = SkipSpace(line);
+    line = line.substr(0, 3);
+    size_t i = 0;
+    bool negative = false;
+    if (i < line.size() && (line[i] == '+' || line[i] == '-')) {
+        negative = line[i] == '-';
+        ++i;
+    }
+    if (i == line.size() || line[i] < '0' || line[i] > '9') {
+        return kNoGroupCode;
+    }
+    int value = 0;
+    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
+        value = value * 10 + (line[i] - '0');
+    }
+    return negative ? -value : value;
+}
+
+double ParseDxfReal(std::string_view text) {
+    text = SkipSpace(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    double value = 0.0;
+    std::chars_format format = std::chars_format::general;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        // "0x" followed by no hexadecimal digit still reads as the 0 before the x.
+        format = std::chars_format::hex;
+        text.remove_prefix(2);
+    }
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, format);
+    (void)end;
+    if (ec != std::errc() || !std::isfinite(value)) {
+        return 0.0;
+    }
+    return negative ? -value : value;
+}
+
+int ParseDxfInteger(std::string_view text) {
+    text = SkipSpace(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        value = value * 10 + (c - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (negative) {
+        return static_cast<int>(-value);
+    }
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+}  // namespace marquetta

@@ -1,0 +1,38 @@
+// DXF export: the whole drawing list as a tagged-text DXF file with a fixed preamble
+// (header extents, a line-type table, a text-style table) and one entity per shape.
+// Lines end with CR LF. The file is written beside the target and renamed over it only
+// when complete, so a failed export leaves an existing file as it was.
+//
+// The desktop's export command shows the save dialog (kDxfExportFilter, no default
+// extension, no overwrite question), calls ExportDxfFile and shows its message.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "exchange/command_message.h"
+#include "model/document.h"
+#include "model/file_errors.h"
+
+namespace marquetta {
+
+inline constexpr int kDxfExportCommand = 32784;
+inline constexpr const char* kDxfExportFilter = "DXF ファイル (*.dxf)|*.dxf||";
+
+// Whether the path contains ".dxf" or ".DXF" anywhere (other letter cases do not count).
+bool HasDxfExtension(std::string_view path);
+
+// Writes the drawing as DXF. A file that cannot be created gives "%s が開けません";
+// a failure while writing gives the file layer's message.
+FileResult WriteDxfFile(const CZorader_ezDoc& doc, const std::string& path);
+
+struct DxfExportResult {
+    bool written = false;
+    // The success note ("ＤＸＦ", information) or the warning.
+    CommandMessage message;
+};
+
+// The export command from the extension check on.
+DxfExportResult ExportDxfFile(const CZorader_ezDoc& doc, const std::string& path);
+
+}  // namespace marquetta

@@ -1,0 +1,43 @@
+// Inserting a drawing file: the layers and shapes of another native file are added to
+// the open drawing, the shapes selected, without moving anything. The whole file is
+// read and checked first, so a short or malformed file adds nothing.
+//
+// The desktop's insert command shows the open dialog (kInsertFilter, initial name
+// "*.trn"), calls InsertDrawingFile with its cancel command, shows the message if
+// there is one, and after an insert sets selectionExists to 1 and repaints without
+// erasing the background.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "exchange/command_message.h"
+#include "model/document.h"
+
+namespace marquetta {
+
+inline constexpr int kInsertCommand = 32772;
+inline constexpr const char* kInsertFilter = "Tarno_IIIファイル(*.trn)|*.trn||";
+inline constexpr const char* kInsertInitialName = "*.trn";
+inline constexpr const char* kInsertPrompt = "オブジェクトを挿入";
+
+struct InsertResult {
+    // True when the file was read and merged; the caller then records that a
+    // selection exists.
+    bool inserted = false;
+    // The warning when nothing was inserted.
+    CommandMessage message;
+    size_t shapesAdded = 0;
+    int layersAdded = 0;
+};
+
+// `runCancelCommand` is the view's cancel command; it runs first, before the file is
+// opened, and clears the earlier selection. Layers are merged by exact name: a new name
+// is appended with the file's colour, transparency, reflection, visible flag and
+// texture while fewer than 99 layers exist; an existing layer keeps its own values.
+// The file's banner and rendering settings are not used.
+InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
+                               const std::function<void()>& runCancelCommand = {});
+
+}  // namespace marquetta
