@@ -111,6 +111,31 @@ void HeadlessPlatform::CloseMainWindow() {
     mainWindowClosed_ = true;
 }
 
+bool HeadlessPlatform::RunDialog(DialogModel& model) {
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::RunDialog;
+    call.caption = model.Title();
+    call.dialogFields = model.Fields();
+    calls_.push_back(std::move(call));
+    while (!dialogs_.empty()) {
+        DialogInput input = std::move(dialogs_.front());
+        dialogs_.pop_front();
+        if (!input.ok) {
+            return false;
+        }
+        std::vector<DialogField>& fields = model.Fields();
+        for (size_t i = 0; i < input.fields.size() && i < fields.size(); ++i) {
+            fields[i].text = input.fields[i];
+        }
+        const std::optional<DialogRefusal> refusal = model.Validate();
+        if (!refusal) {
+            return true;
+        }
+        MessageBox(refusal->message, "Marquetta", MessageIcon::Exclamation, MessageButtons::Ok);
+    }
+    return false;
+}
+
 void HeadlessPlatform::InvalidateView() {
     PlatformCall call;
     call.kind = PlatformCall::Kind::InvalidateView;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/dialog_model.h"
+
 namespace marquetta {
 
 // Exclamation is the warning triangle; the program's failure messages use it.
@@ -63,6 +65,9 @@ class Platform {
                               std::string_view value) = 0;
     // Closes the main window and so ends the program normally.
     virtual void CloseMainWindow() = 0;
+    // Runs a modal dialog over `model`; true for OK (its Validate accepted the fields),
+    // false for Cancel.
+    virtual bool RunDialog(DialogModel& model) = 0;
 };
 
 // The platform the core talks to. Until one is installed this is a process-wide
@@ -96,7 +101,8 @@ struct PlatformCall {
         InvalidateView,
         TerminateProcess,
         AskFileName,
-        CloseMainWindow
+        CloseMainWindow,
+        RunDialog
     };
     Kind kind = Kind::MessageBox;
     std::string text;     // message box text, or the prompt
@@ -105,6 +111,7 @@ struct PlatformCall {
     MessageButtons buttons = MessageButtons::Ok;
     MessageAnswer answer = MessageAnswer::Ok;  // what the message box returned
     FileDialogRequest fileDialog;              // AskFileName
+    std::vector<DialogField> dialogFields;     // RunDialog: the fields as the dialog opened
     BeepKind beep = BeepKind::Default;
 };
 
@@ -123,11 +130,23 @@ class HeadlessPlatform : public Platform {
     void WriteSetting(std::string_view section, std::string_view key,
                       std::string_view value) override;
     void CloseMainWindow() override;
+    // Fills the fields from the queued input, then presses OK (checking as the dialog
+    // would; a refusal is shown as a message box and the next queued input is typed
+    // in) or Cancel. With nothing queued the dialog is cancelled.
+    bool RunDialog(DialogModel& model) override;
 
     // File dialogs take their answers from this queue in order (nothing = Cancel);
     // with the queue empty they are cancelled.
     void QueueFileName(std::optional<std::string> path) { fileNames_.push_back(std::move(path)); }
     bool MainWindowClosed() const { return mainWindowClosed_; }
+
+    // One visit to a dialog: the texts typed into its fields, in order (fields beyond
+    // the list keep their text), then OK or Cancel.
+    struct DialogInput {
+        std::vector<std::string> fields;
+        bool ok = true;
+    };
+    void QueueDialog(DialogInput input) { dialogs_.push_back(std::move(input)); }
 
     // The printer a test chooses: unless set, a whole A4 sheet (210 x 297 mm at 254
     // dots per inch, so one pixel is 0.1 mm); nothing means no printer.
@@ -153,6 +172,7 @@ class HeadlessPlatform : public Platform {
     std::deque<std::optional<std::string>> fileNames_;
     std::map<std::string, std::string> settings_;  // "section/key" -> value
     bool mainWindowClosed_ = false;
+    std::deque<DialogInput> dialogs_;
 };
 
 // What HeadlessPlatform::TerminateProcess throws in place of ending the process.
