@@ -136,6 +136,36 @@ bool HeadlessPlatform::RunDialog(DialogModel& model) {
     return false;
 }
 
+void HeadlessPlatform::SetCursor(CursorShape shape) {
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::SetCursor;
+    call.cursor = shape;
+    calls_.push_back(std::move(call));
+    cursor_ = shape;
+}
+
+void HeadlessPlatform::CaptureMouse() {
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::CaptureMouse;
+    calls_.push_back(std::move(call));
+    captured_ = true;
+}
+
+void HeadlessPlatform::ReleaseMouse() {
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::ReleaseMouse;
+    calls_.push_back(std::move(call));
+    captured_ = false;
+}
+
+bool HeadlessPlatform::OpenWithDesktop(const std::string& path) {
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::OpenWithDesktop;
+    call.text = path;
+    calls_.push_back(std::move(call));
+    return openResult_;
+}
+
 void HeadlessPlatform::InvalidateView() {
     PlatformCall call;
     call.kind = PlatformCall::Kind::InvalidateView;

@@ -30,6 +30,9 @@ struct PrinterPaper {
     double dotsPerInchY = 0.0;
 };
 
+// The mouse pointers the view uses.
+enum class CursorShape { Arrow, Cross, SizeAll, Magnify, Wait };
+
 // A file-open or file-save dialog. The filter is written as the program's resources
 // write it: "Name (*.ext)|*.ext||" pairs of a description and its patterns.
 struct FileDialogRequest {
@@ -65,6 +68,13 @@ class Platform {
                               std::string_view value) = 0;
     // Closes the main window and so ends the program normally.
     virtual void CloseMainWindow() = 0;
+    // The pointer over the drawing view.
+    virtual void SetCursor(CursorShape shape) = 0;
+    // While captured, the view gets every mouse event, also outside its window.
+    virtual void CaptureMouse() = 0;
+    virtual void ReleaseMouse() = 0;
+    // Opens a file with the desktop's default application; false when that failed.
+    virtual bool OpenWithDesktop(const std::string& path) = 0;
     // Runs a modal dialog over `model`; true for OK (its Validate accepted the fields),
     // false for Cancel.
     virtual bool RunDialog(DialogModel& model) = 0;
@@ -102,7 +112,11 @@ struct PlatformCall {
         TerminateProcess,
         AskFileName,
         CloseMainWindow,
-        RunDialog
+        RunDialog,
+        SetCursor,
+        CaptureMouse,
+        ReleaseMouse,
+        OpenWithDesktop
     };
     Kind kind = Kind::MessageBox;
     std::string text;     // message box text, or the prompt
@@ -113,6 +127,7 @@ struct PlatformCall {
     FileDialogRequest fileDialog;              // AskFileName
     std::vector<DialogField> dialogFields;     // RunDialog: the fields as the dialog opened
     BeepKind beep = BeepKind::Default;
+    CursorShape cursor = CursorShape::Arrow;  // SetCursor
 };
 
 class HeadlessPlatform : public Platform {
@@ -134,6 +149,14 @@ class HeadlessPlatform : public Platform {
     // would; a refusal is shown as a message box and the next queued input is typed
     // in) or Cancel. With nothing queued the dialog is cancelled.
     bool RunDialog(DialogModel& model) override;
+    void SetCursor(CursorShape shape) override;
+    void CaptureMouse() override;
+    void ReleaseMouse() override;
+    // Records the path (in `text`) and answers SetOpenWithDesktopResult's value.
+    bool OpenWithDesktop(const std::string& path) override;
+    void SetOpenWithDesktopResult(bool result) { openResult_ = result; }
+    CursorShape Cursor() const { return cursor_; }
+    bool MouseCaptured() const { return captured_; }
 
     // File dialogs take their answers from this queue in order (nothing = Cancel);
     // with the queue empty they are cancelled.
@@ -173,6 +196,9 @@ class HeadlessPlatform : public Platform {
     std::map<std::string, std::string> settings_;  // "section/key" -> value
     bool mainWindowClosed_ = false;
     std::deque<DialogInput> dialogs_;
+    CursorShape cursor_ = CursorShape::Arrow;
+    bool captured_ = false;
+    bool openResult_ = true;
 };
 
 // What HeadlessPlatform::TerminateProcess throws in place of ending the process.
