@@ -1,6 +1,8 @@
 #include "cli/convert.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli/json_dump.h"
@@ -8,12 +10,14 @@
 #include "exchange/dxf_writer.h"
 #include "model/binary_file.h"
 #include "model/native_file.h"
+#include "cli/svg_export.h"
+#include "view/sheet.h"
 
 namespace marquetta {
 namespace {
 
 constexpr const char* kHelp =
-    R"(Usage: marquetta-convert IN OUT
+    R"(Usage: marquetta-convert [--paper W,H] [--scale N] IN OUT
        marquetta-convert --help
 
 Converts a Marquetta drawing. The formats follow from the file extensions, in any
@@ -26,6 +30,11 @@ letter case:
               origin; the rendering settings are the program's defaults)
   OUT  .trn   a native drawing file (the drawing saved again)
        .dxf   a DXF file, as the program's DXF export writes it (CR LF line ends)
+       .svg   the printed page as SVG: the plan at the scale 1:N on a sheet of
+              W x H millimetres (the printable area; default 210 x 297, scale
+              100), the world origin at the sheet's centre, black lines on
+              white, exactly as the program prints it (faces and hidden layers
+              are not printed)
        .json  a readable dump of the whole drawing: banner, sky, ground, north,
               season, latitude, hour, the layers (name, red, green, blue,
               transparency, reflection, visible, texture) and the shapes (type,
@@ -51,6 +60,14 @@ std::string LowerExtension(const std::string& path) {
     return ext;
 }
 
+// A positive, finite number and nothing else.
+bool ParsePositive(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size() && std::isfinite(value) &&
+           value > 0;
+}
+
 }  // namespace
 
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -58,19 +75,47 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         out << kHelp;
         return 0;
     }
-    if (args.size() != 2) {
+    std::vector<std::string> files;
+    double paperWidth = 210.0, paperHeight = 297.0, scale = 100.0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--paper" || a == "--scale") {
+            if (i + 1 == args.size()) {
+                err << "marquetta-convert: " << a << " needs a value\n";
+                return 2;
+            }
+            const std::string& value = args[++i];
+            bool ok;
+            if (a == "--scale") {
+                ok = ParsePositive(value, scale);
+            } else {
+                const size_t comma = value.find(',');
+                ok = comma != std::string::npos &&
+                     ParsePositive(value.substr(0, comma), paperWidth) &&
+                     ParsePositive(value.substr(comma + 1), paperHeight);
+            }
+            if (!ok) {
+                err << "marquetta-convert: bad value for " << a << ": '" << value
+                    << "' (--paper W,H and --scale N take positive numbers)\n";
+                return 2;
+            }
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.size() != 2) {
         err << "marquetta-convert: expected IN and OUT (see marquetta-convert --help)\n";
         return 2;
     }
-    const std::string& in = args[0];
-    const std::string& outPath = args[1];
+    const std::string& in = files[0];
+    const std::string& outPath = files[1];
     const std::string inExt = LowerExtension(in);
     const std::string outExt = LowerExtension(outPath);
     if (inExt != ".trn" && inExt != ".dxf") {
         err << "marquetta-convert: cannot read '" << inExt << "' files: " << in << "\n";
         return 2;
     }
-    if (outExt != ".trn" && outExt != ".json" && outExt != ".dxf") {
+    if (outExt != ".trn" && outExt != ".json" && outExt != ".dxf" && outExt != ".svg") {
         err << "marquetta-convert: cannot write '" << outExt << "' files: " << outPath << "\n";
         return 2;
     }
@@ -108,6 +153,11 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         written = SaveDrawingFile(doc, outPath);
     } else if (outExt == ".dxf") {
         written = WriteDxfFile(doc, outPath);
+    } else if (outExt == ".svg") {
+        g_paperWidth = paperWidth;
+        g_paperHeight = paperHeight;
+        g_scaleDenominator = scale;
+        written = ExportPrintedPageSvg(doc, outPath);
     } else {
         written = WriteFileSafely(outPath, [&](SafeFileWriter& writer) {
             WriteDrawingJson(

@@ -132,6 +132,27 @@ TEST_F(ConvertTest, UsageAndHelp) {
     EXPECT_EQ(Run({dir.File("x.json"), dir.File("x.trn")}), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.json")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.trn")));
+    for (const char* bad : {"0", "-5", "abc", "1e999", ""}) {
+        EXPECT_EQ(Run({"--scale", bad, input, dir.File("x.svg")}), 2) << bad;
+    }
+    for (const char* bad : {"210", "210,", ",297", "210;297", "210,0"}) {
+        EXPECT_EQ(Run({"--paper", bad, input, dir.File("x.svg")}), 2) << bad;
+    }
+    EXPECT_EQ(Run({input, dir.File("x.svg"), "--scale"}), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.svg")));
+}
+
+TEST_F(ConvertTest, SvgIsThePrintedPageAtTheChosenSheetAndScale) {
+    ASSERT_EQ(Run({"--paper", "420,297", "--scale", "50", input, dir.File("page.SVG")}), 0)
+        << err.str();
+    const std::string svg = ReadBytes(dir.File("page.SVG"));
+    EXPECT_NE(svg.find("width=\"420mm\" height=\"297mm\""), std::string::npos);
+    // The text stands at (1.5, -2): at 1:50 that is 0.03 mm right of and 0.04 mm above
+    // the sheet's centre, truncated to the 0.1 mm grid of the printer.
+    EXPECT_NE(svg.find("<path d=\"M210"), std::string::npos) << svg;
+    ASSERT_EQ(Run({input, dir.File("default.svg")}), 0) << err.str();
+    EXPECT_NE(ReadBytes(dir.File("default.svg")).find("width=\"210mm\" height=\"297mm\""),
+              std::string::npos);
 }
 
 // A DXF plan becomes a native drawing re-centred as the import command does it, and
