@@ -15,8 +15,10 @@ AppController::AppController() : m_view(m_doc) {
     RegisterDocumentCommands();
     RegisterFrameCommands();
     RegisterApplicationCommands();
-    m_router.SetChain(
-        {&m_view.Commands(), &m_documentCommands, &m_frameCommands, &m_applicationCommands});
+    RegisterExchangeCommands();
+    // The exchange commands belong to the view; they follow its own target.
+    m_router.SetChain({&m_view.Commands(), &m_exchangeCommands, &m_documentCommands,
+                       &m_frameCommands, &m_applicationCommands});
     m_recent.Load();
 }
 

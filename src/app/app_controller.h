@@ -48,6 +48,7 @@ private:
     void RegisterDocumentCommands();
     void RegisterFrameCommands();
     void RegisterApplicationCommands();
+    void RegisterExchangeCommands();
     // Opens without asking about the current drawing.
     bool LoadDocument(const std::string& path);
     bool Save();
@@ -57,6 +58,7 @@ private:
 
     CZorader_ezDoc m_doc;
     CZorader_ezView m_view;
+    CommandTarget m_exchangeCommands;
     CommandTarget m_documentCommands;
     CommandTarget m_frameCommands;
     CommandTarget m_applicationCommands;

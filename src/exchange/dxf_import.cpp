@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 #include "model/binary_file.h"
 #include "model/cp932.h"
@@ -529,10 +528,10 @@ DxfImportResult ImportDxfFile(CZorader_ezDoc& doc, const std::string& path,
     if (runCancelCommand) {
         runCancelCommand();
     }
-    std::error_code ec;
-    const std::filesystem::path untitled = std::filesystem::absolute(kUntitledTitle, ec);
-    result.recentFilePath = ec ? std::string(kUntitledTitle) : untitled.string();
-    doc.SetPathName(result.recentFilePath);
+    // The imported drawing is untitled: it has no file of its own yet, so the next save
+    // asks for a name instead of writing a file called "無題" into whatever folder the
+    // program was started in.
+    doc.SetPathName("");
     doc.SetModifiedFlag(false);
     doc.DeleteAllShapes();
     g_layerCount = 0;

@@ -6,9 +6,8 @@
 // The desktop's import command shows the file dialog and, when the drawing is
 // modified, asks DxfImportSaveQuestion (yes saves first, cancel stops); then it sets
 // the wait cursor, captures the mouse, calls ImportDxfFile with its cancel command,
-// restores the cursor, shows the result's message if there is one, enters
-// recentFilePath in the recent-file list when the drawing was replaced, and redraws
-// the whole view erasing the background.
+// restores the cursor, shows the result's message if there is one, and redraws the
+// whole view erasing the background.
 #pragma once
 
 #include <cstddef>
@@ -38,9 +37,6 @@ struct DxfImportResult {
     // Whether the file has an ENTITIES section (without one the drawing is empty).
     bool entitiesSection = false;
     size_t shapesMade = 0;
-    // The path the document now has ("無題" in the current folder), for the recent-file
-    // list.
-    std::string recentFilePath;
 };
 
 // The import proper, from opening the file on. `runCancelCommand` is the view's cancel

@@ -1,0 +1,91 @@
+// The commands that bring drawings in and out: DXF import and export, and inserting
+// another drawing file.
+#include "app/app_controller.h"
+#include "edit/editing_state.h"
+#include "exchange/dxf_import.h"
+#include "exchange/dxf_writer.h"
+#include "exchange/insert_file.h"
+#include "model/layers.h"
+#include "platform/command_ids.h"
+#include "platform/platform.h"
+
+namespace marquetta {
+namespace {
+
+void Show(const CommandMessage& message) {
+    if (!message.empty()) {
+        CurrentPlatform().MessageBox(message.text, message.caption, message.icon,
+                                     MessageButtons::Ok);
+    }
+}
+
+}  // namespace
+
+void AppController::RegisterExchangeCommands() {
+    const auto cancel = [this] { m_router.Execute(ID_CANCEL); };
+
+    m_exchangeCommands.On(ID_DXF_IMPORT, [this, cancel] {
+        Platform& platform = CurrentPlatform();
+        FileDialogRequest request;
+        request.defaultExtension = kDxfImportDefaultExtension;
+        request.initialName = kDxfImportInitialName;
+        const std::optional<std::string> path = platform.AskFileName(request);
+        if (!path) {
+            return;
+        }
+        if (m_doc.IsModified()) {
+            switch (platform.MessageBox(DxfImportSaveQuestion(m_doc), kAppTitle,
+                                        MessageIcon::Exclamation, MessageButtons::YesNoCancel)) {
+                case MessageAnswer::Yes:
+                    // A drawing that could not be saved is not thrown away.
+                    if (!Save()) {
+                        return;
+                    }
+                    break;
+                case MessageAnswer::No:
+                    break;
+                default:
+                    return;
+            }
+        }
+        platform.SetCursor(CursorShape::Wait);
+        platform.CaptureMouse();
+        const DxfImportResult result = ImportDxfFile(m_doc, *path, cancel);
+        platform.ReleaseMouse();
+        platform.SetCursor(CursorShape::Arrow);
+        if (result.replaced) {
+            ForgetReplacedShapes();
+            g_displayListValid = 0;
+            platform.InvalidateView();
+        }
+        Show(result.message);
+    });
+
+    m_exchangeCommands.On(ID_DXF_EXPORT, [this] {
+        FileDialogRequest request;
+        request.save = true;
+        request.filter = kDxfExportFilter;
+        if (const std::optional<std::string> path = CurrentPlatform().AskFileName(request)) {
+            Show(ExportDxfFile(m_doc, *path).message);
+        }
+    });
+
+    m_exchangeCommands.On(ID_INSERT_FILE, [this, cancel] {
+        FileDialogRequest request;
+        request.filter = kInsertFilter;
+        request.initialName = kInsertInitialName;
+        const std::optional<std::string> path = CurrentPlatform().AskFileName(request);
+        if (!path) {
+            return;
+        }
+        const InsertResult result = InsertDrawingFile(m_doc, *path, cancel);
+        if (result.inserted) {
+            selectionExists = 1;
+            g_displayListValid = 0;
+            CurrentPlatform().InvalidateView();
+        }
+        Show(result.message);
+    });
+}
+
+}  // namespace marquetta
