@@ -189,17 +189,15 @@ TEST_F(DxfExportTest, FileThatCannotBeCreatedIsNotReportedAsWritten) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST_F(DxfExportTest, ReadOnlyTargetKeepsItsOldContents) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root may write read-only files";
-    }
-    const std::string path = dir.File("locked.dxf");
-    WriteBytes(path, "old");
-    ::chmod(path.c_str(), 0444);
+TEST_F(DxfExportTest, TargetThatCannotBeReplacedKeepsItsContents) {
+    // A folder named like a DXF file cannot be replaced by one.
+    const std::string path = dir.File("folder.dxf");
+    std::filesystem::create_directory(path);
+    WriteBytes(path + "/inside.txt", "old");
     const DxfExportResult result = ExportDxfFile(doc, path);
     EXPECT_FALSE(result.written);
     EXPECT_EQ(result.message.text, path + " が開けません");
-    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(ReadBytes(path + "/inside.txt"), "old");
 }
 
 TEST_F(DxfExportTest, ExportedDrawingImportsBackToTheSameShapes) {
