@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/command_table.h"
+#include "app/dialog_commands.h"
 #include "edit/editing_state.h"
 #include "model/layers.h"
 #include "model/native_file.h"
@@ -16,6 +17,8 @@ AppController::AppController() : m_view(m_doc) {
     RegisterFrameCommands();
     RegisterApplicationCommands();
     RegisterExchangeCommands();
+    // Help is the view's command; no target before the application's knows it.
+    RegisterDialogCommands(m_frameCommands, m_applicationCommands);
     // The exchange commands belong to the view; they follow its own target.
     m_router.SetChain({&m_view.Commands(), &m_exchangeCommands, &m_documentCommands,
                        &m_frameCommands, &m_applicationCommands});
@@ -132,11 +135,6 @@ void AppController::RegisterFrameCommands() {
         });
     m_frameCommands.OnUpdate(ID_RELATIVE_ENTRY,
                              [](CommandUi& ui) { ui.Enable(basePointSet != 0); });
-    m_frameCommands.OnUpdate(ID_SCALE, [](CommandUi& ui) {
-        char caption[32];
-        std::snprintf(caption, sizeof caption, "SCL:1/%d", static_cast<int>(g_scaleDenominator));
-        ui.SetText(caption);
-    });
 }
 
 void AppController::RegisterApplicationCommands() {
