@@ -1,17 +1,20 @@
 #include "edit/view.h"
 
-#include "platform/command_ids.h"
 #include "edit/editing_state.h"
+#include "platform/command_ids.h"
 #include "view/camera.h"
 
 namespace marquetta {
 
-CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) { RegisterViewModeCommands(); }
+CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) {
+    RegisterViewModeCommands();
+    RegisterEditingCommands();
+    RegisterNavigationCommands();
+}
 
 void CZorader_ezView::RegisterViewModeCommands() {
-    m_commands.On(ID_WIREFRAME, ToggleWireframe, [](CommandUi& ui) {
-        ui.SetCheck(WireframeItemState().checked);
-    });
+    m_commands.On(ID_WIREFRAME, ToggleWireframe,
+                  [](CommandUi& ui) { ui.SetCheck(WireframeItemState().checked); });
     // No command runs these; they show the projection and camera kinds, never chosen.
     m_commands.OnUpdate(ID_PARALLEL_PROJECTION, [](CommandUi& ui) {
         const ViewModeItemState state = ParallelProjectionItemState();

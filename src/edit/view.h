@@ -1,8 +1,13 @@
 // The drawing view's behaviour, without a window: it paints the document into frames,
-// and owns the commands the view handles. The desktop's view widget forwards its
-// events here and draws the frames.
+// owns the commands the view handles and answers the mouse. The desktop's view widget
+// forwards its events here and draws the frames.
+//
+// Mouse positions are client pixels with y counted from the top, in the same units as
+// the width and height given to OnPaint. Modifiers are KeyModifier bits (keys.h) and
+// buttons MouseButton bits (navigation.h).
 #pragma once
 
+#include "edit/navigation.h"
 #include "model/document.h"
 #include "platform/command_target.h"
 #include "view/paint_frame.h"
@@ -10,23 +15,64 @@
 namespace marquetta {
 
 class CZorader_ezView {
-public:
+  public:
     explicit CZorader_ezView(CZorader_ezDoc& doc);
     CZorader_ezView(const CZorader_ezView&) = delete;
     CZorader_ezView& operator=(const CZorader_ezView&) = delete;
 
     CZorader_ezDoc& GetDocument() { return m_doc; }
     const CommandTarget& Commands() const { return m_commands; }
+    const NavigationState& Navigation() const { return m_nav; }
 
     // One paint of a client area of width x height pixels.
     const PaintFrame& OnPaint(int width, int height) { return m_paint.Build(m_doc, width, height); }
 
-private:
+    // Mouse events.
+    void OnLButtonDown(int x, int y);
+    void OnLButtonUp(int x, int y);
+    void OnMButtonDown(int x, int y);
+    void OnMButtonUp(int x, int y);
+    // `modifiers`: the Shift and Ctrl state at the press; `buttons`: every button held
+    // with the right one included.
+    void OnRButtonDown(int x, int y, int modifiers, int buttons);
+    void OnRButtonUp(int x, int y);
+    void OnMouseMove(int x, int y);
+    // `delta`: the signed wheel turn, 120 per notch, positive away from the user.
+    void OnMouseWheel(int delta);
+
+    // Commands (also reachable through Commands()).
+    void OnDrawLine();
+    void OnDrawCircle();
+    void OnDrawArc();
+    void OnDrawText();
+    void OnCancel();
+    void OnViewMove();
+    void OnViewZoom();
+
+  private:
     void RegisterViewModeCommands();
+    void RegisterEditingCommands();
+    void RegisterNavigationCommands();
+
+    // command_state.cpp: the editing clicks.
+    void StartDrawCommand(int type, const char* prompt);
+    void FirstStep(int x, int y);
+    void SecondStep(int x, int y);
+    // The right press of an editing click; true when it starts a plain right drag.
+    bool EditingRightDown();
+    void EditingRightUp();
+    void FinishSecondStep();
+
+    // navigation.cpp: the pointer and capture that navigation holds.
+    void TakeCursor(CursorShape shape);
+    void ReturnCursorIfIdle();
+    bool NavigationLeftDown(int x, int y);
+    bool NavigationLeftUp();
 
     CZorader_ezDoc& m_doc;
     CommandTarget m_commands;
     PaintBuilder m_paint;
+    NavigationState m_nav;
 };
 
 // After the drawing's shapes were replaced (new drawing, file opened): no preview

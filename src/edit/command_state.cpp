@@ -1,0 +1,197 @@
+#include "edit/command_state.h"
+
+#include "edit/draw_commands.h"
+#include "edit/editing_state.h"
+#include "edit/picking.h"
+#include "edit/view.h"
+#include "model/layers.h"
+#include "platform/command_ids.h"
+#include "platform/platform.h"
+
+namespace marquetta {
+
+void CancelCommand(CZorader_ezDoc& doc) {
+    stepPending = 0;
+    rubberBand = 0;
+    doc.m_current.m_nType = SHAPE_NONE;
+    CurrentPlatform().SetPrompt(kPromptNone);
+    continuousCopy = 0;
+    for (const auto& shape : doc.m_shapes) {
+        shape->m_bSelected = 0;
+    }
+    editState = EDIT_IDLE;
+    selectionExists = 0;
+    basePointSet = 0;
+    arcStartGiven = 0;
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+}
+
+void CZorader_ezView::RegisterEditingCommands() {
+    m_commands.On(ID_LINE, [this] { OnDrawLine(); });
+    m_commands.On(ID_CIRCLE, [this] { OnDrawCircle(); });
+    m_commands.On(ID_ARC, [this] { OnDrawArc(); });
+    m_commands.On(ID_TEXT, [this] { OnDrawText(); });
+    m_commands.On(ID_CANCEL, [this] { OnCancel(); });
+}
+
+// A draw command only names the shape and shows its prompt: a pending first point
+// stays, and the next click finishes the new command's second step from it.
+void CZorader_ezView::StartDrawCommand(int type, const char* prompt) {
+    if (selectionExists == 1) {
+        return;  // a selection waits for a modify command or Esc first
+    }
+    m_doc.m_current.m_nType = type;
+    CurrentPlatform().SetPrompt(prompt);
+}
+
+void CZorader_ezView::OnDrawLine() {
+    StartDrawCommand(SHAPE_LINE, kPromptLineStart);
+}
+void CZorader_ezView::OnDrawCircle() {
+    StartDrawCommand(SHAPE_CIRCLE, kPromptCircleCentre);
+}
+void CZorader_ezView::OnDrawArc() {
+    StartDrawCommand(SHAPE_ARC, kPromptArcCentre);
+}
+void CZorader_ezView::OnDrawText() {
+    StartDrawCommand(SHAPE_TEXT, kPromptTextPoint);
+}
+void CZorader_ezView::OnCancel() {
+    CancelCommand(m_doc);
+}
+
+void CZorader_ezView::OnLButtonDown(int x, int y) {
+    if (NavigationLeftDown(x, y)) {
+        return;
+    }
+    // While a Ctrl+right zoom borrows stepPending it is 2 and no click edits.
+    if (stepPending == 0) {
+        FirstStep(x, y);
+    } else if (stepPending == 1) {
+        SecondStep(x, y);
+    }
+}
+
+void CZorader_ezView::FirstStep(int x, int y) {
+    // The draw command comes first; the modify state counts only without one.
+    switch (m_doc.m_current.m_nType) {
+        case SHAPE_NONE:
+            switch (editState) {
+                case EDIT_MOVE:
+                case EDIT_COPY:
+                case EDIT_OFFSET:
+                case EDIT_STRETCH:
+                    return;  // base points and lines belong to the modify commands
+                default:
+                    if (!pickToggle(m_doc, x, y)) {
+                        // Nothing under the cursor: a selection window opens here.
+                        computeCursorPoint(x, y, true);
+                        stepPending = 1;
+                        rubberBand = 1;
+                    }
+                    return;
+            }
+        case SHAPE_LINE:
+            LineFirstClick(m_doc, x, y);
+            return;
+        case SHAPE_CIRCLE:
+            CircleCentreClick(m_doc, x, y);
+            return;
+        case SHAPE_ARC:
+            ArcCentreClick(m_doc, x, y);
+            return;
+        case SHAPE_TEXT:
+            TextClick(m_doc, x, y);
+            return;
+        default:
+            return;
+    }
+}
+
+void CZorader_ezView::SecondStep(int x, int y) {
+    stepPending = 0;
+    rubberBand = 0;
+    switch (m_doc.m_current.m_nType) {
+        case SHAPE_NONE:
+            if (editState == EDIT_IDLE || editState == EDIT_MOVE_SELECT ||
+                editState == EDIT_COPY_SELECT) {
+                selectInWindow(m_doc, firstScreenPoint, Double2{double(x), double(y)});
+            }
+            break;
+        case SHAPE_LINE:
+            LineNextClick(m_doc, x, y);
+            break;
+        case SHAPE_CIRCLE:
+            CircleRadiusClick(m_doc, x, y);
+            break;
+        case SHAPE_ARC:
+            ArcPointClick(m_doc, x, y);
+            break;
+        case SHAPE_TEXT:
+            // The text command was chosen while another step was pending. A text has
+            // no second step: this click places it, and the text step ends itself.
+            TextClick(m_doc, x, y);
+            return;
+        default:
+            break;
+    }
+    FinishSecondStep();
+}
+
+// Every second step ends so, also one whose click was refused.
+void CZorader_ezView::FinishSecondStep() {
+    m_doc.SetModifiedFlag();
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+}
+
+bool CZorader_ezView::EditingRightDown() {
+    if (editState == EDIT_MOVE_SELECT || editState == EDIT_COPY || editState == EDIT_COPY_SELECT) {
+        return false;  // the release decides
+    }
+    if ((editState == EDIT_OFFSET && stepPending == 0) ||
+        (editState == EDIT_STRETCH && stepPending == 1)) {
+        return false;
+    }
+    if (m_doc.m_current.m_nType == SHAPE_LINE) {
+        // The chain ends; the line command itself ends at the release.
+        stepPending = 0;
+        rubberBand = 0;
+        basePointSet = 0;
+        CurrentPlatform().InvalidateView();
+        return false;
+    }
+    return true;
+}
+
+void CZorader_ezView::EditingRightUp() {
+    Platform& platform = CurrentPlatform();
+    if (editState == EDIT_MOVE_SELECT) {
+        editState = EDIT_MOVE;
+        platform.SetPrompt(kPromptMoveBase);
+    } else if (editState == EDIT_COPY_SELECT) {
+        editState = EDIT_COPY;
+        platform.SetPrompt(kPromptCopyBase);
+    } else if (editState == EDIT_COPY) {
+        CancelCommand(m_doc);  // how a continuous copy ends
+    } else if (editState == EDIT_OFFSET && stepPending == 0) {
+        editState = EDIT_IDLE;
+        platform.SetPrompt(kPromptNone);
+    } else if (editState == EDIT_STRETCH && stepPending == 1) {
+        editState = EDIT_IDLE;
+        stepPending = 0;
+        if (boundaryLine != nullptr) {
+            boundaryLine->m_bSelected = 0;
+        }
+        RecomputeSelectionExists(m_doc);
+        platform.SetPrompt(kPromptNone);
+        g_displayListValid = 0;
+        platform.InvalidateView();
+    } else if (m_doc.m_current.m_nType == SHAPE_LINE) {
+        m_doc.m_current.m_nType = SHAPE_NONE;
+        platform.SetPrompt(kPromptNone);
+    }
+}
+
+}  // namespace marquetta

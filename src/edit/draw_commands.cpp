@@ -1,0 +1,237 @@
+#include "edit/draw_commands.h"
+
+#include <cmath>
+
+#include "edit/command_state.h"
+#include "edit/editing_state.h"
+#include "edit/picking.h"
+#include "model/layers.h"
+#include "platform/platform.h"
+#include "ui/text_dialog.h"
+#include "view/sheet.h"
+
+namespace marquetta {
+namespace {
+
+// Shapes the user draws go on layer "0" in white.
+constexpr const char* kDrawingLayer = "0";
+
+Float3 Narrow(const Double3& p) {
+    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+}
+
+double Distance(const Double3& a, const Double3& b) {
+    const double dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// Fills the template with a new shape and appends a copy of it. Only m_pt[0] and
+// m_pt[1] are written; the other slots keep what they held.
+void AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float3& p1,
+                   const std::string& text) {
+    CShape& current = doc.m_current;
+    current.m_nType = type;
+    current.m_bSelected = 0;
+    current.m_pt[0] = Narrow(p0);
+    current.m_pt[1] = p1;
+    doc.SetCurrentLayer(kDrawingLayer);
+    current.m_attr[0] = current.m_attr[1] = current.m_attr[2] = 1.0f;
+    doc.SetCurrentText(text);
+    EnsureLayer(kDrawingLayer);
+    doc.AddCurrentShape();
+}
+
+void EndDrawCommand(CZorader_ezDoc& doc) {
+    doc.m_current.m_nType = SHAPE_NONE;
+    CurrentPlatform().SetPrompt(kPromptNone);
+}
+
+}  // namespace
+
+bool TakeFirstPoint(const CZorader_ezDoc& doc, int x, int y, bool startsStep) {
+    computeCursorPoint(x, y, true);
+    if (startsStep) {
+        stepPending = 1;
+        rubberBand = 1;
+    }
+    if (g_snapOn == 1 && !snapPoint(doc, x, y, firstPoint)) {
+        if (startsStep) {
+            stepPending = 0;
+            rubberBand = 0;
+        }
+        return false;
+    }
+    return true;
+}
+
+bool TakeSecondPoint(const CZorader_ezDoc& doc, int x, int y) {
+    if (g_snapOn == 1 && !snapPoint(doc, x, y, cursorPoint)) {
+        stepPending = 1;
+        rubberBand = 1;
+        return false;
+    }
+    return true;
+}
+
+void LineFirstClick(const CZorader_ezDoc& doc, int x, int y) {
+    if (!TakeFirstPoint(doc, x, y, true)) {
+        return;
+    }
+    basePointSet = 1;
+    CurrentPlatform().SetPrompt(kPromptLineEnd);
+}
+
+void LineNextClick(CZorader_ezDoc& doc, int x, int y) {
+    if (!TakeSecondPoint(doc, x, y)) {
+        return;
+    }
+    const Double3 end = cursorPoint;
+    if (Distance(firstPoint, end) > kSmallestLength) {
+        AddDrawnShape(doc, SHAPE_LINE, firstPoint, Narrow(end), {});
+    }
+    firstPoint = end;
+    stepPending = 1;
+    rubberBand = 1;
+}
+
+void CircleCentreClick(const CZorader_ezDoc& doc, int x, int y) {
+    if (TakeFirstPoint(doc, x, y, true)) {
+        CurrentPlatform().SetPrompt(kPromptCircleRadius);
+    }
+}
+
+void CircleRadiusClick(CZorader_ezDoc& doc, int x, int y) {
+    if (!TakeSecondPoint(doc, x, y)) {
+        return;
+    }
+    const double r = Distance(firstPoint, cursorPoint);
+    if (r > kSmallestLength) {
+        AddDrawnShape(doc, SHAPE_CIRCLE, firstPoint, Float3{static_cast<float>(r), 0.0f, 0.0f}, {});
+    }
+    EndDrawCommand(doc);
+}
+
+void ArcCentreClick(const CZorader_ezDoc& doc, int x, int y) {
+    // A start left over from an arc abandoned for another draw command must not stand
+    // in for this arc's start.
+    arcStartGiven = 0;
+    if (TakeFirstPoint(doc, x, y, true)) {
+        CurrentPlatform().SetPrompt(kPromptArcStart);
+    }
+}
+
+double DirectionAngle(double dx, double dz, double length) {
+    double angle = std::acos(dx / length) * kDegreesPerRadian;
+    if (dz > 0) {
+        angle = 360.0 - angle;
+    }
+    return angle;
+}
+
+ArcAngles ArcEndAngles(double start, double end, bool reversed) {
+    double s = start;
+    double e = end;
+    if (e < s) {
+        e = e + 360.0;
+    }
+    if (reversed) {
+        const float t = static_cast<float>(s);
+        s = e;
+        if (s > 360.0) {
+            s = s - 360.0;
+        }
+        e = t;
+        if (t < s) {
+            e = t + 360.0;
+        }
+    }
+    return {s, e};
+}
+
+void ArcPointClick(CZorader_ezDoc& doc, int x, int y) {
+    const Double3& centre = firstPoint;
+    if (arcStartGiven == 0) {
+        if (!TakeSecondPoint(doc, x, y)) {
+            return;
+        }
+        arcStartGiven = 1;
+        stepPending = 1;
+        rubberBand = 1;
+        const double dx = cursorPoint.x - centre.x;
+        const double dy = cursorPoint.y - centre.y;
+        const double dz = cursorPoint.z - centre.z;
+        arcRadius = std::sqrt(dx * dx + dy * dy + dz * dz);
+        arcStartAngle = DirectionAngle(dx, dz, arcRadius);
+        basePointSet = 1;
+        CurrentPlatform().SetPrompt(kPromptArcEnd);
+        return;
+    }
+    if (!TakeSecondPoint(doc, x, y)) {
+        return;
+    }
+    arcStartGiven = 0;
+    const double dx = cursorPoint.x - centre.x;
+    const double dz = cursorPoint.z - centre.z;
+    const double length = Distance(centre, cursorPoint);
+    const double rawEnd = DirectionAngle(dx, dz, length);
+    const ArcAngles angles = ArcEndAngles(arcStartAngle, rawEnd, arcReversed == 1);
+    // An end click on the centre gives no direction (the angle is not a number); such
+    // an arc would carry that into the drawing.
+    if (arcRadius > kSmallestLength && angles.end != angles.start && std::isfinite(angles.start) &&
+        std::isfinite(angles.end)) {
+        AddDrawnShape(doc, SHAPE_ARC, centre,
+                      Float3{static_cast<float>(arcRadius), static_cast<float>(angles.start),
+                             static_cast<float>(angles.end)},
+                      {});
+    }
+    EndDrawCommand(doc);
+    basePointSet = 0;
+}
+
+double NormalizeTextAngle(double angle) {
+    if (angle < 0) {
+        angle += 360.0;
+    }
+    if (angle >= 360.0) {
+        angle -= 360.0;
+    }
+    return angle;
+}
+
+void RememberText(const std::string& text) {
+    for (const std::string& entry : textHistory) {
+        if (entry == text) {
+            return;
+        }
+    }
+    for (int i = kTextHistorySize - 1; i > 0; --i) {
+        textHistory[i] = std::move(textHistory[i - 1]);
+    }
+    textHistory[0] = text;
+}
+
+void TextClick(CZorader_ezDoc& doc, int x, int y) {
+    if (!TakeFirstPoint(doc, x, y, false)) {
+        return;
+    }
+    const Double3 point = firstPoint;
+    TextDialog dialog(lastText, lastTextHeight, lastTextWidth, lastTextAngle, textHistory);
+    if (CurrentPlatform().RunDialog(dialog) && !dialog.Text().empty()) {
+        const std::string text = dialog.Text();
+        const double angle = NormalizeTextAngle(dialog.Angle());
+        lastText = text;
+        lastTextHeight = dialog.Height();
+        lastTextWidth = dialog.Width();
+        lastTextAngle = angle;
+        RememberText(text);
+        AddDrawnShape(doc, SHAPE_TEXT, point,
+                      Float3{static_cast<float>(lastTextHeight), static_cast<float>(lastTextWidth),
+                             static_cast<float>(angle)},
+                      text);
+    }
+    EndDrawCommand(doc);
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+}
+
+}  // namespace marquetta

@@ -1,0 +1,232 @@
+#include "edit/navigation.h"
+
+#include "edit/editing_state.h"
+#include "edit/picking.h"
+#include "edit/view.h"
+#include "platform/command_ids.h"
+#include "platform/keys.h"
+#include "view/camera.h"
+
+namespace marquetta {
+namespace {
+
+// The pointer of the view whenever navigation does not hold it.
+constexpr CursorShape kViewCursor = CursorShape::Arrow;
+constexpr CursorShape kPanCursor = CursorShape::SizeAll;
+// The platform offers no vertical or diagonal sizing pointer: zooming shows the
+// magnifier, and a plain right drag the cross.
+constexpr CursorShape kZoomCursor = CursorShape::Magnify;
+constexpr CursorShape kRightDragCursor = CursorShape::Cross;
+
+}  // namespace
+
+void FollowZoom(double oldZ, double newZ) {
+    const double cx = g_viewWidth * 0.5;
+    const double cy = g_viewHeight * 0.5;
+    firstScreenPoint.x = cx + (firstScreenPoint.x - cx) * oldZ / newZ;
+    firstScreenPoint.y = cy + (firstScreenPoint.y - cy) * oldZ / newZ;
+}
+
+void ZoomBy(double amount, double perUnit) {
+    const double oldZ = g_viewTranslate.z;
+    const double newZ = oldZ + (-oldZ) * amount * perUnit;
+    if (-newZ > kClosestViewingDistance) {
+        g_viewTranslate.z = static_cast<float>(newZ);
+        FollowZoom(oldZ, newZ);
+    }
+    CurrentPlatform().InvalidateView();
+}
+
+void PanBy(int dx, int dy) {
+    const double distance = -g_viewTranslate.z;
+    g_viewTranslate.y = static_cast<float>(g_viewTranslate.y + distance * dy * kPanPerPixel);
+    g_viewTranslate.x = static_cast<float>(g_viewTranslate.x + distance * dx * kPanPerPixel);
+    firstScreenPoint.x += dx;
+    firstScreenPoint.y -= dy;
+    CurrentPlatform().InvalidateView();
+}
+
+void CZorader_ezView::RegisterNavigationCommands() {
+    m_commands.On(ID_VIEW_MOVE, [this] { OnViewMove(); });
+    m_commands.On(ID_VIEW_ZOOM, [this] { OnViewZoom(); });
+}
+
+void CZorader_ezView::OnViewMove() {
+    m_nav.moveViewArmed = 1;
+    TakeCursor(kPanCursor);
+}
+
+void CZorader_ezView::OnViewZoom() {
+    m_nav.zoomMode = 1;
+    TakeCursor(kZoomCursor);
+}
+
+void CZorader_ezView::TakeCursor(CursorShape shape) {
+    Platform& platform = CurrentPlatform();
+    platform.SetCursor(shape);
+    if (!m_nav.cursorTaken) {
+        platform.CaptureMouse();
+        m_nav.cursorTaken = true;
+    }
+}
+
+void CZorader_ezView::ReturnCursorIfIdle() {
+    const bool busy =
+        m_nav.moveViewArmed != 0 || m_nav.zoomMode != 0 || m_nav.panDrag != 0 || m_nav.rightDrag;
+    if (busy || !m_nav.cursorTaken) {
+        return;
+    }
+    Platform& platform = CurrentPlatform();
+    platform.SetCursor(kViewCursor);
+    platform.ReleaseMouse();
+    m_nav.cursorTaken = false;
+}
+
+bool CZorader_ezView::NavigationLeftDown(int x, int y) {
+    if (m_nav.Guard()) {
+        return false;
+    }
+    if (m_nav.moveViewArmed == 1) {
+        m_nav.panDrag = 1;
+        m_nav.lastMouseX = x;
+        m_nav.lastMouseY = y;
+    }
+    if (m_nav.zoomMode == 1) {
+        stepPending = 1;
+        m_nav.lastMouseX = x;
+        m_nav.lastMouseY = y;
+        m_nav.zoomMode = 2;
+    }
+    return true;
+}
+
+void CZorader_ezView::OnLButtonUp(int, int) {
+    bool applied = false;
+    if (m_nav.moveViewArmed == 1) {
+        m_nav.panDrag = 0;
+        m_nav.moveViewArmed = 0;
+        applied = true;
+    }
+    // Only the left zoom: a Ctrl+right zoom ends with its own button.
+    if (m_nav.zoomMode == 1 || m_nav.zoomMode == 2) {
+        m_nav.zoomMode = 0;
+        if (rubberBand == 0) {
+            stepPending = 0;
+        }
+        applied = true;
+    }
+    if (applied) {
+        ReturnCursorIfIdle();
+    }
+}
+
+void CZorader_ezView::OnMButtonDown(int x, int y) {
+    if (!m_nav.Guard() || m_nav.panDrag != 0) {
+        return;
+    }
+    m_nav.panDrag = 1;
+    m_nav.middleDrag = true;
+    m_nav.lastMouseX = x;
+    m_nav.lastMouseY = y;
+    TakeCursor(kPanCursor);
+}
+
+void CZorader_ezView::OnMButtonUp(int, int) {
+    if (!m_nav.middleDrag) {
+        return;
+    }
+    m_nav.middleDrag = false;
+    m_nav.panDrag = 0;
+    ReturnCursorIfIdle();
+}
+
+void CZorader_ezView::OnRButtonDown(int x, int y, int modifiers, int buttons) {
+    m_nav.rightPressIgnored = true;
+    if (!m_nav.Guard()) {
+        return;
+    }
+    const bool onlyRight = (buttons | MOUSE_RIGHT) == MOUSE_RIGHT;
+    const int keys = modifiers & (MOD_SHIFT | MOD_CTRL);
+    if (onlyRight && keys == MOD_SHIFT) {
+        m_nav.rightPressIgnored = false;
+        m_nav.panDrag = 2;
+        m_nav.lastMouseX = x;
+        m_nav.lastMouseY = y;
+        TakeCursor(kPanCursor);
+        return;
+    }
+    if (onlyRight && keys == MOD_CTRL) {
+        // The zoom drag borrows stepPending so that mouse moves zoom; it gives it back
+        // at the release.
+        m_nav.rightPressIgnored = false;
+        stepPending += 1;
+        m_nav.zoomMode = 3;
+        m_nav.lastMouseX = x;
+        m_nav.lastMouseY = y;
+        TakeCursor(kZoomCursor);
+        return;
+    }
+    if (keys != 0) {
+        return;  // with Shift or Ctrl held a right click never edits
+    }
+    m_nav.rightPressIgnored = false;
+    if (EditingRightDown()) {
+        m_nav.rightDrag = true;
+        m_nav.lastMouseX = x;
+        m_nav.lastMouseY = y;
+        TakeCursor(kRightDragCursor);
+    }
+}
+
+void CZorader_ezView::OnRButtonUp(int, int) {
+    if (m_nav.panDrag == 2) {
+        m_nav.panDrag = 0;
+        ReturnCursorIfIdle();
+        return;
+    }
+    if (m_nav.zoomMode == 3) {
+        m_nav.zoomMode = 0;
+        // Esc during the drag may have cleared the step already.
+        if (stepPending > 0) {
+            stepPending -= 1;
+        }
+        ReturnCursorIfIdle();
+        return;
+    }
+    if (m_nav.rightPressIgnored) {
+        m_nav.rightPressIgnored = false;
+        return;
+    }
+    if (!m_nav.Guard()) {
+        return;
+    }
+    EditingRightUp();
+    if (m_nav.rightDrag) {
+        m_nav.rightDrag = false;
+        ReturnCursorIfIdle();
+    }
+}
+
+void CZorader_ezView::OnMouseMove(int x, int y) {
+    if (m_nav.panDrag >= 1) {
+        PanBy(x - m_nav.lastMouseX, m_nav.lastMouseY - y);
+        m_nav.lastMouseX = x;
+        m_nav.lastMouseY = y;
+    }
+    if (stepPending >= 1) {
+        if (m_nav.zoomMode >= 2) {
+            ZoomBy(m_nav.lastMouseY - y, kZoomPerPixel);
+            m_nav.lastMouseX = x;
+            m_nav.lastMouseY = y;
+        }
+        if (rubberBand == 1) {
+            computeCursorPoint(x, y, false);
+        }
+    }
+}
+
+void CZorader_ezView::OnMouseWheel(int delta) {
+    ZoomBy(delta, kZoomPerWheelUnit);
+}
+
+}  // namespace marquetta

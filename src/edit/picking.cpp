@@ -1,0 +1,338 @@
+#include "edit/picking.h"
+
+#include <cmath>
+
+#include "edit/editing_state.h"
+#include "model/layers.h"
+#include "platform/platform.h"
+#include "text/text_layout.h"
+#include "view/camera.h"
+#include "view/paint_frame.h"
+#include "view/sheet.h"
+
+namespace marquetta {
+namespace {
+
+// Half the field of view in radians per degree, with the program's pi.
+constexpr double kHalfRadiansPerDegree = 0.00872664638888889;
+// Beyond this many grid steps from the origin the paint draws no grid; snapping to a
+// grid that is not drawn would only cost a walk over billions of points.
+constexpr double kGridStepLimit = 1e4;
+
+double ViewportHeight() {
+    return g_viewport[3];
+}
+
+bool ToWindow(double x, double y, double z, double& wx, double& wy) {
+    double wz = 0.0;
+    return ProjectCaptured(x, y, z, wx, wy, wz);
+}
+
+bool Visible(const CShape& s) {
+    return IsLayerVisible(s.m_strLayer);
+}
+
+// The point at `degrees` about the arc's centre, at the centre's height.
+Double3 ArcPoint(const CShape& arc, double degrees) {
+    const double a = degrees * kRadiansPerDegree;
+    const double r = arc.m_pt[1].x;
+    return {arc.m_pt[0].x + r * std::cos(a), arc.m_pt[0].y, arc.m_pt[0].z - r * std::sin(a)};
+}
+
+// Circles are sampled on the ground, whatever the centre's height.
+Double3 CirclePoint(const CShape& circle, int k) {
+    const double a = (k * 10) * kRadiansPerDegree;
+    const double r = circle.m_pt[1].x;
+    return {circle.m_pt[0].x + r * std::cos(a), 0.0, circle.m_pt[0].z + r * std::sin(a)};
+}
+
+Double3 Widen(const Float3& p) {
+    return {p.x, p.y, p.z};
+}
+
+// The click test of one chord after another of a polyline, projecting every point once.
+// The click is in window coordinates, y from the bottom.
+class PolylineHit {
+  public:
+    PolylineHit(double cx, double cy) : m_cx(cx), m_cy(cy) {}
+
+    void Add(const Double3& p) {
+        double wx = 0.0, wy = 0.0;
+        const bool projected = ToWindow(p.x, p.y, p.z, wx, wy);
+        if (projected && m_havePrevious && !m_hit) {
+            m_hit = SegmentHit(m_px, m_py, wx, wy);
+        }
+        m_havePrevious = projected;
+        m_px = wx;
+        m_py = wy;
+    }
+    bool Hit() const { return m_hit; }
+
+  private:
+    bool SegmentHit(double ax, double ay, double bx, double by) const {
+        const double dx = bx - ax, dy = by - ay;
+        const double length = std::sqrt(dx * dx + dy * dy);
+        if (length < 0.001) {
+            return false;
+        }
+        const double ux = dx / length, uy = dy / length;
+        const double dist = ux * (m_cy - ay) - uy * (m_cx - ax);
+        const double pos = uy * (m_cy - ay) + ux * (m_cx - ax);
+        return -kPickReach < dist && dist < kPickReach && 0.0 < pos && pos < length;
+    }
+
+    double m_cx, m_cy;
+    double m_px = 0.0, m_py = 0.0;
+    bool m_havePrevious = false;
+    bool m_hit = false;
+};
+
+// Whether a click at pixel (x, y) lies on the shape.
+bool ShapeHit(const CShape& s, double x, double y) {
+    PolylineHit hit(x, ViewportHeight() - y);
+    switch (s.m_nType) {
+        case SHAPE_LINE:
+            hit.Add(Widen(s.m_pt[0]));
+            hit.Add(Widen(s.m_pt[1]));
+            return hit.Hit();
+        case SHAPE_CIRCLE:
+            for (int k = 0; k <= kCircleSegments; ++k) {
+                hit.Add(CirclePoint(s, k));
+            }
+            return hit.Hit();
+        case SHAPE_ARC:
+            ForEachArcAngle(s.m_pt[1].y, s.m_pt[1].z,
+                            [&](double degrees) { hit.Add(ArcPoint(s, degrees)); });
+            return hit.Hit();
+        case SHAPE_TEXT:
+            g_pickHit = 0;
+            DrawStrokeText(s.m_strText, s.m_pt[0].x, s.m_pt[0].z, s.m_pt[1].x, s.m_pt[1].y,
+                           s.m_pt[1].z, TextTarget::Pick(CapturedProjection(), x, y));
+            return g_pickHit == 1;
+        default:
+            return false;  // faces are never picked
+    }
+}
+
+void ToggleSelection(const CZorader_ezDoc& doc, CShape& s) {
+    if (s.m_bSelected == 1) {
+        s.m_bSelected = 0;
+        RecomputeSelectionExists(doc);
+    } else {
+        s.m_bSelected = 1;
+        selectionExists = 1;
+    }
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+}
+
+// A window in window coordinates (y from the bottom); inside is strict.
+struct ScreenWindow {
+    double xmin, ymin, xmax, ymax;
+    bool Contains(const Double3& p) const {
+        double wx = 0.0, wy = 0.0;
+        if (!ToWindow(p.x, p.y, p.z, wx, wy)) {
+            return false;
+        }
+        return xmin < wx && wx < xmax && ymin < wy && wy < ymax;
+    }
+};
+
+bool ShapeInside(const CShape& s, const ScreenWindow& window) {
+    switch (s.m_nType) {
+        case SHAPE_LINE:
+            return window.Contains(Widen(s.m_pt[0])) && window.Contains(Widen(s.m_pt[1]));
+        case SHAPE_CIRCLE:
+            for (int k = 0; k < kCircleSegments; ++k) {
+                if (!window.Contains(CirclePoint(s, k))) {
+                    return false;
+                }
+            }
+            return true;
+        case SHAPE_ARC: {
+            bool inside = true;
+            ForEachArcAngle(s.m_pt[1].y, s.m_pt[1].z, [&](double degrees) {
+                inside = inside && window.Contains(ArcPoint(s, degrees));
+            });
+            return inside;
+        }
+        case SHAPE_TEXT:
+            return TextInsideRect(s.m_strText, s.m_pt[0], window.xmin, window.ymin, window.xmax,
+                                  window.ymax, s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z,
+                                  CapturedProjection());
+        default:
+            return false;  // faces are never selected by a window
+    }
+}
+
+// Whether the world point projects within `reach` pixels of the mouse pixel (x, y),
+// measured separately along each axis.
+bool NearPixel(const Double3& p, double x, double y, double reach) {
+    double wx = 0.0, wy = 0.0;
+    if (!ToWindow(p.x, p.y, p.z, wx, wy)) {
+        return false;
+    }
+    return std::fabs(wx - x) < reach && std::fabs(wy - (ViewportHeight() - y)) < reach;
+}
+
+bool SnapToVertex(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
+    for (const auto& shape : doc.m_shapes) {
+        const CShape& s = *shape;
+        if (!Visible(s)) {
+            continue;
+        }
+        Double3 candidates[4];
+        int count = 0;
+        switch (s.m_nType) {
+            case SHAPE_LINE:
+                candidates[count++] = Widen(s.m_pt[0]);
+                candidates[count++] = Widen(s.m_pt[1]);
+                break;
+            case SHAPE_ARC:
+                candidates[count++] = ArcPoint(s, s.m_pt[1].y);
+                candidates[count++] = ArcPoint(s, s.m_pt[1].z);
+                break;
+            case SHAPE_FACE:
+                for (int i = 0; i < 4; ++i) {
+                    candidates[count++] = Widen(s.m_pt[i]);
+                }
+                break;
+            default:
+                break;  // circles and texts have no vertices to snap to
+        }
+        for (int i = 0; i < count; ++i) {
+            if (NearPixel(candidates[i], x, y, kVertexSnapReach)) {
+                point = candidates[i];
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool SnapToGrid(double x, double y, Double3& point) {
+    const double g = g_gridPitch;
+    if (!(g > 0.0)) {
+        return false;
+    }
+    const double halfX = g_scaleDenominator * g_paperWidth * 0.5 / g;
+    const double halfZ = g_paperHeight * g_scaleDenominator * 0.5 / g;
+    if (!(std::fabs(halfX) < kGridStepLimit && std::fabs(halfZ) < kGridStepLimit)) {
+        return false;
+    }
+    const int nx = static_cast<int>(halfX);
+    const int nz = static_cast<int>(halfZ);
+    for (int i = -nx; i <= nx; ++i) {
+        for (int k = -nz; k <= nz; ++k) {
+            const Double3 candidate{i * g, 0.0, k * g};
+            if (NearPixel(candidate, x, y, kGridSnapReach)) {
+                point = candidate;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool computeCursorPoint(double x, double y, bool rememberAsFirst) {
+    const double width = g_viewport[2];
+    const double height = g_viewport[3];
+    if (!(height > 0.0)) {
+        return false;  // nothing painted yet: there is no view to look through
+    }
+    const double h = g_azimuth * kRadiansPerDegree;
+    const double p = g_elevation * kRadiansPerDegree;
+    const double tx = g_viewTranslate.x, ty = g_viewTranslate.y, tz = g_viewTranslate.z;
+
+    const double q = ty * std::sin(-p) + tz * std::cos(-p);
+    const double eyeY = -(std::cos(-p) * ty - tz * std::sin(-p));
+    const double eyeX = -(std::cos(h) * tx - std::sin(h) * q);
+    const double eyeZ = -(std::cos(h) * q + std::sin(h) * tx);
+
+    const double f = std::tan(g_fieldOfView * kHalfRadiansPerDegree) * 1000.0 / height;
+    const double u = (x - width * 0.5) * f;
+    const double v = (height * 0.5 - y) * f;
+    const double w = -500.0;
+
+    // d = R^T (u, v, w) / det R, R the rotation block of the model-view (column-major).
+    const double* m = g_modelviewMatrix;
+    const double det = m[0] * (m[5] * m[10] - m[9] * m[6]) - m[4] * (m[1] * m[10] - m[9] * m[2]) +
+                       m[8] * (m[1] * m[6] - m[5] * m[2]);
+    const double dx = (u * m[0] + v * m[1] + w * m[2]) / det;
+    const double dy = (u * m[4] + v * m[5] + w * m[6]) / det;
+    const double dz = (u * m[8] + v * m[9] + w * m[10]) / det;
+    if (std::fabs(dy * 4e10) <= 1e-5) {
+        return false;  // parallel to the ground: keep the previous point
+    }
+    const double t = -eyeY / dy;
+    const Double3 point{eyeX + t * dx, eyeY + t * dy, eyeZ + t * dz};
+    if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z)) {
+        return false;  // a degenerate camera gives no point to keep
+    }
+    cursorPoint = point;
+    if (rememberAsFirst) {
+        firstPoint = point;
+        firstScreenPoint = {x, y};
+    }
+    lastScreenPoint = {x, y};
+    CurrentPlatform().InvalidateView();
+    return true;
+}
+
+bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
+    if (SnapToVertex(doc, x, y, point) || (g_gridOn == 1 && SnapToGrid(x, y, point))) {
+        CurrentPlatform().Beep(BeepKind::Default);
+        return true;
+    }
+    CurrentPlatform().Beep(BeepKind::Exclamation);
+    return false;
+}
+
+bool pickToggle(CZorader_ezDoc& doc, double x, double y) {
+    for (const auto& shape : doc.m_shapes) {
+        if (Visible(*shape) && ShapeHit(*shape, x, y)) {
+            ToggleSelection(doc, *shape);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool pickLine(CZorader_ezDoc& doc, double x, double y) {
+    for (const auto& shape : doc.m_shapes) {
+        if (shape->m_nType == SHAPE_LINE && Visible(*shape) && ShapeHit(*shape, x, y)) {
+            ToggleSelection(doc, *shape);
+            pickedLine = shape.get();
+            return true;
+        }
+    }
+    return false;
+}
+
+void selectInWindow(CZorader_ezDoc& doc, const Double2& corner1, const Double2& corner2) {
+    const double h = ViewportHeight();
+    const double x1 = corner1.x, y1 = h - corner1.y;
+    const double x2 = corner2.x, y2 = h - corner2.y;
+    const ScreenWindow window{std::fmin(x1, x2), std::fmin(y1, y2), std::fmax(x1, x2),
+                              std::fmax(y1, y2)};
+    for (const auto& shape : doc.m_shapes) {
+        if (Visible(*shape) && ShapeInside(*shape, window)) {
+            shape->m_bSelected = 1;
+            selectionExists = 1;
+        }
+    }
+}
+
+void RecomputeSelectionExists(const CZorader_ezDoc& doc) {
+    selectionExists = 0;
+    for (const auto& shape : doc.m_shapes) {
+        if (shape->m_bSelected == 1) {
+            selectionExists = 1;
+            return;
+        }
+    }
+}
+
+}  // namespace marquetta

@@ -1,0 +1,43 @@
+// From the mouse to the drawing: the ground-plane point under the cursor, snapping to
+// shape vertices and grid points, and picking shapes by a click or by a window. Every
+// test works in window pixels on points projected through the matrices the last paint
+// captured; mouse pixels count y from the top of the window, projected points from the
+// bottom.
+#pragma once
+
+#include "model/document.h"
+#include "model/geometry.h"
+
+namespace marquetta {
+
+// Pick and snap reach, in pixels (strict).
+inline constexpr double kVertexSnapReach = 3.0;
+inline constexpr double kGridSnapReach = 4.0;
+inline constexpr double kPickReach = 3.0;
+
+// Puts the ground-plane point under the pixel into cursorPoint and stores the pixel as
+// lastScreenPoint; with rememberAsFirst also into firstPoint and firstScreenPoint. Then
+// repaints. A ray parallel to the ground (or no paint yet) stores nothing, repaints
+// nothing and gives false.
+bool computeCursorPoint(double x, double y, bool rememberAsFirst);
+
+// The vertex of a visible shape within 3 pixels (list order, the first wins), else with
+// the grid on the grid point within 4 pixels. A match beeps and gives true with the
+// point; no match gives the exclamation beep and false, leaving `point` alone.
+bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point);
+
+// Toggles the selection of the first visible shape under the pixel and repaints; false
+// when no shape is there. Faces are never picked.
+bool pickToggle(CZorader_ezDoc& doc, double x, double y);
+
+// As pickToggle, but only lines; the line hit becomes pickedLine.
+bool pickLine(CZorader_ezDoc& doc, double x, double y);
+
+// Selects every visible shape that lies strictly inside the window between the two
+// corner pixels, in either direction. Nothing is deselected.
+void selectInWindow(CZorader_ezDoc& doc, const Double2& corner1, const Double2& corner2);
+
+// selectionExists = whether any shape of the drawing is selected.
+void RecomputeSelectionExists(const CZorader_ezDoc& doc);
+
+}  // namespace marquetta
