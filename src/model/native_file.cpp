@@ -261,34 +261,28 @@ int32_t GetShapeCount(BinaryReader& r) {
     return shapes;
 }
 
-// Reads into the program-wide settings and layer table as it goes, so a failure
-// keeps what was read before it. Returns false for a foreign banner.
-bool ReadDrawing(BinaryReader& r, CZorader_ezDoc& doc) {
-    if (GetString(r) != g_fileBanner) {
-        return false;
+// Everything after the banner, into `contents` except the shapes, which go one by one
+// to `addShape` as they are read.
+template <class AddShape>
+void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, AddShape&& addShape) {
+    contents.sky = GetString(r);
+    contents.ground = GetString(r);
+    contents.north = r.Get<double>();
+    contents.season = r.Get<double>();
+    contents.latitude = r.Get<double>();
+    contents.hour = r.Get<double>();
+    contents.layers.resize(static_cast<size_t>(GetLayerCount(r)));
+    for (StoredLayer& layer : contents.layers) {
+        GetLayer(r, layer.name, layer.attributes, layer.texture);
     }
-    g_skyTexture = GetString(r);
-    g_groundTexture = GetString(r);
-    g_sunNorth = r.Get<double>();
-    g_sunSeason = r.Get<double>();
-    g_sunLatitude = r.Get<double>();
-    g_sunHour = r.Get<double>();
-
-    const int32_t layers = GetLayerCount(r);
-    g_layerCount = layers;
-    for (int i = 0; i < layers; ++i) {
-        GetLayer(r, g_layerNames[i], g_layerAttributes[i], g_layerTextures[i]);
-    }
-
     const int32_t shapes = GetShapeCount(r);
     ObjectTable table;
     for (int32_t i = 0; i < shapes; ++i) {
         table.ReadShapeTag(r);
-        auto shape = std::make_unique<CShape>();
-        GetShapeBody(r, *shape);
-        doc.AppendShape(std::move(shape));
+        CShape shape;
+        GetShapeBody(r, shape);
+        addShape(std::move(shape));
     }
-    return true;
 }
 
 }  // namespace
@@ -307,24 +301,8 @@ FileError ReadDrawingContents(BinaryReader& reader, DrawingFileContents& content
     DrawingFileContents read;
     try {
         read.banner = GetString(reader);
-        read.sky = GetString(reader);
-        read.ground = GetString(reader);
-        read.north = reader.Get<double>();
-        read.season = reader.Get<double>();
-        read.latitude = reader.Get<double>();
-        read.hour = reader.Get<double>();
-        const int32_t layers = GetLayerCount(reader);
-        read.layers.resize(static_cast<size_t>(layers));
-        for (StoredLayer& layer : read.layers) {
-            GetLayer(reader, layer.name, layer.attributes, layer.texture);
-        }
-        const int32_t shapes = GetShapeCount(reader);
-        read.shapes.resize(static_cast<size_t>(shapes));
-        ObjectTable table;
-        for (CShape& shape : read.shapes) {
-            table.ReadShapeTag(reader);
-            GetShapeBody(reader, shape);
-        }
+        ReadAfterBanner(reader, read,
+                        [&](CShape&& shape) { read.shapes.push_back(std::move(shape)); });
     } catch (const FileFailure& failure) {
         return failure.error;
     }
@@ -335,22 +313,48 @@ FileError ReadDrawingContents(BinaryReader& reader, DrawingFileContents& content
 LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
     LoadResult result;
     BinaryReader reader;
-    const FileError openError = reader.Open(path);
-    if (openError != FileError::None) {
-        static_cast<FileResult&>(result) = MakeFileResult(openError, path);
+    FileError error = reader.Open(path);
+    if (error != FileError::None) {
+        static_cast<FileResult&>(result) = MakeFileResult(error, path);
         return result;
     }
     if (reader.Size() == 0) {
         result.emptyFile = true;
     } else {
-        g_displayListValid = 0;
-        doc.DeleteAllShapes();
+        // The whole file is read before anything changes, so a file that fails
+        // part-way leaves the drawing, the layer table and the settings as they were.
+        DrawingFileContents contents;
+        CZorader_ezDoc::ShapeList shapes;
         try {
-            result.foreignBanner = !ReadDrawing(reader, doc);
+            contents.banner = GetString(reader);
+            result.foreignBanner = contents.banner != g_fileBanner;
+            if (!result.foreignBanner) {
+                ReadAfterBanner(reader, contents, [&](CShape&& shape) {
+                    shapes.push_back(std::make_unique<CShape>(std::move(shape)));
+                });
+            }
         } catch (const FileFailure& failure) {
-            doc.NewDrawing();
             static_cast<FileResult&>(result) = MakeFileResult(failure.error, path);
             return result;
+        }
+        g_displayListValid = 0;
+        doc.DeleteAllShapes();
+        if (!result.foreignBanner) {
+            // Another kind of file opens as an empty drawing and keeps the settings.
+            g_skyTexture = std::move(contents.sky);
+            g_groundTexture = std::move(contents.ground);
+            g_sunNorth = contents.north;
+            g_sunSeason = contents.season;
+            g_sunLatitude = contents.latitude;
+            g_sunHour = contents.hour;
+            // Slots above the stored layers keep what they held.
+            g_layerCount = static_cast<int>(contents.layers.size());
+            for (size_t i = 0; i < contents.layers.size(); ++i) {
+                g_layerNames[i] = std::move(contents.layers[i].name);
+                g_layerAttributes[i] = contents.layers[i].attributes;
+                g_layerTextures[i] = std::move(contents.layers[i].texture);
+            }
+            doc.m_shapes = std::move(shapes);
         }
     }
     doc.SetPathName(AbsolutePath(path));

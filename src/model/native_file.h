@@ -26,11 +26,12 @@ struct LoadResult : FileResult {
 // the document takes the path and is no longer modified.
 FileResult SaveDrawingFile(CZorader_ezDoc& doc, const std::string& path);
 
-// Opens a drawing. When the file cannot be opened the drawing stays as it was. A file
-// of 0 bytes is not read and the document takes its name. Otherwise the shapes are
-// replaced: a foreign banner gives an empty drawing and counts as success; a file that
-// fails part-way leaves an untitled, empty drawing, with the layers and settings that
-// were read before the failure.
+// Opens a drawing. A file of 0 bytes is not read and the document takes its name. A
+// file of another kind (a foreign banner) gives an empty drawing, keeps the layers and
+// settings, and counts as success. Otherwise the whole file is read and checked first:
+// a file that cannot be opened, or that fails part-way, leaves the drawing, the layer
+// table and the settings as they were; a good one replaces the shapes, the settings
+// and the stored layer slots.
 LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path);
 
 // One layer record of a drawing file.

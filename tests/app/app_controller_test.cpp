@@ -171,11 +171,11 @@ TEST_F(AppControllerTest, FailedOpenKeepsTheDrawingAndShowsTheMessage) {
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].text.find("このﾌｧｲﾙが見つかりません。"), std::string::npos);
 
-    // A file that breaks part-way leaves a new, untitled drawing.
+    // A file that breaks part-way is refused the same way.
     EXPECT_FALSE(app->OpenDocumentFile(dir.File("corrupt.trn")));
     EXPECT_EQ(Messages().back().text, "予期しないﾌｧｲﾙ形式です。");
-    EXPECT_TRUE(app->Document().m_shapes.empty());
-    EXPECT_EQ(app->WindowTitle(), "無題 - Marquetta");
+    EXPECT_EQ(app->Document().m_shapes.size(), 1u);
+    EXPECT_EQ(app->WindowTitle(), "plan.trn - Marquetta");
 }
 
 TEST_F(AppControllerTest, CommandLineOpensTheNamedFileOrFails) {

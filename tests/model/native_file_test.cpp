@@ -289,8 +289,8 @@ TEST_F(NativeFileTest, BigObjectTagReferringToTheShapeClassIsAccepted) {
     EXPECT_EQ(doc.m_shapes.size(), 2u);
 }
 
-// Each malformed file is refused with the format message; the drawing ends untitled
-// and empty, and nothing beyond the table is touched.
+// Each malformed file is refused with the format message and changes nothing: the
+// drawing, its name, the layers and the settings stay as they were.
 TEST_F(NativeFileTest, MalformedFilesAreRefused) {
     auto withShapes = [](int32_t count, const std::string& tagAndBody) {
         Bytes b = DefaultHeader();
@@ -328,6 +328,7 @@ TEST_F(NativeFileTest, MalformedFilesAreRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         InitProgramDefaults();
+        EnsureLayer("kept");
         CZorader_ezDoc d;
         d.SetPathName("/old/name.trn");
         d.m_current.m_nType = SHAPE_LINE;
@@ -335,24 +336,29 @@ TEST_F(NativeFileTest, MalformedFilesAreRefused) {
         const LoadResult r = LoadBytes(c.bytes, d);
         EXPECT_EQ(r.error, FileError::UnexpectedFormat);
         EXPECT_EQ(r.message, kBadFormat);
-        EXPECT_TRUE(d.m_shapes.empty());
-        EXPECT_EQ(d.GetTitle(), "無題");
-        EXPECT_LE(g_layerCount, kLayerSlots);
+        EXPECT_EQ(d.m_shapes.size(), 1u);
+        EXPECT_TRUE(d.IsModified());
+        EXPECT_EQ(d.GetTitle(), "name.trn");
+        EXPECT_EQ(g_layerCount, 1);
+        EXPECT_EQ(g_layerNames[0], "kept");
+        EXPECT_EQ(g_skyTexture, "S_Cloud1");
     }
 }
 
-TEST_F(NativeFileTest, PartWayFailureKeepsWhatWasReadBeforeIt) {
+TEST_F(NativeFileTest, PartWayFailureChangesNoSettingOrLayer) {
     EnsureLayer("old");
-    Bytes b;
-    b.u8(0x14).text("Tarno_III V0.08     ").str("NewSky").str("NewGround").f64(90).f64(30);
-    const LoadResult r = LoadBytes(b.get(), doc);
+    g_displayListValid = 1;
+    Bytes b = DefaultHeader();
+    b.i32(1).hex("03 6E 65 77").f64(0.5);  // layer "new", cut inside its colour
+    const std::string bytes = Bytes().u8(0x14).text("Tarno_III V0.08     ").str("NewSky")
+                                  .text(b.get().substr(30)).get();
+    const LoadResult r = LoadBytes(bytes, doc);
     EXPECT_EQ(r.message, kBadFormat);
-    EXPECT_EQ(g_skyTexture, "NewSky");
-    EXPECT_EQ(g_groundTexture, "NewGround");
-    EXPECT_EQ(g_sunNorth, 90);
-    EXPECT_EQ(g_sunSeason, 30);
+    EXPECT_EQ(g_skyTexture, "S_Cloud1");
     EXPECT_EQ(g_sunLatitude, 36);
+    EXPECT_EQ(g_layerCount, 1);
     EXPECT_EQ(g_layerNames[0], "old");
+    EXPECT_EQ(g_displayListValid, 1);
 }
 
 TEST_F(NativeFileTest, EveryTruncationFailsWithoutAPartialDrawing) {
@@ -366,6 +372,7 @@ TEST_F(NativeFileTest, EveryTruncationFailsWithoutAPartialDrawing) {
     doc.AddCurrentShape();
     AddLine(2, 3);
     const std::string whole = SaveAndRead();
+    InitProgramDefaults();
     for (size_t cut = 1; cut < whole.size(); ++cut) {
         CZorader_ezDoc d;
         d.m_current.m_nType = SHAPE_LINE;
@@ -373,9 +380,15 @@ TEST_F(NativeFileTest, EveryTruncationFailsWithoutAPartialDrawing) {
         const LoadResult r = LoadBytes(whole.substr(0, cut), d);
         ASSERT_FALSE(r.ok()) << "cut at " << cut;
         ASSERT_EQ(r.message, kBadFormat) << "cut at " << cut;
-        ASSERT_TRUE(d.m_shapes.empty()) << "cut at " << cut;
+        ASSERT_EQ(d.m_shapes.size(), 1u) << "cut at " << cut;
         ASSERT_EQ(d.GetTitle(), "無題");
+        ASSERT_EQ(g_layerCount, 0) << "cut at " << cut;
+        ASSERT_EQ(g_skyTexture, "S_Cloud1") << "cut at " << cut;
     }
+    // The whole file still loads.
+    CZorader_ezDoc d;
+    ASSERT_TRUE(LoadBytes(whole, d).ok());
+    EXPECT_EQ(d.m_shapes.size(), 3u);
 }
 
 TEST_F(NativeFileTest, OpenErrorsLeaveTheDrawingAsItWas) {
