@@ -12,6 +12,9 @@ packages=(
   librecad-data unifont
   # DXF peers: ezdxf reads what we write and writes what we read; dxflib for the benchmark
   python3-ezdxf libdxflib-dev
+  # desktop: Qt 6, OpenGL, a virtual display for the GUI tests, Japanese fonts
+  qt6-base-dev libqt6opengl6-dev libgl-dev libx11-dev libgl1-mesa-dri xvfb xauth
+  fonts-noto-cjk
 )
 
 missing=()

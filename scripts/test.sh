@@ -13,6 +13,6 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARQUETTA_SANITIZE=ON \
-  -DMARQUETTA_BENCH=OFF >/dev/null
+  -DMARQUETTA_BENCH=OFF -DMARQUETTA_GUI=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE no-sanitize

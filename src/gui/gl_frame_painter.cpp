@@ -1,0 +1,150 @@
+#include "gui/gl_frame_painter.h"
+
+#include <GL/gl.h>
+
+namespace marquetta {
+namespace {
+
+void SetLighting() {
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, kGlobalAmbient);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, kLightAmbient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, kLightDiffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, kLightSpecular);
+    // With the identity model-view the light's direction is fixed to the eye.
+    glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
+    glEnable(GL_LIGHT0);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, kMaterialAmbient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kMaterialDiffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kMaterialSpecular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kMaterialShininess);
+}
+
+void DrawPoints(const std::vector<float>& xyz, const float* color) {
+    if (xyz.empty()) {
+        return;
+    }
+    glColor4fv(color);
+    glBegin(GL_POINTS);
+    for (size_t i = 0; i + 2 < xyz.size(); i += 3) {
+        glVertex3f(xyz[i], xyz[i + 1], xyz[i + 2]);
+    }
+    glEnd();
+}
+
+void DrawSegments(const std::vector<float>& xyz, const float* color) {
+    if (xyz.empty()) {
+        return;
+    }
+    glColor4fv(color);
+    glBegin(GL_LINES);
+    for (size_t i = 0; i + 2 < xyz.size(); i += 3) {
+        glVertex3f(xyz[i], xyz[i + 1], xyz[i + 2]);
+    }
+    glEnd();
+}
+
+// One batch of segments, white with a magenta run per selected shape.
+void EmitWireframe(const Wireframe& wireframe) {
+    glColor4fv(kShapeColor);
+    glBegin(GL_LINES);
+    const float* v = wireframe.vertices.data();
+    for (const WireframeRun& run : wireframe.runs) {
+        glColor4fv(run.selected ? kSelectedColor : kShapeColor);
+        const uint32_t end = run.firstVertex + run.vertexCount;
+        for (uint32_t i = run.firstVertex; i < end; ++i) {
+            glVertex3fv(v + 3 * static_cast<size_t>(i));
+        }
+    }
+    glEnd();
+}
+
+// True when the list was compiled.
+bool DrawWireframe(const PaintFrame& frame, WireframeList& list) {
+    const bool compile = list.name != 0 && (frame.wireframeRebuilt || !list.compiled);
+    if (list.name != 0 && !compile) {
+        glCallList(list.name);
+        return false;
+    }
+    if (compile) {
+        glNewList(list.name, GL_COMPILE_AND_EXECUTE);
+    }
+    EmitWireframe(*frame.wireframe);
+    if (compile) {
+        glEndList();
+        list.compiled = true;
+    }
+    return compile;
+}
+
+void DrawFaces(const std::vector<ShadedFace>& faces) {
+    if (faces.empty()) {
+        return;
+    }
+    glBegin(GL_QUADS);
+    for (const ShadedFace& face : faces) {
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, face.color);
+        for (int i = 0; i < 4; ++i) {
+            glNormal3f(face.normals[i].x, face.normals[i].y, face.normals[i].z);
+            glVertex3f(face.corners[i].x, face.corners[i].y, face.corners[i].z);
+        }
+    }
+    glEnd();
+}
+
+void DrawOverlay(const std::vector<float>& xy, int width, int height) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    if (xy.empty()) {
+        return;
+    }
+    glColor4fv(kPreviewColor);
+    glBegin(GL_LINES);
+    for (size_t i = 0; i + 1 < xy.size(); i += 2) {
+        glVertex2f(xy[i], xy[i + 1]);
+    }
+    glEnd();
+}
+
+}  // namespace
+
+bool DrawPaintFrame(const PaintFrame& frame, int width, int height, WireframeList& list) {
+    glClearColor(kBackgroundColor[0], kBackgroundColor[1], kBackgroundColor[2],
+                 kBackgroundColor[3]);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+
+    glViewport(frame.viewport[0], frame.viewport[1], frame.viewport[2], frame.viewport[3]);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(frame.projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    SetLighting();
+    glPushMatrix();
+    glLoadMatrixd(frame.modelview);
+
+    glPushAttrib(GL_LIGHTING_BIT);
+    glPushMatrix();
+    glDisable(GL_LIGHTING);
+    DrawPoints(frame.gridPoints, kGridColor);
+    DrawSegments(frame.previewSegments, kPreviewColor);
+    const bool compiled = frame.wireframe != nullptr && DrawWireframe(frame, list);
+    glEnable(GL_LIGHTING);
+    DrawFaces(frame.faces);
+    glPopMatrix();
+    glPopAttrib();
+    glPopMatrix();
+
+    DrawOverlay(frame.overlaySegments, width, height);
+    glFlush();
+    return compiled;
+}
+
+}  // namespace marquetta

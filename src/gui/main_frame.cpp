@@ -1,0 +1,356 @@
+#include "gui/main_frame.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/app_controller.h"
+#include "gui/key_translation.h"
+#include "gui/lock_indicators.h"
+#include "gui/qt_platform.h"
+#include "gui/status_dialog_bar.h"
+#include "gui/view_widget.h"
+
+namespace marquetta {
+namespace {
+
+// The tool-bar buttons' pictures, kept as files under res/icons.
+const char* IconResource(int id) {
+    switch (id) {
+        case ID_FILE_NEW:
+            return ":/icons/file_new.xpm";
+        case ID_FILE_OPEN:
+            return ":/icons/file_open.xpm";
+        case ID_FILE_SAVE:
+            return ":/icons/file_save.xpm";
+        case ID_EDIT_CUT:
+            return ":/icons/edit_cut.xpm";
+        case ID_EDIT_COPY:
+            return ":/icons/edit_copy.xpm";
+        case ID_EDIT_PASTE:
+            return ":/icons/edit_paste.xpm";
+        case ID_FILE_PRINT:
+            return ":/icons/file_print.xpm";
+        case ID_VIEW_MOVE:
+            return ":/icons/view_move.xpm";
+        case ID_VIEW_ROTATE:
+            return ":/icons/view_rotate.xpm";
+        case ID_VIEW_ZOOM:
+            return ":/icons/view_zoom.xpm";
+        case ID_APP_ABOUT:
+            return ":/icons/app_about.xpm";
+        case ID_LINE:
+            return ":/icons/draw_line.xpm";
+        case ID_CIRCLE:
+            return ":/icons/draw_circle.xpm";
+        case ID_ARC:
+            return ":/icons/draw_arc.xpm";
+        case ID_TEXT:
+            return ":/icons/draw_text.xpm";
+        case ID_ERASE:
+            return ":/icons/modify_erase.xpm";
+        case ID_MOVE:
+            return ":/icons/modify_move.xpm";
+        case ID_COPY:
+            return ":/icons/modify_copy.xpm";
+        case ID_OFFSET:
+            return ":/icons/modify_offset.xpm";
+        case ID_STRETCH:
+            return ":/icons/modify_stretch.xpm";
+        default:
+            return nullptr;
+    }
+}
+
+// The bars' own commands, which the main window handles itself.
+bool IsFrameBarCommand(int id) {
+    return id == ID_VIEW_TOOLBAR || id == ID_VIEW_STATUS_BAR;
+}
+
+constexpr const char* kIndicatorTexts[4] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
+
+}  // namespace
+
+}  // namespace marquetta
+
+// The pictures live in a static library: nothing would pull them into the program.
+static void InitMarquettaResources() {
+    Q_INIT_RESOURCE(marquetta);
+}
+
+namespace marquetta {
+
+CMainFrame::CMainFrame(AppController& app, QtPlatform& platform) : app_(app), platform_(platform) {
+    InitMarquettaResources();
+    setWindowTitle(QString::fromStdString(app_.WindowTitle()));
+    setWindowIcon(QIcon(QStringLiteral(":/marquetta.xpm")));
+
+    view_ = new CViewWidget(app_.View(), this);
+    setCentralWidget(view_);
+
+    BuildMenus();
+    // The bars in the order the window has always made them.
+    standardBar_ =
+        BuildToolBar(QStringLiteral("standard"), marquetta::StandardToolBar(), Qt::TopToolBarArea);
+    BuildDialogBar();
+    drawingBar_ =
+        BuildToolBar(QStringLiteral("drawing"), marquetta::DrawingToolBar(), Qt::LeftToolBarArea);
+    BuildStatusBar();
+    resize(1024, 720);
+
+    platform_.SetMainFrame(this);
+    dialogBar_->SetPrompt(platform_.Prompt());
+
+    // Accelerators are translated before any widget of this window sees the key.
+    qApp->installEventFilter(this);
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &CMainFrame::UpdateCommandUi);
+    view_->setFocus();
+    UpdateCommandUi();
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    platform_.SetMainFrame(nullptr);
+}
+
+QAction* CMainFrame::Action(int id) const {
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QAction* CMainFrame::MakeAction(int id) {
+    if (QAction* existing = Action(id)) {
+        return existing;
+    }
+    const CommandInfo* info = FindCommand(id);
+    // The caption keeps its "\t" part: Qt shows it as the item's shortcut text. The
+    // keys themselves go through the accelerator table, never through Qt shortcuts.
+    auto* action = new QAction(QString::fromUtf8(info ? info->caption : ""), this);
+    action->setData(id);
+    if (info != nullptr) {
+        action->setStatusTip(QString::fromUtf8(info->statusText));
+        if (info->toolTip[0] != '\0') {
+            action->setToolTip(QString::fromUtf8(info->toolTip));
+        }
+    }
+    if (const char* icon = IconResource(id)) {
+        action->setIcon(QIcon(QString::fromLatin1(icon)));
+        action->setIconVisibleInMenu(false);
+    }
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    actions_[id] = action;
+    return action;
+}
+
+void CMainFrame::BuildMenus() {
+    for (const MenuItem& popup : MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.caption));
+        AddMenuItems(menu, popup.children);
+    }
+}
+
+void CMainFrame::AddMenuItems(QMenu* menu, const std::vector<MenuItem>& items) {
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+    for (const MenuItem& item : items) {
+        switch (item.kind) {
+            case MenuItem::Kind::Separator:
+                menu->addSeparator();
+                break;
+            case MenuItem::Kind::Popup:
+                AddMenuItems(menu->addMenu(QString::fromUtf8(item.caption)), item.children);
+                break;
+            case MenuItem::Kind::Command:
+                menu->addAction(MakeAction(item.id));
+                // The recent files take the place of "最近使ったﾌｧｲﾙ", one item each.
+                if (item.id == ID_FILE_MRU_FIRST) {
+                    for (int i = 1; i < kRecentFileCount; ++i) {
+                        menu->addAction(MakeAction(ID_FILE_MRU_FIRST + i));
+                    }
+                }
+                break;
+        }
+    }
+}
+
+QToolBar* CMainFrame::BuildToolBar(const QString& name, const std::vector<int>& ids,
+                                   Qt::ToolBarArea area) {
+    auto* bar = new QToolBar(name, this);
+    bar->setObjectName(name);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setAllowedAreas(area);
+    bar->setIconSize(QSize(16, 15));
+    for (int id : ids) {
+        if (id == 0) {
+            bar->addSeparator();
+        } else {
+            bar->addAction(MakeAction(id));
+        }
+    }
+    addToolBar(area, bar);
+    return bar;
+}
+
+void CMainFrame::BuildDialogBar() {
+    dialogBarHost_ = new QToolBar(QStringLiteral("status dialog bar"), this);
+    dialogBarHost_->setObjectName(QStringLiteral("dialogbar"));
+    dialogBarHost_->setMovable(false);
+    dialogBarHost_->setFloatable(false);
+    dialogBarHost_->setAllowedAreas(Qt::BottomToolBarArea);
+    dialogBar_ = new CStatusDialogBar(dialogBarHost_);
+    dialogBarHost_->addWidget(dialogBar_);
+    connect(dialogBar_, &CStatusDialogBar::CommandClicked, this, &CMainFrame::RunCommand);
+    for (int id : CStatusDialogBar::kButtonIds) {
+        if (const CommandInfo* info = FindCommand(id)) {
+            dialogBar_->Button(id)->setStatusTip(QString::fromUtf8(info->statusText));
+        }
+    }
+    addToolBar(Qt::BottomToolBarArea, dialogBarHost_);
+}
+
+void CMainFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    messagePane_ = new QLabel(QString::fromUtf8(kIdleStatusText), bar);
+    bar->addWidget(messagePane_, 1);
+    for (int pane = 0; pane < 4; ++pane) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QString::fromUtf8(kIndicatorTexts[pane]));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(
+            label->fontMetrics().horizontalAdvance(QString::fromUtf8(kIndicatorTexts[pane])) + 8);
+        bar->addPermanentWidget(label);
+        indicators_[pane] = label;
+    }
+    // Made with the window, shown only when the user asks for it.
+    bar->hide();
+}
+
+void CMainFrame::RunCommand(int id) {
+    if (id == ID_VIEW_TOOLBAR) {
+        const bool show = standardBar_->isHidden();
+        standardBar_->setVisible(show);
+        drawingBar_->setVisible(show);
+    } else if (id == ID_VIEW_STATUS_BAR) {
+        statusBar()->setVisible(statusBar()->isHidden());
+    } else {
+        app_.Execute(id);
+    }
+    UpdateCommandUi();
+}
+
+CommandUi CMainFrame::QueryCommand(int id) const {
+    if (IsFrameBarCommand(id)) {
+        CommandUi ui;
+        ui.SetCheck(id == ID_VIEW_TOOLBAR ? !standardBar_->isHidden() : !statusBar()->isHidden());
+        return ui;
+    }
+    return app_.Query(id);
+}
+
+void CMainFrame::UpdateCommandUi() {
+    for (const auto& [id, action] : actions_) {
+        const CommandUi ui = QueryCommand(id);
+        action->setEnabled(ui.enabled);
+        action->setCheckable(ui.checked.has_value());
+        if (ui.checked) {
+            action->setChecked(*ui.checked);
+        }
+    }
+    for (int id : CStatusDialogBar::kButtonIds) {
+        const CommandUi ui = QueryCommand(id);
+        QPushButton* button = dialogBar_->Button(id);
+        button->setEnabled(ui.enabled);
+        if (ui.text) {
+            button->setText(QString::fromStdString(*ui.text));
+        }
+    }
+    UpdateRecentFiles();
+    setWindowTitle(QString::fromStdString(app_.WindowTitle()));
+    UpdateIndicators();
+}
+
+void CMainFrame::UpdateRecentFiles() {
+    const std::vector<std::string>& files = app_.RecentFiles().Files();
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        QAction* action = Action(ID_FILE_MRU_FIRST + i);
+        const size_t index = static_cast<size_t>(i);
+        if (files.empty()) {
+            // No recent files: "最近使ったﾌｧｲﾙ" shows, disabled.
+            action->setVisible(i == 0);
+            action->setText(QString::fromUtf8(FindCommand(ID_FILE_MRU_FIRST)->caption));
+        } else {
+            action->setVisible(index < files.size());
+            if (index < files.size()) {
+                action->setText(QString::fromStdString(app_.RecentFiles().Caption(index)));
+            }
+        }
+    }
+}
+
+void CMainFrame::UpdateIndicators() {
+    // The locks are read from the display server only while someone can see them.
+    if (statusBar()->isHidden()) {
+        return;
+    }
+    const LockIndicators locks = ReadLockIndicators();
+    const bool on[4] = {locks.kana, locks.capsLock, locks.numLock, locks.scrollLock};
+    for (int pane = 0; pane < 4; ++pane) {
+        const QString text = on[pane] ? QString::fromUtf8(kIndicatorTexts[pane]) : QString();
+        if (indicators_[pane]->text() != text) {
+            indicators_[pane]->setText(text);
+        }
+    }
+}
+
+bool CMainFrame::TranslateAccelerator(const QKeyEvent& event) {
+    const CoreKeyPress press = TranslateKeyEvent(event);
+    const int id = marquetta::TranslateAccelerator(press.key, press.modifiers, press.character);
+    if (id == 0) {
+        return false;
+    }
+    // A disabled command's key is still taken, as a disabled menu item would take it.
+    RunCommand(id);
+    return true;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // Keys for open menus and dialogs are theirs.
+        if (widget != nullptr && widget->window() == this &&
+            QApplication::activePopupWidget() == nullptr &&
+            QApplication::activeModalWidget() == nullptr &&
+            TranslateAccelerator(*static_cast<QKeyEvent*>(event))) {
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!closeApproved_ && !app_.SaveModified()) {
+        event->ignore();
+        return;
+    }
+    closeApproved_ = false;
+    event->accept();
+}
+
+void CMainFrame::CloseApproved() {
+    closeApproved_ = true;
+    close();
+}
+
+}  // namespace marquetta

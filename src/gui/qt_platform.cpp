@@ -1,0 +1,229 @@
+#include "gui/qt_platform.h"
+
+#include <QApplication>
+#include <QBitmap>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSettings>
+#include <QUrl>
+#include <cstdlib>
+
+#include "app/command_table.h"
+#include "gui/file_filter.h"
+#include "gui/main_frame.h"
+#include "gui/model_dialog.h"
+#include "gui/status_dialog_bar.h"
+#include "gui/view_widget.h"
+
+namespace marquetta {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQtButtons(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MessageButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MessageButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MessageButtons::Ok:
+            break;
+    }
+    return QMessageBox::Ok;
+}
+
+MessageAnswer FromQtButton(int button, MessageButtons buttons) {
+    switch (button) {
+        case QMessageBox::Ok:
+            return MessageAnswer::Ok;
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        case QMessageBox::Cancel:
+            return MessageAnswer::Cancel;
+        default:
+            // Closed with the window's close button: Cancel where there is one.
+            return buttons == MessageButtons::OkCancel || buttons == MessageButtons::YesNoCancel
+                       ? MessageAnswer::Cancel
+                       : DefaultAnswer(buttons);
+    }
+}
+
+QString SettingsKey(std::string_view section, std::string_view key) {
+    return FromUtf8(section) + QLatin1Char('/') + FromUtf8(key);
+}
+
+std::optional<PrinterPaper> PaperOf(const QPrinter& printer) {
+    if (!printer.isValid()) {
+        return std::nullopt;
+    }
+    const int dpi = printer.resolution();
+    const QRect area = printer.pageLayout().paintRectPixels(dpi);
+    PrinterPaper paper;
+    paper.printableWidthPixels = area.width();
+    paper.printableHeightPixels = area.height();
+    paper.dotsPerInchX = dpi;
+    paper.dotsPerInchY = dpi;
+    return paper;
+}
+
+QCursor ToQtCursor(CursorShape shape) {
+    switch (shape) {
+        case CursorShape::Cross:
+            return QCursor(Qt::CrossCursor);
+        case CursorShape::SizeAll:
+            return QCursor(Qt::SizeAllCursor);
+        case CursorShape::Magnify:
+            // The desktop has no magnifier pointer: the program brings its own, with the
+            // hot spot in the middle of the lens.
+            return QCursor(QPixmap(QStringLiteral(":/icons/cursor_magnify.xpm")), 5, 5);
+        case CursorShape::Wait:
+            return QCursor(Qt::WaitCursor);
+        case CursorShape::Arrow:
+            break;
+    }
+    return QCursor(Qt::ArrowCursor);
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform() : prompt_(QString::fromUtf8(kInitialPromptText)) {}
+
+void QtPlatform::SetMainFrame(CMainFrame* frame) {
+    frame_ = frame;
+}
+
+QWidget* QtPlatform::DialogParent() const {
+    // Messages before the window shows (a drawing that will not open at start-up) stand
+    // on their own.
+    return frame_ != nullptr && frame_->isVisible() ? frame_ : nullptr;
+}
+
+MessageAnswer QtPlatform::MessageBox(std::string_view text, std::string_view caption,
+                                     MessageIcon icon, MessageButtons buttons) {
+    QMessageBox box(ToQtIcon(icon), FromUtf8(caption), FromUtf8(text), ToQtButtons(buttons),
+                    DialogParent());
+    return FromQtButton(box.exec(), buttons);
+}
+
+void QtPlatform::Beep(BeepKind) {
+    QApplication::beep();
+}
+
+void QtPlatform::SetPrompt(std::string_view text) {
+    prompt_ = FromUtf8(text);
+    if (frame_ != nullptr) {
+        frame_->StatusDialogBar()->SetPrompt(prompt_);
+    }
+}
+
+void QtPlatform::InvalidateView() {
+    if (frame_ != nullptr) {
+        frame_->View()->update();
+    }
+}
+
+std::optional<PrinterPaper> QtPlatform::DefaultPrinterPaper() {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (!info.isNull()) {
+        QPrinter printer(info, QPrinter::HighResolution);
+        if (std::optional<PrinterPaper> paper = PaperOf(printer)) {
+            return paper;
+        }
+    }
+    // Without a system printer the program prints to PDF files on A4.
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    return PaperOf(pdf);
+}
+
+void QtPlatform::TerminateProcess() {
+    std::_Exit(EXIT_FAILURE);
+}
+
+std::optional<std::string> QtPlatform::AskFileName(const FileDialogRequest& request) {
+    const QString title = FromUtf8(request.title);
+    const QString filter = QString::fromStdString(ToQtFileFilter(request.filter));
+    const QString initial = FromUtf8(request.initialName);
+    const QString chosen =
+        request.save ? QFileDialog::getSaveFileName(DialogParent(), title, initial, filter)
+                     : QFileDialog::getOpenFileName(DialogParent(), title, initial, filter);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    // The open dialog only returns files that exist, whatever their names.
+    return request.save ? WithDefaultExtension(chosen.toStdString(), request.defaultExtension)
+                        : chosen.toStdString();
+}
+
+std::string QtPlatform::ReadSetting(std::string_view section, std::string_view key) {
+    QSettings settings(kSettingsOrganization, kSettingsApplication);
+    return settings.value(SettingsKey(section, key)).toString().toStdString();
+}
+
+void QtPlatform::WriteSetting(std::string_view section, std::string_view key,
+                              std::string_view value) {
+    QSettings settings(kSettingsOrganization, kSettingsApplication);
+    settings.setValue(SettingsKey(section, key), FromUtf8(value));
+}
+
+void QtPlatform::CloseMainWindow() {
+    if (frame_ != nullptr) {
+        frame_->CloseApproved();
+    }
+}
+
+void QtPlatform::SetCursor(CursorShape shape) {
+    if (frame_ != nullptr) {
+        frame_->View()->setCursor(ToQtCursor(shape));
+    }
+}
+
+void QtPlatform::CaptureMouse() {
+    if (frame_ != nullptr) {
+        frame_->View()->grabMouse();
+    }
+}
+
+void QtPlatform::ReleaseMouse() {
+    if (frame_ != nullptr) {
+        frame_->View()->releaseMouse();
+    }
+}
+
+bool QtPlatform::OpenWithDesktop(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+bool QtPlatform::RunDialog(DialogModel& model) {
+    CModelDialog dialog(model, *this, DialogParent());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace marquetta

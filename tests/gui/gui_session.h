@@ -1,0 +1,103 @@
+// What the GUI tests share: a platform that answers the dialogs from queues and records
+// what it was asked, a running program with its main window on screen, and pixel
+// helpers for the view's pictures.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gui/program_instance.h"
+#include "gui/qt_platform.h"
+
+namespace marquetta {
+
+class AppController;
+class CMainFrame;
+class CViewWidget;
+
+// The desktop platform with message boxes, file dialogs and modal dialogs answered by
+// the test. Unanswered message boxes get their default button, file dialogs and modal
+// dialogs are cancelled.
+class TestPlatform : public QtPlatform {
+  public:
+    struct Message {
+        std::string text;
+        std::string caption;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+
+    MessageAnswer MessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
+                             MessageButtons buttons) override;
+    std::optional<std::string> AskFileName(const FileDialogRequest& request) override;
+    bool RunDialog(DialogModel& model) override;
+
+    std::deque<MessageAnswer> answers;
+    std::deque<std::optional<std::string>> fileNames;
+    std::vector<Message> messages;
+    std::vector<FileDialogRequest> fileRequests;
+    std::vector<std::string> dialogTitles;
+};
+
+// One program run with its window shown and painted once.
+class GuiSession {
+  public:
+    explicit GuiSession(const std::vector<std::string>& args = {});
+    ~GuiSession();
+
+    TestPlatform platform;
+    bool started = false;
+
+    AppController& App();
+    CMainFrame& Frame();
+    CViewWidget& View();
+    // A fresh paint of the view, read back from its framebuffer.
+    QImage Grab();
+
+  private:
+    std::unique_ptr<ProgramInstance> program_;
+};
+
+// Pixel (x, y) of a view picture, with y counted from the bottom as GL counts it.
+QColor PixelFromBottom(const QImage& image, int x, int y);
+// The background colour (0, 0.3, 0.3) as 8-bit values: 0.3 * 255 rounds either way.
+bool IsBackground(const QColor& c);
+bool IsWhite(const QColor& c);
+// Whether a GL point drawn at window position (wx, wy) lit a white pixel; a position on
+// a pixel border may round to either side.
+bool WhitePointAt(const QImage& image, double wx, double wy);
+
+// Locks or unlocks Caps Lock on the X display; false without one.
+bool SetCapsLock(bool on);
+
+// A world point in window coordinates (y from the bottom) through the transforms the
+// last paint captured; (-1, -1) when it cannot be projected.
+QPointF Project(double x, double y, double z);
+// The pixel under a window position.
+QColor PixelAt(const QImage& image, QPointF window);
+// Whether a white pixel lies within one pixel of a window position (lines may round
+// to either side).
+bool WhiteNear(const QImage& image, QPointF window);
+
+// A file's bytes, or nothing when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// A folder for one test's files, removed with the object.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    std::string Path(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+}  // namespace marquetta

@@ -1,0 +1,24 @@
+// The GUI test classes, one factory each.
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <vector>
+
+namespace marquetta {
+
+std::unique_ptr<QObject> MakeMainWindowTest();
+std::unique_ptr<QObject> MakeViewTest();
+std::unique_ptr<QObject> MakeFileCommandsTest();
+std::unique_ptr<QObject> MakePlatformTest();
+
+inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
+    std::vector<std::unique_ptr<QObject>> tests;
+    tests.push_back(MakeMainWindowTest());
+    tests.push_back(MakeViewTest());
+    tests.push_back(MakeFileCommandsTest());
+    tests.push_back(MakePlatformTest());
+    return tests;
+}
+
+}  // namespace marquetta
