@@ -11,6 +11,7 @@ std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeViewTest();
 std::unique_ptr<QObject> MakeFileCommandsTest();
 std::unique_ptr<QObject> MakePlatformTest();
+std::unique_ptr<QObject> MakeDrawingTest();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     std::vector<std::unique_ptr<QObject>> tests;
@@ -18,6 +19,7 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakeViewTest());
     tests.push_back(MakeFileCommandsTest());
     tests.push_back(MakePlatformTest());
+    tests.push_back(MakeDrawingTest());
     return tests;
 }
 
