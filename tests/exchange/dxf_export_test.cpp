@@ -10,6 +10,7 @@
 #include "exchange/dxf_writer.h"
 #include "model/layers.h"
 #include "test_files.h"
+#include "test_shapes.h"
 
 namespace marquetta {
 namespace {
@@ -51,14 +52,7 @@ class DxfExportTest : public ::testing::Test {
     void SetUp() override { InitProgramDefaults(); }
 
     CShape& Add(ShapeType type, const std::string& layer, std::initializer_list<Float3> points) {
-        doc.m_current = CShape{};
-        doc.m_current.m_nType = type;
-        doc.SetCurrentLayer(layer);
-        int i = 0;
-        for (const Float3& p : points) {
-            doc.m_current.m_pt[i++] = p;
-        }
-        return doc.AddCurrentShape();
+        return testing::AddShape(doc, type, layer, points);
     }
 
     // The entities part of the exported file.

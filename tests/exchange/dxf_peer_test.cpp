@@ -12,6 +12,7 @@
 #include "model/cp932.h"
 #include "model/layers.h"
 #include "test_files.h"
+#include "test_shapes.h"
 
 namespace marquetta {
 namespace {
@@ -211,14 +212,7 @@ TEST_F(DxfPeerTest, ExportedFilesAreReadByEzdxfWithTheSameEntities) {
     CZorader_ezDoc doc;
     auto add = [&](ShapeType type, const std::string& layer,
                    std::initializer_list<Float3> points) -> CShape& {
-        doc.m_current = CShape{};
-        doc.m_current.m_nType = type;
-        doc.SetCurrentLayer(layer);
-        int i = 0;
-        for (const Float3& p : points) {
-            doc.m_current.m_pt[i++] = p;
-        }
-        return doc.AddCurrentShape();
+        return testing::AddShape(doc, type, layer, points);
     };
     add(SHAPE_LINE, "WALL", {{1, 2, 3}, {4, 5, 6}});
     add(SHAPE_CIRCLE, "C", {{10.5f, 0, -20}, {7, 0, 0}});

@@ -8,6 +8,7 @@
 #include "edit/editing_state.h"
 #include "model/layers.h"
 #include "platform/platform.h"
+#include "test_shapes.h"
 #include "view/camera.h"
 #include "view/sheet.h"
 
@@ -19,14 +20,8 @@ protected:
     void SetUp() override { InitProgramDefaults(); }
 
     CShape& Add(int type, Float3 p0, Float3 p1, const std::string& layer = "0") {
-        EnsureLayer(layer);
-        doc.m_current = CShape{};
-        doc.m_current.m_nType = type;
-        doc.m_current.m_strLayer = layer;
-        doc.m_current.m_pt[0] = p0;
-        doc.m_current.m_pt[1] = p1;
         g_displayListValid = 0;
-        return doc.AddCurrentShape();
+        return testing::AddShape(doc, type, layer, {p0, p1});
     }
 
     const PaintFrame& Paint() { return builder.Build(doc, 800, 600); }

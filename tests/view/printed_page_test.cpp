@@ -6,6 +6,7 @@
 
 #include "app/program_defaults.h"
 #include "model/layers.h"
+#include "test_shapes.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -30,13 +31,7 @@ protected:
     void SetUp() override { InitProgramDefaults(); }
 
     CShape& Add(int type, Float3 p0, Float3 p1, const std::string& layer = "0") {
-        EnsureLayer(layer);
-        doc.m_current = CShape{};
-        doc.m_current.m_nType = type;
-        doc.m_current.m_strLayer = layer;
-        doc.m_current.m_pt[0] = p0;
-        doc.m_current.m_pt[1] = p1;
-        return doc.AddCurrentShape();
+        return testing::AddShape(doc, type, layer, {p0, p1});
     }
 
     std::vector<PenCall> Print() {
