@@ -15,6 +15,8 @@ packages=(
   # desktop: Qt 6, OpenGL, a virtual display for the GUI tests, Japanese fonts
   qt6-base-dev libqt6opengl6-dev libgl-dev libx11-dev libgl1-mesa-dri xvfb xauth
   fonts-noto-cjk
+  # print tests: pdftoppm rasterises the PDF pages the program prints
+  poppler-utils
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include "app/command_table.h"
 #include "app/dialog_commands.h"
+#include "app/print_commands.h"
 #include "edit/editing_state.h"
 #include "model/layers.h"
 #include "model/native_file.h"
@@ -19,6 +20,8 @@ AppController::AppController() : m_view(m_doc) {
     RegisterExchangeCommands();
     // Help is the view's command; no target before the application's knows it.
     RegisterDialogCommands(m_frameCommands, m_applicationCommands);
+    // Printing, preview and set-up are the view's, ahead of anything after it.
+    RegisterPrintCommands(m_exchangeCommands, m_doc);
     // The exchange commands belong to the view; they follow its own target.
     m_router.SetChain({&m_view.Commands(), &m_exchangeCommands, &m_documentCommands,
                        &m_frameCommands, &m_applicationCommands});

@@ -25,6 +25,8 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
             combo->setEditable(true);
             // Picking from the list fills the edit box; typing never adds to the list.
             combo->setInsertPolicy(QComboBox::NoInsert);
+            // What the user types stays as typed: no completing "9" to a preset "910".
+            combo->setCompleter(nullptr);
             for (const std::string& choice : field.choices) {
                 combo->addItem(QString::fromStdString(choice));
             }

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPageLayout>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSettings>
@@ -16,6 +17,9 @@
 #include "gui/file_filter.h"
 #include "gui/main_frame.h"
 #include "gui/model_dialog.h"
+#include "gui/print_dialogs.h"
+#include "gui/print_painter.h"
+#include "gui/print_preview.h"
 #include "gui/status_dialog_bar.h"
 #include "gui/view_widget.h"
 
@@ -114,6 +118,8 @@ QCursor ToQtCursor(CursorShape shape) {
 
 QtPlatform::QtPlatform() : prompt_(QString::fromUtf8(kInitialPromptText)) {}
 
+QtPlatform::~QtPlatform() = default;
+
 void QtPlatform::SetMainFrame(CMainFrame* frame) {
     frame_ = frame;
 }
@@ -148,19 +154,71 @@ void QtPlatform::InvalidateView() {
     }
 }
 
-std::optional<PrinterPaper> QtPlatform::DefaultPrinterPaper() {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (!info.isNull()) {
-        QPrinter printer(info, QPrinter::HighResolution);
-        if (std::optional<PrinterPaper> paper = PaperOf(printer)) {
-            return paper;
+QPrinter& QtPlatform::Printer() {
+    if (printer_ == nullptr) {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (!info.isNull()) {
+            printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
         }
+        if (printer_ == nullptr || !printer_->isValid()) {
+            // Without a system printer the program prints to PDF files on A4.
+            printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer_->setOutputFormat(QPrinter::PdfFormat);
+            printer_->setPageSize(QPageSize(QPageSize::A4));
+        }
+        // Not the full sheet: the painter's origin is then the printable area's corner,
+        // where the printed page puts its own.
+        printer_->setFullPage(false);
     }
-    // Without a system printer the program prints to PDF files on A4.
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    return PaperOf(pdf);
+    return *printer_;
+}
+
+std::optional<PrinterPaper> QtPlatform::DefaultPrinterPaper() {
+    return PaperOf(Printer());
+}
+
+bool QtPlatform::AskPrint(QPrinter& printer) {
+    QPrintDialog dialog(&printer, DialogParent());
+    ConfigurePrintDialog(dialog);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPlatform::AskPrinterSetup(QPrinter& printer) {
+    QPrintDialog dialog(&printer, DialogParent());
+    ConfigurePrinterSetupDialog(dialog);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+PrintResult QtPlatform::PrintPage(bool askFirst, const PageDrawing& drawPage) {
+    QPrinter& printer = Printer();
+    if (askFirst) {
+        if (!AskPrint(printer)) {
+            return PrintResult::Cancelled;
+        }
+    } else if (printer.outputFormat() == QPrinter::PdfFormat) {
+        // Printing straight to PDF still needs a file to print into.
+        FileDialogRequest request;
+        request.save = true;
+        request.filter = "PDF (*.pdf)|*.pdf||";
+        request.defaultExtension = "pdf";
+        request.initialName = printer.outputFileName().toStdString();
+        const std::optional<std::string> path = AskFileName(request);
+        if (!path) {
+            return PrintResult::Cancelled;
+        }
+        printer.setOutputFileName(QString::fromStdString(*path));
+    }
+    return PrintPages(printer, drawPage) ? PrintResult::Printed : PrintResult::Failed;
+}
+
+int QtPlatform::PreviewPage(int pages, const PageDrawing& drawPage) {
+    CPrintPreview preview(Printer(), drawPage, pages, DialogParent());
+    preview.exec();
+    return preview.PagesShown();
+}
+
+void QtPlatform::PrinterSetup() {
+    AskPrinterSetup(Printer());
 }
 
 void QtPlatform::TerminateProcess() {

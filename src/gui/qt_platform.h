@@ -1,13 +1,16 @@
 // The core's desktop services with Qt: message boxes, the prompt line of the status
-// dialog bar, repaints of the view, the printer's paper, file dialogs and the user's
-// settings under "HALVERN STUDIO/Marquetta".
+// dialog bar, repaints of the view, the printer (its paper, printing, the preview and
+// the set-up, all on one QPrinter), file dialogs and the user's settings under
+// "HALVERN STUDIO/Marquetta".
 #pragma once
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "platform/platform.h"
 
+class QPrinter;
 class QWidget;
 
 namespace marquetta {
@@ -17,6 +20,7 @@ class CMainFrame;
 class QtPlatform : public Platform {
   public:
     QtPlatform();
+    ~QtPlatform() override;
 
     // The window the services act on; null until it exists and after it is gone.
     void SetMainFrame(CMainFrame* frame);
@@ -39,17 +43,30 @@ class QtPlatform : public Platform {
     void ReleaseMouse() override;
     bool OpenWithDesktop(const std::string& path) override;
     bool RunDialog(DialogModel& model) override;
+    PrintResult PrintPage(bool askFirst, const PageDrawing& drawPage) override;
+    int PreviewPage(int pages, const PageDrawing& drawPage) override;
+    void PrinterSetup() override;
 
     // The prompt line's text, also while no window shows it.
     const QString& Prompt() const { return prompt_; }
 
+    // The printer the program prints on: made at first use for the system's default
+    // printer, or for PDF files on A4 when the system has none; print set-up and the
+    // print dialog change it.
+    QPrinter& Printer();
+
   protected:
     // The parent for dialogs: the main window once it exists.
     QWidget* DialogParent() const;
+    // Qt's print dialog before a job; true to print.
+    virtual bool AskPrint(QPrinter& printer);
+    // The printer and page set-up; true for OK.
+    virtual bool AskPrinterSetup(QPrinter& printer);
 
   private:
     CMainFrame* frame_ = nullptr;
     QString prompt_;
+    std::unique_ptr<QPrinter> printer_;
 };
 
 // The organisation and application under which settings are kept.

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "text/print_pen.h"
+
 namespace marquetta {
 
 namespace {
@@ -11,6 +13,16 @@ HeadlessPlatform& FallbackPlatform() {
 }
 
 Platform* g_currentPlatform = nullptr;
+
+class RecordingPen : public PrintPen {
+  public:
+    explicit RecordingPen(std::vector<PenStep>& steps) : steps_(steps) {}
+    void MoveTo(int x, int y) override { steps_.push_back({false, x, y}); }
+    void LineTo(int x, int y) override { steps_.push_back({true, x, y}); }
+
+  private:
+    std::vector<PenStep>& steps_;
+};
 }  // namespace
 
 Platform& CurrentPlatform() {
@@ -164,6 +176,46 @@ bool HeadlessPlatform::OpenWithDesktop(const std::string& path) {
     call.text = path;
     calls_.push_back(std::move(call));
     return openResult_;
+}
+
+PrintResult HeadlessPlatform::PrintPage(bool askFirst, const PageDrawing& drawPage) {
+    PrintResult result = PrintResult::Printed;
+    if (!printResults_.empty()) {
+        result = printResults_.front();
+        printResults_.pop_front();
+    }
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::PrintPage;
+    call.askFirst = askFirst;
+    call.printResult = result;
+    calls_.push_back(std::move(call));
+    if (result == PrintResult::Printed) {
+        page_.clear();
+        RecordingPen pen(page_);
+        drawPage(pen);
+    }
+    return result;
+}
+
+int HeadlessPlatform::PreviewPage(int pages, const PageDrawing& drawPage) {
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::PreviewPage;
+    call.previewPages = pages;
+    calls_.push_back(std::move(call));
+    page_.clear();
+    RecordingPen pen(page_);
+    drawPage(pen);
+    return previewAnswer_.value_or(pages);
+}
+
+void HeadlessPlatform::PrinterSetup() {
+    PlatformCall call;
+    call.kind = PlatformCall::Kind::PrinterSetup;
+    calls_.push_back(std::move(call));
+    if (!setups_.empty()) {
+        paper_ = setups_.front();
+        setups_.pop_front();
+    }
 }
 
 void HeadlessPlatform::InvalidateView() {

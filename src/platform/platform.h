@@ -1,11 +1,12 @@
 // The services the core asks of the desktop: message boxes, beeps, the prompt line and
 // repainting the view. The Qt layer implements Platform; HeadlessPlatform records every
 // call and answers message boxes from a script, for tests and the command-line tool.
-// Later services (cursor, capture, file and modal dialogs, paper, starting programs)
-// join the same class.
+// The same class carries the cursor, capture, file and modal dialogs, the printer
+// (paper, printing, preview and set-up) and starting programs.
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@
 #include "platform/dialog_model.h"
 
 namespace marquetta {
+
+class PrintPen;
 
 // Exclamation is the warning triangle; the program's failure messages use it.
 enum class MessageIcon { None, Exclamation, Information, Question, Error };
@@ -30,6 +33,15 @@ struct PrinterPaper {
     double dotsPerInchY = 0.0;
 };
 
+// Draws the one page of a print job through the pen it is given.
+using PageDrawing = std::function<void(PrintPen&)>;
+
+enum class PrintResult { Printed, Cancelled, Failed };
+
+// The preview shows one page, or two side by side; the user's choice is kept.
+inline constexpr int kMinPreviewPages = 1;
+inline constexpr int kMaxPreviewPages = 2;
+
 // The mouse pointers the view uses.
 enum class CursorShape { Arrow, Cross, SizeAll, Magnify, Wait };
 
@@ -37,10 +49,10 @@ enum class CursorShape { Arrow, Cross, SizeAll, Magnify, Wait };
 // write it: "Name (*.ext)|*.ext||" pairs of a description and its patterns.
 struct FileDialogRequest {
     bool save = false;
-    std::string title;              // empty: the desktop's default
-    std::string filter;             // empty: all files
-    std::string defaultExtension;   // without the dot; appended when the name has none
-    std::string initialName;        // file name or pattern shown at first
+    std::string title;             // empty: the desktop's default
+    std::string filter;            // empty: all files
+    std::string defaultExtension;  // without the dot; appended when the name has none
+    std::string initialName;       // file name or pattern shown at first
 };
 
 class Platform {
@@ -78,6 +90,16 @@ class Platform {
     // Runs a modal dialog over `model`; true for OK (its Validate accepted the fields),
     // false for Cancel.
     virtual bool RunDialog(DialogModel& model) = 0;
+    // Prints one page on the printer the program prints on: after the print dialog
+    // when `askFirst` (Cancelled when the user declines it), straight away otherwise.
+    // Failed when the job could not start.
+    virtual PrintResult PrintPage(bool askFirst, const PageDrawing& drawPage) = 0;
+    // The print preview of that page, `pages` (1 or 2) pages side by side at first;
+    // returns how many the user left it showing.
+    virtual int PreviewPage(int pages, const PageDrawing& drawPage) = 0;
+    // The printer and page set-up: the choice becomes the printer that
+    // DefaultPrinterPaper measures and that PrintPage prints on.
+    virtual void PrinterSetup() = 0;
 };
 
 // The platform the core talks to. Until one is installed this is a process-wide
@@ -116,7 +138,10 @@ struct PlatformCall {
         SetCursor,
         CaptureMouse,
         ReleaseMouse,
-        OpenWithDesktop
+        OpenWithDesktop,
+        PrintPage,
+        PreviewPage,
+        PrinterSetup
     };
     Kind kind = Kind::MessageBox;
     std::string text;     // message box text, or the prompt
@@ -127,7 +152,18 @@ struct PlatformCall {
     FileDialogRequest fileDialog;              // AskFileName
     std::vector<DialogField> dialogFields;     // RunDialog: the fields as the dialog opened
     BeepKind beep = BeepKind::Default;
-    CursorShape cursor = CursorShape::Arrow;  // SetCursor
+    CursorShape cursor = CursorShape::Arrow;         // SetCursor
+    bool askFirst = false;                           // PrintPage: whether the dialog came first
+    int previewPages = 0;                            // PreviewPage: the pages asked for
+    PrintResult printResult = PrintResult::Printed;  // PrintPage: what it answered
+};
+
+// One call to a print pen: a move, or a line from the current point.
+struct PenStep {
+    bool line = false;
+    int x = 0;
+    int y = 0;
+    bool operator==(const PenStep&) const = default;
 };
 
 class HeadlessPlatform : public Platform {
@@ -157,6 +193,21 @@ class HeadlessPlatform : public Platform {
     void SetOpenWithDesktopResult(bool result) { openResult_ = result; }
     CursorShape Cursor() const { return cursor_; }
     bool MouseCaptured() const { return captured_; }
+
+    // Records the call and, when it answers Printed, draws the page into
+    // PrintedPage. The answers come from QueuePrintResult in order, then Printed.
+    PrintResult PrintPage(bool askFirst, const PageDrawing& drawPage) override;
+    void QueuePrintResult(PrintResult result) { printResults_.push_back(result); }
+    // Records the call and draws the page into PrintedPage; the user leaves the
+    // preview at SetPreviewAnswer's count, or at `pages` when none was set.
+    int PreviewPage(int pages, const PageDrawing& drawPage) override;
+    void SetPreviewAnswer(std::optional<int> pages) { previewAnswer_ = pages; }
+    // Records the call; a paper queued with QueuePrinterSetup is the user's choice
+    // (it becomes DefaultPrinterPaper's answer), an empty queue is Cancel.
+    void PrinterSetup() override;
+    void QueuePrinterSetup(PrinterPaper paper) { setups_.push_back(paper); }
+    // The steps of the last page printed or previewed.
+    const std::vector<PenStep>& PrintedPage() const { return page_; }
 
     // File dialogs take their answers from this queue in order (nothing = Cancel);
     // with the queue empty they are cancelled.
@@ -199,6 +250,10 @@ class HeadlessPlatform : public Platform {
     CursorShape cursor_ = CursorShape::Arrow;
     bool captured_ = false;
     bool openResult_ = true;
+    std::deque<PrintResult> printResults_;
+    std::optional<int> previewAnswer_;
+    std::deque<PrinterPaper> setups_;
+    std::vector<PenStep> page_;
 };
 
 // What HeadlessPlatform::TerminateProcess throws in place of ending the process.

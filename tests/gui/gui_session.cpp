@@ -1,6 +1,9 @@
 #include "gui_session.h"
 
 #include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
 #include <QTest>
 #include <cmath>
 #include <cstdlib>
@@ -39,7 +42,40 @@ std::optional<std::string> TestPlatform::AskFileName(const FileDialogRequest& re
 
 bool TestPlatform::RunDialog(DialogModel& model) {
     dialogTitles.push_back(model.Title());
-    return false;
+    return showDialogs && QtPlatform::RunDialog(model);
+}
+
+namespace {
+bool Answer(std::deque<TestPlatform::PrinterAnswer>& answers, QPrinter& printer) {
+    if (answers.empty()) {
+        return false;
+    }
+    const TestPlatform::PrinterAnswer answer = std::move(answers.front());
+    answers.pop_front();
+    return answer(printer);
+}
+}  // namespace
+
+bool TestPlatform::AskPrint(QPrinter& printer) {
+    ++printDialogsShown;
+    return Answer(printAnswers, printer);
+}
+
+bool TestPlatform::AskPrinterSetup(QPrinter& printer) {
+    ++setupDialogsShown;
+    return Answer(setupAnswers, printer);
+}
+
+TestPlatform::PrinterAnswer ChoosePdfPrinter(std::string path, bool landscape) {
+    return [path, landscape](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+        if (!path.empty()) {
+            printer.setOutputFileName(QString::fromStdString(path));
+        }
+        return true;
+    };
 }
 
 GuiSession::GuiSession(const std::vector<std::string>& args) {

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPointF>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,9 +22,10 @@ class AppController;
 class CMainFrame;
 class CViewWidget;
 
-// The desktop platform with message boxes, file dialogs and modal dialogs answered by
-// the test. Unanswered message boxes get their default button, file dialogs and modal
-// dialogs are cancelled.
+// The desktop platform with message boxes, file dialogs, modal dialogs and the print
+// dialogs answered by the test. Unanswered message boxes get their default button,
+// file dialogs, modal dialogs and print dialogs are cancelled. With showDialogs set the
+// modal dialogs show for real, for a test that types into them.
 class TestPlatform : public QtPlatform {
   public:
     struct Message {
@@ -43,7 +45,25 @@ class TestPlatform : public QtPlatform {
     std::vector<Message> messages;
     std::vector<FileDialogRequest> fileRequests;
     std::vector<std::string> dialogTitles;
+    bool showDialogs = false;
+
+    // One answer to the print dialog or the printer set-up: it may change the printer
+    // as the user would (print to a PDF file, turn the paper) and says whether the
+    // user pressed OK.
+    using PrinterAnswer = std::function<bool(QPrinter&)>;
+    std::deque<PrinterAnswer> printAnswers;
+    std::deque<PrinterAnswer> setupAnswers;
+    int printDialogsShown = 0;
+    int setupDialogsShown = 0;
+
+  protected:
+    bool AskPrint(QPrinter& printer) override;
+    bool AskPrinterSetup(QPrinter& printer) override;
 };
+
+// An answer for TestPlatform's print dialogs: the PDF file printer on A4 in the
+// orientation given, printing into `path` (none: the file name is left as it is).
+TestPlatform::PrinterAnswer ChoosePdfPrinter(std::string path, bool landscape = false);
 
 // One program run with its window shown and painted once.
 class GuiSession {

@@ -11,6 +11,8 @@ std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeViewTest();
 std::unique_ptr<QObject> MakeFileCommandsTest();
 std::unique_ptr<QObject> MakePlatformTest();
+std::unique_ptr<QObject> MakePrintTest();
+std::unique_ptr<QObject> MakeDialogsTest();
 std::unique_ptr<QObject> MakeDrawingTest();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
@@ -19,6 +21,8 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakeViewTest());
     tests.push_back(MakeFileCommandsTest());
     tests.push_back(MakePlatformTest());
+    tests.push_back(MakePrintTest());
+    tests.push_back(MakeDialogsTest());
     tests.push_back(MakeDrawingTest());
     return tests;
 }

@@ -1,0 +1,157 @@
+// The value dialogs from the window, typed into with real keys: the grid dialog from
+// Shift+G changing the pitch and the grid button's caption, the scale dialog from the
+// scale button changing the scale and its caption; values out of range and Cancel
+// changing nothing.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "gui/main_frame.h"
+#include "gui/model_dialog.h"
+#include "gui/status_dialog_bar.h"
+#include "gui/view_widget.h"
+#include "gui_session.h"
+#include "gui_tests.h"
+#include "platform/command_ids.h"
+#include "view/sheet.h"
+
+namespace marquetta {
+namespace {
+
+// What the user sees and does in the dialog that opens next.
+struct Typing {
+    QString title;
+    QString textAtFirst;
+    QStringList presets;
+    bool seen = false;
+};
+
+// Once the program goes back to its loop, types `keys` into the modal dialog's first
+// field (its text is selected as it opens, so typing replaces it), then presses
+// `finish` (Return for OK, Escape for Cancel).
+void TypeIntoNextDialog(QObject* context, Typing& typing, QString keys, Qt::Key finish) {
+    QTimer::singleShot(0, context, [&typing, keys, finish] {
+        auto* dialog = qobject_cast<CModelDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            if (QWidget* other = QApplication::activeModalWidget()) {
+                other->close();
+            }
+            return;
+        }
+        typing.seen = true;
+        typing.title = dialog->windowTitle();
+        QLineEdit* edit = dialog->FieldEdit(0);
+        typing.textAtFirst = edit->text();
+        if (QComboBox* combo = dialog->FieldCombo(0)) {
+            for (int i = 0; i < combo->count(); ++i) {
+                typing.presets << combo->itemText(i);
+            }
+        }
+        QTest::keyClicks(edit, keys);
+        QTest::keyClick(edit, finish);
+        // A dialog still open after OK has refused; close it so the test goes on.
+        if (dialog->isVisible()) {
+            typing.seen = false;
+            dialog->reject();
+        }
+    });
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { QSettings().clear(); }
+
+    void gridDialogFromShiftG() {
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.showDialogs = true;
+        QPushButton* grid = s.Frame().StatusDialogBar()->Button(ID_GRID_TOGGLE);
+        QCOMPARE(grid->text(), QStringLiteral("GRD:910"));
+        g_gridOn = 0;
+
+        Typing typing;
+        TypeIntoNextDialog(this, typing, QStringLiteral("455"), Qt::Key_Return);
+        QTest::keyClick(&s.View(), Qt::Key_G, Qt::ShiftModifier);
+        QVERIFY(typing.seen);
+        QCOMPARE(typing.title, QStringLiteral("グリッド"));
+        QCOMPARE(typing.textAtFirst, QStringLiteral("910"));
+        QCOMPARE(typing.presets, QStringList({QStringLiteral("455"), QStringLiteral("910"),
+                                              QStringLiteral("1000")}));
+        QCOMPARE(g_gridPitch, 455.0);
+        QCOMPARE(g_gridOn, 1);
+        QCOMPARE(grid->text(), QStringLiteral("GRD:455"));
+
+        // Out of range, and Cancel: nothing changes.
+        Typing tooSmall;
+        TypeIntoNextDialog(this, tooSmall, QStringLiteral("9"), Qt::Key_Return);
+        QTest::keyClick(&s.View(), Qt::Key_G, Qt::ShiftModifier);
+        QVERIFY(tooSmall.seen);
+        QCOMPARE(tooSmall.textAtFirst, QStringLiteral("455"));
+        Typing cancelled;
+        TypeIntoNextDialog(this, cancelled, QStringLiteral("1000"), Qt::Key_Escape);
+        QTest::keyClick(&s.View(), Qt::Key_G, Qt::ShiftModifier);
+        QVERIFY(cancelled.seen);
+        QCOMPARE(g_gridPitch, 455.0);
+        QCOMPARE(grid->text(), QStringLiteral("GRD:455"));
+
+        // The C-style reading: the digits before the first other character.
+        Typing withUnit;
+        TypeIntoNextDialog(this, withUnit, QStringLiteral("9999mm"), Qt::Key_Return);
+        QTest::keyClick(&s.View(), Qt::Key_G, Qt::ShiftModifier);
+        QCOMPARE(g_gridPitch, 9999.0);
+        QCOMPARE(grid->text(), QStringLiteral("GRD:9999"));
+        QVERIFY(s.platform.messages.empty());
+    }
+
+    void scaleDialogFromTheScaleButton() {
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.showDialogs = true;
+        QPushButton* scale = s.Frame().StatusDialogBar()->Button(ID_SCALE);
+        QCOMPARE(scale->text(), QStringLiteral("SCL:1/100"));
+
+        Typing typing;
+        TypeIntoNextDialog(this, typing, QStringLiteral("999"), Qt::Key_Return);
+        QTest::mouseClick(scale, Qt::LeftButton);
+        QVERIFY(typing.seen);
+        QCOMPARE(typing.title, QStringLiteral("縮尺"));
+        QCOMPARE(typing.textAtFirst, QStringLiteral("100"));
+        QCOMPARE(g_scaleDenominator, 999.0);
+        QCOMPARE(scale->text(), QStringLiteral("SCL:1/999"));
+
+        Typing tooLarge;
+        TypeIntoNextDialog(this, tooLarge, QStringLiteral("1000"), Qt::Key_Return);
+        QTest::mouseClick(scale, Qt::LeftButton);
+        QVERIFY(tooLarge.seen);
+        QCOMPARE(tooLarge.textAtFirst, QStringLiteral("999"));
+        Typing zero;
+        TypeIntoNextDialog(this, zero, QStringLiteral("0"), Qt::Key_Return);
+        QTest::mouseClick(scale, Qt::LeftButton);
+        QVERIFY(zero.seen);
+        QCOMPARE(g_scaleDenominator, 999.0);
+        QCOMPARE(scale->text(), QStringLiteral("SCL:1/999"));
+
+        Typing one;
+        TypeIntoNextDialog(this, one, QStringLiteral("1"), Qt::Key_Return);
+        QTest::mouseClick(scale, Qt::LeftButton);
+        QCOMPARE(g_scaleDenominator, 1.0);
+        QCOMPARE(scale->text(), QStringLiteral("SCL:1/1"));
+    }
+};
+
+std::unique_ptr<QObject> MakeDialogsTest() {
+    return std::make_unique<DialogsTest>();
+}
+
+}  // namespace marquetta
+
+#include "dialogs_test.moc"
