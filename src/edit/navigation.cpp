@@ -13,10 +13,8 @@ namespace {
 // The pointer of the view whenever navigation does not hold it.
 constexpr CursorShape kViewCursor = CursorShape::Arrow;
 constexpr CursorShape kPanCursor = CursorShape::SizeAll;
-// The platform offers no vertical or diagonal sizing pointer: zooming shows the
-// magnifier, and a plain right drag the cross.
-constexpr CursorShape kZoomCursor = CursorShape::Magnify;
-constexpr CursorShape kRightDragCursor = CursorShape::Cross;
+constexpr CursorShape kZoomCursor = CursorShape::SizeVertical;
+constexpr CursorShape kRightDragCursor = CursorShape::SizeDiagonal;
 
 }  // namespace
 

@@ -98,14 +98,12 @@ std::optional<PrinterPaper> PaperOf(const QPrinter& printer) {
 
 QCursor ToQtCursor(CursorShape shape) {
     switch (shape) {
-        case CursorShape::Cross:
-            return QCursor(Qt::CrossCursor);
         case CursorShape::SizeAll:
             return QCursor(Qt::SizeAllCursor);
-        case CursorShape::Magnify:
-            // The desktop has no magnifier pointer: the program brings its own, with the
-            // hot spot in the middle of the lens.
-            return QCursor(QPixmap(QStringLiteral(":/icons/cursor_magnify.xpm")), 5, 5);
+        case CursorShape::SizeVertical:
+            return QCursor(Qt::SizeVerCursor);
+        case CursorShape::SizeDiagonal:
+            return QCursor(Qt::SizeBDiagCursor);
         case CursorShape::Wait:
             return QCursor(Qt::WaitCursor);
         case CursorShape::Arrow:

@@ -43,7 +43,13 @@ inline constexpr int kMinPreviewPages = 1;
 inline constexpr int kMaxPreviewPages = 2;
 
 // The mouse pointers the view uses.
-enum class CursorShape { Arrow, Cross, SizeAll, Magnify, Wait };
+enum class CursorShape {
+    Arrow,
+    SizeAll,       // four arrows: panning
+    SizeVertical,  // up and down: zooming
+    SizeDiagonal,  // from bottom left to top right: a plain right drag
+    Wait,
+};
 
 // A file-open or file-save dialog. The filter is written as the program's resources
 // write it: "Name (*.ext)|*.ext||" pairs of a description and its patterns.
