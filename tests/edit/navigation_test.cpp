@@ -107,6 +107,7 @@ TEST_F(NavigationTest, ZoomCommandArmsExactlyOneLeftDrag) {
     Run(ID_LINE);
     Run(ID_VIEW_ZOOM);
     EXPECT_EQ(Nav().zoomMode, 1);
+    EXPECT_EQ(platform.Cursor(), CursorShape::SizeVertical);
     EXPECT_TRUE(platform.MouseCaptured());
     view.OnLButtonDown(400, 300);
     EXPECT_EQ(Nav().zoomMode, 2);
