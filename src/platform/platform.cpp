@@ -53,6 +53,12 @@ MessageAnswer DefaultAnswer(MessageButtons buttons) {
     return MessageAnswer::Ok;
 }
 
+PlatformCall& HeadlessPlatform::Record(PlatformCall::Kind kind) {
+    calls_.emplace_back();
+    calls_.back().kind = kind;
+    return calls_.back();
+}
+
 MessageAnswer HeadlessPlatform::MessageBox(std::string_view text, std::string_view caption,
                                            MessageIcon icon, MessageButtons buttons) {
     MessageAnswer answer = DefaultAnswer(buttons);
@@ -60,44 +66,34 @@ MessageAnswer HeadlessPlatform::MessageBox(std::string_view text, std::string_vi
         answer = answers_.front();
         answers_.pop_front();
     }
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::MessageBox;
+    PlatformCall& call = Record(PlatformCall::Kind::MessageBox);
     call.text = text;
     call.caption = caption;
     call.icon = icon;
     call.buttons = buttons;
     call.answer = answer;
-    calls_.push_back(std::move(call));
     return answer;
 }
 
 void HeadlessPlatform::Beep(BeepKind kind) {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::Beep;
+    PlatformCall& call = Record(PlatformCall::Kind::Beep);
     call.beep = kind;
-    calls_.push_back(std::move(call));
 }
 
 void HeadlessPlatform::SetPrompt(std::string_view text) {
     prompt_ = text;
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::SetPrompt;
+    PlatformCall& call = Record(PlatformCall::Kind::SetPrompt);
     call.text = text;
-    calls_.push_back(std::move(call));
 }
 
 void HeadlessPlatform::TerminateProcess() {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::TerminateProcess;
-    calls_.push_back(call);
+    Record(PlatformCall::Kind::TerminateProcess);
     throw HeadlessTermination{};
 }
 
 std::optional<std::string> HeadlessPlatform::AskFileName(const FileDialogRequest& request) {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::AskFileName;
+    PlatformCall& call = Record(PlatformCall::Kind::AskFileName);
     call.fileDialog = request;
-    calls_.push_back(std::move(call));
     if (fileNames_.empty()) {
         return std::nullopt;
     }
@@ -117,18 +113,14 @@ void HeadlessPlatform::WriteSetting(std::string_view section, std::string_view k
 }
 
 void HeadlessPlatform::CloseMainWindow() {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::CloseMainWindow;
-    calls_.push_back(std::move(call));
+    Record(PlatformCall::Kind::CloseMainWindow);
     mainWindowClosed_ = true;
 }
 
 bool HeadlessPlatform::RunDialog(DialogModel& model) {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::RunDialog;
+    PlatformCall& call = Record(PlatformCall::Kind::RunDialog);
     call.caption = model.Title();
     call.dialogFields = model.Fields();
-    calls_.push_back(std::move(call));
     while (!dialogs_.empty()) {
         DialogInput input = std::move(dialogs_.front());
         dialogs_.pop_front();
@@ -149,32 +141,24 @@ bool HeadlessPlatform::RunDialog(DialogModel& model) {
 }
 
 void HeadlessPlatform::SetCursor(CursorShape shape) {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::SetCursor;
+    PlatformCall& call = Record(PlatformCall::Kind::SetCursor);
     call.cursor = shape;
-    calls_.push_back(std::move(call));
     cursor_ = shape;
 }
 
 void HeadlessPlatform::CaptureMouse() {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::CaptureMouse;
-    calls_.push_back(std::move(call));
+    Record(PlatformCall::Kind::CaptureMouse);
     captured_ = true;
 }
 
 void HeadlessPlatform::ReleaseMouse() {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::ReleaseMouse;
-    calls_.push_back(std::move(call));
+    Record(PlatformCall::Kind::ReleaseMouse);
     captured_ = false;
 }
 
 bool HeadlessPlatform::OpenWithDesktop(const std::string& path) {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::OpenWithDesktop;
+    PlatformCall& call = Record(PlatformCall::Kind::OpenWithDesktop);
     call.text = path;
-    calls_.push_back(std::move(call));
     return openResult_;
 }
 
@@ -184,11 +168,9 @@ PrintResult HeadlessPlatform::PrintPage(bool askFirst, const PageDrawing& drawPa
         result = printResults_.front();
         printResults_.pop_front();
     }
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::PrintPage;
+    PlatformCall& call = Record(PlatformCall::Kind::PrintPage);
     call.askFirst = askFirst;
     call.printResult = result;
-    calls_.push_back(std::move(call));
     if (result == PrintResult::Printed) {
         page_.clear();
         RecordingPen pen(page_);
@@ -198,10 +180,8 @@ PrintResult HeadlessPlatform::PrintPage(bool askFirst, const PageDrawing& drawPa
 }
 
 int HeadlessPlatform::PreviewPage(int pages, const PageDrawing& drawPage) {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::PreviewPage;
+    PlatformCall& call = Record(PlatformCall::Kind::PreviewPage);
     call.previewPages = pages;
-    calls_.push_back(std::move(call));
     page_.clear();
     RecordingPen pen(page_);
     drawPage(pen);
@@ -209,9 +189,7 @@ int HeadlessPlatform::PreviewPage(int pages, const PageDrawing& drawPage) {
 }
 
 void HeadlessPlatform::PrinterSetup() {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::PrinterSetup;
-    calls_.push_back(std::move(call));
+    Record(PlatformCall::Kind::PrinterSetup);
     if (!setups_.empty()) {
         paper_ = setups_.front();
         setups_.pop_front();
@@ -219,9 +197,7 @@ void HeadlessPlatform::PrinterSetup() {
 }
 
 void HeadlessPlatform::InvalidateView() {
-    PlatformCall call;
-    call.kind = PlatformCall::Kind::InvalidateView;
-    calls_.push_back(std::move(call));
+    Record(PlatformCall::Kind::InvalidateView);
 }
 
 std::vector<PlatformCall> HeadlessPlatform::CallsOf(PlatformCall::Kind kind) const {

@@ -245,6 +245,9 @@ class HeadlessPlatform : public Platform {
     void ClearCalls() { calls_.clear(); }
 
   private:
+    // Appends a call of `kind` and returns it for its fields.
+    PlatformCall& Record(PlatformCall::Kind kind);
+
     std::vector<PlatformCall> calls_;
     std::deque<MessageAnswer> answers_;
     std::string prompt_;
