@@ -15,6 +15,10 @@ mkdir -p out
 shot="$PWD/out/marquetta.png"
 rm -f "$shot"
 # 24-bit colour: xvfb-run's own default screen has only 8 bits.
-xvfb-run -a -s "-screen 0 1280x1024x24" build/src/gui/marquetta --screenshot "$shot" "$sample"
+# Settings of their own, so this run leaves the user's recent files alone.
+config=$(mktemp -d)
+trap 'rm -rf "$config"' EXIT
+XDG_CONFIG_HOME="$config" \
+  xvfb-run -a -s "-screen 0 1280x1024x24" build/src/gui/marquetta --screenshot "$shot" "$sample"
 echo "No display: Marquetta ran on a virtual one with $sample."
 echo "Picture of its window: $shot"

@@ -38,8 +38,15 @@ void RecentFileList::Remove(const std::string& path) {
 std::string RecentFileList::Caption(size_t index) const {
     const std::string& path = m_files.at(index);
     const size_t slash = path.find_last_of('/');
-    return "&" + std::to_string(index + 1) + " " +
-           (slash == std::string::npos ? path : path.substr(slash + 1));
+    std::string caption = "&" + std::to_string(index + 1) + " ";
+    // An "&" in the name is shown as itself, not as a mnemonic.
+    for (const char c : slash == std::string::npos ? path : path.substr(slash + 1)) {
+        caption += c;
+        if (c == '&') {
+            caption += '&';
+        }
+    }
+    return caption;
 }
 
 void RecentFileList::Save() const {

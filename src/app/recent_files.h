@@ -15,7 +15,7 @@ public:
     void Add(const std::string& path);
     void Remove(const std::string& path);
     const std::vector<std::string>& Files() const { return m_files; }
-    // The menu caption of entry `index`: "&1 plan.trn".
+    // The menu caption of entry `index`: "&1 plan.trn" ("&&" for an "&" in the name).
     std::string Caption(size_t index) const;
 
 private:

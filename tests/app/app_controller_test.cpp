@@ -131,6 +131,12 @@ TEST_F(AppControllerTest, SaveAsOpenAndRecentFiles) {
     // The list survives a restart through the settings.
     app = std::make_unique<AppController>();
     EXPECT_EQ(app->RecentFiles().Files(), std::vector<std::string>{path});
+
+    // Newest first; an "&" in a name is no mnemonic.
+    platform.QueueFileName(dir.File("R&D.trn"));
+    ASSERT_TRUE(app->Execute(ID_FILE_SAVE_AS));
+    EXPECT_EQ(app->RecentFiles().Caption(0), "&1 R&&D.trn");
+    EXPECT_EQ(app->RecentFiles().Caption(1), "&2 plan.trn");
 }
 
 TEST_F(AppControllerTest, SaveQuestionBeforeDiscardingAModifiedDrawing) {
