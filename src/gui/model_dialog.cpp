@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/dialog_model.h"
@@ -44,6 +45,8 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
         combos_.push_back(combo);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // Enter in any field presses OK.
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &CModelDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CModelDialog::reject);
     layout->addWidget(buttons);
