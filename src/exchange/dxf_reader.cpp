@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "model/binary_file.h"
 
@@ -168,7 +169,9 @@ double ParseDxfReal(std::string_view text) {
     }
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, format);
     (void)end;
-    if (ec != std::errc() || !std::isfinite(value)) {
+    // Shapes keep single-precision floats: a value beyond them would become infinite
+    // there, and through the re-centring every other shape too.
+    if (ec != std::errc() || !std::isfinite(value) || value > std::numeric_limits<float>::max()) {
         return 0.0;
     }
     return negative ? -value : value;

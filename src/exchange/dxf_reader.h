@@ -69,7 +69,8 @@ int ParseGroupCode(std::string_view line);
 
 // A real number as the C conversion reads it: leading white space, optional sign, the
 // longest valid prefix; nothing usable gives 0. Values that are not finite (infinity,
-// NaN, out of range) also give 0, so one bad number cannot spoil a whole drawing.
+// NaN, out of range) and values too large for the shapes' floats also give 0, so one
+// bad number cannot spoil a whole drawing.
 double ParseDxfReal(std::string_view text);
 
 // A whole number as the C conversion reads it; nothing usable gives 0. Saturates at the

@@ -135,6 +135,9 @@ TEST(DxfNumberTest, RealsReadLikeTheCConversion) {
     EXPECT_EQ(ParseDxfReal("nan"), 0.0);
     EXPECT_EQ(ParseDxfReal("1e999"), 0.0);
     EXPECT_EQ(ParseDxfReal("1e-999"), 0.0);
+    EXPECT_EQ(ParseDxfReal("1e39"), 0.0);
+    EXPECT_EQ(ParseDxfReal("-1e39"), 0.0);
+    EXPECT_EQ(ParseDxfReal("3e38"), 3e38);
 }
 
 TEST(DxfNumberTest, IntegersReadLikeTheCConversionAndSaturate) {
