@@ -70,15 +70,7 @@ class PolylineHit {
 
   private:
     bool SegmentHit(double ax, double ay, double bx, double by) const {
-        const double dx = bx - ax, dy = by - ay;
-        const double length = std::sqrt(dx * dx + dy * dy);
-        if (length < 0.001) {
-            return false;
-        }
-        const double ux = dx / length, uy = dy / length;
-        const double dist = ux * (m_cy - ay) - uy * (m_cx - ax);
-        const double pos = uy * (m_cy - ay) + ux * (m_cx - ax);
-        return -kPickReach < dist && dist < kPickReach && 0.0 < pos && pos < length;
+        return WindowSegmentHit(ax, ay, bx, by, m_cx, m_cy);
     }
 
     double m_cx, m_cy;

@@ -10,10 +10,9 @@
 
 namespace marquetta {
 
-// Pick and snap reach, in pixels (strict).
+// Snap reach, in pixels (strict). Picking a stroke uses WindowSegmentHit's 3 pixels.
 inline constexpr double kVertexSnapReach = 3.0;
 inline constexpr double kGridSnapReach = 4.0;
-inline constexpr double kPickReach = 3.0;
 
 // Puts the ground-plane point under the pixel into cursorPoint and stores the pixel as
 // lastScreenPoint; with rememberAsFirst also into firstPoint and firstScreenPoint. Then

@@ -29,6 +29,24 @@ void MultiplyMatrixVector(const double m[16], const double in[4], double out[4])
 }
 }  // namespace
 
+bool WindowSegmentHit(double ax, double ay, double bx, double by, double cx, double cy) {
+    constexpr double kHalfWidth = 3.0;
+    constexpr double kShortest = 0.001;
+    const double dx = bx - ax;
+    const double dy = by - ay;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    if (length < kShortest) {
+        return false;
+    }
+    const double ux = dx / length;
+    const double uy = dy / length;
+    const double rx = cx - ax;
+    const double ry = cy - ay;
+    const double side = ry * ux - rx * uy;
+    const double along = rx * ux + ry * uy;
+    return side > -kHalfWidth && side < kHalfWidth && along > 0.0 && along < length;
+}
+
 bool ProjectToWindow(double objX, double objY, double objZ, const ProjectionRef& t, double& winX,
                      double& winY, double& winZ) {
     const double in[4] = {objX, objY, objZ, 1.0};

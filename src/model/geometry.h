@@ -50,4 +50,9 @@ struct ProjectionRef {
 bool ProjectToWindow(double objX, double objY, double objZ, const ProjectionRef& t, double& winX,
                      double& winY, double& winZ);
 
+// Whether the point (cx, cy) lies on the window segment a-b as the program picks:
+// strictly less than 3 pixels to either side of it and strictly between its ends. A
+// segment shorter than 0.001 pixel is never hit. Window coordinates, y from the bottom.
+bool WindowSegmentHit(double ax, double ay, double bx, double by, double cx, double cy);
+
 }  // namespace marquetta

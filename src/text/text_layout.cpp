@@ -21,9 +21,6 @@ namespace {
 // Share of the cell the glyph's 16 horizontal units span, per unit: 0.85 / 16.
 constexpr double kWidthPerUnit = 0.053125;
 constexpr double kHeightPerUnit = 0.0625;
-// The hit band on either side of a stroke, and the shortest stroke worth testing.
-constexpr double kPickHalfWidth = 3.0;
-constexpr double kShortestPickedStroke = 0.001;
 
 struct GroundPoint {
     double x;
@@ -37,19 +34,8 @@ bool StrokeUnderCursor(const GroundPoint& from, const GroundPoint& to, const Tex
         !ProjectToWindow(to.x, 0.0, to.z, target.projection, wx1, wy1, wz1)) {
         return false;
     }
-    const double dx = wx1 - wx0;
-    const double dy = wy1 - wy0;
-    const double length = std::sqrt(dx * dx + dy * dy);
-    if (length < kShortestPickedStroke) {
-        return false;
-    }
-    const double ux = dx / length;
-    const double uy = dy / length;
-    const double rx = target.cursorX - wx0;
-    const double ry = (target.projection.viewport[3] - target.cursorY) - wy0;
-    const double side = ry * ux - rx * uy;
-    const double along = rx * ux + ry * uy;
-    return side > -kPickHalfWidth && side < kPickHalfWidth && along > 0.0 && along < length;
+    return WindowSegmentHit(wx0, wy0, wx1, wy1, target.cursorX,
+                            target.projection.viewport[3] - target.cursorY);
 }
 
 void DrawGlyph(uint8_t lead, uint8_t trail, double xc, double zc, double height, double charWidth,
