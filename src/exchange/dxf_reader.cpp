@@ -1,7 +1,5 @@
 #include "exchange/dxf_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,15 +38,10 @@ DxfLineReader::~DxfLineReader() {
 }
 
 FileError DxfLineReader::Open(const std::string& path) {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) {
-        return errno == ENOENT || errno == ENOTDIR ? FileError::NotFound : FileError::InUseReading;
-    }
-    struct stat st;
-    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(m_fd);
-        m_fd = -1;
-        return FileError::OpenFailed;
+    uint64_t size = 0;
+    const FileError error = OpenRegularFile(path, m_fd, size);
+    if (error != FileError::None) {
+        return error;
     }
     m_buffer.resize(kInitialBuffer);
     m_begin = m_end = m_scanned = 0;

@@ -58,18 +58,27 @@ BinaryReader::~BinaryReader() {
     }
 }
 
-FileError BinaryReader::Open(const std::string& path) {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) {
+FileError OpenRegularFile(const std::string& path, int& fd, uint64_t& size) {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return ReadOpenError(errno);
     }
     struct stat st;
-    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fd = -1;
         return FileError::OpenFailed;
     }
-    m_size = static_cast<uint64_t>(st.st_size);
-    m_buffer.resize(kBufferSize);
+    size = static_cast<uint64_t>(st.st_size);
     return FileError::None;
+}
+
+FileError BinaryReader::Open(const std::string& path) {
+    const FileError error = OpenRegularFile(path, m_fd, m_size);
+    if (error == FileError::None) {
+        m_buffer.resize(kBufferSize);
+    }
+    return error;
 }
 
 void BinaryReader::Fill() {

@@ -24,6 +24,10 @@ struct FileFailure {
     FileError error;
 };
 
+// Opens a regular file for reading: its descriptor and size, or why it cannot be read
+// (missing, no permission, a folder or device).
+FileError OpenRegularFile(const std::string& path, int& fd, uint64_t& size);
+
 class BinaryReader {
 public:
     BinaryReader() = default;
