@@ -25,13 +25,22 @@ void FillMixed(CZorader_ezDoc& doc, int count) {
     }
 }
 
-void BM_PaintRebuildsWireframe(benchmark::State& state) {
-    InitProgramDefaults();
+// A drawing of `count` shapes on a headless desktop.
+struct PaintScene {
+    explicit PaintScene(int count) {
+        InitProgramDefaults();
+        FillMixed(doc, count);
+    }
     HeadlessPlatform platform;
-    ScopedPlatform scoped(platform);
+    ScopedPlatform scoped{platform};
     CZorader_ezDoc doc;
-    FillMixed(doc, static_cast<int>(state.range(0)));
     PaintBuilder builder;
+};
+
+void BM_PaintRebuildsWireframe(benchmark::State& state) {
+    PaintScene scene(static_cast<int>(state.range(0)));
+    CZorader_ezDoc& doc = scene.doc;
+    PaintBuilder& builder = scene.builder;
     for (auto _ : state) {
         g_displayListValid = 0;
         benchmark::DoNotOptimize(builder.Build(doc, 1024, 768).wireframe);
@@ -40,12 +49,9 @@ void BM_PaintRebuildsWireframe(benchmark::State& state) {
 }
 
 void BM_PaintReplaysWireframe(benchmark::State& state) {
-    InitProgramDefaults();
-    HeadlessPlatform platform;
-    ScopedPlatform scoped(platform);
-    CZorader_ezDoc doc;
-    FillMixed(doc, static_cast<int>(state.range(0)));
-    PaintBuilder builder;
+    PaintScene scene(static_cast<int>(state.range(0)));
+    CZorader_ezDoc& doc = scene.doc;
+    PaintBuilder& builder = scene.builder;
     builder.Build(doc, 1024, 768);
     for (auto _ : state) {
         benchmark::DoNotOptimize(builder.Build(doc, 1024, 768).wireframeRebuilt);
