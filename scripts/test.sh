@@ -6,13 +6,15 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 jobs=$(nproc)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Release flags (-O3), so that the warnings only the optimiser finds are seen; warnings
+# fail the test build, never a user's build.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARQUETTA_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARQUETTA_SANITIZE=ON \
-  -DMARQUETTA_BENCH=OFF -DMARQUETTA_GUI=OFF >/dev/null
+  -DMARQUETTA_WERROR=ON -DMARQUETTA_BENCH=OFF -DMARQUETTA_GUI=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE no-sanitize
