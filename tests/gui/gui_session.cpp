@@ -45,6 +45,20 @@ bool TestPlatform::RunDialog(DialogModel& model) {
     return showDialogs && QtPlatform::RunDialog(model);
 }
 
+bool TestPlatform::RunListDialog(ListDialogModel& model) {
+    dialogTitles.push_back(model.Title());
+    return showDialogs && QtPlatform::RunListDialog(model);
+}
+
+std::optional<RgbColor> TestPlatform::ChooseColor(RgbColor) {
+    if (colors.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<RgbColor> color = colors.front();
+    colors.pop_front();
+    return color;
+}
+
 namespace {
 bool Answer(std::deque<TestPlatform::PrinterAnswer>& answers, QPrinter& printer) {
     if (answers.empty()) {

@@ -22,10 +22,11 @@ class AppController;
 class CMainFrame;
 class CViewWidget;
 
-// The desktop platform with message boxes, file dialogs, modal dialogs and the print
-// dialogs answered by the test. Unanswered message boxes get their default button,
-// file dialogs, modal dialogs and print dialogs are cancelled. With showDialogs set the
-// modal dialogs show for real, for a test that types into them.
+// The desktop platform with message boxes, file dialogs, modal dialogs, the colour
+// chooser and the print dialogs answered by the test. Unanswered message boxes get
+// their default button, file dialogs, modal dialogs, colour choosers and print dialogs
+// are cancelled. With showDialogs set the modal dialogs show for real, for a test that
+// types into them.
 class TestPlatform : public QtPlatform {
   public:
     struct Message {
@@ -39,12 +40,15 @@ class TestPlatform : public QtPlatform {
                              MessageButtons buttons) override;
     std::optional<std::string> AskFileName(const FileDialogRequest& request) override;
     bool RunDialog(DialogModel& model) override;
+    bool RunListDialog(ListDialogModel& model) override;
+    std::optional<RgbColor> ChooseColor(RgbColor initial) override;
 
     std::deque<MessageAnswer> answers;
     std::deque<std::optional<std::string>> fileNames;
     std::vector<Message> messages;
     std::vector<FileDialogRequest> fileRequests;
-    std::vector<std::string> dialogTitles;
+    std::vector<std::string> dialogTitles;  // modal and list dialogs, in order
+    std::deque<std::optional<RgbColor>> colors;
     bool showDialogs = false;
 
     // One answer to the print dialog or the printer set-up: it may change the printer
