@@ -10,6 +10,7 @@ namespace marquetta {
 CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) {
     RegisterViewModeCommands();
     RegisterEditingCommands();
+    RegisterModifyCommands();
     RegisterNavigationCommands();
 }
 

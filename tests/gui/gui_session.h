@@ -5,7 +5,10 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 #include <QPointF>
+#include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -105,9 +108,28 @@ bool SetCapsLock(bool on);
 QPointF Project(double x, double y, double z);
 // The pixel under a window position.
 QColor PixelAt(const QImage& image, QPointF window);
-// Whether a white pixel lies within one pixel of a window position (lines may round
-// to either side).
+// Whether a pixel of the colour lies within one pixel of a window position (lines may
+// round to either side).
+bool ColourNear(const QImage& image, QPointF window, bool (*isColour)(const QColor&));
 bool WhiteNear(const QImage& image, QPointF window);
+// The previews' and the selection window's red, and the selected shapes' magenta.
+bool IsRed(const QColor& c);
+bool IsMagenta(const QColor& c);
+// A world point as a widget position (y from the top), through the last paint.
+QPoint WidgetPoint(double x, double y, double z);
+
+// What the user sees and does in the dialog that opens next.
+struct Typing {
+    QString title;
+    QString textAtFirst;
+    QStringList presets;
+    bool seen = false;
+};
+
+// Once the program goes back to its loop, types `keys` into the modal dialog's first
+// field (its text is selected as it opens, so typing replaces it), then presses
+// `finish` (Return for OK, Escape for Cancel).
+void TypeIntoNextDialog(QObject* context, Typing& typing, QString keys, Qt::Key finish);
 
 // A file's bytes, or nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& path);
