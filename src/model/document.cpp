@@ -1,46 +1,57 @@
 #include "model/document.h"
 
 #include "model/layers.h"
+#include "model/visible_layers.h"
 
 namespace marquetta {
 
 CShape& CZorader_ezDoc::AddCurrentShape() {
-    auto shape = std::make_unique<CShape>(m_current);
-    for (uint32_t& word : shape->m_reserved) {
+    CShape& shape = m_shapes.Append(m_current);
+    for (uint32_t& word : shape.m_reserved) {
         word = 0;
     }
-    m_shapes.push_back(std::move(shape));
     m_modified = true;
-    return *m_shapes.back();
+    return shape;
 }
 
-CShape& CZorader_ezDoc::AppendShape(std::unique_ptr<CShape> shape) {
-    m_shapes.push_back(std::move(shape));
-    return *m_shapes.back();
+CShape& CZorader_ezDoc::AppendShape(std::unique_ptr<CShape> shape) { return AppendShape(*shape); }
+
+CShape& CZorader_ezDoc::AppendShape(const CShape& shape) { return m_shapes.Append(shape); }
+
+CShape& CZorader_ezDoc::InsertShape(size_t position, const CShape& shape) {
+    CShape& inserted = m_shapes.Insert(position, shape);
+    m_modified = true;
+    g_displayListValid = 0;
+    return inserted;
 }
 
-void CZorader_ezDoc::DeleteAllShapes() { m_shapes.clear(); }
+void CZorader_ezDoc::ReplaceShapes(ShapeList&& shapes) {
+    m_shapes = std::move(shapes);
+    g_displayListValid = 0;
+}
+
+void CZorader_ezDoc::DeleteAllShapes() { m_shapes.Clear(); }
 
 void CZorader_ezDoc::RemoveShape(ShapeList::iterator it) {
-    m_shapes.erase(it);
+    m_shapes.Erase(it.Position());
     m_modified = true;
 }
 
 void CZorader_ezDoc::RemoveShape(const CShape* shape) {
-    for (auto it = m_shapes.begin(); it != m_shapes.end(); ++it) {
-        if (it->get() == shape) {
-            RemoveShape(it);
-            return;
-        }
+    const uint32_t slot = m_shapes.SlotOf(shape);
+    if (slot != ShapeList::kNoPosition) {
+        RemoveShape(m_shapes.begin() + m_shapes.PositionOfSlot(slot));
     }
 }
 
 void CZorader_ezDoc::SelectAllVisible() {
-    for (auto& shape : m_shapes) {
-        if (IsLayerVisible(shape->m_strLayer)) {
+    VisibleLayers visible(m_shapes);
+    for (const ShapeRef& shape : m_shapes) {
+        if (visible(shape.Slot())) {
             shape->m_bSelected = 1;
         }
     }
+    m_shapes.NoteSelectionOfAll();
     g_displayListValid = 0;
 }
 
@@ -48,14 +59,16 @@ void CZorader_ezDoc::SetSelected(CShape& shape, bool selected) {
     const int32_t flag = selected ? 1 : 0;
     if (shape.m_bSelected != flag) {
         shape.m_bSelected = flag;
+        m_shapes.NoteChange(shape, ShapeChange::Selection);
         g_displayListValid = 0;
     }
 }
 
 void CZorader_ezDoc::DeselectAll() {
-    for (auto& shape : m_shapes) {
+    for (const ShapeRef& shape : m_shapes) {
         shape->m_bSelected = 0;
     }
+    m_shapes.NoteSelectionOfAll();
     g_displayListValid = 0;
 }
 
@@ -69,11 +82,10 @@ bool CZorader_ezDoc::AnySelected() const {
 }
 
 size_t CZorader_ezDoc::EraseSelected() {
-    const size_t before = m_shapes.size();
-    m_shapes.remove_if([](const std::unique_ptr<CShape>& shape) { return shape->IsSelected(); });
+    const size_t removed = m_shapes.EraseIf([](const CShape& shape) { return shape.IsSelected(); });
     m_modified = true;
     g_displayListValid = 0;
-    return before - m_shapes.size();
+    return removed;
 }
 
 namespace {
@@ -96,6 +108,7 @@ void CZorader_ezDoc::TranslateShape(CShape& shape, const Float3& base, const Flo
     for (int i = 0; i < MovedPointCount(shape.m_nType); ++i) {
         TranslatePoint(shape.m_pt[i], base, destination);
     }
+    m_shapes.NoteChange(shape, ShapeChange::Changed);
     m_modified = true;
     g_displayListValid = 0;
 }
@@ -125,6 +138,7 @@ void CZorader_ezDoc::SetShapePoints(CShape& shape, const std::array<Float3, 4>& 
     for (int i = 0; i < 4; ++i) {
         shape.m_pt[i] = points[i];
     }
+    m_shapes.NoteChange(shape, ShapeChange::Changed);
     m_modified = true;
     g_displayListValid = 0;
 }

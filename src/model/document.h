@@ -3,11 +3,12 @@
 #pragma once
 
 #include <array>
-#include <list>
 #include <memory>
 #include <string>
 
 #include "model/shape.h"
+#include "model/shape_index.h"
+#include "model/shape_list.h"
 
 namespace marquetta {
 
@@ -16,14 +17,16 @@ inline constexpr const char* kUntitledTitle = "無題";
 
 class CZorader_ezDoc {
 public:
-    using ShapeList = std::list<std::unique_ptr<CShape>>;
+    using ShapeList = marquetta::ShapeList;
 
     CZorader_ezDoc() = default;
     CZorader_ezDoc(const CZorader_ezDoc&) = delete;
     CZorader_ezDoc& operator=(const CZorader_ezDoc&) = delete;
 
     // Head to tail, the order in which shapes are drawn, picked, exported and saved.
-    // References to shapes stay valid until the shape itself is removed.
+    // References to shapes stay valid until the shape itself is removed. Read it
+    // freely; change shapes only through the operations below, which keep the pick
+    // index and the wireframe in step.
     ShapeList m_shapes;
     // Filled by the drawing commands; its type is 0 while no shape is being drawn.
     CShape m_current;
@@ -36,6 +39,13 @@ public:
     CShape& AddCurrentShape();
     // Appends a shape as it is, with no change to the modified flag (file loading).
     CShape& AppendShape(std::unique_ptr<CShape> shape);
+    CShape& AppendShape(const CShape& shape);
+    // Puts a copy of a shape at `position` in the list (the tail at size() or beyond),
+    // as restoring an erased shape needs; marks the drawing modified.
+    CShape& InsertShape(size_t position, const CShape& shape);
+    // Replaces every shape by those of `shapes` (a drawing read from a file); the
+    // modified flag is not touched.
+    void ReplaceShapes(ShapeList&& shapes);
     void DeleteAllShapes();
     // Unlinks and destroys one shape; marks the drawing modified.
     void RemoveShape(ShapeList::iterator it);
@@ -88,7 +98,12 @@ public:
     // rendering settings and the camera carry over.
     void NewDrawing();
 
+    // The pick index over m_shapes. It follows every change of the list through the
+    // list's journal; a click brings it up to date before it asks it.
+    ShapeIndex& PickIndex() const { return m_pickIndex; }
+
 private:
+    mutable ShapeIndex m_pickIndex;
     bool m_modified = false;
     std::string m_pathName;
 };

@@ -261,10 +261,10 @@ int32_t GetShapeCount(BinaryReader& r) {
     return shapes;
 }
 
-// Everything after the banner, into `contents` except the shapes, which go one by one
-// to `addShape` as they are read.
-template <class AddShape>
-void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, AddShape&& addShape) {
+// Everything after the banner, into `contents` except the shapes, each read into the
+// empty shape that newShape() gives.
+template <class NewShape>
+void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, NewShape&& newShape) {
     contents.sky = GetString(r);
     contents.ground = GetString(r);
     contents.north = r.Get<double>();
@@ -279,9 +279,7 @@ void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, AddShape&& 
     ObjectTable table;
     for (int32_t i = 0; i < shapes; ++i) {
         table.ReadShapeTag(r);
-        CShape shape;
-        GetShapeBody(r, shape);
-        addShape(std::move(shape));
+        GetShapeBody(r, newShape());
     }
 }
 
@@ -301,8 +299,7 @@ FileError ReadDrawingContents(BinaryReader& reader, DrawingFileContents& content
     DrawingFileContents read;
     try {
         read.banner = GetString(reader);
-        ReadAfterBanner(reader, read,
-                        [&](CShape&& shape) { read.shapes.push_back(std::move(shape)); });
+        ReadAfterBanner(reader, read, [&]() -> CShape& { return read.shapes.emplace_back(); });
     } catch (const FileFailure& failure) {
         return failure.error;
     }
@@ -329,9 +326,7 @@ LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
             contents.banner = GetString(reader);
             result.foreignBanner = contents.banner != g_fileBanner;
             if (!result.foreignBanner) {
-                ReadAfterBanner(reader, contents, [&](CShape&& shape) {
-                    shapes.push_back(std::make_unique<CShape>(std::move(shape)));
-                });
+                ReadAfterBanner(reader, contents, [&]() -> CShape& { return shapes.AppendEmpty(); });
             }
         } catch (const FileFailure& failure) {
             static_cast<FileResult&>(result) = MakeFileResult(failure.error, path);
@@ -354,7 +349,7 @@ LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
                 g_layerAttributes[i] = contents.layers[i].attributes;
                 g_layerTextures[i] = std::move(contents.layers[i].texture);
             }
-            doc.m_shapes = std::move(shapes);
+            doc.ReplaceShapes(std::move(shapes));
         }
     }
     doc.SetPathName(AbsolutePath(path));
