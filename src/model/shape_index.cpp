@@ -57,8 +57,8 @@ uint32_t SpreadBits(uint32_t v) {
 }
 
 // Sorts by the high 32 bits (two passes of 16), keeping the order of equal keys.
-void SortByHighWord(std::vector<uint64_t>& keys) {
-    std::vector<uint64_t> other(keys.size());
+void SortByHighWord(BigVector<uint64_t>& keys) {
+    BigVector<uint64_t> other(keys.size());
     std::vector<uint32_t> counts(1u << 16);
     for (int shift : {32, 48}) {
         std::fill(counts.begin(), counts.end(), 0);
@@ -132,7 +132,7 @@ void ShapeIndex::Sync(const ShapeList& list, ShapeExtentFn extent) {
         Build(list, extent);
         return;
     }
-    const std::vector<ShapeChange>& journal = list.Journal();
+    const auto& journal = list.Journal();
     if (m_journalRead == journal.size()) {
         return;
     }
@@ -199,8 +199,8 @@ void ShapeIndex::Build(const ShapeList& list, ShapeExtentFn extent) {
     m_staleEntries = 0;
     m_current.assign(list.SlotCount(), 0);
 
-    std::vector<Box3> boxes;
-    std::vector<uint32_t> slots;
+    BigVector<Box3> boxes;
+    BigVector<uint32_t> slots;
     boxes.reserve(list.size());
     slots.reserve(list.size());
     constexpr float kHuge = std::numeric_limits<float>::max();
@@ -225,7 +225,7 @@ void ShapeIndex::Build(const ShapeList& list, ShapeExtentFn extent) {
     // Shapes near each other on the ground go near each other in the hierarchy: sorted
     // along a Morton curve through the centres of their boxes in x and z.
     const size_t n = boxes.size();
-    std::vector<uint64_t> keys(n);
+    BigVector<uint64_t> keys(n);
     const double spanX = std::max(1e-30, double{all.hi[0]} - all.lo[0]);
     const double spanZ = std::max(1e-30, double{all.hi[2]} - all.lo[2]);
     for (size_t i = 0; i < n; ++i) {
@@ -236,22 +236,22 @@ void ShapeIndex::Build(const ShapeList& list, ShapeExtentFn extent) {
         keys[i] = (uint64_t{SpreadBits(qx) | (SpreadBits(qz) << 1)} << 32) | i;
     }
     SortByHighWord(keys);
-    std::vector<Box3> sorted(n);
+    BigVector<Box3> sorted(n);
     m_treeSlots.resize(n);
     for (size_t i = 0; i < n; ++i) {
         const auto from = static_cast<uint32_t>(keys[i]);
         sorted[i] = boxes[from];
         m_treeSlots[i] = slots[from];
     }
-    boxes = std::vector<Box3>();
-    keys = std::vector<uint64_t>();
+    boxes = BigVector<Box3>();
+    keys = BigVector<uint64_t>();
     if (n > 0) {
         m_nodes.reserve(2 * (n / kLeafSize) + 2);
         BuildNode(sorted, 0, static_cast<uint32_t>(n));
     }
 }
 
-uint32_t ShapeIndex::BuildNode(std::vector<Box3>& boxes, uint32_t begin, uint32_t end) {
+uint32_t ShapeIndex::BuildNode(const BigVector<Box3>& boxes, uint32_t begin, uint32_t end) {
     const auto index = static_cast<uint32_t>(m_nodes.size());
     m_nodes.emplace_back();
     Box3 box = boxes[begin];

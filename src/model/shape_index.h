@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/geometry.h"
+#include "model/page_memory.h"
 #include "model/shape_list.h"
 
 namespace marquetta {
@@ -74,16 +75,16 @@ class ShapeIndex {
     };
 
     void Build(const ShapeList& list, ShapeExtentFn extent);
-    uint32_t BuildNode(std::vector<Box3>& boxes, uint32_t begin, uint32_t end);
+    uint32_t BuildNode(const BigVector<Box3>& boxes, uint32_t begin, uint32_t end);
     void Hold(uint32_t slot, const ShapeList& list, ShapeExtentFn extent);
 
     uint64_t m_epoch = 0;  // 0: never built
     size_t m_journalRead = 0;
-    std::vector<Node> m_nodes;
-    std::vector<uint32_t> m_treeSlots;   // in leaf order
+    BigVector<Node> m_nodes;
+    BigVector<uint32_t> m_treeSlots;     // in leaf order
     std::vector<uint32_t> m_everywhere;  // shapes without a box, from the last build
     // Per slot: whether the hierarchy's entry for it is the shape there now.
-    std::vector<uint8_t> m_current;
+    BigVector<uint8_t> m_current;
     size_t m_staleEntries = 0;
     // Shapes added or changed since the build, each with its box, found by slot.
     std::vector<Pending> m_pending;

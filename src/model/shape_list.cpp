@@ -7,8 +7,8 @@
 namespace marquetta {
 namespace {
 
-constexpr uint32_t kChunkShift = 12;
-constexpr uint32_t kChunkSlots = 1u << kChunkShift;
+// Shapes in one block of a big page.
+constexpr uint32_t kChunkSlots = static_cast<uint32_t>(kBigPage / sizeof(CShape));
 // The journal keeps at least this many changes before it starts a new epoch.
 constexpr size_t kMinJournal = 1u << 16;
 
@@ -18,10 +18,6 @@ uint64_t NextEpoch() {
 }
 
 }  // namespace
-
-struct ShapeList::Chunk {
-    alignas(CShape) std::byte bytes[kChunkSlots * sizeof(CShape)];
-};
 
 
 ShapeList::ShapeList() : m_epoch(NextEpoch()) {}
@@ -57,8 +53,8 @@ ShapeList& ShapeList::operator=(ShapeList&& other) noexcept {
 }
 
 CShape* ShapeList::SlotAddress(uint32_t slot) const {
-    std::byte* bytes = m_chunks[slot >> kChunkShift]->bytes;
-    return std::launder(reinterpret_cast<CShape*>(bytes + (slot & (kChunkSlots - 1)) * sizeof(CShape)));
+    std::byte* bytes = m_chunks[slot / kChunkSlots];
+    return std::launder(reinterpret_cast<CShape*>(bytes + (slot % kChunkSlots) * sizeof(CShape)));
 }
 
 CShape& ShapeList::ShapeInSlot(uint32_t slot) const { return *SlotAddress(slot); }
@@ -70,9 +66,10 @@ uint32_t ShapeList::AllocateSlot() {
         return slot;
     }
     const uint32_t slot = static_cast<uint32_t>(m_positions.size());
-    if ((slot & (kChunkSlots - 1)) == 0) {
-        m_chunks.emplace_back(new Chunk);  // left uninitialised: slots are built one by one
-        const auto address = reinterpret_cast<uintptr_t>(m_chunks.back()->bytes);
+    if (slot % kChunkSlots == 0) {
+        // Left as the system gives it: slots are built one by one.
+        m_chunks.push_back(static_cast<std::byte*>(AllocateBigBlock(kBigPage)));
+        const auto address = reinterpret_cast<uintptr_t>(m_chunks.back());
         const std::pair<uintptr_t, uint32_t> entry{address, static_cast<uint32_t>(m_chunks.size() - 1)};
         m_chunksByAddress.insert(
             std::upper_bound(m_chunksByAddress.begin(), m_chunksByAddress.end(), entry), entry);
@@ -98,10 +95,10 @@ uint32_t ShapeList::SlotOf(const CShape* shape) const {
     }
     --it;
     const uintptr_t offset = address - it->first;
-    if (offset >= sizeof(Chunk) || offset % sizeof(CShape) != 0) {
+    if (offset >= kChunkSlots * sizeof(CShape) || offset % sizeof(CShape) != 0) {
         return kNoPosition;
     }
-    const uint32_t slot = (it->second << kChunkShift) + static_cast<uint32_t>(offset / sizeof(CShape));
+    const uint32_t slot = it->second * kChunkSlots + static_cast<uint32_t>(offset / sizeof(CShape));
     return slot < m_positions.size() && m_positions[slot] != kNoPosition ? slot : kNoPosition;
 }
 
@@ -165,14 +162,17 @@ void ShapeList::Clear() {
     for (const ShapeRef& entry : m_order) {
         entry.m_shape->~CShape();
     }
+    for (std::byte* chunk : m_chunks) {
+        FreeBigBlock(chunk, kBigPage);
+    }
     // Swapped with empty vectors so that the memory goes back.
-    std::vector<ShapeRef>().swap(m_order);
-    std::vector<std::unique_ptr<Chunk>>().swap(m_chunks);
+    BigVector<ShapeRef>().swap(m_order);
+    std::vector<std::byte*>().swap(m_chunks);
     std::vector<std::pair<uintptr_t, uint32_t>>().swap(m_chunksByAddress);
-    std::vector<uint32_t>().swap(m_positions);
+    BigVector<uint32_t>().swap(m_positions);
     std::vector<uint32_t>().swap(m_freeSlots);
-    std::vector<uint32_t>().swap(m_layerKeys);
-    std::vector<ShapeChange>().swap(m_journal);
+    BigVector<uint32_t>().swap(m_layerKeys);
+    BigVector<ShapeChange>().swap(m_journal);
     NewEpoch();
 }
 

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/page_memory.h"
 #include "model/shape.h"
 
 namespace marquetta {
@@ -148,7 +149,7 @@ class ShapeList {
     // beyond the size of the list: a reader then starts again from the whole list.
     // Epoch numbers are unique across all lists of the program.
     uint64_t Epoch() const { return m_epoch; }
-    const std::vector<ShapeChange>& Journal() const { return m_journal; }
+    const BigVector<ShapeChange>& Journal() const { return m_journal; }
 
     // ---- layers ----
     // A small number for the shape's layer name, the same for every shape on that
@@ -160,8 +161,6 @@ class ShapeList {
     uint32_t LayerKeyCount() const { return static_cast<uint32_t>(m_layerNames.size()); }
 
   private:
-    struct Chunk;
-
     uint32_t AllocateSlot();
     void FreeSlot(uint32_t slot);
     CShape* SlotAddress(uint32_t slot) const;
@@ -169,16 +168,17 @@ class ShapeList {
     void NewEpoch();
     uint32_t InternLayer(const std::string& name) const;
 
-    std::vector<ShapeRef> m_order;
-    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    BigVector<ShapeRef> m_order;
+    // Blocks of one big page each, holding the shapes of consecutive slots.
+    std::vector<std::byte*> m_chunks;
     // Chunk addresses in address order with their chunk numbers, to find a shape's slot.
     std::vector<std::pair<uintptr_t, uint32_t>> m_chunksByAddress;
-    std::vector<uint32_t> m_positions;  // per slot
+    BigVector<uint32_t> m_positions;  // per slot
     std::vector<uint32_t> m_freeSlots;
-    std::vector<ShapeChange> m_journal;
+    BigVector<ShapeChange> m_journal;
     uint64_t m_epoch = 0;
     // Layer keys per slot (kNoPosition until asked) and the interned names.
-    mutable std::vector<uint32_t> m_layerKeys;
+    mutable BigVector<uint32_t> m_layerKeys;
     mutable std::vector<std::string> m_layerNames;
     mutable std::unordered_map<std::string, uint32_t> m_layerKeyMap;
 };

@@ -1,0 +1,53 @@
+#include "model/page_memory.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+
+namespace marquetta {
+namespace {
+
+size_t RoundUp(size_t bytes) {
+    return (bytes + kBigPage - 1) / kBigPage * kBigPage;
+}
+
+}  // namespace
+
+void* AllocateBigBlock(size_t bytes) {
+    const size_t size = RoundUp(bytes);
+    // Mapped with a big page to spare, then trimmed to an aligned block.
+    void* raw = ::mmap(nullptr, size + kBigPage, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) {
+        throw std::bad_alloc();
+    }
+    const auto start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (start + kBigPage - 1) / kBigPage * kBigPage;
+    if (aligned > start) {
+        ::munmap(raw, aligned - start);
+    }
+    const uintptr_t end = start + size + kBigPage;
+    if (end > aligned + size) {
+        ::munmap(reinterpret_cast<void*>(aligned + size), end - (aligned + size));
+    }
+    void* block = reinterpret_cast<void*>(aligned);
+    ::madvise(block, size, MADV_HUGEPAGE);
+    return block;
+}
+
+void FreeBigBlock(void* block, size_t bytes) {
+    if (block != nullptr) {
+        ::munmap(block, RoundUp(bytes));
+    }
+}
+
+void AdviseBigPages(void* data, size_t bytes) {
+    const auto start = reinterpret_cast<uintptr_t>(data);
+    const uintptr_t first = (start + kBigPage - 1) / kBigPage * kBigPage;
+    const uintptr_t last = (start + bytes) / kBigPage * kBigPage;
+    if (last > first) {
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+}
+
+}  // namespace marquetta
