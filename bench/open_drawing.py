@@ -10,6 +10,7 @@ Runs under xvfb-run (Mesa's software renderer) when there is no display."""
 import json
 import os
 import resource
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -87,9 +88,7 @@ def main():
     if out_json:
         with open(out_json, "w") as f:
             json.dump(result, f, indent=1)
-    for name in os.listdir(work):
-        os.remove(os.path.join(work, name))
-    os.rmdir(work)
+    shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":
