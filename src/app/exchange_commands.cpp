@@ -1,13 +1,15 @@
-// The commands that bring drawings in and out: DXF import and export, and inserting
-// another drawing file.
+// The commands that bring drawings in and out: DXF import and export, inserting
+// another drawing file, and the rendered scene with its settings.
 #include "app/app_controller.h"
 #include "edit/editing_state.h"
 #include "exchange/dxf_import.h"
 #include "exchange/dxf_writer.h"
 #include "exchange/insert_file.h"
+#include "exchange/render_command.h"
 #include "model/layers.h"
 #include "platform/command_ids.h"
 #include "platform/platform.h"
+#include "ui/render_settings_dialog.h"
 
 namespace marquetta {
 namespace {
@@ -86,6 +88,10 @@ void AppController::RegisterExchangeCommands() {
         }
         Show(result.message);
     });
+
+    // Neither changes the drawing: no modified flag, no repaint.
+    m_exchangeCommands.On(ID_RENDER_SETTINGS, [] { RunRenderSettingsDialog(); });
+    m_exchangeCommands.On(ID_RENDER, [this] { RenderDrawing(m_doc); });
 }
 
 }  // namespace marquetta

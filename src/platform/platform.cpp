@@ -229,6 +229,33 @@ void HeadlessPlatform::PrinterSetup() {
     }
 }
 
+bool HeadlessPlatform::StartProgram(const ProgramLaunch& launch, ProgramEnded ended) {
+    PlatformCall& call = Record(PlatformCall::Kind::StartProgram);
+    call.launch = launch;
+    if (startResult_) {
+        running_.push_back(std::move(ended));
+    }
+    return startResult_;
+}
+
+bool HeadlessPlatform::FinishProgram(const ProgramEnd& end) {
+    if (running_.empty()) {
+        return false;
+    }
+    const ProgramEnded ended = std::move(running_.front());
+    running_.pop_front();
+    if (ended) {
+        ended(end);
+    }
+    return true;
+}
+
+bool HeadlessPlatform::ShowPicture(const std::string& path) {
+    PlatformCall& call = Record(PlatformCall::Kind::ShowPicture);
+    call.text = path;
+    return pictureResult_;
+}
+
 void HeadlessPlatform::InvalidateView() {
     Record(PlatformCall::Kind::InvalidateView);
 }

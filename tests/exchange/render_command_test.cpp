@@ -1,0 +1,174 @@
+#include "exchange/render_command.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/program_defaults.h"
+#include "platform/platform.h"
+#include "test_files.h"
+#include "test_shapes.h"
+#include "view/camera.h"
+
+namespace marquetta {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// Runs a test in a folder of its own and goes back after.
+class InFolder {
+  public:
+    explicit InFolder(const std::filesystem::path& folder)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~InFolder() { std::filesystem::current_path(previous_); }
+
+  private:
+    std::filesystem::path previous_;
+};
+
+void WriteProgram(const std::string& path, mode_t mode) {
+    WriteBytes(path, "#!/bin/sh\n");
+    ::chmod(path.c_str(), mode);
+}
+
+class RenderCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        InitProgramDefaults();
+        ComputePaintTransforms(320, 200);
+        g_rendererPath = "/opt/pov/bin/povray";
+    }
+    std::string Folder() const { return std::filesystem::canonical(dir.Path()).string(); }
+    std::vector<PlatformCall> Messages() const {
+        return platform.CallsOf(PlatformCall::Kind::MessageBox);
+    }
+
+    HeadlessPlatform platform;
+    ScopedPlatform scoped{platform};
+    TempDir dir;
+    InFolder in{dir.Path()};
+    CZorader_ezDoc doc;
+};
+
+TEST_F(RenderCommandTest, WritesTheSceneAndStartsTheRendererInTheFolder) {
+    RenderDrawing(doc);
+    EXPECT_EQ(ReadBytes(dir.File("TEMP.pov")).substr(0, 39),
+              "//Created by Tarno_IIILT\n//W=320 H=200\n");
+    const auto starts = platform.CallsOf(PlatformCall::Kind::StartProgram);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].launch.program, "/opt/pov/bin/povray");
+    // The name of the file written, whose letter case counts here.
+    EXPECT_EQ(starts[0].launch.arguments,
+              (std::vector<std::string>{"+ITEMP.pov", "+W320", "+H200"}));
+    EXPECT_EQ(starts[0].launch.folder, Folder());
+    // Not waited for: nothing is shown until the renderer ends.
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::ShowPicture).empty());
+}
+
+TEST_F(RenderCommandTest, TheEndOfTheRendererShowsThePictureOrTheError) {
+    RenderDrawing(doc);
+    RenderDrawing(doc);
+    ASSERT_TRUE(platform.FinishProgram({}));
+    const auto pictures = platform.CallsOf(PlatformCall::Kind::ShowPicture);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].text, Folder() + "/TEMP.png");
+    EXPECT_TRUE(Messages().empty());
+
+    ProgramEnd failed;
+    failed.status = 1;
+    failed.output = "Parsing 10K tokens\rParsing 20K tokens\r\n\nFile 'TEMP.pov' line 40:\n"
+                    "Parse Error: No matching } in 'texture'\n  \n";
+    ASSERT_TRUE(platform.FinishProgram(failed));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].caption, "ワーニング");
+    EXPECT_EQ(Messages()[0].text,
+              "POV-Ray がエラーで終了しました（終了コード 1）\n\nParsing 10K tokens\n"
+              "Parsing 20K tokens\nFile 'TEMP.pov' line 40:\n"
+              "Parse Error: No matching } in 'texture'");
+
+    // A picture that cannot be read is said so.
+    RenderDrawing(doc);
+    platform.SetShowPictureResult(false);
+    ASSERT_TRUE(platform.FinishProgram({}));
+    EXPECT_EQ(Messages().back().text, Folder() + "/TEMP.png が開けません");
+    EXPECT_FALSE(platform.FinishProgram({}));
+}
+
+TEST_F(RenderCommandTest, FailuresAreToldAndStopTheCommandWhereTheyMust) {
+    // No renderer: the scene is still written, and the user learns why nothing starts.
+    g_rendererPath.clear();
+    RenderDrawing(doc);
+    EXPECT_FALSE(ReadBytes(dir.File("TEMP.pov")).empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].text.find(Folder() + "/TEMP.pov"), std::string::npos);
+    EXPECT_NE(Messages()[0].text.find("povray"), std::string::npos);
+
+    // A renderer that does not start.
+    g_rendererPath = "/opt/pov/bin/povray";
+    platform.SetStartProgramResult(false);
+    RenderDrawing(doc);
+    EXPECT_EQ(Messages().back().text, "/opt/pov/bin/povray を起動できません");
+
+    // A scene that cannot be written: no renderer starts on an old one.
+    platform.SetStartProgramResult(true);
+    platform.ClearCalls();
+    std::filesystem::remove(dir.File("TEMP.pov"));
+    std::filesystem::create_directory(dir.File("TEMP.pov"));
+    RenderDrawing(doc);
+    EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::StartProgram).empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].caption, "ワーニング");
+    EXPECT_EQ(Messages()[0].icon, MessageIcon::Exclamation);
+}
+
+TEST_F(RenderCommandTest, RendererIsTheFirstExecutableOnThePath) {
+    for (const char* folder : {"a", "b", "c", "d"}) {
+        std::filesystem::create_directory(dir.File(folder));
+    }
+    std::filesystem::create_directory(dir.File("a/povray"));  // a folder
+    WriteProgram(dir.File("b/povray"), 0644);                 // not executable
+    WriteProgram(dir.File("c/povray"), 0755);
+    WriteProgram(dir.File("d/povray"), 0755);
+    WriteProgram(dir.File("povray"), 0755);
+    const std::string a = dir.File("a"), b = dir.File("b"), c = dir.File("c");
+    struct Case {
+        std::string path;
+        std::string found;
+    };
+    const Case cases[] = {
+        {a + ":" + b + ":" + c + ":" + dir.File("d"), dir.File("c/povray")},
+        {a + "::" + c, dir.File("povray")},  // an empty entry is the current folder
+        {"c", dir.File("c/povray")},         // relative, made absolute
+        {a + ":" + b, ""},
+        {"", dir.File("povray")},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.path);
+        EXPECT_EQ(FindProgramOnPath(t.path, "povray"), t.found);
+    }
+}
+
+TEST(LastLinesTest, LastLinesWithText) {
+    struct Case {
+        const char* output;
+        size_t count;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {"", 3, ""},
+        {"one\ntwo\nthree\nfour\n", 2, "three\nfour"},
+        {"one\r\n\r\n \t \ntwo", 5, "one\ntwo"},
+        {"50%\r60%\r70%\rdone", 2, "70%\ndone"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LastLines(c.output, c.count), c.lines) << c.output;
+    }
+}
+
+}  // namespace
+}  // namespace marquetta
