@@ -19,9 +19,11 @@
 #include "gui/list_dialog.h"
 #include "gui/main_frame.h"
 #include "gui/model_dialog.h"
+#include "gui/picture_window.h"
 #include "gui/print_dialogs.h"
 #include "gui/print_painter.h"
 #include "gui/print_preview.h"
+#include "gui/program_runner.h"
 #include "gui/status_dialog_bar.h"
 #include "gui/view_widget.h"
 
@@ -118,7 +120,9 @@ QCursor ToQtCursor(CursorShape shape) {
 
 QtPlatform::QtPlatform() : prompt_(QString::fromUtf8(kInitialPromptText)) {}
 
-QtPlatform::~QtPlatform() = default;
+QtPlatform::~QtPlatform() {
+    delete picture_.data();
+}
 
 void QtPlatform::SetMainFrame(CMainFrame* frame) {
     frame_ = frame;
@@ -298,6 +302,26 @@ std::optional<RgbColor> QtPlatform::ChooseColor(RgbColor initial) {
         return std::nullopt;
     }
     return RgbColor{chosen.red(), chosen.green(), chosen.blue()};
+}
+
+bool QtPlatform::StartProgram(const ProgramLaunch& launch, ProgramEnded ended) {
+    if (runner_ == nullptr) {
+        runner_ = std::make_unique<CProgramRunner>();
+    }
+    return runner_->Start(launch, std::move(ended));
+}
+
+bool QtPlatform::ShowPicture(const std::string& path) {
+    if (picture_ == nullptr) {
+        // Its own window, closed with the main one.
+        picture_ = new CPictureWindow(frame_);
+        picture_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    return picture_->ShowFile(QString::fromStdString(path));
+}
+
+CPictureWindow* QtPlatform::PictureWindow() const {
+    return picture_.data();
 }
 
 }  // namespace marquetta

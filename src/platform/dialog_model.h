@@ -37,7 +37,7 @@ struct DialogField {
     std::optional<SpinRange> spin;
     // A colour button: `label` is its caption, and its swatch shows `color`.
     RgbColor color;
-    std::string note;   // UTF-8; a second label after the field
+    std::string note;   // UTF-8; a second label after an edit with arrows
     std::string group;  // UTF-8; neighbours of one group share a box so titled
 };
 
