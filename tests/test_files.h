@@ -1,5 +1,6 @@
 // Helpers for tests that write and read real files: a temporary folder that removes
-// itself, whole-file reads and writes, and a builder for golden bytes.
+// itself, a scoped working folder, whole-file reads and writes, and a builder for
+// golden bytes.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,21 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+// Works inside `folder` for the life of the scope, also when an assertion leaves early.
+class ScopedWorkingDirectory {
+public:
+    explicit ScopedWorkingDirectory(const std::filesystem::path& folder)
+        : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~ScopedWorkingDirectory() { std::filesystem::current_path(m_previous); }
+    ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+    ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+private:
+    std::filesystem::path m_previous;
 };
 
 inline std::string ReadBytes(const std::string& path) {

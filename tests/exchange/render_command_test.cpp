@@ -14,21 +14,9 @@ namespace marquetta {
 namespace {
 
 using testing::ReadBytes;
+using testing::ScopedWorkingDirectory;
 using testing::TempDir;
 using testing::WriteBytes;
-
-// Runs a test in a folder of its own and goes back after.
-class InFolder {
-  public:
-    explicit InFolder(const std::filesystem::path& folder)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~InFolder() { std::filesystem::current_path(previous_); }
-
-  private:
-    std::filesystem::path previous_;
-};
 
 void WriteProgram(const std::string& path, mode_t mode) {
     WriteBytes(path, "#!/bin/sh\n");
@@ -50,7 +38,7 @@ class RenderCommandTest : public ::testing::Test {
     HeadlessPlatform platform;
     ScopedPlatform scoped{platform};
     TempDir dir;
-    InFolder in{dir.Path()};
+    ScopedWorkingDirectory in{dir.Path()};
     CZorader_ezDoc doc;
 };
 
