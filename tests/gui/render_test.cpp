@@ -11,7 +11,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
+#include <QAbstractButton>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -152,12 +152,7 @@ class RenderTest : public QObject {
             for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down}) {
                 QTest::keyClick(north, key);
             }
-            for (QToolButton* button :
-                 dialog->FieldEdit(kHourField)->parentWidget()->findChildren<QToolButton*>()) {
-                if (button->arrowType() == Qt::DownArrow) {
-                    QTest::mouseClick(button, Qt::LeftButton);
-                }
-            }
+            QTest::mouseClick(dialog->FieldButton(kHourField, -1), Qt::LeftButton);
             QTest::keyClick(dialog->FieldEdit(kSeasonField), Qt::Key_Down);
             QTest::keyClick(dialog->FieldEdit(kSeasonField), Qt::Key_Return);
         });
