@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
 
 #include "app/program_defaults.h"
 #include "exchange/pov_scene.h"
@@ -26,7 +25,8 @@ using testing::WriteBytes;
 
 constexpr const char* kPython = "/usr/bin/python3";
 
-// Prints the pixels of one row of an 8-bit RGB or RGBA PNG as "r,g,b" words.
+// Prints one row of an 8-bit RGB or RGBA PNG, a letter per pixel: R, G or B where that
+// channel is bright (over 150) and the others dark (under 100), else ".".
 constexpr const char* kPngRowScript = R"PY(
 import sys, zlib, struct
 data = open(sys.argv[1], 'rb').read()
@@ -58,12 +58,13 @@ for y in range(int(sys.argv[2]) + 1):
             pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
             line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
     prev = line
-print(' '.join('%d,%d,%d' % tuple(prev[x * bpp:x * bpp + 3]) for x in range(w)))
+def letter(p):
+    for i, name in enumerate('RGB'):
+        if p[i] > 150 and all(p[j] < 100 for j in range(3) if j != i):
+            return name
+    return '.'
+print(''.join(letter(prev[x * bpp:x * bpp + 3]) for x in range(w)))
 )PY";
-
-struct Rgb {
-    int r = -1, g = -1, b = -1;
-};
 
 TEST(PovPeerTest, PovRayRendersTheLayersWhereTheViewShowsThem) {
     InitProgramDefaults();
@@ -121,34 +122,9 @@ TEST(PovPeerTest, PovRayRendersTheLayersWhereTheViewShowsThem) {
                                dir.File(kPictureFileName) + "' " + row + " >'" +
                                dir.File("row.txt") + "'";
     ASSERT_EQ(std::system(decode.c_str()), 0) << "python3 could not read the picture";
-    std::istringstream words(ReadBytes(dir.File("row.txt")));
-    std::vector<Rgb> pixels;
-    for (std::string word; words >> word;) {
-        Rgb p;
-        std::sscanf(word.c_str(), "%d,%d,%d", &p.r, &p.g, &p.b);
-        pixels.push_back(p);
-    }
-    ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth));
-
     // Each third of the picture in its layer's colour, out to both edges.
-    struct Expected {
-        int x;
-        int channel;  // 0 red, 1 green, 2 blue
-    };
-    for (const Expected e : {Expected{1, 0}, Expected{12, 0}, Expected{24, 1}, Expected{35, 2},
-                             Expected{46, 2}}) {
-        const Rgb p = pixels[static_cast<size_t>(e.x)];
-        const int channels[3] = {p.r, p.g, p.b};
-        SCOPED_TRACE("x " + std::to_string(e.x) + ": " + std::to_string(p.r) + "," +
-                     std::to_string(p.g) + "," + std::to_string(p.b));
-        for (int c = 0; c < 3; ++c) {
-            if (c == e.channel) {
-                EXPECT_GT(channels[c], 150);
-            } else {
-                EXPECT_LT(channels[c], 100);
-            }
-        }
-    }
+    EXPECT_EQ(ReadBytes(dir.File("row.txt")),
+              std::string(16, 'R') + std::string(16, 'G') + std::string(16, 'B') + "\n");
 }
 
 }  // namespace

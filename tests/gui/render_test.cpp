@@ -1,8 +1,9 @@
 // Rendering from the window: the render command with a stand-in "povray" first on the
 // PATH, which records its arguments and folder and leaves a picture that then opens in
 // its own window; a failing renderer's last lines in a message; a render that goes on
-// after the program has closed; the rendering settings dialog with its up-down
-// controls in the "太陽の位置" box.
+// after the program has closed; the rendering settings dialog with its arrows in the
+// "太陽の位置" box.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
@@ -11,7 +12,6 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
-#include <QAbstractButton>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
