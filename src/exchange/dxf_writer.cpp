@@ -148,23 +148,17 @@ bool HasDxfExtension(std::string_view path) {
 }
 
 FileResult WriteDxfFile(const CZorader_ezDoc& doc, const std::string& path) {
-    SafeFileWriter writer;
-    if (writer.Open(path) != FileError::None) {
-        return FileResult{FileError::SaveFailed, CannotOpenMessage(path).text};
-    }
-    FileError error;
-    try {
-        DxfOut out(writer);
-        out.Raw(kPreamble);
-        for (const auto& shape : doc.m_shapes) {
-            WriteShape(out, *shape);
-        }
-        out.Raw(kEnd);
-        error = writer.Commit();
-    } catch (const FileFailure& failure) {
-        error = failure.error;
-    }
-    return MakeFileResult(error, path);
+    return WriteFileSafely(
+        path,
+        [&](SafeFileWriter& writer) {
+            DxfOut out(writer);
+            out.Raw(kPreamble);
+            for (const auto& shape : doc.m_shapes) {
+                WriteShape(out, *shape);
+            }
+            out.Raw(kEnd);
+        },
+        CannotOpenMessage(path).text);
 }
 
 DxfExportResult ExportDxfFile(const CZorader_ezDoc& doc, const std::string& path) {

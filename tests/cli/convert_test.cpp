@@ -119,6 +119,9 @@ TEST_F(ConvertTest, UnreadableInputWritesNothing) {
     }
     EXPECT_EQ(Run({input, dir.File("no/such/folder/out.json")}), 1);
     EXPECT_NE(err.str().find("このﾌｧｲﾙが見つかりません。"), std::string::npos);
+    // A folder that exists but takes no file: the file could not be written.
+    EXPECT_EQ(Run({input, "/proc/x.json"}), 1);
+    EXPECT_EQ(err.str(), "/proc/x.json は使用中または読み取り専用のため、書き込めません。\n");
 }
 
 TEST_F(ConvertTest, UsageAndHelp) {
