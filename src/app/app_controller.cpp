@@ -6,6 +6,7 @@
 #include "app/dialog_commands.h"
 #include "app/print_commands.h"
 #include "edit/editing_state.h"
+#include "model/cp932.h"
 #include "model/layers.h"
 #include "model/native_file.h"
 #include "platform/platform.h"
@@ -29,6 +30,10 @@ AppController::AppController() : m_view(m_doc) {
 }
 
 bool AppController::Start(const std::vector<std::string>& args) {
+    if (!Cp932Available()) {
+        CurrentPlatform().MessageBox(kCp932MissingMessage, kAppTitle, MessageIcon::Exclamation,
+                                     MessageButtons::Ok);
+    }
     if (args.empty()) {
         m_doc.NewDrawing();
         return true;

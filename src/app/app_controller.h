@@ -25,6 +25,7 @@ public:
 
     // The command line: nothing for a new drawing, or one drawing file to open. False
     // when that file cannot be opened (the user has been told) and the program ends.
+    // A system without the CP932 converter is reported first; the program goes on.
     bool Start(const std::vector<std::string>& args);
 
     CZorader_ezDoc& Document() { return m_doc; }
