@@ -41,6 +41,14 @@ bool AppController::Start(const std::vector<std::string>& args) {
     return OpenDocumentFile(args.front());
 }
 
+std::vector<std::string> AppController::RecentFileCaptions() const {
+    return m_recent.Captions(FileDialogFolder(CurrentPlatform(), m_doc.GetPathName()));
+}
+
+std::optional<std::string> AppController::AskFileName(const FileDialogRequest& request) const {
+    return AskFileNameFrom(CurrentPlatform(), request, m_doc.GetPathName());
+}
+
 std::string AppController::WindowTitle() const { return m_doc.GetTitle() + " - " + kAppTitle; }
 
 void AppController::ShowFileError(const std::string& message) {
@@ -111,8 +119,8 @@ bool AppController::SaveAs() {
     request.save = true;
     request.filter = kDrawingFilter;
     request.defaultExtension = "trn";
-    request.initialName = m_doc.GetPathName().empty() ? m_doc.GetTitle() : m_doc.GetPathName();
-    const std::optional<std::string> path = CurrentPlatform().AskFileName(request);
+    request.initialName = m_doc.GetTitle();
+    const std::optional<std::string> path = AskFileName(request);
     return path && SaveTo(*path);
 }
 
@@ -159,7 +167,7 @@ void AppController::RegisterApplicationCommands() {
         FileDialogRequest request;
         request.filter = kDrawingFilter;
         request.defaultExtension = "trn";
-        if (const std::optional<std::string> path = CurrentPlatform().AskFileName(request)) {
+        if (const std::optional<std::string> path = AskFileName(request)) {
             OpenDocumentFile(*path);
         }
     });

@@ -4,6 +4,7 @@
 // and the window title.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "edit/view.h"
 #include "model/document.h"
 #include "platform/command_target.h"
+#include "platform/platform.h"
 
 namespace marquetta {
 
@@ -44,6 +46,10 @@ public:
     // Opens a drawing file, telling the user what failed. False on failure.
     bool OpenDocumentFile(const std::string& path);
     const RecentFileList& RecentFiles() const { return m_recent; }
+    // The recent files' menu captions, relative to the folder the file dialogs start in.
+    std::vector<std::string> RecentFileCaptions() const;
+    // Shows a file dialog where the program's file dialogs start (FileDialogFolder).
+    std::optional<std::string> AskFileName(const FileDialogRequest& request) const;
 
 private:
     void RegisterDocumentCommands();
