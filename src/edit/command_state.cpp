@@ -2,6 +2,8 @@
 
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
+#include "edit/modify_commands.h"
+#include "edit/offset_stretch.h"
 #include "edit/picking.h"
 #include "edit/view.h"
 #include "model/layers.h"
@@ -16,9 +18,7 @@ void CancelCommand(CZorader_ezDoc& doc) {
     doc.m_current.m_nType = SHAPE_NONE;
     CurrentPlatform().SetPrompt(kPromptNone);
     continuousCopy = 0;
-    for (const auto& shape : doc.m_shapes) {
-        shape->m_bSelected = 0;
-    }
+    doc.DeselectAll();
     editState = EDIT_IDLE;
     selectionExists = 0;
     basePointSet = 0;
@@ -80,9 +80,14 @@ void CZorader_ezView::FirstStep(int x, int y) {
             switch (editState) {
                 case EDIT_MOVE:
                 case EDIT_COPY:
+                    BasePointClick(m_doc, x, y);
+                    return;
                 case EDIT_OFFSET:
+                    OffsetReferenceClick(m_doc, x, y);
+                    return;
                 case EDIT_STRETCH:
-                    return;  // base points and lines belong to the modify commands
+                    StretchBoundaryClick(m_doc, x, y);
+                    return;
                 default:
                     if (!pickToggle(m_doc, x, y)) {
                         // Nothing under the cursor: a selection window opens here.
@@ -114,9 +119,20 @@ void CZorader_ezView::SecondStep(int x, int y) {
     rubberBand = 0;
     switch (m_doc.m_current.m_nType) {
         case SHAPE_NONE:
-            if (editState == EDIT_IDLE || editState == EDIT_MOVE_SELECT ||
-                editState == EDIT_COPY_SELECT) {
-                selectInWindow(m_doc, firstScreenPoint, Double2{double(x), double(y)});
+            switch (editState) {
+                case EDIT_MOVE:
+                case EDIT_COPY:
+                    DestinationClick(m_doc, x, y);
+                    break;
+                case EDIT_OFFSET:
+                    OffsetSideClick(m_doc, x, y);
+                    break;
+                case EDIT_STRETCH:
+                    StretchTargetClick(m_doc, x, y);
+                    break;
+                default:
+                    selectInWindow(m_doc, firstScreenPoint, Double2{double(x), double(y)});
+                    break;
             }
             break;
         case SHAPE_LINE:
@@ -182,7 +198,7 @@ void CZorader_ezView::EditingRightUp() {
         editState = EDIT_IDLE;
         stepPending = 0;
         if (boundaryLine != nullptr) {
-            boundaryLine->m_bSelected = 0;
+            m_doc.SetSelected(*boundaryLine, false);
         }
         RecomputeSelectionExists(m_doc);
         platform.SetPrompt(kPromptNone);

@@ -16,17 +16,17 @@ namespace {
 // Shapes the user draws go on layer "0" in white.
 constexpr const char* kDrawingLayer = "0";
 
-Float3 Narrow(const Double3& p) {
-    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
-}
-
 double Distance(const Double3& a, const Double3& b) {
     const double dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-// Fills the template with a new shape and appends a copy of it. Only m_pt[0] and
-// m_pt[1] are written; the other slots keep what they held.
+}  // namespace
+
+Float3 Narrow(const Double3& p) {
+    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+}
+
 void AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float3& p1,
                    const std::string& text) {
     CShape& current = doc.m_current;
@@ -40,6 +40,8 @@ void AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float
     EnsureLayer(kDrawingLayer);
     doc.AddCurrentShape();
 }
+
+namespace {
 
 void EndDrawCommand(CZorader_ezDoc& doc) {
     doc.m_current.m_nType = SHAPE_NONE;

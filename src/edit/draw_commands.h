@@ -13,6 +13,15 @@ namespace marquetta {
 // Shorter than this, a line, circle or arc is not made.
 inline constexpr double kSmallestLength = 0.01;
 
+// An editing point as the single-precision point of a stored shape.
+Float3 Narrow(const Double3& p);
+
+// Makes a shape as the user draws it: through the template, on layer "0" (created if
+// need be), white, not selected, with `text`. Only m_pt[0] and m_pt[1] are written;
+// the template's other slots keep what they held, and its type stays `type`.
+void AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float3& p1,
+                   const std::string& text);
+
 // A first point: the point under the cursor (also the first screen point), with snap on
 // the snap target in its place. `startsStep` makes a step pending with a preview. False
 // when snap refused the click; nothing is then pending.

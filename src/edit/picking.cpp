@@ -106,12 +106,12 @@ bool ShapeHit(const CShape& s, double x, double y) {
     }
 }
 
-void ToggleSelection(const CZorader_ezDoc& doc, CShape& s) {
-    if (s.m_bSelected == 1) {
-        s.m_bSelected = 0;
+void ToggleSelection(CZorader_ezDoc& doc, CShape& s) {
+    if (s.IsSelected()) {
+        doc.SetSelected(s, false);
         RecomputeSelectionExists(doc);
     } else {
-        s.m_bSelected = 1;
+        doc.SetSelected(s, true);
         selectionExists = 1;
     }
     g_displayListValid = 0;
@@ -311,20 +311,14 @@ void selectInWindow(CZorader_ezDoc& doc, const Double2& corner1, const Double2& 
                               std::fmax(y1, y2)};
     for (const auto& shape : doc.m_shapes) {
         if (Visible(*shape) && ShapeInside(*shape, window)) {
-            shape->m_bSelected = 1;
+            doc.SetSelected(*shape, true);
             selectionExists = 1;
         }
     }
 }
 
 void RecomputeSelectionExists(const CZorader_ezDoc& doc) {
-    selectionExists = 0;
-    for (const auto& shape : doc.m_shapes) {
-        if (shape->m_bSelected == 1) {
-            selectionExists = 1;
-            return;
-        }
-    }
+    selectionExists = doc.AnySelected() ? 1 : 0;
 }
 
 }  // namespace marquetta

@@ -2,6 +2,7 @@
 
 #include "edit/editing_state.h"
 #include "platform/command_ids.h"
+#include "ui/layer_dialog.h"
 #include "view/camera.h"
 
 namespace marquetta {
@@ -9,12 +10,19 @@ namespace marquetta {
 CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) {
     RegisterViewModeCommands();
     RegisterEditingCommands();
+    RegisterModifyCommands();
     RegisterNavigationCommands();
 }
 
 void CZorader_ezView::RegisterViewModeCommands() {
     m_commands.On(ID_WIREFRAME, ToggleWireframe,
                   [](CommandUi& ui) { ui.SetCheck(WireframeItemState().checked); });
+    // The layer table is saved with the drawing: a changed table is a changed drawing.
+    m_commands.On(ID_LAYERS, [this] {
+        if (RunLayerDialog()) {
+            m_doc.SetModifiedFlag();
+        }
+    });
     // No command runs these; they show the projection and camera kinds, never chosen.
     m_commands.OnUpdate(ID_PARALLEL_PROJECTION, [](CommandUi& ui) {
         const ViewModeItemState state = ParallelProjectionItemState();

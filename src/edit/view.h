@@ -46,12 +46,18 @@ class CZorader_ezView {
     void OnDrawArc();
     void OnDrawText();
     void OnCancel();
+    void OnErase();
+    void OnMove();
+    void OnCopy();
+    void OnOffset();
+    void OnStretch();
     void OnViewMove();
     void OnViewZoom();
 
   private:
     void RegisterViewModeCommands();
     void RegisterEditingCommands();
+    void RegisterModifyCommands();
     void RegisterNavigationCommands();
 
     // command_state.cpp: the editing clicks.

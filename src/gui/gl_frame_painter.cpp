@@ -92,22 +92,16 @@ void DrawFaces(const std::vector<ShadedFace>& faces) {
     glEnd();
 }
 
-void DrawOverlay(const std::vector<float>& xy, int width, int height) {
+// The overlay's vertices are (x, y, 0) in window coordinates, like every other vertex
+// list of the frame.
+void DrawOverlay(const std::vector<float>& xyz, int width, int height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
-    if (xy.empty()) {
-        return;
-    }
-    glColor4fv(kPreviewColor);
-    glBegin(GL_LINES);
-    for (size_t i = 0; i + 1 < xy.size(); i += 2) {
-        glVertex2f(xy[i], xy[i + 1]);
-    }
-    glEnd();
+    DrawSegments(xyz, kPreviewColor);
 }
 
 }  // namespace

@@ -3,14 +3,55 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "platform/dialog_model.h"
 #include "platform/platform.h"
+#include "ui/value_dialogs.h"
 
 namespace marquetta {
+
+namespace {
+
+// A sunken frame filled with a field's colour, read from the model at every paint so
+// that the colour the user chose stays when the dialog is covered and shown again.
+class ColorSwatch : public QFrame {
+  public:
+    ColorSwatch(DialogModel& model, size_t field, QWidget* parent)
+        : QFrame(parent), model_(model), field_(field) {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        setFixedSize(80, 48);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QFrame::paintEvent(event);
+        const RgbColor& color = model_.Fields()[field_].color;
+        QPainter(this).fillRect(contentsRect(), QColor(color.red, color.green, color.blue));
+    }
+
+  private:
+    DialogModel& model_;
+    size_t field_;
+};
+
+QToolButton* Arrow(Qt::ArrowType type, QWidget* parent) {
+    auto* arrow = new QToolButton(parent);
+    arrow->setArrowType(type);
+    arrow->setAutoRepeat(true);
+    arrow->setFocusPolicy(Qt::NoFocus);
+    arrow->setFixedSize(16, 11);
+    return arrow;
+}
+
+}  // namespace
 
 CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* parent)
     : QDialog(parent), model_(model), platform_(platform) {
@@ -18,10 +59,27 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     layout->addLayout(form);
-    for (const DialogField& field : model_.Fields()) {
+    std::vector<DialogField>& fields = model_.Fields();
+    for (size_t index = 0; index < fields.size(); ++index) {
+        const DialogField& field = fields[index];
         QLineEdit* edit = nullptr;
         QComboBox* combo = nullptr;
-        if (field.kind == DialogField::Kind::ComboBox) {
+        QAbstractButton* button = nullptr;
+        QAbstractButton* downArrow = nullptr;
+        QWidget* swatch = nullptr;
+        if (field.kind == DialogField::Kind::ColorButton) {
+            button = new QPushButton(QString::fromStdString(field.label), this);
+            swatch = new ColorSwatch(model_, index, this);
+            connect(button, &QAbstractButton::clicked, this, [this, index] {
+                model_.PressButton(index);
+                for (QWidget* shown : swatches_) {
+                    if (shown != nullptr) {
+                        shown->update();
+                    }
+                }
+            });
+            form->addRow(button, swatch);
+        } else if (field.kind == DialogField::Kind::ComboBox) {
             combo = new QComboBox(this);
             combo->setEditable(true);
             // Picking from the list fills the edit box; typing never adds to the list.
@@ -33,16 +91,39 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
             }
             edit = combo->lineEdit();
             form->addRow(QString::fromStdString(field.label), combo);
+        } else if (field.spin) {
+            auto* row = new QWidget(this);
+            auto* rowLayout = new QHBoxLayout(row);
+            rowLayout->setContentsMargins(0, 0, 0, 0);
+            rowLayout->setSpacing(0);
+            edit = new QLineEdit(row);
+            auto* arrows = new QVBoxLayout;
+            arrows->setSpacing(0);
+            button = Arrow(Qt::UpArrow, row);
+            downArrow = Arrow(Qt::DownArrow, row);
+            arrows->addWidget(button);
+            arrows->addWidget(downArrow);
+            rowLayout->addWidget(edit);
+            rowLayout->addLayout(arrows);
+            connect(button, &QAbstractButton::clicked, this, [this, index] { Step(index, 1); });
+            connect(downArrow, &QAbstractButton::clicked, this, [this, index] { Step(index, -1); });
+            edit->installEventFilter(this);
+            form->addRow(QString::fromStdString(field.label), row);
         } else {
             edit = new QLineEdit(this);
             form->addRow(QString::fromStdString(field.label), edit);
         }
-        edit->setText(QString::fromStdString(field.text));
-        if (field.maxLength > 0) {
-            edit->setMaxLength(field.maxLength);
+        if (edit != nullptr) {
+            edit->setText(QString::fromStdString(field.text));
+            if (field.maxLength > 0) {
+                edit->setMaxLength(field.maxLength);
+            }
         }
         edits_.push_back(edit);
         combos_.push_back(combo);
+        buttons_.push_back(button);
+        downArrows_.push_back(downArrow);
+        swatches_.push_back(swatch);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     // Enter in any field presses OK.
@@ -50,9 +131,12 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
     connect(buttons, &QDialogButtonBox::accepted, this, &CModelDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CModelDialog::reject);
     layout->addWidget(buttons);
-    if (!edits_.empty()) {
-        edits_.front()->setFocus();
-        edits_.front()->selectAll();
+    for (QLineEdit* edit : edits_) {
+        if (edit != nullptr) {
+            edit->setFocus();
+            edit->selectAll();
+            break;
+        }
     }
 }
 
@@ -64,10 +148,45 @@ QComboBox* CModelDialog::FieldCombo(size_t index) const {
     return index < combos_.size() ? combos_[index] : nullptr;
 }
 
+QAbstractButton* CModelDialog::FieldButton(size_t index, int step) const {
+    if (index >= buttons_.size()) {
+        return nullptr;
+    }
+    return step < 0 ? downArrows_[index] : buttons_[index];
+}
+
+QWidget* CModelDialog::FieldSwatch(size_t index) const {
+    return index < swatches_.size() ? swatches_[index] : nullptr;
+}
+
+void CModelDialog::Step(size_t index, int step) {
+    QLineEdit* edit = edits_[index];
+    const std::string stepped =
+        StepSpinText(edit->text().toStdString(), step, *model_.Fields()[index].spin);
+    edit->setText(QString::fromStdString(stepped));
+    edit->selectAll();
+}
+
+bool CModelDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        for (size_t i = 0; i < edits_.size(); ++i) {
+            if (edits_[i] == watched && downArrows_[i] != nullptr &&
+                (key == Qt::Key_Up || key == Qt::Key_Down)) {
+                Step(i, key == Qt::Key_Up ? 1 : -1);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void CModelDialog::accept() {
     std::vector<DialogField>& fields = model_.Fields();
     for (size_t i = 0; i < fields.size() && i < edits_.size(); ++i) {
-        fields[i].text = edits_[i]->text().toStdString();
+        if (edits_[i] != nullptr) {
+            fields[i].text = edits_[i]->text().toStdString();
+        }
     }
     if (const std::optional<DialogRefusal> refusal = model_.Validate()) {
         platform_.MessageBox(refusal->message, "Marquetta", MessageIcon::Exclamation,

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBitmap>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -20,6 +21,7 @@
 #include "app/app_controller.h"
 #include "app/command_table.h"
 #include "gui/file_filter.h"
+#include "gui/list_dialog.h"
 #include "gui/main_frame.h"
 #include "gui/model_dialog.h"
 #include "gui/print_dialogs.h"
@@ -356,6 +358,22 @@ bool QtPlatform::OpenWithDesktop(const std::string& path) {
 bool QtPlatform::RunDialog(DialogModel& model) {
     CModelDialog dialog(model, *this, DialogParent());
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPlatform::RunListDialog(ListDialogModel& model) {
+    CListDialog dialog(model, DialogParent());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<RgbColor> QtPlatform::ChooseColor(RgbColor initial) {
+    // Over the dialog that asked for it, where there is one.
+    QWidget* parent = QApplication::activeModalWidget();
+    const QColor chosen = QColorDialog::getColor(QColor(initial.red, initial.green, initial.blue),
+                                                 parent != nullptr ? parent : DialogParent());
+    if (!chosen.isValid()) {
+        return std::nullopt;
+    }
+    return RgbColor{chosen.red(), chosen.green(), chosen.blue()};
 }
 
 }  // namespace marquetta

@@ -1,5 +1,5 @@
 // The core's desktop services with Qt: message boxes, the prompt line of the status
-// dialog bar, repaints of the view, the printer (its paper, printing, the preview and
+// dialog bar, repaints of the view, the dialogs and the colour chooser, the printer (its paper, printing, the preview and
 // the set-up, all on one QPrinter), file dialogs and the user's settings under
 // "HALVERN STUDIO/Marquetta".
 #pragma once
@@ -43,6 +43,8 @@ class QtPlatform : public Platform {
     void ReleaseMouse() override;
     bool OpenWithDesktop(const std::string& path) override;
     bool RunDialog(DialogModel& model) override;
+    bool RunListDialog(ListDialogModel& model) override;
+    std::optional<RgbColor> ChooseColor(RgbColor initial) override;
     PrintResult PrintPage(bool askFirst, const PageDrawing& drawPage) override;
     int PreviewPage(int pages, const PageDrawing& drawPage) override;
     void PrinterSetup() override;

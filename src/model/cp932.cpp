@@ -22,7 +22,7 @@ using SkipFunction = size_t (*)(std::string_view rest);
 
 // Without a converter only ASCII passes; `unit` is 2 for UTF-16LE input, 1 otherwise.
 std::string ConvertAsciiOnly(std::string_view in, size_t unit, std::string_view replacement,
-                             SkipFunction skip) {
+                             SkipFunction skip, size_t* firstFailure) {
     std::string out;
     out.reserve(in.size());
     for (size_t i = 0; i < in.size();) {
@@ -32,6 +32,9 @@ std::string ConvertAsciiOnly(std::string_view in, size_t unit, std::string_view 
             i += unit;
             continue;
         }
+        if (firstFailure != nullptr && *firstFailure == std::string_view::npos) {
+            *firstFailure = i;
+        }
         out.append(replacement);
         const size_t n = skip(in.substr(i));
         i += n == 0 ? 1 : n;
@@ -40,13 +43,18 @@ std::string ConvertAsciiOnly(std::string_view in, size_t unit, std::string_view 
 }
 
 // One conversion with glibc iconv. A character that cannot be converted (or is cut
-// short) is replaced by `replacement`.
+// short) is replaced by `replacement`; `firstFailure`, when given, gets the input
+// offset of the first such character (npos when there was none).
 std::string Convert(const char* to, const char* from, std::string_view in,
-                    std::string_view replacement, SkipFunction skip) {
+                    std::string_view replacement, SkipFunction skip,
+                    size_t* firstFailure = nullptr) {
+    if (firstFailure != nullptr) {
+        *firstFailure = std::string_view::npos;
+    }
     iconv_t cd = g_simulateMissing ? reinterpret_cast<iconv_t>(-1) : iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return ConvertAsciiOnly(in, std::string_view(from) == "UTF-16LE" ? 2 : 1, replacement,
-                                skip);
+                                skip, firstFailure);
     }
     std::string out;
     out.reserve(in.size() * 2);
@@ -63,6 +71,9 @@ std::string Convert(const char* to, const char* from, std::string_view in,
                 continue;
             }
             // EILSEQ or EINVAL: an unconvertible or incomplete sequence.
+            if (firstFailure != nullptr && *firstFailure == std::string_view::npos) {
+                *firstFailure = in.size() - inLeft;
+            }
             out.append(replacement);
             size_t n = skip(std::string_view(inPtr, inLeft));
             n = n == 0 ? 1 : (n < inLeft ? n : inLeft);
@@ -177,6 +188,19 @@ std::string Cp932ToUtf8(std::string_view cp932) {
         return std::string(cp932);
     }
     return Convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", SkipOneByte);
+}
+
+std::optional<std::string> FirstCharacterNotInCp932(std::string_view utf8) {
+    if (IsAscii(utf8)) {
+        return std::nullopt;
+    }
+    size_t at = std::string_view::npos;
+    Convert("CP932", "UTF-8", utf8, "", SkipUtf8, &at);
+    if (at == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const size_t length = Utf8SequenceLength(utf8, at);
+    return std::string(utf8.substr(at, length == 0 ? 1 : length));
 }
 
 bool IsValidUtf8(std::string_view bytes) {

@@ -2,6 +2,7 @@
 // commands fill, the modified flag and the file it was loaded from or saved to.
 #pragma once
 
+#include <array>
 #include <list>
 #include <memory>
 #include <string>
@@ -44,6 +45,35 @@ public:
     // the wireframe stale. The modified flag is not touched; the command that calls
     // this records that a selection exists and repaints.
     void SelectAllVisible();
+
+    // Selection flags. Each of these changes only m_bSelected: the wireframe goes stale
+    // (selected shapes are drawn in another colour), the drawing is not marked modified.
+    // Setting a flag to the value it has changes nothing.
+    void SetSelected(CShape& shape, bool selected);
+    // Every shape, whatever its layer.
+    void DeselectAll();
+    // Whether any shape is selected, whatever its layer.
+    bool AnySelected() const;
+
+    // Changes to the drawing. Each marks it modified and the wireframe stale; the
+    // command that calls one repaints. Commands change shapes only through these (and
+    // AddCurrentShape), so that each change is known with what it changed.
+    //
+    // Removes and destroys every selected shape, whatever its layer, in one walk;
+    // references to other shapes stay valid. The number removed.
+    size_t EraseSelected();
+    // Moves a shape by destination - base, each coordinate in single precision as
+    // (c + destination) - base: all four points of a line or a face, the reference
+    // point (m_pt[0]) of a circle, arc or text, whose sizes and angles stay.
+    void TranslateShape(CShape& shape, const Float3& base, const Float3& destination);
+    // Appends a copy of `source` moved as TranslateShape moves it, made through the
+    // template as AddCurrentShape makes shapes: the source's type, points, layer and
+    // colour, not selected, the text for a text and an empty text otherwise; the
+    // template's other fields (normals) stay as they were. The template's type is 0
+    // afterwards.
+    CShape& AddTranslatedCopy(const CShape& source, const Float3& base, const Float3& destination);
+    // Gives a shape new points (a line trimmed or extended); everything else stays.
+    void SetShapePoints(CShape& shape, const std::array<Float3, 4>& points);
 
     bool IsModified() const { return m_modified; }
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }

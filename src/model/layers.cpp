@@ -1,5 +1,7 @@
 #include "model/layers.h"
 
+#include <algorithm>
+
 namespace marquetta {
 
 int g_layerCount = 0;
@@ -45,6 +47,49 @@ bool IsLayerVisible(const std::string& name) {
         return true;
     }
     return g_layerAttributes[index][LAYER_VISIBLE] != 0.0;
+}
+
+namespace {
+bool InUse(int index) {
+    return index >= 0 && index < g_layerCount && index < kLayerSlots;
+}
+}  // namespace
+
+bool SetLayerVisible(int index, bool visible) {
+    if (!InUse(index) || (g_layerAttributes[index][LAYER_VISIBLE] != 0.0) == visible) {
+        return false;
+    }
+    g_layerAttributes[index][LAYER_VISIBLE] = visible ? 1.0 : 0.0;
+    g_displayListValid = 0;
+    return true;
+}
+
+LayerAppearance GetLayerAppearance(int index) {
+    LayerAppearance appearance;
+    if (InUse(index)) {
+        const auto& a = g_layerAttributes[index];
+        appearance = {a[LAYER_RED],          a[LAYER_GREEN],      a[LAYER_BLUE],
+                      a[LAYER_TRANSPARENCY], a[LAYER_REFLECTION], g_layerTextures[index]};
+    }
+    return appearance;
+}
+
+bool SetLayerAppearance(int index, const LayerAppearance& appearance) {
+    if (!InUse(index)) {
+        return false;
+    }
+    auto& a = g_layerAttributes[index];
+    const std::array<double, LAYER_VISIBLE> values = {appearance.red, appearance.green,
+                                                      appearance.blue, appearance.transparency,
+                                                      appearance.reflection};
+    if (std::equal(values.begin(), values.end(), a.begin()) &&
+        g_layerTextures[index] == appearance.material) {
+        return false;
+    }
+    std::copy(values.begin(), values.end(), a.begin());
+    g_layerTextures[index] = appearance.material;
+    g_displayListValid = 0;
+    return true;
 }
 
 }  // namespace marquetta

@@ -39,4 +39,24 @@ void EnsureLayer(const std::string& name);
 // there is no such slot and the shape counts as visible.
 bool IsLayerVisible(const std::string& name);
 
+// What the colour and material dialog edits of a layer: its colour, transparency and
+// reflection (each 0.0-1.0 as the table holds them) and its material (CP932 bytes).
+struct LayerAppearance {
+    double red = 0.0;
+    double green = 0.0;
+    double blue = 0.0;
+    double transparency = 0.0;
+    double reflection = 0.0;
+    std::string material;
+};
+
+// The edits a user makes to the table go through these, one layer at a time, so that
+// a history can record each as what it changed. They act on a layer in use (index 0 to
+// g_layerCount - 1; any other index changes nothing and answers false), and a change
+// marks the wireframe stale. True when the layer changed.
+bool SetLayerVisible(int index, bool visible);
+bool SetLayerAppearance(int index, const LayerAppearance& appearance);
+// The layer's appearance; all zero and empty for an index not in use.
+LayerAppearance GetLayerAppearance(int index);
+
 }  // namespace marquetta

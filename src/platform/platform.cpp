@@ -165,6 +165,9 @@ bool HeadlessPlatform::RunDialog(DialogModel& model) {
     while (!dialogs_.empty()) {
         DialogInput input = std::move(dialogs_.front());
         dialogs_.pop_front();
+        for (const size_t button : input.buttons) {
+            model.PressButton(button);
+        }
         if (!input.ok) {
             return false;
         }
@@ -179,6 +182,36 @@ bool HeadlessPlatform::RunDialog(DialogModel& model) {
         MessageBox(refusal->message, "Marquetta", MessageIcon::Exclamation, MessageButtons::Ok);
     }
     return false;
+}
+
+bool HeadlessPlatform::RunListDialog(ListDialogModel& model) {
+    PlatformCall& call = Record(PlatformCall::Kind::RunListDialog);
+    call.caption = model.Title();
+    call.listItems = model.Items();
+    if (listDialogs_.empty()) {
+        return false;
+    }
+    const ListDialogInput input = std::move(listDialogs_.front());
+    listDialogs_.pop_front();
+    for (const ListStep& step : input.steps) {
+        if (step.doubleClick) {
+            model.DoubleClick(step.item);
+        } else {
+            model.Click(step.item);
+        }
+    }
+    return input.ok;
+}
+
+std::optional<RgbColor> HeadlessPlatform::ChooseColor(RgbColor initial) {
+    PlatformCall& call = Record(PlatformCall::Kind::ChooseColor);
+    call.color = initial;
+    if (colors_.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<RgbColor> answer = colors_.front();
+    colors_.pop_front();
+    return answer;
 }
 
 void HeadlessPlatform::SetCursor(CursorShape shape) {

@@ -1,8 +1,8 @@
 // The services the core asks of the desktop: message boxes, beeps, the prompt line and
 // repainting the view. The Qt layer implements Platform; HeadlessPlatform records every
 // call and answers message boxes from a script, for tests and the command-line tool.
-// The same class carries the cursor, capture, file and modal dialogs, the printer
-// (paper, printing, preview and set-up) and starting programs.
+// The same class carries the cursor, capture, file and modal dialogs, the colour
+// chooser, the printer (paper, printing, preview and set-up) and starting programs.
 #pragma once
 
 #include <deque>
@@ -105,6 +105,11 @@ class Platform {
     // Runs a modal dialog over `model`; true for OK (its Validate accepted the fields),
     // false for Cancel.
     virtual bool RunDialog(DialogModel& model) = 0;
+    // Runs a modal list dialog over `model`; true for OK, false for Cancel.
+    virtual bool RunListDialog(ListDialogModel& model) = 0;
+    // The desktop's colour chooser, opened on `initial`: the chosen colour, or nothing
+    // when the user cancels.
+    virtual std::optional<RgbColor> ChooseColor(RgbColor initial) = 0;
     // Prints one page on the printer the program prints on: after the print dialog
     // when `askFirst` (Cancelled when the user declines it), straight away otherwise.
     // Failed when the job could not start.
@@ -159,6 +164,8 @@ struct PlatformCall {
         AskFileName,
         CloseMainWindow,
         RunDialog,
+        RunListDialog,
+        ChooseColor,
         SetCursor,
         CaptureMouse,
         ReleaseMouse,
@@ -175,6 +182,8 @@ struct PlatformCall {
     MessageAnswer answer = MessageAnswer::Ok;  // what the message box returned
     FileDialogRequest fileDialog;              // AskFileName
     std::vector<DialogField> dialogFields;     // RunDialog: the fields as the dialog opened
+    std::vector<ListDialogItem> listItems;     // RunListDialog: the items as it opened
+    RgbColor color;                            // ChooseColor: the colour it opened on
     BeepKind beep = BeepKind::Default;
     CursorShape cursor = CursorShape::Arrow;         // SetCursor
     bool askFirst = false;                           // PrintPage: whether the dialog came first
@@ -205,10 +214,15 @@ class HeadlessPlatform : public Platform {
     void WriteSetting(std::string_view section, std::string_view key,
                       std::string_view value) override;
     void CloseMainWindow() override;
-    // Fills the fields from the queued input, then presses OK (checking as the dialog
-    // would; a refusal is shown as a message box and the next queued input is typed
-    // in) or Cancel. With nothing queued the dialog is cancelled.
+    // Presses the queued input's buttons, fills the fields from it, then presses OK
+    // (checking as the dialog would; a refusal is shown as a message box and the next
+    // queued input is typed in) or Cancel. With nothing queued the dialog is cancelled.
     bool RunDialog(DialogModel& model) override;
+    // Plays the next queued visit's clicks and double clicks on the model, then
+    // answers its OK or Cancel. With nothing queued the dialog is cancelled untouched.
+    bool RunListDialog(ListDialogModel& model) override;
+    // Answers from QueueColor in order; with the queue empty the chooser is cancelled.
+    std::optional<RgbColor> ChooseColor(RgbColor initial) override;
     void SetCursor(CursorShape shape) override;
     void CaptureMouse() override;
     void ReleaseMouse() override;
@@ -243,8 +257,25 @@ class HeadlessPlatform : public Platform {
     struct DialogInput {
         std::vector<std::string> fields;
         bool ok = true;
+        // Buttons pressed (by field index, in order) before the texts are typed and
+        // OK or Cancel is pressed.
+        std::vector<size_t> buttons = {};
     };
     void QueueDialog(DialogInput input) { dialogs_.push_back(std::move(input)); }
+
+    // One visit to a list dialog: clicks and double clicks on items (-1: empty space)
+    // in order, then OK or Cancel.
+    struct ListStep {
+        bool doubleClick = false;
+        int item = -1;
+    };
+    struct ListDialogInput {
+        std::vector<ListStep> steps;
+        bool ok = true;
+    };
+    void QueueListDialog(ListDialogInput input) { listDialogs_.push_back(std::move(input)); }
+    // The user's answer to the next colour chooser; nothing is Cancel.
+    void QueueColor(std::optional<RgbColor> color) { colors_.push_back(color); }
 
     // The printer a test chooses: unless set, a whole A4 sheet (210 x 297 mm at 254
     // dots per inch, so one pixel is 0.1 mm); nothing means no printer.
@@ -274,6 +305,8 @@ class HeadlessPlatform : public Platform {
     std::map<std::string, std::string> settings_;  // "section/key" -> value
     bool mainWindowClosed_ = false;
     std::deque<DialogInput> dialogs_;
+    std::deque<ListDialogInput> listDialogs_;
+    std::deque<std::optional<RgbColor>> colors_;
     CursorShape cursor_ = CursorShape::Arrow;
     bool captured_ = false;
     bool openResult_ = true;

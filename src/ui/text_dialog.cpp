@@ -53,6 +53,11 @@ std::optional<double> ReadDialogDouble(const std::string& text) {
     return value;
 }
 
+std::string FormatDialogMessage(std::string message, const std::string& first,
+                                const std::string& second) {
+    return Substitute(Substitute(std::move(message), "%1", first), "%2", second);
+}
+
 size_t Utf8Length(const std::string& text) {
     size_t count = 0;
     for (const char c : text) {

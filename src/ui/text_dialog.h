@@ -63,6 +63,10 @@ std::string FormatDialogDouble(double value);
 // makes it not a number.
 std::optional<double> ReadDialogDouble(const std::string& text);
 
+// A message of the dialogs with its "%1" and "%2" filled in.
+std::string FormatDialogMessage(std::string message, const std::string& first,
+                                const std::string& second = "");
+
 // Characters (code points) of a UTF-8 text.
 size_t Utf8Length(const std::string& text);
 

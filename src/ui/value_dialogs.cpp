@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -97,6 +98,25 @@ int ReadLeadingInteger(std::string_view text) {
     }
     return magnitude > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
                                                        : static_cast<int>(magnitude);
+}
+
+std::optional<int> ReadDialogInteger(std::string_view text) {
+    size_t i = SkipBlanks(text, 0);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    const size_t digitsEnd = SkipDigits(text, i);
+    if (digitsEnd == i || SkipBlanks(text, digitsEnd) != text.size()) {
+        return std::nullopt;
+    }
+    return ReadLeadingInteger(text);
+}
+
+std::string StepSpinText(std::string_view text, int step, SpinRange range) {
+    const auto hold = [range](long long value) {
+        return std::clamp<long long>(value, range.minimum, range.maximum);
+    };
+    return std::to_string(hold(hold(ReadLeadingInteger(text)) + step));
 }
 
 std::string FormatTruncated(double value) {

@@ -60,6 +60,15 @@ inline constexpr int kMaxScale = 999;
 // wrapping into one.
 int ReadLeadingInteger(std::string_view text);
 
+// Reads a whole field as one integer: blanks around it and a sign are allowed,
+// anything else makes it not an integer. A number too long for an int is held at its
+// limits, outside every range the dialogs check.
+std::optional<int> ReadDialogInteger(std::string_view text);
+
+// What an edit's up or down arrow makes of its text: the leading integer held to the
+// range, plus `step`, held to the range again, as "%d".
+std::string StepSpinText(std::string_view text, int step, SpinRange range);
+
 // "%d" of a value truncated toward zero (455.7 gives "455"); values beyond an int are
 // held at its limits, and a NaN gives "0".
 std::string FormatTruncated(double value);

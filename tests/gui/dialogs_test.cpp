@@ -2,17 +2,11 @@
 // Shift+G changing the pitch and the grid button's caption, the scale dialog from the
 // scale button changing the scale and its caption; values out of range and Cancel
 // changing nothing.
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 
 #include "gui/main_frame.h"
-#include "gui/model_dialog.h"
 #include "gui/status_dialog_bar.h"
 #include "gui/view_widget.h"
 #include "gui_session.h"
@@ -21,48 +15,6 @@
 #include "view/sheet.h"
 
 namespace marquetta {
-namespace {
-
-// What the user sees and does in the dialog that opens next.
-struct Typing {
-    QString title;
-    QString textAtFirst;
-    QStringList presets;
-    bool seen = false;
-};
-
-// Once the program goes back to its loop, types `keys` into the modal dialog's first
-// field (its text is selected as it opens, so typing replaces it), then presses
-// `finish` (Return for OK, Escape for Cancel).
-void TypeIntoNextDialog(QObject* context, Typing& typing, QString keys, Qt::Key finish) {
-    QTimer::singleShot(0, context, [&typing, keys, finish] {
-        auto* dialog = qobject_cast<CModelDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            if (QWidget* other = QApplication::activeModalWidget()) {
-                other->close();
-            }
-            return;
-        }
-        typing.seen = true;
-        typing.title = dialog->windowTitle();
-        QLineEdit* edit = dialog->FieldEdit(0);
-        typing.textAtFirst = edit->text();
-        if (QComboBox* combo = dialog->FieldCombo(0)) {
-            for (int i = 0; i < combo->count(); ++i) {
-                typing.presets << combo->itemText(i);
-            }
-        }
-        QTest::keyClicks(edit, keys);
-        QTest::keyClick(edit, finish);
-        // A dialog still open after OK has refused; close it so the test goes on.
-        if (dialog->isVisible()) {
-            typing.seen = false;
-            dialog->reject();
-        }
-    });
-}
-
-}  // namespace
 
 class DialogsTest : public QObject {
     Q_OBJECT

@@ -16,16 +16,6 @@
 #include "view/camera.h"
 
 namespace marquetta {
-namespace {
-
-// A world point as a widget position (y from the top), through the last paint.
-QPoint WidgetPoint(double x, double y, double z) {
-    const QPointF window = Project(x, y, z);
-    return QPoint(static_cast<int>(std::lround(window.x())),
-                  static_cast<int>(std::lround(g_viewHeight - window.y())));
-}
-
-}  // namespace
 
 class DrawingTest : public QObject {
     Q_OBJECT

@@ -1,8 +1,10 @@
 #include "gui_session.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -16,6 +18,7 @@
 
 #include "app/app_controller.h"
 #include "gui/main_frame.h"
+#include "gui/model_dialog.h"
 #include "gui/view_widget.h"
 #include "platform/dialog_model.h"
 #include "view/camera.h"
@@ -49,6 +52,20 @@ std::optional<std::string> TestPlatform::AskFileName(const FileDialogRequest& re
 bool TestPlatform::RunDialog(DialogModel& model) {
     dialogTitles.push_back(model.Title());
     return showDialogs && QtPlatform::RunDialog(model);
+}
+
+bool TestPlatform::RunListDialog(ListDialogModel& model) {
+    dialogTitles.push_back(model.Title());
+    return showDialogs && QtPlatform::RunListDialog(model);
+}
+
+std::optional<RgbColor> TestPlatform::ChooseColor(RgbColor) {
+    if (colors.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<RgbColor> color = colors.front();
+    colors.pop_front();
+    return color;
 }
 
 namespace {
@@ -180,18 +197,64 @@ QColor PixelAt(const QImage& image, QPointF window) {
                            static_cast<int>(std::floor(window.y())));
 }
 
-bool WhiteNear(const QImage& image, QPointF window) {
+bool ColourNear(const QImage& image, QPointF window, bool (*isColour)(const QColor&)) {
     for (int dx = -1; dx <= 1; ++dx) {
         for (int dy = -1; dy <= 1; ++dy) {
             const int x = static_cast<int>(std::floor(window.x())) + dx;
             const int y = static_cast<int>(std::floor(window.y())) + dy;
             if (x >= 0 && y >= 0 && x < image.width() && y < image.height() &&
-                IsWhite(PixelFromBottom(image, x, y))) {
+                isColour(PixelFromBottom(image, x, y))) {
                 return true;
             }
         }
     }
     return false;
+}
+
+bool WhiteNear(const QImage& image, QPointF window) {
+    return ColourNear(image, window, IsWhite);
+}
+
+bool IsRed(const QColor& c) {
+    return c.red() == 255 && c.green() == 0 && c.blue() == 0;
+}
+
+bool IsMagenta(const QColor& c) {
+    return c.red() == 255 && c.green() == 0 && c.blue() == 255;
+}
+
+QPoint WidgetPoint(double x, double y, double z) {
+    const QPointF window = Project(x, y, z);
+    return QPoint(static_cast<int>(std::lround(window.x())),
+                  static_cast<int>(std::lround(g_viewHeight - window.y())));
+}
+
+void TypeIntoNextDialog(QObject* context, Typing& typing, QString keys, Qt::Key finish) {
+    QTimer::singleShot(0, context, [&typing, keys, finish] {
+        auto* dialog = qobject_cast<CModelDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            if (QWidget* other = QApplication::activeModalWidget()) {
+                other->close();
+            }
+            return;
+        }
+        typing.seen = true;
+        typing.title = dialog->windowTitle();
+        QLineEdit* edit = dialog->FieldEdit(0);
+        typing.textAtFirst = edit->text();
+        if (QComboBox* combo = dialog->FieldCombo(0)) {
+            for (int i = 0; i < combo->count(); ++i) {
+                typing.presets << combo->itemText(i);
+            }
+        }
+        QTest::keyClicks(edit, keys);
+        QTest::keyClick(edit, finish);
+        // A dialog still open after OK has refused; close it so the test goes on.
+        if (dialog->isVisible()) {
+            typing.seen = false;
+            dialog->reject();
+        }
+    });
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {

@@ -5,7 +5,10 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 #include <QPointF>
+#include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -24,10 +27,11 @@ class AppController;
 class CMainFrame;
 class CViewWidget;
 
-// The desktop platform with message boxes, file dialogs, modal dialogs and the print
-// dialogs answered by the test. Unanswered message boxes get their default button,
-// file dialogs, modal dialogs and print dialogs are cancelled. With showDialogs set the
-// modal dialogs show for real, for a test that types into them.
+// The desktop platform with message boxes, file dialogs, modal dialogs, the colour
+// chooser and the print dialogs answered by the test. Unanswered message boxes get
+// their default button, file dialogs, modal dialogs, colour choosers and print dialogs
+// are cancelled. With showDialogs set the modal dialogs show for real, for a test that
+// types into them.
 class TestPlatform : public QtPlatform {
   public:
     struct Message {
@@ -41,12 +45,15 @@ class TestPlatform : public QtPlatform {
                              MessageButtons buttons) override;
     std::optional<std::string> AskFileName(const FileDialogRequest& request) override;
     bool RunDialog(DialogModel& model) override;
+    bool RunListDialog(ListDialogModel& model) override;
+    std::optional<RgbColor> ChooseColor(RgbColor initial) override;
 
     std::deque<MessageAnswer> answers;
     std::deque<std::optional<std::string>> fileNames;
     std::vector<Message> messages;
     std::vector<FileDialogRequest> fileRequests;
-    std::vector<std::string> dialogTitles;
+    std::vector<std::string> dialogTitles;  // modal and list dialogs, in order
+    std::deque<std::optional<RgbColor>> colors;
     bool showDialogs = false;
     // With showFileDialogs set the file dialogs show for real too (still recorded).
     bool showFileDialogs = false;
@@ -111,9 +118,28 @@ bool SetCapsLock(bool on);
 QPointF Project(double x, double y, double z);
 // The pixel under a window position.
 QColor PixelAt(const QImage& image, QPointF window);
-// Whether a white pixel lies within one pixel of a window position (lines may round
-// to either side).
+// Whether a pixel of the colour lies within one pixel of a window position (lines may
+// round to either side).
+bool ColourNear(const QImage& image, QPointF window, bool (*isColour)(const QColor&));
 bool WhiteNear(const QImage& image, QPointF window);
+// The previews' and the selection window's red, and the selected shapes' magenta.
+bool IsRed(const QColor& c);
+bool IsMagenta(const QColor& c);
+// A world point as a widget position (y from the top), through the last paint.
+QPoint WidgetPoint(double x, double y, double z);
+
+// What the user sees and does in the dialog that opens next.
+struct Typing {
+    QString title;
+    QString textAtFirst;
+    QStringList presets;
+    bool seen = false;
+};
+
+// Once the program goes back to its loop, types `keys` into the modal dialog's first
+// field (its text is selected as it opens, so typing replaces it), then presses
+// `finish` (Return for OK, Escape for Cancel).
+void TypeIntoNextDialog(QObject* context, Typing& typing, QString keys, Qt::Key finish);
 
 // A file's bytes, or nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& path);

@@ -14,6 +14,8 @@ std::unique_ptr<QObject> MakePlatformTest();
 std::unique_ptr<QObject> MakePrintTest();
 std::unique_ptr<QObject> MakeDialogsTest();
 std::unique_ptr<QObject> MakeDrawingTest();
+std::unique_ptr<QObject> MakeLayersTest();
+std::unique_ptr<QObject> MakeModifyTest();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     std::vector<std::unique_ptr<QObject>> tests;
@@ -24,6 +26,8 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakePrintTest());
     tests.push_back(MakeDialogsTest());
     tests.push_back(MakeDrawingTest());
+    tests.push_back(MakeLayersTest());
+    tests.push_back(MakeModifyTest());
     return tests;
 }
 

@@ -36,6 +36,17 @@ TEST(Cp932Test, WithoutTheConverterOnlyAsciiPasses) {
     EXPECT_EQ(Utf16LeToCp932(std::string("A\0\x42\x30\x3D\xD8\x00\xDE", 8) + "B"), "A???");
 }
 
+TEST(Cp932Test, FirstCharacterCp932CannotHold) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"", std::nullopt},      {"T_Stone1", std::nullopt}, {"壁①～ｱ", std::nullopt},
+        {"aé😀", "é"},          {"壁😀é", "😀"},           {"a\xFF", "\xFF"},
+        {"x\xE5\xA3", "\xE5"},
+    };
+    for (const auto& [text, unheld] : cases) {
+        EXPECT_EQ(FirstCharacterNotInCp932(text), unheld) << text;
+    }
+}
+
 TEST(Cp932Test, Utf8Validation) {
     EXPECT_TRUE(IsValidUtf8("壁 ok"));
     EXPECT_FALSE(IsValidUtf8("\xC0\x80"));          // overlong

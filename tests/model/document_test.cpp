@@ -128,6 +128,32 @@ TEST(LayerTableTest, VisibilityOfNamesMissingFromTheTable) {
     EXPECT_FALSE(IsLayerVisible("L99"));
 }
 
+TEST(LayerTableTest, UserEditsChangeOneLayerInUse) {
+    InitProgramDefaults();
+    EnsureLayer("0");
+    EnsureLayer("1");
+    const LayerAppearance glass{0.1, 0.2, 0.3, 0.4, 0.5, "T_Glass1"};
+    g_displayListValid = 1;
+    EXPECT_TRUE(SetLayerVisible(1, false));
+    EXPECT_EQ(g_displayListValid, 0);
+    EXPECT_TRUE(SetLayerAppearance(1, glass));
+    EXPECT_EQ(g_layerAttributes[1], (std::array<double, 6>{0.1, 0.2, 0.3, 0.4, 0.5, 0.0}));
+    EXPECT_EQ(GetLayerAppearance(1).material, "T_Glass1");
+    EXPECT_EQ(GetLayerAppearance(1).reflection, 0.5);
+    // The same values again, or a slot not in use: no change.
+    g_displayListValid = 1;
+    EXPECT_FALSE(SetLayerVisible(1, false));
+    EXPECT_FALSE(SetLayerAppearance(1, glass));
+    for (int index : {-1, 2, kLayerSlots}) {
+        EXPECT_FALSE(SetLayerVisible(index, false)) << index;
+        EXPECT_FALSE(SetLayerAppearance(index, glass)) << index;
+        EXPECT_EQ(GetLayerAppearance(index).material, "") << index;
+    }
+    EXPECT_EQ(g_displayListValid, 1);
+    EXPECT_EQ(g_layerAttributes[2], (std::array<double, 6>{}));
+    EXPECT_EQ(g_layerAttributes[0], (std::array<double, 6>{1.0, 1.0, 1.0, 0.0, 0.0, 1.0}));
+}
+
 TEST(GeometryTest, NormalizeAndUnitNormal) {
     Float3 zero;
     Normalize(zero);

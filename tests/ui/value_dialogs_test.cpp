@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "app/program_defaults.h"
 #include "model/layers.h"
@@ -77,6 +78,25 @@ TEST_F(ValueDialogTest, IntegersReadAsCAndPresetTruncated) {
     EXPECT_EQ(FormatTruncated(-2.9), "-2");
     EXPECT_EQ(FormatTruncated(1e20), "2147483647");
     EXPECT_EQ(FormatTruncated(std::nan("")), "0");
+}
+
+TEST_F(ValueDialogTest, WholeFieldIntegersAndSpinSteps) {
+    const std::pair<const char*, std::optional<int>> readings[] = {
+        {"0", 0},      {" +255\t", 255}, {"-7", -7},         {"", std::nullopt},
+        {"+", std::nullopt}, {"1 2", std::nullopt}, {"3x", std::nullopt}, {"1.0", std::nullopt},
+        {"99999999999", std::numeric_limits<int>::max()},
+    };
+    for (const auto& [text, value] : readings) {
+        EXPECT_EQ(ReadDialogInteger(text), value) << text;
+    }
+    const SpinRange range{0, 255};
+    const std::tuple<const char*, int, const char*> steps[] = {
+        {"0", 1, "1"},   {"0", -1, "0"},   {"255", 1, "255"}, {"254", 1, "255"},
+        {"300", -1, "254"}, {"-9", 1, "1"}, {"abc", 1, "1"},  {"12mm", -1, "11"},
+    };
+    for (const auto& [text, step, result] : steps) {
+        EXPECT_EQ(StepSpinText(text, step, range), result) << text << " " << step;
+    }
 }
 
 TEST_F(ValueDialogTest, LeadingDoubleReading) {

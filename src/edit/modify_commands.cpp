@@ -1,0 +1,133 @@
+#include "edit/modify_commands.h"
+
+#include <iterator>
+
+#include "edit/command_state.h"
+#include "edit/draw_commands.h"
+#include "edit/editing_state.h"
+#include "edit/view.h"
+#include "model/layers.h"
+#include "platform/command_ids.h"
+#include "platform/platform.h"
+
+namespace marquetta {
+namespace {
+
+// What move and copy carry: selected shapes of visible layers, but never faces.
+bool Carried(const CShape& shape) {
+    return shape.IsSelected() && shape.m_nType != SHAPE_FACE && IsLayerVisible(shape.m_strLayer);
+}
+
+void EndMoveOrCopy() {
+    editState = EDIT_IDLE;
+    selectionExists = 0;
+    basePointSet = 0;
+    CurrentPlatform().SetPrompt(kPromptNone);
+}
+
+}  // namespace
+
+void EraseSelection(CZorader_ezDoc& doc) {
+    // The lines offset and stretch keep must not outlive their shapes.
+    if (pickedLine != nullptr && pickedLine->IsSelected()) {
+        pickedLine = nullptr;
+    }
+    if (boundaryLine != nullptr && boundaryLine->IsSelected()) {
+        boundaryLine = nullptr;
+    }
+    doc.EraseSelected();
+    selectionExists = 0;
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+}
+
+void StartMove() {
+    editState = selectionExists == 1 ? EDIT_MOVE : EDIT_MOVE_SELECT;
+    CurrentPlatform().SetPrompt(editState == EDIT_MOVE ? kPromptMoveBase : kPromptMoveSelect);
+}
+
+void StartCopy() {
+    editState = selectionExists == 1 ? EDIT_COPY : EDIT_COPY_SELECT;
+    CurrentPlatform().SetPrompt(editState == EDIT_COPY ? kPromptCopyStart : kPromptCopySelect);
+}
+
+void BasePointClick(const CZorader_ezDoc& doc, int x, int y) {
+    if (!TakeFirstPoint(doc, x, y, true)) {
+        return;
+    }
+    CurrentPlatform().SetPrompt(editState == EDIT_MOVE ? kPromptMoveDestination
+                                                       : kPromptCopyDestination);
+    basePointSet = 1;
+}
+
+void DestinationClick(CZorader_ezDoc& doc, int x, int y) {
+    if (!TakeSecondPoint(doc, x, y)) {
+        return;
+    }
+    if (editState == EDIT_MOVE) {
+        MoveSelectionTo(doc, cursorPoint);
+    } else {
+        CopySelectionTo(doc, cursorPoint);
+    }
+}
+
+void MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
+    const Float3 base = Narrow(firstPoint);
+    const Float3 to = Narrow(destination);
+    for (const auto& shape : doc.m_shapes) {
+        if (Carried(*shape)) {
+            doc.TranslateShape(*shape, base, to);
+            doc.SetSelected(*shape, false);
+        }
+    }
+    EndMoveOrCopy();
+}
+
+void CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
+    const Float3 base = Narrow(firstPoint);
+    const Float3 to = Narrow(destination);
+    // The copies go behind the last shape there was, where the walk stops: none is
+    // copied again.
+    if (!doc.m_shapes.empty()) {
+        const auto last = std::prev(doc.m_shapes.end());
+        for (auto it = doc.m_shapes.begin();; ++it) {
+            CShape& source = **it;
+            if (Carried(source)) {
+                doc.AddTranslatedCopy(source, base, to);
+                if (continuousCopy != 1) {
+                    doc.SetSelected(source, false);
+                }
+            }
+            if (it == last) {
+                break;
+            }
+        }
+    }
+    if (continuousCopy == 1) {
+        stepPending = 1;
+        rubberBand = 1;
+    } else {
+        EndMoveOrCopy();
+    }
+}
+
+void CZorader_ezView::RegisterModifyCommands() {
+    m_commands.On(ID_ERASE, [this] { OnErase(); });
+    m_commands.On(ID_EDIT_CUT, [this] { OnErase(); });
+    m_commands.On(ID_MOVE, [this] { OnMove(); });
+    m_commands.On(ID_COPY, [this] { OnCopy(); });
+    m_commands.On(ID_OFFSET, [this] { OnOffset(); });
+    m_commands.On(ID_STRETCH, [this] { OnStretch(); });
+}
+
+void CZorader_ezView::OnErase() {
+    EraseSelection(m_doc);
+}
+void CZorader_ezView::OnMove() {
+    StartMove();
+}
+void CZorader_ezView::OnCopy() {
+    StartCopy();
+}
+
+}  // namespace marquetta

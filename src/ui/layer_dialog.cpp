@@ -1,0 +1,50 @@
+#include "ui/layer_dialog.h"
+
+#include "model/cp932.h"
+#include "model/layers.h"
+#include "platform/platform.h"
+#include "ui/color_material_dialog.h"
+
+namespace marquetta {
+
+namespace {
+
+bool InTable(int item) {
+    return item >= 0 && item < g_layerCount && item < kLayerSlots;
+}
+
+}  // namespace
+
+std::vector<ListDialogItem> LayerDialog::Items() const {
+    std::vector<ListDialogItem> items;
+    for (int i = 0; i < g_layerCount && i < kLayerSlots; ++i) {
+        // Checked exactly when the view draws the layer (any flag other than 0.0).
+        items.push_back({Cp932ToUtf8(g_layerNames[i]), g_layerAttributes[i][LAYER_VISIBLE] != 0.0});
+    }
+    return items;
+}
+
+void LayerDialog::Click(int item) {
+    if (InTable(item)) {
+        SetLayerVisible(item, g_layerAttributes[item][LAYER_VISIBLE] == 0.0);
+    }
+}
+
+void LayerDialog::DoubleClick(int item) {
+    if (InTable(item)) {
+        Click(item);
+        EditLayerAppearance(item);
+    }
+}
+
+bool RunLayerDialog() {
+    const auto attributes = g_layerAttributes;
+    const auto textures = g_layerTextures;
+    LayerDialog dialog;
+    CurrentPlatform().RunListDialog(dialog);
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+    return attributes != g_layerAttributes || textures != g_layerTextures;
+}
+
+}  // namespace marquetta

@@ -1,0 +1,147 @@
+// Modifying with real key and mouse events: a selection window opened by one click and
+// closed by another, its red rectangle on the screen while it is open; Shift+M with a
+// base and a destination click moving a line; Delete erasing it; the offset command
+// from the menu with a width typed into its dialog.
+#include <QAction>
+#include <QTest>
+
+#include "app/app_controller.h"
+#include "edit/editing_state.h"
+#include "gui/main_frame.h"
+#include "gui/status_dialog_bar.h"
+#include "gui/view_widget.h"
+#include "gui_session.h"
+#include "gui_tests.h"
+#include "model/layers.h"
+#include "platform/command_ids.h"
+#include "view/camera.h"
+
+namespace marquetta {
+namespace {
+
+CShape& AddLine(CZorader_ezDoc& doc, Float3 a, Float3 b) {
+    EnsureLayer("0");
+    auto line = std::make_unique<CShape>();
+    line->m_nType = SHAPE_LINE;
+    line->m_strLayer = "0";
+    line->m_pt[0] = a;
+    line->m_pt[1] = b;
+    g_displayListValid = 0;
+    return doc.AppendShape(std::move(line));
+}
+
+void ClickAt(QWidget* view, QPoint p) {
+    QTest::mouseMove(view, p);
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, p);
+}
+
+}  // namespace
+
+class ModifyTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void selectionWindowShowsItsRectangleAndSelects() {
+        GuiSession s;
+        QVERIFY(s.started);
+        CViewWidget* view = &s.View();
+        CShape& line = AddLine(s.App().Document(), {0, 0, 0}, {1820, 0, -1820});
+        s.Grab();
+
+        const QPoint from = WidgetPoint(-1365, 0, 455);
+        const QPoint to = WidgetPoint(3185, 0, -2730);
+        ClickAt(view, from);
+        QCOMPARE(stepPending, 1);
+        QTest::mouseMove(view, to);
+        const QImage open = s.Grab();
+        // The middle of each edge is red (window coordinates count y from the bottom).
+        const double h = g_viewHeight;
+        const double x1 = from.x(), y1 = h - from.y(), x2 = to.x(), y2 = h - to.y();
+        const QPointF edges[] = {
+            {(x1 + x2) / 2, y1}, {(x1 + x2) / 2, y2}, {x1, (y1 + y2) / 2}, {x2, (y1 + y2) / 2}};
+        for (const QPointF& edge : edges) {
+            QVERIFY2(ColourNear(open, edge, IsRed),
+                     qPrintable(QStringLiteral("%1,%2").arg(edge.x()).arg(edge.y())));
+        }
+        QVERIFY(!ColourNear(open, QPointF((x1 + x2) / 2 + 7, (y1 + y2) / 2 + 7), IsRed));
+
+        ClickAt(view, to);
+        QCOMPARE(stepPending, 0);
+        QCOMPARE(line.m_bSelected, 1);
+        QCOMPARE(selectionExists, 1);
+        const QImage closed = s.Grab();
+        QVERIFY(ColourNear(closed, Project(455, 0, -455), IsMagenta));
+        QVERIFY(!ColourNear(closed, QPointF((x1 + x2) / 2, y1), IsRed));
+    }
+
+    void shiftMMovesAndDeleteErases() {
+        GuiSession s;
+        QVERIFY(s.started);
+        CViewWidget* view = &s.View();
+        CZorader_ezDoc& doc = s.App().Document();
+        CShape& line = AddLine(doc, {910, 0, 0}, {1820, 0, 0});
+        s.Grab();
+
+        ClickAt(view, WidgetPoint(1365, 0, 0));
+        QCOMPARE(line.m_bSelected, 1);
+        QTest::keyClick(view, Qt::Key_M, Qt::ShiftModifier);
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(), QStringLiteral("【移動】－基点"));
+        ClickAt(view, WidgetPoint(910, 0, 0) + QPoint(1, 1));  // snaps to the end
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(), QStringLiteral("【移動】－目的点"));
+        ClickAt(view, WidgetPoint(910, 0, -910) + QPoint(-1, 0));  // snaps to the grid
+        QVERIFY(line.m_pt[0] == (Float3{910, 0, -910}));
+        QVERIFY(line.m_pt[1] == (Float3{1820, 0, -910}));
+        QCOMPARE(line.m_bSelected, 0);
+        QCOMPARE(editState, static_cast<int>(EDIT_IDLE));
+        const QImage moved = s.Grab();
+        QVERIFY(WhiteNear(moved, Project(1365, 0, -910)));
+        QVERIFY(IsBackground(PixelAt(moved, Project(1365, 0, 0))));
+
+        ClickAt(view, WidgetPoint(1365, 0, -910));
+        QTest::keyClick(view, Qt::Key_Delete);
+        QVERIFY(doc.m_shapes.empty());
+        QVERIFY(doc.IsModified());
+        QVERIFY(IsBackground(PixelAt(s.Grab(), Project(1365, 0, -910))));
+    }
+
+    void offsetFromTheMenuWithATypedWidth() {
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.showDialogs = true;
+        CViewWidget* view = &s.View();
+        CZorader_ezDoc& doc = s.App().Document();
+        AddLine(doc, {0, 0, 0}, {1820, 0, 0});
+        s.Grab();
+
+        Typing typing;
+        TypeIntoNextDialog(this, typing, QStringLiteral("910"), Qt::Key_Return);
+        s.Frame().Action(ID_OFFSET)->trigger();
+        QVERIFY(typing.seen);
+        QCOMPARE(typing.title, QStringLiteral("複線の幅入力"));
+        QVERIFY(typing.presets.isEmpty());
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(),
+                 QStringLiteral("【複線】－基準線の選択(右クリックで終了)"));
+
+        ClickAt(view, WidgetPoint(455, 0, 0));
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(),
+                 QStringLiteral("【複線】－方向の指示(W=910)"));
+        ClickAt(view, WidgetPoint(700, 0, -300));  // above the line on the screen
+        QCOMPARE(doc.m_shapes.size(), size_t{2});
+        const CShape& made = *doc.m_shapes.back();
+        QVERIFY(made.m_pt[0] == (Float3{0, 0, -910}));
+        QVERIFY(made.m_pt[1] == (Float3{1820, 0, -910}));
+        QVERIFY(WhiteNear(s.Grab(), Project(455, 0, -910)));
+        // A right click at the reference step ends the command.
+        QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, WidgetPoint(455, 0, 455));
+        QCOMPARE(editState, static_cast<int>(EDIT_IDLE));
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(), QString());
+    }
+};
+
+std::unique_ptr<QObject> MakeModifyTest() {
+    return std::make_unique<ModifyTest>();
+}
+
+}  // namespace marquetta
+
+#include "modify_test.moc"
