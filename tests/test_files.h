@@ -1,6 +1,6 @@
 // Helpers for tests that write and read real files: a temporary folder that removes
-// itself, a scoped working folder, whole-file reads and writes, and a builder for
-// golden bytes.
+// itself, a scoped working folder, whole-file reads and writes, a builder for golden
+// bytes, and a system without the CP932 converter.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,15 @@
 #include <iterator>
 #include <string>
 
+#include "model/cp932.h"
+
 namespace marquetta::testing {
+
+// For its lifetime the conversions behave as on a system whose iconv lacks CP932.
+struct WithoutCp932 {
+    WithoutCp932() { SimulateMissingCp932(true); }
+    ~WithoutCp932() { SimulateMissingCp932(false); }
+};
 
 class TempDir {
 public:

@@ -31,7 +31,7 @@ void AppController::RegisterExchangeCommands() {
         FileDialogRequest request;
         request.defaultExtension = kDxfImportDefaultExtension;
         request.initialName = kDxfImportInitialName;
-        const std::optional<std::string> path = platform.AskFileName(request);
+        const std::optional<std::string> path = AskFileName(request);
         if (!path) {
             return;
         }
@@ -67,7 +67,11 @@ void AppController::RegisterExchangeCommands() {
         FileDialogRequest request;
         request.save = true;
         request.filter = kDxfExportFilter;
-        if (const std::optional<std::string> path = CurrentPlatform().AskFileName(request)) {
+        request.defaultExtension = kDxfExportDefaultExtension;
+        // A name typed with its extension replaces a file unasked; one that gains it in
+        // the dialog is asked about.
+        request.askBeforeReplacing = false;
+        if (const std::optional<std::string> path = AskFileName(request)) {
             Show(ExportDxfFile(m_doc, *path).message);
         }
     });
@@ -76,7 +80,7 @@ void AppController::RegisterExchangeCommands() {
         FileDialogRequest request;
         request.filter = kInsertFilter;
         request.initialName = kInsertInitialName;
-        const std::optional<std::string> path = CurrentPlatform().AskFileName(request);
+        const std::optional<std::string> path = AskFileName(request);
         if (!path) {
             return;
         }

@@ -1,5 +1,10 @@
 #include "platform/platform.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "text/print_pen.h"
@@ -39,6 +44,42 @@ ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(g_currentPlatform
 
 ScopedPlatform::~ScopedPlatform() {
     g_currentPlatform = previous_;
+}
+
+namespace {
+constexpr const char* kFolderSection = "Settings";
+constexpr const char* kFolderKey = "FileDialogFolder";
+
+std::string FolderOf(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        return home;
+    }
+    const passwd* user = ::getpwuid(::getuid());
+    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "/";
+}
+}  // namespace
+
+std::string FileDialogFolder(Platform& platform, const std::string& drawingPath) {
+    if (!drawingPath.empty()) {
+        return FolderOf(drawingPath);
+    }
+    std::string last = platform.ReadSetting(kFolderSection, kFolderKey);
+    return last.empty() ? HomeFolder() : last;
+}
+
+std::optional<std::string> AskFileNameFrom(Platform& platform, FileDialogRequest request,
+                                           const std::string& drawingPath) {
+    request.folder = FileDialogFolder(platform, drawingPath);
+    std::optional<std::string> path = platform.AskFileName(request);
+    if (path) {
+        platform.WriteSetting(kFolderSection, kFolderKey, FolderOf(*path));
+    }
+    return path;
 }
 
 MessageAnswer DefaultAnswer(MessageButtons buttons) {

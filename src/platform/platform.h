@@ -53,13 +53,22 @@ enum class CursorShape {
 };
 
 // A file-open or file-save dialog. The filter is written as the program's resources
-// write it: "Name (*.ext)|*.ext||" pairs of a description and its patterns.
+// write it: "Name (*.ext)|*.ext||" pairs of a description and its patterns. The dialog
+// shows names and folders only: it never reads a file's contents.
 struct FileDialogRequest {
     bool save = false;
-    std::string title;             // empty: the desktop's default
-    std::string filter;            // empty: all files
-    std::string defaultExtension;  // without the dot; appended when the name has none
-    std::string initialName;       // file name or pattern shown at first
+    std::string title;   // empty: the desktop's default
+    std::string filter;  // empty: all files
+    // Without the dot. The dialog appends it to a name typed without any extension, so
+    // that its "replace?" question is asked for the name actually written.
+    std::string defaultExtension;
+    // A file name shown at first, or a pattern such as "*.dxf": the pattern also filters
+    // the list (first among the filters) and every file is offered as the next choice.
+    std::string initialName;
+    std::string folder;  // where the dialog starts; empty: the desktop's choice
+    // Saving: whether a name typed in full asks before replacing a file. A name that
+    // gains the default extension in the dialog always asks.
+    bool askBeforeReplacing = true;
 };
 
 // A program to start in a folder of its own choosing, not waited for: it goes on
@@ -156,6 +165,15 @@ class ScopedPlatform {
   private:
     Platform* previous_;
 };
+
+// Where every file dialog starts: the folder of the drawing at `drawingPath`; for an
+// untitled drawing (empty path) the folder last used in any file dialog, kept in the
+// settings, or else the home folder.
+std::string FileDialogFolder(Platform& platform, const std::string& drawingPath);
+// Asks for a file name starting in FileDialogFolder and remembers the folder of the
+// file chosen.
+std::optional<std::string> AskFileNameFrom(Platform& platform, FileDialogRequest request,
+                                           const std::string& drawingPath);
 
 // The button a user gets by pressing Enter: the first button of the set.
 MessageAnswer DefaultAnswer(MessageButtons buttons);
