@@ -37,6 +37,8 @@ struct DialogField {
     std::optional<SpinRange> spin;
     // A colour button: `label` is its caption, and its swatch shows `color`.
     RgbColor color;
+    // A note shown under the field (UTF-8): an example or the unit; empty for none.
+    std::string hint;
 };
 
 // Why OK was refused: a message for the user and the field that gets the focus.
