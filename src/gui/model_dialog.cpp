@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -112,6 +113,9 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
         } else {
             edit = new QLineEdit(this);
             form->addRow(QString::fromStdString(field.label), edit);
+        }
+        if (!field.hint.empty()) {
+            form->addRow(QString(), new QLabel(QString::fromStdString(field.hint), this));
         }
         if (edit != nullptr) {
             edit->setText(QString::fromStdString(field.text));
