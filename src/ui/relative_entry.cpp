@@ -47,6 +47,34 @@ bool Counts(double value) {
     return magnitude >= kSmallestTypedValue && magnitude <= kLargestTypedValue;
 }
 
+// The arc that a typed sweep makes from the start angle, as it is stored: the start
+// from 0 to 360, the end above it. A reversed arc sweeps the other way; a sweep of a
+// full turn or more makes a circle instead.
+struct TypedArc {
+    double start = 0.0;
+    double end = 0.0;
+    bool fullCircle = false;
+};
+
+TypedArc TypedArcAngles(double start, double sweep, bool reversed) {
+    TypedArc arc;
+    arc.start = start;
+    arc.end = reversed ? start - sweep : start + sweep;
+    if (arc.end < arc.start) {
+        const double from = arc.start;
+        arc.start = arc.end;
+        arc.end = static_cast<float>(from);
+    }
+    if (arc.start < 0.0) {
+        arc.start += 360.0;
+    }
+    if (arc.end < arc.start) {
+        arc.end += 360.0;
+    }
+    arc.fullCircle = !(sweep > -360.0 && sweep < 360.0);
+    return arc;
+}
+
 void EnterLineEnd(CZorader_ezDoc& doc) {
     RelativeDistanceDialog dialog;
     if (!CurrentPlatform().RunDialog(dialog)) {
@@ -151,25 +179,6 @@ std::optional<Double3> ReadDisplacement(std::string_view text) {
 double ReadSweepAngle(std::string_view text) {
     // Read as a typed offset width is read: the first number after commas and blanks.
     return ReadOffsetWidth(NumbersOnly(text));
-}
-
-TypedArc TypedArcAngles(double start, double sweep, bool reversed) {
-    TypedArc arc;
-    arc.start = start;
-    arc.end = reversed ? start - sweep : start + sweep;
-    if (arc.end < arc.start) {
-        const double from = arc.start;
-        arc.start = arc.end;
-        arc.end = static_cast<float>(from);
-    }
-    if (arc.start < 0.0) {
-        arc.start += 360.0;
-    }
-    if (arc.end < arc.start) {
-        arc.end += 360.0;
-    }
-    arc.fullCircle = !(sweep > -360.0 && sweep < 360.0);
-    return arc;
 }
 
 void RunRelativeEntry(CZorader_ezDoc& doc) {

@@ -39,16 +39,6 @@ std::optional<Double3> ReadDisplacement(std::string_view text);
 // The first number of a typed sweep angle; none (or one that is not finite) gives 0.
 double ReadSweepAngle(std::string_view text);
 
-// The arc that a typed sweep makes from the start angle, as it is stored: the start
-// from 0 to 360, the end above it. A reversed arc sweeps the other way.
-struct TypedArc {
-    double start = 0.0;
-    double end = 0.0;
-    // A sweep of a full turn or more makes a circle instead.
-    bool fullCircle = false;
-};
-TypedArc TypedArcAngles(double start, double sweep, bool reversed);
-
 // The entry itself, by the state at the moment of the command: the end of a line
 // (the chain goes on from it), the end of an arc (the arc command ends), or the
 // destination of a move or copy (continuous copy goes on from the same base point).

