@@ -103,10 +103,9 @@ void EnterArcEnd(CZorader_ezDoc& doc) {
         if (arc.fullCircle) {
             AddDrawnShape(doc, SHAPE_CIRCLE, firstPoint, Float3{radius, 0.0f, 0.0f}, {});
         } else if (arc.end != arc.start) {
-            AddDrawnShape(doc, SHAPE_ARC, firstPoint,
-                          Float3{radius, static_cast<float>(arc.start),
-                                 static_cast<float>(arc.end)},
-                          {});
+            AddDrawnShape(
+                doc, SHAPE_ARC, firstPoint,
+                Float3{radius, static_cast<float>(arc.start), static_cast<float>(arc.end)}, {});
         }
     }
     // Whatever was typed, the arc command ends.

@@ -98,13 +98,7 @@ TEST_F(KeyboardTest, ZeroShowsTheFirstVisibleSelectedShape) {
 }
 
 TEST(TextLinesTest, LinesPiecesAndEncodings) {
-    const std::string kana150 = [] {
-        std::string s;
-        for (int i = 0; i < 150; ++i) {
-            s += "\x82\xA0";  // a CP932 two-byte character
-        }
-        return s;
-    }();
+    const std::string kana150(300, '\x82');  // 150 two-byte CP932 characters
     const struct {
         const char* name;
         std::string bytes;
