@@ -149,8 +149,6 @@ void AppController::RegisterFrameCommands() {
             std::snprintf(caption, sizeof caption, "GRD:%d", static_cast<int>(g_gridPitch));
             ui.SetText(g_gridOn == 1 ? caption : "grd_off");
         });
-    m_frameCommands.OnUpdate(ID_RELATIVE_ENTRY,
-                             [](CommandUi& ui) { ui.Enable(basePointSet != 0); });
 }
 
 void AppController::RegisterApplicationCommands() {

@@ -131,6 +131,9 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
             edit = new QLineEdit(this);
             rows->addRow(QString::fromStdString(field.label), edit);
         }
+        if (!field.hint.empty()) {
+            form->addRow(QString(), new QLabel(QString::fromStdString(field.hint), this));
+        }
         if (edit != nullptr) {
             edit->setText(QString::fromStdString(field.text));
             if (field.maxLength > 0) {

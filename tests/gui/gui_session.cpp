@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
@@ -242,6 +243,9 @@ void TypeIntoNextDialog(QObject* context, Typing& typing, QString keys, Qt::Key 
         typing.title = dialog->windowTitle();
         QLineEdit* edit = dialog->FieldEdit(0);
         typing.textAtFirst = edit->text();
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            typing.labels << label->text();
+        }
         if (QComboBox* combo = dialog->FieldCombo(0)) {
             for (int i = 0; i < combo->count(); ++i) {
                 typing.presets << combo->itemText(i);

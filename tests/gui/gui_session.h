@@ -133,6 +133,7 @@ struct Typing {
     QString title;
     QString textAtFirst;
     QStringList presets;
+    QStringList labels;  // every label's text, labels and hints alike
     bool seen = false;
 };
 
