@@ -103,7 +103,9 @@ void RunTextImport(CZorader_ezDoc& doc) {
     FileDialogRequest request;
     request.filter = kTextImportFilter;
     request.initialName = kTextImportInitialName;
-    const std::optional<std::string> path = platform.AskFileName(request);
+    // Starts where the user works, like the program's other file dialogs.
+    const std::optional<std::string> path =
+        AskFileNameFrom(platform, request, doc.GetPathName());
     if (!path) {
         return;
     }
