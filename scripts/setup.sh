@@ -17,6 +17,8 @@ packages=(
   fonts-noto-cjk
   # print tests: pdftoppm rasterises the PDF pages the program prints
   poppler-utils
+  # the renderer the render command starts; its tests render our scenes with it
+  povray povray-includes
 )
 
 missing=()

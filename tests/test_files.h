@@ -1,5 +1,6 @@
 // Helpers for tests that write and read real files: a temporary folder that removes
-// itself, whole-file reads and writes, and a builder for golden bytes.
+// itself, a scoped working folder, whole-file reads and writes, a builder for golden
+// bytes, and a system without the CP932 converter.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,15 @@
 #include <iterator>
 #include <string>
 
+#include "model/cp932.h"
+
 namespace marquetta::testing {
+
+// For its lifetime the conversions behave as on a system whose iconv lacks CP932.
+struct WithoutCp932 {
+    WithoutCp932() { SimulateMissingCp932(true); }
+    ~WithoutCp932() { SimulateMissingCp932(false); }
+};
 
 class TempDir {
 public:
@@ -32,6 +41,21 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+// Works inside `folder` for the life of the scope, also when an assertion leaves early.
+class ScopedWorkingDirectory {
+public:
+    explicit ScopedWorkingDirectory(const std::filesystem::path& folder)
+        : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~ScopedWorkingDirectory() { std::filesystem::current_path(m_previous); }
+    ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+    ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+private:
+    std::filesystem::path m_previous;
 };
 
 inline std::string ReadBytes(const std::string& path) {

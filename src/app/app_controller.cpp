@@ -6,6 +6,7 @@
 #include "app/dialog_commands.h"
 #include "app/print_commands.h"
 #include "edit/editing_state.h"
+#include "model/cp932.h"
 #include "model/layers.h"
 #include "model/native_file.h"
 #include "platform/platform.h"
@@ -29,11 +30,23 @@ AppController::AppController() : m_view(m_doc) {
 }
 
 bool AppController::Start(const std::vector<std::string>& args) {
+    if (!Cp932Available()) {
+        CurrentPlatform().MessageBox(kCp932MissingMessage, kAppTitle, MessageIcon::Exclamation,
+                                     MessageButtons::Ok);
+    }
     if (args.empty()) {
         m_doc.NewDrawing();
         return true;
     }
     return OpenDocumentFile(args.front());
+}
+
+std::vector<std::string> AppController::RecentFileCaptions() const {
+    return m_recent.Captions(FileDialogFolder(CurrentPlatform(), m_doc.GetPathName()));
+}
+
+std::optional<std::string> AppController::AskFileName(const FileDialogRequest& request) const {
+    return AskFileNameFrom(CurrentPlatform(), request, m_doc.GetPathName());
 }
 
 std::string AppController::WindowTitle() const { return m_doc.GetTitle() + " - " + kAppTitle; }
@@ -106,8 +119,8 @@ bool AppController::SaveAs() {
     request.save = true;
     request.filter = kDrawingFilter;
     request.defaultExtension = "trn";
-    request.initialName = m_doc.GetPathName().empty() ? m_doc.GetTitle() : m_doc.GetPathName();
-    const std::optional<std::string> path = CurrentPlatform().AskFileName(request);
+    request.initialName = m_doc.GetTitle();
+    const std::optional<std::string> path = AskFileName(request);
     return path && SaveTo(*path);
 }
 
@@ -136,8 +149,6 @@ void AppController::RegisterFrameCommands() {
             std::snprintf(caption, sizeof caption, "GRD:%d", static_cast<int>(g_gridPitch));
             ui.SetText(g_gridOn == 1 ? caption : "grd_off");
         });
-    m_frameCommands.OnUpdate(ID_RELATIVE_ENTRY,
-                             [](CommandUi& ui) { ui.Enable(basePointSet != 0); });
 }
 
 void AppController::RegisterApplicationCommands() {
@@ -154,7 +165,7 @@ void AppController::RegisterApplicationCommands() {
         FileDialogRequest request;
         request.filter = kDrawingFilter;
         request.defaultExtension = "trn";
-        if (const std::optional<std::string> path = CurrentPlatform().AskFileName(request)) {
+        if (const std::optional<std::string> path = AskFileName(request)) {
             OpenDocumentFile(*path);
         }
     });

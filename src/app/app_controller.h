@@ -4,6 +4,7 @@
 // and the window title.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "edit/view.h"
 #include "model/document.h"
 #include "platform/command_target.h"
+#include "platform/platform.h"
 
 namespace marquetta {
 
@@ -25,6 +27,7 @@ public:
 
     // The command line: nothing for a new drawing, or one drawing file to open. False
     // when that file cannot be opened (the user has been told) and the program ends.
+    // A system without the CP932 converter is reported first; the program goes on.
     bool Start(const std::vector<std::string>& args);
 
     CZorader_ezDoc& Document() { return m_doc; }
@@ -43,6 +46,10 @@ public:
     // Opens a drawing file, telling the user what failed. False on failure.
     bool OpenDocumentFile(const std::string& path);
     const RecentFileList& RecentFiles() const { return m_recent; }
+    // The recent files' menu captions, relative to the folder the file dialogs start in.
+    std::vector<std::string> RecentFileCaptions() const;
+    // Shows a file dialog where the program's file dialogs start (FileDialogFolder).
+    std::optional<std::string> AskFileName(const FileDialogRequest& request) const;
 
 private:
     void RegisterDocumentCommands();

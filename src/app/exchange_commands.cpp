@@ -1,13 +1,15 @@
-// The commands that bring drawings in and out: DXF import and export, and inserting
-// another drawing file.
+// The commands that bring drawings in and out: DXF import and export, inserting
+// another drawing file, and the rendered scene with its settings.
 #include "app/app_controller.h"
 #include "edit/editing_state.h"
 #include "exchange/dxf_import.h"
 #include "exchange/dxf_writer.h"
 #include "exchange/insert_file.h"
+#include "exchange/render_command.h"
 #include "model/layers.h"
 #include "platform/command_ids.h"
 #include "platform/platform.h"
+#include "ui/render_settings_dialog.h"
 
 namespace marquetta {
 namespace {
@@ -29,7 +31,7 @@ void AppController::RegisterExchangeCommands() {
         FileDialogRequest request;
         request.defaultExtension = kDxfImportDefaultExtension;
         request.initialName = kDxfImportInitialName;
-        const std::optional<std::string> path = platform.AskFileName(request);
+        const std::optional<std::string> path = AskFileName(request);
         if (!path) {
             return;
         }
@@ -65,7 +67,11 @@ void AppController::RegisterExchangeCommands() {
         FileDialogRequest request;
         request.save = true;
         request.filter = kDxfExportFilter;
-        if (const std::optional<std::string> path = CurrentPlatform().AskFileName(request)) {
+        request.defaultExtension = kDxfExportDefaultExtension;
+        // A name typed with its extension replaces a file unasked; one that gains it in
+        // the dialog is asked about.
+        request.askBeforeReplacing = false;
+        if (const std::optional<std::string> path = AskFileName(request)) {
             Show(ExportDxfFile(m_doc, *path).message);
         }
     });
@@ -74,7 +80,7 @@ void AppController::RegisterExchangeCommands() {
         FileDialogRequest request;
         request.filter = kInsertFilter;
         request.initialName = kInsertInitialName;
-        const std::optional<std::string> path = CurrentPlatform().AskFileName(request);
+        const std::optional<std::string> path = AskFileName(request);
         if (!path) {
             return;
         }
@@ -86,6 +92,10 @@ void AppController::RegisterExchangeCommands() {
         }
         Show(result.message);
     });
+
+    // Neither changes the drawing: no modified flag, no repaint.
+    m_exchangeCommands.On(ID_RENDER_SETTINGS, [] { RunRenderSettingsDialog(); });
+    m_exchangeCommands.On(ID_RENDER, [this] { RenderDrawing(m_doc); });
 }
 
 }  // namespace marquetta

@@ -1,6 +1,7 @@
 #include "app/program_defaults.h"
 
 #include "edit/editing_state.h"
+#include "exchange/render_command.h"
 #include "model/layers.h"
 #include "model/render_settings.h"
 #include "text/stroke_font.h"
@@ -17,6 +18,7 @@ void InitProgramDefaults() {
     InitEditingStateDefaults();
     InitLayerDefaults();
     InitRenderSettingsDefaults();
+    InitRendererDefaults();
     InitPrintDefaults();
     InitTextLayoutDefaults();
     InitFontDefaults();

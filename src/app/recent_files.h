@@ -15,8 +15,10 @@ public:
     void Add(const std::string& path);
     void Remove(const std::string& path);
     const std::vector<std::string>& Files() const { return m_files; }
-    // The menu caption of entry `index`: "&1 plan.trn" ("&&" for an "&" in the name).
-    std::string Caption(size_t index) const;
+    // The menu captions, "&1 plan.trn" ("&&" for an "&"): the name alone for a file
+    // in `currentFolder`, otherwise the path shortened in the middle to a readable
+    // length, never the same text for two files.
+    std::vector<std::string> Captions(const std::string& currentFolder) const;
 
 private:
     void Save() const;

@@ -8,16 +8,18 @@
 #include "cli/json_dump.h"
 #include "exchange/dxf_import.h"
 #include "exchange/dxf_writer.h"
+#include "exchange/pov_scene.h"
 #include "model/binary_file.h"
 #include "model/native_file.h"
 #include "cli/svg_export.h"
+#include "view/camera.h"
 #include "view/sheet.h"
 
 namespace marquetta {
 namespace {
 
 constexpr const char* kHelp =
-    R"(Usage: marquetta-convert [--paper W,H] [--scale N] IN OUT
+    R"(Usage: marquetta-convert [--paper W,H] [--scale N] [--size W,H] IN OUT
        marquetta-convert --help
 
 Converts a Marquetta drawing. The formats follow from the file extensions, in any
@@ -43,6 +45,12 @@ letter case:
               with 17 significant digits, so they read back exactly. A NaN or
               infinite value is written as the string "NaN", "Infinity" or
               "-Infinity".
+       .pov   the POV-Ray scene the render command writes, seen through the
+              start-up camera (straight down on the plan's origin from 50 m)
+              in a view of W x H pixels (--size; default 640 x 480): the sun
+              and sky of the drawing's rendering settings, one texture per
+              layer, the faces on visible layers as triangles. POV-Ray
+              renders it at that size with: povray +I<OUT> +W<W> +H<H>
 
 OUT is replaced only after it has been written completely; when IN cannot be
 read, nothing is written. An empty file, or one that is not a Marquetta drawing,
@@ -68,6 +76,12 @@ bool ParsePositive(const std::string& text, double& value) {
            value > 0;
 }
 
+constexpr int kMaxPixels = 100000;
+
+bool IsPixelCount(double value) {
+    return value == std::floor(value) && value <= kMaxPixels;
+}
+
 }  // namespace
 
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -77,9 +91,10 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     std::vector<std::string> files;
     double paperWidth = 210.0, paperHeight = 297.0, scale = 100.0;
+    double viewWidth = 640.0, viewHeight = 480.0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--paper" || a == "--scale") {
+        if (a == "--paper" || a == "--scale" || a == "--size") {
             if (i + 1 == args.size()) {
                 err << "marquetta-convert: " << a << " needs a value\n";
                 return 2;
@@ -89,14 +104,18 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
             if (a == "--scale") {
                 ok = ParsePositive(value, scale);
             } else {
+                double& w = a == "--size" ? viewWidth : paperWidth;
+                double& h = a == "--size" ? viewHeight : paperHeight;
                 const size_t comma = value.find(',');
-                ok = comma != std::string::npos &&
-                     ParsePositive(value.substr(0, comma), paperWidth) &&
-                     ParsePositive(value.substr(comma + 1), paperHeight);
+                ok = comma != std::string::npos && ParsePositive(value.substr(0, comma), w) &&
+                     ParsePositive(value.substr(comma + 1), h) &&
+                     (a != "--size" || (IsPixelCount(w) && IsPixelCount(h)));
             }
             if (!ok) {
                 err << "marquetta-convert: bad value for " << a << ": '" << value
-                    << "' (--paper W,H and --scale N take positive numbers)\n";
+                    << "' (--paper W,H and --scale N take positive numbers, --size W,H "
+                       "whole numbers of pixels up to "
+                    << kMaxPixels << ")\n";
                 return 2;
             }
         } else {
@@ -115,7 +134,8 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << "marquetta-convert: cannot read '" << inExt << "' files: " << in << "\n";
         return 2;
     }
-    if (outExt != ".trn" && outExt != ".json" && outExt != ".dxf" && outExt != ".svg") {
+    if (outExt != ".trn" && outExt != ".json" && outExt != ".dxf" && outExt != ".svg" &&
+        outExt != ".pov") {
         err << "marquetta-convert: cannot write '" << outExt << "' files: " << outPath << "\n";
         return 2;
     }
@@ -158,6 +178,9 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         g_paperHeight = paperHeight;
         g_scaleDenominator = scale;
         written = ExportPrintedPageSvg(doc, outPath);
+    } else if (outExt == ".pov") {
+        ComputePaintTransforms(static_cast<int>(viewWidth), static_cast<int>(viewHeight));
+        written = WritePovScene(doc, outPath);
     } else {
         written = WriteFileSafely(outPath, [&](SafeFileWriter& writer) {
             WriteDrawingJson(

@@ -12,6 +12,7 @@ CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) {
     RegisterEditingCommands();
     RegisterModifyCommands();
     RegisterNavigationCommands();
+    RegisterRelativeEntryCommand();
 }
 
 void CZorader_ezView::RegisterViewModeCommands() {

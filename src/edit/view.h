@@ -39,6 +39,8 @@ class CZorader_ezView {
     void OnMouseMove(int x, int y);
     // `delta`: the signed wheel turn, 120 per notch, positive away from the user.
     void OnMouseWheel(int delta);
+    // A key the accelerators left to the view: a KeyCode, a capital letter or a digit.
+    void OnKeyDown(int key);
 
     // Commands (also reachable through Commands()).
     void OnDrawLine();
@@ -53,12 +55,14 @@ class CZorader_ezView {
     void OnStretch();
     void OnViewMove();
     void OnViewZoom();
+    void OnRelativeEntry();
 
   private:
     void RegisterViewModeCommands();
     void RegisterEditingCommands();
     void RegisterModifyCommands();
     void RegisterNavigationCommands();
+    void RegisterRelativeEntryCommand();
 
     // command_state.cpp: the editing clicks.
     void StartDrawCommand(int type, const char* prompt);

@@ -1,7 +1,9 @@
 #include "exchange/dxf_import.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 
 #include "model/binary_file.h"
 #include "model/cp932.h"
@@ -254,6 +256,9 @@ class EntityReader {
 
     void StoreText(std::string& into, std::string_view value) {
         if (m_utf8 && !IsAscii(value)) {
+            if (!Cp932Available()) {
+                throw FileFailure{FileError::NoCp932};
+            }
             into = Utf8ToCp932(value);
         } else {
             into.assign(value.data(), value.size());
@@ -280,27 +285,44 @@ class EntityReader {
         m_summary.maxY = std::max(m_summary.maxY, p.y);
     }
 
-    // Stores a point of the shape being made and widens the extents by it.
-    void Point(int index, const Double3& p) {
-        m_doc.m_current.m_pt[index] = ToDrawing(p);
-        AddExtents(p);
-    }
-
-    void SetNormals(const Float3& dxfNormal) {
-        const Float3 n = ToDrawing(dxfNormal);
-        for (Float3& normal : m_doc.m_current.m_normal) {
-            normal = n;
+    // Makes the shape from its points (DXF coordinates, each also widening the extents),
+    // its parameters (m_pt[1] of circles, arcs and texts) and its normal. Every number
+    // read fits a float, but what is computed from them may not: an entity with a value
+    // that a float cannot hold is skipped whole, before the template is touched.
+    void Make(ShapeType type, std::initializer_list<Double3> points,
+              const Double3* parameters = nullptr, const Float3* normal = nullptr) {
+        for (const Double3& p : points) {
+            if (!Fits(p)) {
+                return;
+            }
         }
-    }
-
-    // Starts the shape in the template: kind, colour and not selected.
-    CShape& Start(ShapeType type) {
+        if ((parameters != nullptr && !Fits(*parameters)) ||
+            (normal != nullptr &&
+             !(std::isfinite(normal->x) && std::isfinite(normal->y) && std::isfinite(normal->z)))) {
+            return;
+        }
         CShape& shape = m_doc.m_current;
         shape.m_nType = type;
         shape.m_bSelected = 0;
         SetColour(shape, m_colour);
-        return shape;
+        int i = 0;
+        for (const Double3& p : points) {
+            shape.m_pt[i++] = ToDrawing(p);
+            AddExtents(p);
+        }
+        if (parameters != nullptr) {
+            shape.m_pt[1] = ToFloat(*parameters);
+        }
+        if (normal != nullptr) {
+            for (Float3& n : shape.m_normal) {
+                n = ToDrawing(*normal);
+            }
+        }
+        Add(type == SHAPE_TEXT);
     }
+
+    static bool Fits(double v) { return std::fabs(v) <= std::numeric_limits<float>::max(); }
+    static bool Fits(const Double3& p) { return Fits(p.x) && Fits(p.y) && Fits(p.z); }
 
     void Add(bool isText) {
         m_doc.SetCurrentLayer(m_layer);
@@ -326,28 +348,20 @@ class EntityReader {
                 FinishLine();
                 break;
             case KIND_CIRCLE: {
-                CShape& shape = Start(SHAPE_CIRCLE);
-                Point(0, m_corner[0]);
-                shape.m_pt[1] = {static_cast<float>(m_size), 0.0f, 0.0f};
-                Add(false);
+                const Double3 radius{m_size, 0.0, 0.0};
+                Make(SHAPE_CIRCLE, {m_corner[0]}, &radius);
                 break;
             }
             case KIND_ARC: {
-                CShape& shape = Start(SHAPE_ARC);
-                Point(0, m_corner[0]);
                 const double end = m_startAngle > m_endAngle ? m_endAngle + 360.0 : m_endAngle;
-                shape.m_pt[1] = {static_cast<float>(m_size), static_cast<float>(m_startAngle),
-                                 static_cast<float>(end)};
-                Add(false);
+                const Double3 arc{m_size, m_startAngle, end};
+                Make(SHAPE_ARC, {m_corner[0]}, &arc);
                 break;
             }
             case KIND_TEXT: {
-                CShape& shape = Start(SHAPE_TEXT);
-                Point(0, m_corner[0]);
                 const double width = m_widthFactor != 0.0 ? m_widthFactor * m_size : m_size;
-                shape.m_pt[1] = {static_cast<float>(m_size), static_cast<float>(width),
-                                 static_cast<float>(m_startAngle)};
-                Add(true);
+                const Double3 text{m_size, width, m_startAngle};
+                Make(SHAPE_TEXT, {m_corner[0]}, &text);
                 break;
             }
             case KIND_SOLID:
@@ -368,10 +382,7 @@ class EntityReader {
             return;
         }
         if (m_thickness == 0.0) {
-            Start(SHAPE_LINE);
-            Point(0, start);
-            Point(1, end);
-            Add(false);
+            Make(SHAPE_LINE, {start, end});
             return;
         }
         Double3 e = m_extrusion;
@@ -379,19 +390,14 @@ class EntityReader {
             e = Double3{0.0, 0.0, 1.0};
         }
         const Double3 rise = m_thickness * e;
-        Start(SHAPE_FACE);
-        Point(0, start);
-        Point(1, end);
-        Point(2, end + rise);
-        Point(3, start + rise);
         // An extrusion along the line leaves no plane: the normal is then zero.
         Double3 n = Cross(end - start, end + rise - start);
         const double length = Length(n);
         if (length != 0.0) {
             n = (1.0 / length) * n;
         }
-        SetNormals(ToFloat(n));
-        Add(false);
+        const Float3 normal = ToFloat(n);
+        Make(SHAPE_FACE, {start, end, end + rise, start + rise}, nullptr, &normal);
     }
 
     void FinishSolid() {
@@ -418,27 +424,18 @@ class EntityReader {
             const Double3& p = m_corner[i];
             c[i] = (1.0 / d) * (p.x * a + p.y * b + p.z * n);
         }
-        Start(SHAPE_FACE);
         // The solid's corners 3 and 4 lie crosswise; the face runs round its boundary.
-        Point(0, c[0]);
-        Point(1, c[1]);
-        Point(2, c[3]);
-        Point(3, c[2]);
-        SetNormals(UnitNormal(ToFloat(c[0] - c[1]), ToFloat(c[1] - c[3])));
-        Add(false);
+        const Float3 normal = UnitNormal(ToFloat(c[0] - c[1]), ToFloat(c[1] - c[3]));
+        Make(SHAPE_FACE, {c[0], c[1], c[3], c[2]}, nullptr, &normal);
     }
 
     void FinishFace() {
         if (!(Length(m_corner[1] - m_corner[0]) > 1.0)) {
             return;
         }
-        Start(SHAPE_FACE);
-        for (int i = 0; i < 4; ++i) {
-            Point(i, m_corner[i]);
-        }
-        SetNormals(
-            UnitNormal(ToFloat(m_corner[0] - m_corner[1]), ToFloat(m_corner[1] - m_corner[2])));
-        Add(false);
+        const Float3 normal =
+            UnitNormal(ToFloat(m_corner[0] - m_corner[1]), ToFloat(m_corner[1] - m_corner[2]));
+        Make(SHAPE_FACE, {m_corner[0], m_corner[1], m_corner[2], m_corner[3]}, nullptr, &normal);
     }
 
     CZorader_ezDoc& m_doc;
@@ -462,6 +459,25 @@ class EntityReader {
     std::string m_ensuredLayer;
     bool m_haveEnsured = false;
 };
+
+// The layer table as it was before an import, put back when the import fails.
+struct LayerTable {
+    int count = 0;
+    std::array<std::string, kLayerSlots> names;
+    std::array<std::array<double, LAYER_ATTRIBUTE_COUNT>, kLayerSlots> attributes;
+    std::array<std::string, kLayerSlots> textures;
+};
+
+LayerTable SaveLayerTable() {
+    return LayerTable{g_layerCount, g_layerNames, g_layerAttributes, g_layerTextures};
+}
+
+void RestoreLayerTable(const LayerTable& table) {
+    g_layerCount = table.count;
+    g_layerNames = table.names;
+    g_layerAttributes = table.attributes;
+    g_layerTextures = table.textures;
+}
 
 }  // namespace
 
@@ -528,23 +544,29 @@ DxfImportResult ImportDxfFile(CZorader_ezDoc& doc, const std::string& path,
     if (runCancelCommand) {
         runCancelCommand();
     }
+    // The file is read into a drawing of its own and replaces the open one only once it
+    // has been read to its end: a file that fails part-way changes nothing.
+    CZorader_ezDoc imported;
+    imported.m_current = doc.m_current;
+    const LayerTable layers = SaveLayerTable();
+    g_layerCount = 0;
+    const DxfReadSummary summary = ReadDxfEntities(lines, imported);
+    if (summary.readError != FileError::None) {
+        RestoreLayerTable(layers);
+        result.message = CommandMessage{FileErrorMessage(summary.readError, path), kWarningCaption,
+                                        MessageIcon::Exclamation};
+        return result;
+    }
     // The imported drawing is untitled: it has no file of its own yet, so the next save
     // asks for a name instead of writing a file called "無題" into whatever folder the
     // program was started in.
     doc.SetPathName("");
-    doc.SetModifiedFlag(false);
-    doc.DeleteAllShapes();
-    g_layerCount = 0;
-    result.replaced = true;
-
-    const DxfReadSummary summary = ReadDxfEntities(lines, doc);
-    if (summary.readError != FileError::None) {
-        // What was read before the failure stays, and the user is told that the file
-        // was not read to its end.
-        result.message = CommandMessage{FileErrorMessage(summary.readError, path), kWarningCaption,
-                                        MessageIcon::Exclamation};
-    }
+    doc.m_shapes = std::move(imported.m_shapes);
+    doc.m_current = imported.m_current;
     doc.m_current.m_nType = SHAPE_NONE;
+    // Cleared for the import, and set again by the first shape made.
+    doc.SetModifiedFlag(imported.IsModified());
+    result.replaced = true;
     RecentreImportedShapes(doc, summary);
     g_displayListValid = 0;
     result.entitiesSection = summary.entitiesSection;

@@ -30,7 +30,8 @@ inline constexpr const char* kDxfImportInitialName = "*.dxf";
 std::string DxfImportSaveQuestion(const CZorader_ezDoc& doc);
 
 struct DxfImportResult {
-    // False when the file could not be opened: nothing changed and `message` says so.
+    // False when the file could not be opened or read to its end: the drawing and the
+    // layer table are as they were, and `message` says why.
     bool replaced = false;
     // A warning to show; empty after a clean import.
     CommandMessage message;
@@ -40,7 +41,9 @@ struct DxfImportResult {
 };
 
 // The import proper, from opening the file on. `runCancelCommand` is the view's cancel
-// command; it runs once the file has been opened, before the drawing is replaced.
+// command; it runs once the file has been opened, before the drawing is replaced. The
+// drawing is replaced only by a file read to its end; an entity with a value that a
+// float cannot hold is skipped.
 DxfImportResult ImportDxfFile(CZorader_ezDoc& doc, const std::string& path,
                               const std::function<void()>& runCancelCommand = {});
 
@@ -53,7 +56,9 @@ struct DxfReadSummary {
     double minY = 1e20;
     double maxX = -1e20;
     double maxY = -1e20;
-    // Set when reading the file failed part-way; the shapes made before stay.
+    // Set when reading the file failed part-way (a read error, a line too long, text
+    // that needs the missing CP932 converter); the shapes made before stay in the
+    // document read into.
     FileError readError = FileError::None;
 };
 

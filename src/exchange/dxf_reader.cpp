@@ -14,8 +14,9 @@ namespace marquetta {
 namespace {
 
 // Large enough that a file is read in few system calls; lines longer than this make
-// the buffer grow.
+// the buffer grow, once at most (the longest line and its line end fit twice over).
 constexpr size_t kInitialBuffer = size_t{1} << 20;
+static_assert(2 * kInitialBuffer > kMaxDxfLineLength + 2);
 
 bool IsCSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -98,6 +99,10 @@ bool DxfLineReader::NextLine(std::string_view& line) {
             m_begin += length + 1;
         } else {
             m_scanned = available;
+            // A CR may still come before the LF, so one byte more is allowed here.
+            if (available > kMaxDxfLineLength + 1) {
+                throw FileFailure{FileError::UnexpectedFormat};
+            }
             if (Refill()) {
                 continue;
             }
@@ -112,6 +117,9 @@ bool DxfLineReader::NextLine(std::string_view& line) {
         m_scanned = 0;
         if (length > 0 && start[length - 1] == '\r') {
             --length;
+        }
+        if (length > kMaxDxfLineLength) {
+            throw FileFailure{FileError::UnexpectedFormat};
         }
         line = std::string_view(start, length);
         return true;
@@ -152,6 +160,10 @@ double ParseDxfReal(std::string_view text) {
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
         negative = text[0] == '-';
         text.remove_prefix(1);
+    }
+    // from_chars would take a second sign, which the C conversion does not.
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        return 0.0;
     }
     double value = 0.0;
     std::chars_format format = std::chars_format::general;

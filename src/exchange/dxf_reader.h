@@ -15,9 +15,14 @@ namespace marquetta {
 // The group code of a code line that holds no number: it matches no group that is read.
 inline constexpr int kNoGroupCode = INT_MIN;
 
+// The longest line read: no real DXF line comes near it, and a file without line ends
+// is refused rather than read into memory whole.
+inline constexpr size_t kMaxDxfLineLength = size_t{1} << 20;
+
 // Lines of a file without their line ends. A line ends at LF; a CR just before the LF
-// (or at the end of an unterminated last line) is removed with it. A line of any length
-// is handed out whole.
+// (or at the end of an unterminated last line) is removed with it. A line up to
+// kMaxDxfLineLength bytes (line end not counted) is handed out whole; a longer one
+// fails the read.
 class DxfLineReader {
   public:
     DxfLineReader() = default;
@@ -32,7 +37,8 @@ class DxfLineReader {
     void OpenText(std::string_view text);
 
     // The next line, valid until the next call; false at the end of the file. Throws
-    // FileFailure{OpenFailed} when reading fails.
+    // FileFailure{OpenFailed} when reading fails and FileFailure{UnexpectedFormat} at a
+    // line longer than kMaxDxfLineLength.
     bool NextLine(std::string_view& line);
 
   private:
@@ -67,10 +73,10 @@ class DxfPairReader {
 // kNoGroupCode when they begin with no number.
 int ParseGroupCode(std::string_view line);
 
-// A real number as the C conversion reads it: leading white space, optional sign, the
-// longest valid prefix; nothing usable gives 0. Values that are not finite (infinity,
-// NaN, out of range) and values too large for the shapes' floats also give 0, so one
-// bad number cannot spoil a whole drawing.
+// A real number as the C conversion reads it: leading white space, one optional sign,
+// the longest valid prefix; nothing usable gives 0 (so do "--5" and "+-5"). Values that
+// are not finite (infinity, NaN, out of range) and values too large for the shapes'
+// floats also give 0, so one bad number cannot spoil a whole drawing.
 double ParseDxfReal(std::string_view text);
 
 // A whole number as the C conversion reads it; nothing usable gives 0. Saturates at the

@@ -8,12 +8,14 @@ namespace marquetta {
 namespace {
 
 // Always the same: the program's name, header extents of +-100000 with a line-type
-// scale of 18, one dashed line type, the standard text style, then the entities.
+// scale of 18, the code page of the names and texts (CP932, so that other readers do
+// not take them for Windows-1252), one dashed line type, the standard text style, then
+// the entities.
 constexpr std::string_view kPreamble =
     "999\r\nCreated by Marquetta\r\n"
     "0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$EXTMIN\r\n10\r\n -100000\r\n20\r\n -100000\r\n"
     "9\r\n$EXTMAX\r\n10\r\n 100000\r\n20\r\n 100000\r\n9\r\n$LTSCALE\r\n40\r\n18.0\r\n"
-    "0\r\nENDSEC\r\n"
+    "9\r\n$DWGCODEPAGE\r\n3\r\nANSI_932\r\n0\r\nENDSEC\r\n"
     "0\r\nSECTION\r\n2\r\nTABLES\r\n0\r\nTABLE\r\n2\r\nLTYPE\r\n70\r\n1\r\n0\r\nLTYPE\r\n"
     "2\r\nDASHED2\r\n70\r\n64\r\n3\r\n----    ----    ----    ----\r\n72\r\n65\r\n73\r\n2\r\n"
     "40\r\n5.0\r\n49\r\n2.5\r\n49\r\n-2.5\r\n0\r\nENDTAB\r\n"
@@ -148,23 +150,17 @@ bool HasDxfExtension(std::string_view path) {
 }
 
 FileResult WriteDxfFile(const CZorader_ezDoc& doc, const std::string& path) {
-    SafeFileWriter writer;
-    if (writer.Open(path) != FileError::None) {
-        return FileResult{FileError::SaveFailed, CannotOpenMessage(path).text};
-    }
-    FileError error;
-    try {
-        DxfOut out(writer);
-        out.Raw(kPreamble);
-        for (const auto& shape : doc.m_shapes) {
-            WriteShape(out, *shape);
-        }
-        out.Raw(kEnd);
-        error = writer.Commit();
-    } catch (const FileFailure& failure) {
-        error = failure.error;
-    }
-    return MakeFileResult(error, path);
+    return WriteFileSafely(
+        path,
+        [&](SafeFileWriter& writer) {
+            DxfOut out(writer);
+            out.Raw(kPreamble);
+            for (const auto& shape : doc.m_shapes) {
+                WriteShape(out, *shape);
+            }
+            out.Raw(kEnd);
+        },
+        CannotOpenMessage(path).text);
 }
 
 DxfExportResult ExportDxfFile(const CZorader_ezDoc& doc, const std::string& path) {

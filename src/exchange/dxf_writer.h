@@ -3,8 +3,9 @@
 // Lines end with CR LF. The file is written beside the target and renamed over it only
 // when complete, so a failed export leaves an existing file as it was.
 //
-// The desktop's export command shows the save dialog (kDxfExportFilter, no default
-// extension, no overwrite question), calls ExportDxfFile and shows its message.
+// The desktop's export command shows the save dialog (kDxfExportFilter; a name typed
+// without an extension gains ".dxf" there and is asked about before it replaces a file,
+// a name typed with it is not), calls ExportDxfFile and shows its message.
 #pragma once
 
 #include <string>
@@ -18,6 +19,7 @@ namespace marquetta {
 
 inline constexpr int kDxfExportCommand = 32784;
 inline constexpr const char* kDxfExportFilter = "DXF ファイル (*.dxf)|*.dxf||";
+inline constexpr const char* kDxfExportDefaultExtension = "dxf";
 
 // Whether the path contains ".dxf" or ".DXF" anywhere (other letter cases do not count).
 bool HasDxfExtension(std::string_view path);

@@ -1,5 +1,6 @@
 #include "gui/file_filter.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace marquetta {
@@ -80,21 +81,63 @@ std::string ToQtFileFilter(const std::string& filter) {
     return out;
 }
 
-std::string WithDefaultExtension(const std::string& path, const std::string& extension) {
-    if (extension.empty()) {
-        return path;
+namespace {
+
+constexpr const char* kAllFiles = "すべてのﾌｧｲﾙ (*)";
+
+// The patterns of one Qt filter: those in its last "(...)", or the whole text.
+std::vector<std::string> PatternsOf(const std::string& qtFilter) {
+    std::string patterns = qtFilter;
+    const size_t open = qtFilter.rfind('(');
+    if (!qtFilter.empty() && qtFilter.back() == ')' && open != std::string::npos) {
+        patterns = qtFilter.substr(open + 1, qtFilter.size() - open - 2);
     }
-    const size_t slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    // A leading dot marks a hidden file, not an extension.
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot != 0 && dot + 1 < name.size()) {
-        return path;
+    std::vector<std::string> out;
+    for (size_t start = 0; start < patterns.size();) {
+        const size_t space = std::min(patterns.find(' ', start), patterns.size());
+        if (space > start) {
+            out.push_back(patterns.substr(start, space - start));
+        }
+        start = space + 1;
     }
-    if (!name.empty() && name.back() == '.') {
-        return path + extension;
+    return out;
+}
+
+bool HasPattern(const std::string& qtFilter, const std::string& pattern) {
+    const std::vector<std::string> patterns = PatternsOf(qtFilter);
+    return std::find(patterns.begin(), patterns.end(), pattern) != patterns.end();
+}
+
+}  // namespace
+
+QtFileFilters QtFiltersFor(const std::string& filter, const std::string& initialName) {
+    std::vector<std::string> entries;
+    const std::string qtFilters = ToQtFileFilter(filter);
+    for (size_t start = 0; start < qtFilters.size();) {
+        const size_t end = std::min(qtFilters.find(";;", start), qtFilters.size());
+        entries.push_back(qtFilters.substr(start, end - start));
+        start = end + 2;
     }
-    return path + "." + extension;
+    if (initialName.find_first_of("*?") != std::string::npos) {
+        const auto own = std::find_if(entries.begin(), entries.end(), [&](const std::string& e) {
+            return HasPattern(e, initialName);
+        });
+        const std::string first = own == entries.end() ? initialName : *own;
+        if (own != entries.end()) {
+            entries.erase(own);
+        }
+        entries.insert(entries.begin(), first);
+        if (std::none_of(entries.begin(), entries.end(),
+                         [](const std::string& e) { return HasPattern(e, "*"); })) {
+            entries.push_back(kAllFiles);
+        }
+    }
+    QtFileFilters result;
+    for (const std::string& entry : entries) {
+        result.filters += (result.filters.empty() ? "" : ";;") + entry;
+    }
+    result.selected = entries.empty() ? std::string() : entries.front();
+    return result;
 }
 
 }  // namespace marquetta

@@ -49,6 +49,9 @@ CoreKeyPress TranslateKeyEvent(const QKeyEvent& event) {
     CoreKeyPress press;
     press.key = CoreKeyCode(event.key());
     const Qt::KeyboardModifiers mods = event.modifiers();
+    if ((mods & Qt::KeypadModifier) && press.key >= '0' && press.key <= '9') {
+        press.key = KEY_NUMPAD0 + (press.key - '0');
+    }
     if (mods & Qt::ShiftModifier) {
         press.modifiers |= MOD_SHIFT;
     }

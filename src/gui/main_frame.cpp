@@ -283,6 +283,7 @@ void CMainFrame::UpdateCommandUi() {
 
 void CMainFrame::UpdateRecentFiles() {
     const std::vector<std::string>& files = app_.RecentFiles().Files();
+    const std::vector<std::string> captions = app_.RecentFileCaptions();
     for (int i = 0; i < kRecentFileCount; ++i) {
         QAction* action = Action(ID_FILE_MRU_FIRST + i);
         const size_t index = static_cast<size_t>(i);
@@ -290,10 +291,12 @@ void CMainFrame::UpdateRecentFiles() {
             // No recent files: "最近使ったﾌｧｲﾙ" shows, disabled.
             action->setVisible(i == 0);
             action->setText(QString::fromUtf8(FindCommand(ID_FILE_MRU_FIRST)->caption));
+            action->setStatusTip(QString::fromUtf8(FindCommand(ID_FILE_MRU_FIRST)->statusText));
         } else {
             action->setVisible(index < files.size());
             if (index < files.size()) {
-                action->setText(QString::fromStdString(app_.RecentFiles().Caption(index)));
+                action->setText(QString::fromStdString(captions[index]));
+                action->setStatusTip(QString::fromStdString(files[index]));
             }
         }
     }

@@ -34,6 +34,7 @@ class CMainFrame : public QMainWindow {
     CMainFrame(AppController& app, QtPlatform& platform);
     ~CMainFrame() override;
 
+    AppController& App() const { return app_; }
     CViewWidget* View() const { return view_; }
     CStatusDialogBar* StatusDialogBar() const { return dialogBar_; }
     QToolBar* StandardBar() const { return standardBar_; }

@@ -4,8 +4,10 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QFrame>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -60,8 +62,18 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
     auto* form = new QFormLayout;
     layout->addLayout(form);
     std::vector<DialogField>& fields = model_.Fields();
+    // Neighbouring fields of one group sit in a box titled with it.
+    QFormLayout* groupForm = nullptr;
     for (size_t index = 0; index < fields.size(); ++index) {
         const DialogField& field = fields[index];
+        if (field.group.empty()) {
+            groupForm = nullptr;
+        } else if (groupForm == nullptr || field.group != fields[index - 1].group) {
+            auto* box = new QGroupBox(QString::fromStdString(field.group), this);
+            groupForm = new QFormLayout(box);
+            form->addRow(box);
+        }
+        QFormLayout* rows = groupForm != nullptr ? groupForm : form;
         QLineEdit* edit = nullptr;
         QComboBox* combo = nullptr;
         QAbstractButton* button = nullptr;
@@ -78,7 +90,7 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
                     }
                 }
             });
-            form->addRow(button, swatch);
+            rows->addRow(button, swatch);
         } else if (field.kind == DialogField::Kind::ComboBox) {
             combo = new QComboBox(this);
             combo->setEditable(true);
@@ -90,7 +102,9 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
                 combo->addItem(QString::fromStdString(choice));
             }
             edit = combo->lineEdit();
-            form->addRow(QString::fromStdString(field.label), combo);
+            // The list opens on the entry the field holds, and the arrow keys go on from it.
+            combo->setCurrentIndex(combo->findText(QString::fromStdString(field.text)));
+            rows->addRow(QString::fromStdString(field.label), combo);
         } else if (field.spin) {
             auto* row = new QWidget(this);
             auto* rowLayout = new QHBoxLayout(row);
@@ -105,13 +119,20 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
             arrows->addWidget(downArrow);
             rowLayout->addWidget(edit);
             rowLayout->addLayout(arrows);
+            if (!field.note.empty()) {
+                rowLayout->addSpacing(6);
+                rowLayout->addWidget(new QLabel(QString::fromStdString(field.note), row));
+            }
             connect(button, &QAbstractButton::clicked, this, [this, index] { Step(index, 1); });
             connect(downArrow, &QAbstractButton::clicked, this, [this, index] { Step(index, -1); });
             edit->installEventFilter(this);
-            form->addRow(QString::fromStdString(field.label), row);
+            rows->addRow(QString::fromStdString(field.label), row);
         } else {
             edit = new QLineEdit(this);
-            form->addRow(QString::fromStdString(field.label), edit);
+            rows->addRow(QString::fromStdString(field.label), edit);
+        }
+        if (!field.hint.empty()) {
+            form->addRow(QString(), new QLabel(QString::fromStdString(field.hint), this));
         }
         if (edit != nullptr) {
             edit->setText(QString::fromStdString(field.text));

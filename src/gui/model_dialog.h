@@ -1,6 +1,7 @@
 // The one dialog class that shows any dialog model: its title, a column of labelled
-// combo boxes, edit boxes (some with up and down arrows) and colour buttons with their
-// swatches, OK and Cancel. OK writes the fields back into the model and runs its
+// combo boxes, edit boxes (some with up and down arrows, some with a note after them,
+// some in titled group boxes), each with its hint under it, and colour buttons with
+// their swatches, OK and Cancel. OK writes the fields back into the model and runs its
 // check; a refusal is shown and the dialog stays open with the focus on the field at
 // fault.
 #pragma once

@@ -5,7 +5,11 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -14,14 +18,17 @@
 #include <QUrl>
 #include <cstdlib>
 
+#include "app/app_controller.h"
 #include "app/command_table.h"
 #include "gui/file_filter.h"
 #include "gui/list_dialog.h"
 #include "gui/main_frame.h"
 #include "gui/model_dialog.h"
+#include "gui/picture_window.h"
 #include "gui/print_dialogs.h"
 #include "gui/print_painter.h"
 #include "gui/print_preview.h"
+#include "gui/program_runner.h"
 #include "gui/status_dialog_bar.h"
 #include "gui/view_widget.h"
 
@@ -114,11 +121,90 @@ QCursor ToQtCursor(CursorShape shape) {
     return QCursor(Qt::ArrowCursor);
 }
 
+// Icons and types of regular files from their names alone: the file dialogs never open
+// a file, so a special file (one under /proc that blocks when read) cannot hang the
+// program. Folders and other entries keep the desktop's icons, which need no reading.
+class NameOnlyIconProvider : public QFileIconProvider {
+  public:
+    QIcon icon(const QFileInfo& info) const override {
+        return info.isFile() ? QFileIconProvider::icon(QAbstractFileIconProvider::File)
+                             : QFileIconProvider::icon(info);
+    }
+    QString type(const QFileInfo& info) const override {
+        if (!info.isFile()) {
+            return QFileIconProvider::type(info);
+        }
+        const QMimeType mime =
+            QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+        return mime.comment().isEmpty() ? mime.name() : mime.comment();
+    }
+};
+
+// One for the life of the program: a dialog's file-information thread may still ask it
+// while the dialog is being destroyed.
+NameOnlyIconProvider* NameOnlyIcons() {
+    static auto* icons = new NameOnlyIconProvider;
+    return icons;
+}
+
 }  // namespace
+
+// The program's own file dialog, the same on every desktop: the widgets of Qt rather
+// than the desktop's native dialog, which may read files to preview or classify them.
+class CFileDialog : public QFileDialog {
+  public:
+    CFileDialog(const FileDialogRequest& request, QWidget* parent)
+        : QFileDialog(parent, QString::fromStdString(request.title)),
+          askBeforeReplacing_(request.askBeforeReplacing) {
+        setOption(QFileDialog::DontUseNativeDialog);
+        setOption(QFileDialog::DontUseCustomDirectoryIcons);
+        setIconProvider(NameOnlyIcons());
+        setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        // The dialog appends the extension itself, so that its question about replacing
+        // a file is asked for the name that will be written.
+        setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+        const QtFileFilters filters = QtFiltersFor(request.filter, request.initialName);
+        if (!filters.filters.empty()) {
+            setNameFilter(QString::fromStdString(filters.filters));
+            selectNameFilter(QString::fromStdString(filters.selected));
+        }
+        if (!request.folder.empty()) {
+            setDirectory(QString::fromStdString(request.folder));
+        }
+        if (!request.initialName.empty()) {
+            selectFile(QString::fromStdString(request.initialName));
+        }
+    }
+
+    void accept() override {
+        if (acceptMode() == QFileDialog::AcceptSave && !askBeforeReplacing_) {
+            setOption(QFileDialog::DontConfirmOverwrite, !GainsDefaultSuffix());
+        }
+        QFileDialog::accept();
+    }
+
+  private:
+    // Whether the name in the name box gets the default extension appended: it has no
+    // extension of its own (the dialog's rule). Without a name box to read, it counts
+    // as one that does, so that the question is asked.
+    bool GainsDefaultSuffix() const {
+        const auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (nameBox == nullptr || defaultSuffix().isEmpty()) {
+            return nameBox == nullptr;
+        }
+        const QString name = nameBox->text().section(QLatin1Char('/'), -1);
+        return !name.isEmpty() && !name.contains(QLatin1Char('.'));
+    }
+
+    bool askBeforeReplacing_;
+};
 
 QtPlatform::QtPlatform() : prompt_(QString::fromUtf8(kInitialPromptText)) {}
 
-QtPlatform::~QtPlatform() = default;
+QtPlatform::~QtPlatform() {
+    delete picture_.data();
+}
 
 void QtPlatform::SetMainFrame(CMainFrame* frame) {
     frame_ = frame;
@@ -201,8 +287,9 @@ PrintResult QtPlatform::PrintPage(bool askFirst, const PageDrawing& drawPage) {
         request.save = true;
         request.filter = "PDF (*.pdf)|*.pdf||";
         request.defaultExtension = "pdf";
-        request.initialName = printer.outputFileName().toStdString();
-        const std::optional<std::string> path = AskFileName(request);
+        request.initialName = QFileInfo(printer.outputFileName()).fileName().toStdString();
+        const std::optional<std::string> path = AskFileNameFrom(
+            *this, request, frame_ != nullptr ? frame_->App().Document().GetPathName() : "");
         if (!path) {
             return PrintResult::Cancelled;
         }
@@ -226,18 +313,11 @@ void QtPlatform::TerminateProcess() {
 }
 
 std::optional<std::string> QtPlatform::AskFileName(const FileDialogRequest& request) {
-    const QString title = FromUtf8(request.title);
-    const QString filter = QString::fromStdString(ToQtFileFilter(request.filter));
-    const QString initial = FromUtf8(request.initialName);
-    const QString chosen =
-        request.save ? QFileDialog::getSaveFileName(DialogParent(), title, initial, filter)
-                     : QFileDialog::getOpenFileName(DialogParent(), title, initial, filter);
-    if (chosen.isEmpty()) {
+    CFileDialog dialog(request, DialogParent());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    // The open dialog only returns files that exist, whatever their names.
-    return request.save ? WithDefaultExtension(chosen.toStdString(), request.defaultExtension)
-                        : chosen.toStdString();
+    return dialog.selectedFiles().constFirst().toStdString();
 }
 
 std::string QtPlatform::ReadSetting(std::string_view section, std::string_view key) {
@@ -298,6 +378,26 @@ std::optional<RgbColor> QtPlatform::ChooseColor(RgbColor initial) {
         return std::nullopt;
     }
     return RgbColor{chosen.red(), chosen.green(), chosen.blue()};
+}
+
+bool QtPlatform::StartProgram(const ProgramLaunch& launch, ProgramEnded ended) {
+    if (runner_ == nullptr) {
+        runner_ = std::make_unique<CProgramRunner>();
+    }
+    return runner_->Start(launch, std::move(ended));
+}
+
+bool QtPlatform::ShowPicture(const std::string& path) {
+    if (picture_ == nullptr) {
+        // Its own window, closed with the main one.
+        picture_ = new CPictureWindow(frame_);
+        picture_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    return picture_->ShowFile(QString::fromStdString(path));
+}
+
+CPictureWindow* QtPlatform::PictureWindow() const {
+    return picture_.data();
 }
 
 }  // namespace marquetta

@@ -1,9 +1,10 @@
 // The core's desktop services with Qt: message boxes, the prompt line of the status
 // dialog bar, repaints of the view, the dialogs and the colour chooser, the printer (its paper, printing, the preview and
 // the set-up, all on one QPrinter), file dialogs and the user's settings under
-// "HALVERN STUDIO/Marquetta".
+// "HALVERN STUDIO/Marquetta", starting programs and a window for pictures.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -16,6 +17,8 @@ class QWidget;
 namespace marquetta {
 
 class CMainFrame;
+class CPictureWindow;
+class CProgramRunner;
 
 class QtPlatform : public Platform {
   public:
@@ -48,6 +51,10 @@ class QtPlatform : public Platform {
     PrintResult PrintPage(bool askFirst, const PageDrawing& drawPage) override;
     int PreviewPage(int pages, const PageDrawing& drawPage) override;
     void PrinterSetup() override;
+    bool StartProgram(const ProgramLaunch& launch, ProgramEnded ended) override;
+    // One picture window, shown again for each picture.
+    bool ShowPicture(const std::string& path) override;
+    CPictureWindow* PictureWindow() const;
 
     // The prompt line's text, also while no window shows it.
     const QString& Prompt() const { return prompt_; }
@@ -69,6 +76,8 @@ class QtPlatform : public Platform {
     CMainFrame* frame_ = nullptr;
     QString prompt_;
     std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<CProgramRunner> runner_;
+    QPointer<CPictureWindow> picture_;
 };
 
 // The organisation and application under which settings are kept.

@@ -2,11 +2,13 @@
 
 #include <GL/gl.h>
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
 #include "edit/view.h"
 #include "gui/gl_context_check.h"
+#include "gui/key_translation.h"
 #include "platform/keys.h"
 
 namespace marquetta {
@@ -113,6 +115,17 @@ void CViewWidget::wheelEvent(QWheelEvent* event) {
         view_.OnMouseWheel(delta);
     }
     event->accept();
+}
+
+void CViewWidget::keyPressEvent(QKeyEvent* event) {
+    // With Alt held a key belongs to the menu bar, never to the view.
+    if (!(event->modifiers() & Qt::AltModifier)) {
+        const int key = TranslateKeyEvent(*event).key;
+        if (key != 0) {
+            view_.OnKeyDown(key);
+        }
+    }
+    QOpenGLWidget::keyPressEvent(event);
 }
 
 }  // namespace marquetta

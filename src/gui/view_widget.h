@@ -32,6 +32,8 @@ class CViewWidget : public QOpenGLWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // The view's keys, then Qt's own handling of the key.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     // The event's position in the device pixels the paint measures.

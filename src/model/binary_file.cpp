@@ -130,20 +130,117 @@ void SafeFileWriter::Discard() {
     }
 }
 
+namespace {
+
+constexpr int kMaxLinks = 40;
+
+// The file a path names once symbolic links are followed; a link to a missing file
+// gives that file's path, so that saving creates it and the link stays a link.
+bool FollowLinks(const std::string& path, std::string& resolved) {
+    namespace fs = std::filesystem;
+    fs::path current(path);
+    for (int i = 0; i < kMaxLinks; ++i) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(current, ec))) {
+            resolved = current.string();
+            return true;
+        }
+        const fs::path link = fs::read_symlink(current, ec);
+        if (ec) {
+            return false;
+        }
+        current = link.is_absolute() ? link : current.parent_path() / link;
+    }
+    return false;
+}
+
+bool IsFolder(const std::filesystem::path& folder) {
+    struct stat st;
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// FNV-1a over the bytes, to verify copies.
+uint64_t Checksum(uint64_t hash, const char* data, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        hash = (hash ^ static_cast<unsigned char>(data[i])) * 0x100000001B3ull;
+    }
+    return hash;
+}
+constexpr uint64_t kChecksumStart = 0xCBF29CE484222325ull;
+
+// The size and checksum of what `fd` holds from its start.
+bool ChecksumOf(int fd, uint64_t& size, uint64_t& checksum) {
+    std::vector<char> buffer(kBufferSize);
+    size = 0;
+    checksum = kChecksumStart;
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(size));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        checksum = Checksum(checksum, buffer.data(), static_cast<size_t>(n));
+        size += static_cast<uint64_t>(n);
+    }
+}
+
+// Writes the whole run at `offset`; 0, or the error that stopped it.
+int WriteAll(int fd, const char* data, size_t count, off_t offset) {
+    while (count > 0) {
+        const ssize_t n = ::pwrite(fd, data, count, offset);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? errno : EIO;
+        }
+        data += n;
+        count -= static_cast<size_t>(n);
+        offset += n;
+    }
+    return 0;
+}
+
+// Gives the new file the permissions (and, for root, the owner) of the one it replaces,
+// or the usual ones for a new file.
+void TakeOwnerAndMode(int fd, const struct stat* replaced) {
+    mode_t mode;
+    if (replaced != nullptr) {
+        if (::geteuid() == 0 && ::fchown(fd, replaced->st_uid, replaced->st_gid) != 0) {
+            // The permissions below still apply.
+        }
+        mode = replaced->st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+}
+
+}  // namespace
+
 FileError SafeFileWriter::Open(const std::string& target) {
     namespace fs = std::filesystem;
-    m_target = target;
-    const fs::path targetPath(target);
-    if (targetPath.filename().empty()) {
+    if (fs::path(target).filename().empty()) {
         return FileError::NotFound;
     }
+    if (!FollowLinks(target, m_target)) {
+        return FileError::SaveFailed;
+    }
+    const fs::path targetPath(m_target);
     // Saving over a folder, or a file we may not write, fails before anything else.
     struct stat st;
-    const bool exists = ::stat(target.c_str(), &st) == 0;
+    const bool exists = ::stat(m_target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
         return FileError::InUseWriting;
     }
-    if (exists && ::access(target.c_str(), W_OK) != 0) {
+    if (exists && ::access(m_target.c_str(), W_OK) != 0) {
         return FileError::InUseWriting;
     }
     const fs::path folder = targetPath.has_parent_path() ? targetPath.parent_path() : fs::path(".");
@@ -154,26 +251,49 @@ FileError SafeFileWriter::Open(const std::string& target) {
     std::string pattern = (folder / tempName).string();
     m_fd = ::mkstemp(pattern.data());
     if (m_fd < 0) {
-        return WriteError(errno);
+        const int err = errno;
+        if (exists && S_ISREG(st.st_mode)) {
+            return OpenCopyInTemporaryFolder(st);
+        }
+        // A folder that exists but takes no file (such as /proc) is no missing path.
+        return err == ENOENT && IsFolder(folder) ? FileError::InUseWriting : WriteError(err);
     }
     m_tempPath = pattern;
-    // The saved file keeps the permissions of the one it replaces, or gets the
-    // usual ones for a new file.
-    mode_t mode;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(m_fd, mode);
+    TakeOwnerAndMode(m_fd, exists ? &st : nullptr);
     m_buffer.resize(kBufferSize);
     m_used = 0;
     return FileError::None;
 }
 
+FileError SafeFileWriter::OpenCopyInTemporaryFolder(const struct stat& target) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path folder = fs::temp_directory_path(ec);
+    if (ec) {
+        return FileError::InUseWriting;
+    }
+    std::string pattern = (folder / fs::path(m_target).filename()).string();
+    pattern += ".XXXXXX";
+    m_fd = ::mkstemp(pattern.data());
+    if (m_fd < 0) {
+        return FileError::InUseWriting;
+    }
+    m_tempPath = pattern;
+    // The copy holds the user's data and may be all that is left of it: private.
+    ::fchmod(m_fd, target.st_mode & 0600);
+    m_buffer.resize(kBufferSize);
+    m_used = 0;
+    m_inPlace = true;
+    m_written = 0;
+    m_checksum = kChecksumStart;
+    return FileError::None;
+}
+
 void SafeFileWriter::Flush() {
+    if (m_inPlace) {
+        m_checksum = Checksum(m_checksum, m_buffer.data(), m_used);
+        m_written += m_used;
+    }
     size_t done = 0;
     while (done < m_used) {
         const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_used - done);
@@ -209,6 +329,9 @@ FileError SafeFileWriter::Commit() {
         Discard();
         return failure.error;
     }
+    if (m_inPlace) {
+        return CommitInPlace();
+    }
     int err = ::fsync(m_fd) == 0 ? 0 : errno;
     if (::close(m_fd) != 0 && err == 0) {
         err = errno;
@@ -227,14 +350,71 @@ FileError SafeFileWriter::Commit() {
     return FileError::None;
 }
 
+// The target is rewritten only from a copy that reads back whole; should the rewrite
+// fail, the copy stays and the user is told where it is.
+FileError SafeFileWriter::CommitInPlace() {
+    uint64_t size = 0;
+    uint64_t checksum = 0;
+    if (::fsync(m_fd) != 0 || !ChecksumOf(m_fd, size, checksum) || size != m_written ||
+        checksum != m_checksum) {
+        Discard();
+        return FileError::SaveFailed;
+    }
+    const int target = ::open(m_target.c_str(), O_RDWR | O_CLOEXEC);
+    if (target < 0) {
+        const FileError error = WriteError(errno);
+        Discard();
+        return error;
+    }
+    FileError error = FileError::None;
+    std::vector<char> buffer(kBufferSize);
+    for (uint64_t done = 0; done < size && error == FileError::None;) {
+        const ssize_t n = ::pread(m_fd, buffer.data(), buffer.size(), static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            error = FileError::SaveFailed;
+            break;
+        }
+        if (const int err =
+                WriteAll(target, buffer.data(), static_cast<size_t>(n), static_cast<off_t>(done))) {
+            error = WriteError(err);
+        }
+        done += static_cast<uint64_t>(n);
+    }
+    uint64_t writtenSize = 0;
+    uint64_t writtenChecksum = 0;
+    if (error == FileError::None &&
+        (::ftruncate(target, static_cast<off_t>(size)) != 0 || ::fsync(target) != 0 ||
+         !ChecksumOf(target, writtenSize, writtenChecksum) || writtenSize != size ||
+         writtenChecksum != checksum)) {
+        error = FileError::SaveFailed;
+    }
+    ::close(target);
+    if (error != FileError::None) {
+        ::close(m_fd);
+        m_fd = -1;
+        m_keptCopy = m_tempPath;
+        m_tempPath.clear();
+        return error;
+    }
+    Discard();
+    return FileError::None;
+}
+
 }  // namespace marquetta
 
 namespace marquetta {
 
 FileResult WriteFileSafely(const std::string& path,
-                           const std::function<void(SafeFileWriter&)>& write) {
+                           const std::function<void(SafeFileWriter&)>& write,
+                           const std::string& cannotCreate) {
     SafeFileWriter writer;
     FileError error = writer.Open(path);
+    if (error != FileError::None && !cannotCreate.empty()) {
+        return FileResult{FileError::SaveFailed, cannotCreate};
+    }
     if (error == FileError::None) {
         try {
             write(writer);
@@ -243,7 +423,11 @@ FileResult WriteFileSafely(const std::string& path,
             error = failure.error;
         }
     }
-    return MakeFileResult(error, path);
+    FileResult result = MakeFileResult(error, path);
+    if (!writer.KeptCopy().empty()) {
+        result.message += "\n書き込んだ内容は " + writer.KeptCopy() + " に残っています。";
+    }
+    return result;
 }
 
 }  // namespace marquetta

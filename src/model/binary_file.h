@@ -1,8 +1,11 @@
 // Buffered little-endian reading and writing of whole files, for the file formats.
 // Reading knows the file's size, so a reader can refuse counts the rest of the file
 // cannot hold before allocating anything. Writing goes to a temporary file in the
-// target's folder that replaces the target only once everything is on disk.
+// target's folder that replaces the target only once everything is on disk; a symbolic
+// link is followed, so the file it names is replaced and the link stays a link.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <bit>
 #include <cstdint>
@@ -70,7 +73,11 @@ public:
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-    // Creates the temporary file beside `target`.
+    // Creates the temporary file beside the file `target` names, after following
+    // symbolic links; it gets the mode of the file it replaces (and its owner when
+    // running as root). When that folder takes no new file but the existing target may
+    // be written, the data goes to a copy in the system's temporary folder instead, and
+    // Commit rewrites the target in place from that copy once it has been verified.
     FileError Open(const std::string& target);
     // Throws FileFailure{DiskFull or SaveFailed}.
     void Write(const void* data, size_t count) {
@@ -85,19 +92,29 @@ public:
     void Put(T value) {
         Write(&value, sizeof value);
     }
-    // Flushes, syncs and renames over the target.
+    // Flushes, syncs and renames over the target (or rewrites it in place).
     FileError Commit();
+    // The complete copy left in the temporary folder when rewriting the target in place
+    // failed part-way; empty otherwise.
+    const std::string& KeptCopy() const { return m_keptCopy; }
 
 private:
     void WriteSlow(const void* data, size_t count);
     void Flush();
     void Discard();
+    FileError OpenCopyInTemporaryFolder(const struct stat& target);
+    FileError CommitInPlace();
 
     int m_fd = -1;
-    std::string m_target;
+    std::string m_target;  // the file written: symbolic links followed
     std::string m_tempPath;
     std::vector<char> m_buffer;
     size_t m_used = 0;
+    // Rewriting in place: the bytes written so far and their checksum.
+    bool m_inPlace = false;
+    uint64_t m_written = 0;
+    uint64_t m_checksum = 0;
+    std::string m_keptCopy;
 };
 
 }  // namespace marquetta
@@ -105,8 +122,11 @@ private:
 namespace marquetta {
 
 // Runs `write` on a SafeFileWriter for `path` and commits it; any failure leaves the
-// old file as it was and comes back with its message.
+// old file as it was and comes back with its message (naming the copy that holds the
+// data when an in-place rewrite failed). `cannotCreate`, when given, is the message
+// for a file that cannot be created at all.
 FileResult WriteFileSafely(const std::string& path,
-                           const std::function<void(SafeFileWriter&)>& write);
+                           const std::function<void(SafeFileWriter&)>& write,
+                           const std::string& cannotCreate = {});
 
 }  // namespace marquetta

@@ -3,15 +3,44 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <stdexcept>
+#include <utility>
 
 namespace marquetta {
+
+const char* const kCp932MissingMessage =
+    "このシステムの文字コード変換 (iconv) には CP932 (シフト JIS) がありません。\n"
+    "日本語の画層名や文字を含むﾌｧｲﾙは読み込めず、日本語の文字は正しく表示されません。";
+
 namespace {
+
+bool g_simulateMissing = false;
 
 size_t Utf8SequenceLength(std::string_view s, size_t i);
 
 // How many input bytes one unconvertible character takes, at the start of `rest`.
 using SkipFunction = size_t (*)(std::string_view rest);
+
+// Without a converter only ASCII passes; `unit` is 2 for UTF-16LE input, 1 otherwise.
+std::string ConvertAsciiOnly(std::string_view in, size_t unit, std::string_view replacement,
+                             SkipFunction skip, size_t* firstFailure) {
+    std::string out;
+    out.reserve(in.size());
+    for (size_t i = 0; i < in.size();) {
+        const auto c = static_cast<unsigned char>(in[i]);
+        if (c < 0x80 && (unit == 1 || (i + 1 < in.size() && in[i + 1] == 0))) {
+            out += static_cast<char>(c);
+            i += unit;
+            continue;
+        }
+        if (firstFailure != nullptr && *firstFailure == std::string_view::npos) {
+            *firstFailure = i;
+        }
+        out.append(replacement);
+        const size_t n = skip(in.substr(i));
+        i += n == 0 ? 1 : n;
+    }
+    return out;
+}
 
 // One conversion with glibc iconv. A character that cannot be converted (or is cut
 // short) is replaced by `replacement`; `firstFailure`, when given, gets the input
@@ -22,9 +51,10 @@ std::string Convert(const char* to, const char* from, std::string_view in,
     if (firstFailure != nullptr) {
         *firstFailure = std::string_view::npos;
     }
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = g_simulateMissing ? reinterpret_cast<iconv_t>(-1) : iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+        return ConvertAsciiOnly(in, std::string_view(from) == "UTF-16LE" ? 2 : 1, replacement,
+                                skip, firstFailure);
     }
     std::string out;
     out.reserve(in.size() * 2);
@@ -122,6 +152,25 @@ bool IsAscii(std::string_view s) {
 }
 
 }  // namespace
+
+bool Cp932Available() {
+    static const bool available = [] {
+        for (const auto& [to, from] : {std::pair{"CP932", "UTF-8"}, std::pair{"UTF-8", "CP932"},
+                                       std::pair{"CP932", "UTF-16LE"}}) {
+            iconv_t cd = iconv_open(to, from);
+            if (cd == reinterpret_cast<iconv_t>(-1)) {
+                return false;
+            }
+            iconv_close(cd);
+        }
+        return true;
+    }();
+    return available && !g_simulateMissing;
+}
+
+void SimulateMissingCp932(bool missing) {
+    g_simulateMissing = missing;
+}
 
 std::string Utf16LeToCp932(std::string_view utf16le) {
     return Convert("CP932", "UTF-16LE", utf16le, "?", SkipUtf16Le);

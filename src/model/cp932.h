@@ -9,6 +9,15 @@
 
 namespace marquetta {
 
+// Whether this system's iconv converts CP932 (a minimal system may lack it); asked of
+// iconv once. Without it the conversions below still work for ASCII, and every other
+// character becomes its replacement; the file readers refuse text that needs it.
+bool Cp932Available();
+// Makes the conversions behave as on a system without CP932 (tests), or as this one.
+void SimulateMissingCp932(bool missing);
+// The warning shown at start-up on a system without CP932.
+extern const char* const kCp932MissingMessage;
+
 // Characters that CP932 cannot hold become "?".
 std::string Utf16LeToCp932(std::string_view utf16le);
 std::string Utf8ToCp932(std::string_view utf8);

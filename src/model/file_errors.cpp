@@ -28,6 +28,11 @@ std::string FileErrorMessage(FileError error, std::string_view fileName) {
         case FileError::SaveFailed:
             text = "ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。";
             break;
+        case FileError::NoCp932:
+            text =
+                "%1 を読み込めません。\nこのシステムの文字コード変換には CP932 (シフト JIS) "
+                "がありません。";
+            break;
     }
     std::string message(text);
     const auto at = message.find("%1");

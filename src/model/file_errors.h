@@ -15,8 +15,9 @@ enum class FileError {
     InUseReading,      // no permission or locked while reading
     InUseWriting,      // no permission, read-only or locked while writing
     DiskFull,
-    OpenFailed,        // any other failure while loading
-    SaveFailed,        // any other failure while saving
+    OpenFailed,  // any other failure while loading
+    SaveFailed,  // any other failure while saving
+    NoCp932,     // text that needs the CP932 converter, which this system lacks
 };
 
 // The message with "%1" replaced by the file name.

@@ -150,7 +150,16 @@ std::string GetString(BinaryReader& r) {
     r.Require(bytes);
     std::string s(bytes, '\0');
     r.Read(s.data(), bytes);
-    return wide ? Utf16LeToCp932(s) : s;
+    if (!wide) {
+        return s;
+    }
+    // Without a converter the characters would be lost: the file is refused instead.
+    for (size_t i = 0; i + 1 < s.size() && !Cp932Available(); i += 2) {
+        if (static_cast<unsigned char>(s[i]) >= 0x80 || s[i + 1] != 0) {
+            throw FileFailure{FileError::NoCp932};
+        }
+    }
+    return Utf16LeToCp932(s);
 }
 
 // The archive numbers classes and objects in one table as they are read: the shape

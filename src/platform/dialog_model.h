@@ -37,6 +37,10 @@ struct DialogField {
     std::optional<SpinRange> spin;
     // A colour button: `label` is its caption, and its swatch shows `color`.
     RgbColor color;
+    std::string note;   // UTF-8; a second label after an edit with arrows
+    std::string group;  // UTF-8; neighbours of one group share a box so titled
+    // A note shown under the field (UTF-8): an example or the unit; empty for none.
+    std::string hint;
 };
 
 // Why OK was refused: a message for the user and the field that gets the focus.

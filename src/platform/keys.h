@@ -18,6 +18,7 @@ enum KeyCode : int {
     KEY_DOWN = 0x28,
     KEY_INSERT = 0x2D,
     KEY_DELETE = 0x2E,
+    KEY_NUMPAD0 = 0x60,  // the keypad's digits are 0x60-0x69, apart from the main ones
     KEY_F6 = 0x75,
 };
 

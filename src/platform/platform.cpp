@@ -1,5 +1,10 @@
 #include "platform/platform.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "text/print_pen.h"
@@ -39,6 +44,42 @@ ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(g_currentPlatform
 
 ScopedPlatform::~ScopedPlatform() {
     g_currentPlatform = previous_;
+}
+
+namespace {
+constexpr const char* kFolderSection = "Settings";
+constexpr const char* kFolderKey = "FileDialogFolder";
+
+std::string FolderOf(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        return home;
+    }
+    const passwd* user = ::getpwuid(::getuid());
+    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "/";
+}
+}  // namespace
+
+std::string FileDialogFolder(Platform& platform, const std::string& drawingPath) {
+    if (!drawingPath.empty()) {
+        return FolderOf(drawingPath);
+    }
+    std::string last = platform.ReadSetting(kFolderSection, kFolderKey);
+    return last.empty() ? HomeFolder() : last;
+}
+
+std::optional<std::string> AskFileNameFrom(Platform& platform, FileDialogRequest request,
+                                           const std::string& drawingPath) {
+    request.folder = FileDialogFolder(platform, drawingPath);
+    std::optional<std::string> path = platform.AskFileName(request);
+    if (path) {
+        platform.WriteSetting(kFolderSection, kFolderKey, FolderOf(*path));
+    }
+    return path;
 }
 
 MessageAnswer DefaultAnswer(MessageButtons buttons) {
@@ -227,6 +268,33 @@ void HeadlessPlatform::PrinterSetup() {
         paper_ = setups_.front();
         setups_.pop_front();
     }
+}
+
+bool HeadlessPlatform::StartProgram(const ProgramLaunch& launch, ProgramEnded ended) {
+    PlatformCall& call = Record(PlatformCall::Kind::StartProgram);
+    call.launch = launch;
+    if (startResult_) {
+        running_.push_back(std::move(ended));
+    }
+    return startResult_;
+}
+
+bool HeadlessPlatform::FinishProgram(const ProgramEnd& end) {
+    if (running_.empty()) {
+        return false;
+    }
+    const ProgramEnded ended = std::move(running_.front());
+    running_.pop_front();
+    if (ended) {
+        ended(end);
+    }
+    return true;
+}
+
+bool HeadlessPlatform::ShowPicture(const std::string& path) {
+    PlatformCall& call = Record(PlatformCall::Kind::ShowPicture);
+    call.text = path;
+    return pictureResult_;
 }
 
 void HeadlessPlatform::InvalidateView() {

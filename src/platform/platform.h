@@ -2,7 +2,8 @@
 // repainting the view. The Qt layer implements Platform; HeadlessPlatform records every
 // call and answers message boxes from a script, for tests and the command-line tool.
 // The same class carries the cursor, capture, file and modal dialogs, the colour
-// chooser, the printer (paper, printing, preview and set-up) and starting programs.
+// chooser, the printer (paper, printing, preview and set-up), starting programs and
+// showing pictures.
 #pragma once
 
 #include <deque>
@@ -52,14 +53,41 @@ enum class CursorShape {
 };
 
 // A file-open or file-save dialog. The filter is written as the program's resources
-// write it: "Name (*.ext)|*.ext||" pairs of a description and its patterns.
+// write it: "Name (*.ext)|*.ext||" pairs of a description and its patterns. The dialog
+// shows names and folders only: it never reads a file's contents.
 struct FileDialogRequest {
     bool save = false;
-    std::string title;             // empty: the desktop's default
-    std::string filter;            // empty: all files
-    std::string defaultExtension;  // without the dot; appended when the name has none
-    std::string initialName;       // file name or pattern shown at first
+    std::string title;   // empty: the desktop's default
+    std::string filter;  // empty: all files
+    // Without the dot. The dialog appends it to a name typed without any extension, so
+    // that its "replace?" question is asked for the name actually written.
+    std::string defaultExtension;
+    // A file name shown at first, or a pattern such as "*.dxf": the pattern also filters
+    // the list (first among the filters) and every file is offered as the next choice.
+    std::string initialName;
+    std::string folder;  // where the dialog starts; empty: the desktop's choice
+    // Saving: whether a name typed in full asks before replacing a file. A name that
+    // gains the default extension in the dialog always asks.
+    bool askBeforeReplacing = true;
 };
+
+// A program to start in a folder of its own choosing, not waited for: it goes on
+// running when this program ends.
+struct ProgramLaunch {
+    std::string program;                 // a path
+    std::vector<std::string> arguments;  // after the program's name
+    std::string folder;                  // its current folder
+};
+
+// How a started program ended, and the end of what it wrote to its standard output
+// and error.
+struct ProgramEnd {
+    bool exited = true;  // false: a signal ended it
+    int status = 0;      // the exit status, or the signal
+    std::string output;
+    bool ok() const { return exited && status == 0; }
+};
+using ProgramEnded = std::function<void(const ProgramEnd&)>;
 
 class Platform {
   public:
@@ -111,6 +139,12 @@ class Platform {
     // The printer and page set-up: the choice becomes the printer that
     // DefaultPrinterPaper measures and that PrintPage prints on.
     virtual void PrinterSetup() = 0;
+    // Starts a program; `ended` runs on the user-interface thread once it has ended,
+    // if this program still runs then. False when it could not be started.
+    virtual bool StartProgram(const ProgramLaunch& launch, ProgramEnded ended) = 0;
+    // Shows a picture file in a window of its own, titled with the file's name; false
+    // when the file cannot be read as a picture.
+    virtual bool ShowPicture(const std::string& path) = 0;
 };
 
 // The platform the core talks to. Until one is installed this is a process-wide
@@ -131,6 +165,15 @@ class ScopedPlatform {
   private:
     Platform* previous_;
 };
+
+// Where every file dialog starts: the folder of the drawing at `drawingPath`; for an
+// untitled drawing (empty path) the folder last used in any file dialog, kept in the
+// settings, or else the home folder.
+std::string FileDialogFolder(Platform& platform, const std::string& drawingPath);
+// Asks for a file name starting in FileDialogFolder and remembers the folder of the
+// file chosen.
+std::optional<std::string> AskFileNameFrom(Platform& platform, FileDialogRequest request,
+                                           const std::string& drawingPath);
 
 // The button a user gets by pressing Enter: the first button of the set.
 MessageAnswer DefaultAnswer(MessageButtons buttons);
@@ -154,7 +197,9 @@ struct PlatformCall {
         OpenWithDesktop,
         PrintPage,
         PreviewPage,
-        PrinterSetup
+        PrinterSetup,
+        StartProgram,
+        ShowPicture
     };
     Kind kind = Kind::MessageBox;
     std::string text;     // message box text, or the prompt
@@ -171,6 +216,7 @@ struct PlatformCall {
     bool askFirst = false;                           // PrintPage: whether the dialog came first
     int previewPages = 0;                            // PreviewPage: the pages asked for
     PrintResult printResult = PrintResult::Printed;  // PrintPage: what it answered
+    ProgramLaunch launch;                            // StartProgram; ShowPicture's path is `text`
 };
 
 // One call to a print pen: a move, or a line from the current point.
@@ -226,6 +272,16 @@ class HeadlessPlatform : public Platform {
     // (it becomes DefaultPrinterPaper's answer), an empty queue is Cancel.
     void PrinterSetup() override;
     void QueuePrinterSetup(PrinterPaper paper) { setups_.push_back(paper); }
+    // Records the launch and keeps `ended` for FinishProgram; answers
+    // SetStartProgramResult's value (a refused start keeps nothing).
+    bool StartProgram(const ProgramLaunch& launch, ProgramEnded ended) override;
+    void SetStartProgramResult(bool result) { startResult_ = result; }
+    // Ends the earliest started program still running as `end` says; false when none runs.
+    bool FinishProgram(const ProgramEnd& end);
+    // Records the path (in `text`) and answers SetShowPictureResult's value.
+    bool ShowPicture(const std::string& path) override;
+    void SetShowPictureResult(bool result) { pictureResult_ = result; }
+
     // The steps of the last page printed or previewed.
     const std::vector<PenStep>& PrintedPage() const { return page_; }
 
@@ -296,6 +352,9 @@ class HeadlessPlatform : public Platform {
     std::optional<int> previewAnswer_;
     std::deque<PrinterPaper> setups_;
     std::vector<PenStep> page_;
+    bool startResult_ = true;
+    std::deque<ProgramEnded> running_;
+    bool pictureResult_ = true;
 };
 
 // What HeadlessPlatform::TerminateProcess throws in place of ending the process.

@@ -11,8 +11,6 @@ namespace marquetta {
 
 namespace {
 
-constexpr const char* kNotIntegerMessage = "整数を入力してください。";
-constexpr const char* kIntegerRangeMessage = "%1 から %2 までの整数を入力してください。";
 constexpr const char* kUnheldCharacterMessage = "「%1」は図面に保存できない文字です。";
 
 DialogField LevelField(std::string label, int level) {
@@ -95,26 +93,15 @@ void ColorMaterialDialog::PressButton(size_t field) {
     }
 }
 
-std::optional<DialogRefusal> ColorMaterialDialog::ReadLevel(size_t field, int& level) const {
-    const std::optional<int> number = ReadDialogInteger(m_fields[field].text);
-    if (!number) {
-        return DialogRefusal{kNotIntegerMessage, field};
-    }
-    if (*number < 0 || *number > kMaxLayerLevel) {
-        return DialogRefusal{
-            FormatDialogMessage(kIntegerRangeMessage, "0", std::to_string(kMaxLayerLevel)), field};
-    }
-    level = *number;
-    return std::nullopt;
-}
-
 std::optional<DialogRefusal> ColorMaterialDialog::Validate() {
     int transparency = 0;
     int reflection = 0;
-    if (auto refusal = ReadLevel(kTransparencyField, transparency)) {
+    if (auto refusal =
+            ReadIntegerField(m_fields, kTransparencyField, 0, kMaxLayerLevel, transparency)) {
         return refusal;
     }
-    if (auto refusal = ReadLevel(kReflectionField, reflection)) {
+    if (auto refusal =
+            ReadIntegerField(m_fields, kReflectionField, 0, kMaxLayerLevel, reflection)) {
         return refusal;
     }
     const std::string& typed = m_fields[kMaterialField].text;

@@ -42,8 +42,6 @@ class ColorMaterialDialog : public DialogModel {
     LayerAppearance Appearance() const;
 
   private:
-    std::optional<DialogRefusal> ReadLevel(size_t field, int& level) const;
-
     std::vector<DialogField> m_fields;  // the colour field's is the one the swatch shows
     RgbColor m_color;
     int m_transparency;

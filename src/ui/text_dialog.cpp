@@ -21,7 +21,9 @@ std::string Substitute(std::string message, std::string_view mark, const std::st
 
 constexpr const char* kTooLongMessage = "%1 文字以内で入力してください。";
 constexpr const char* kNotNumberMessage = "数字を入力してください。";
-constexpr const char* kRangeMessage = "%1 から %2 までの数字を入力してください。";
+constexpr const char* kNumberRangeMessage = "%1 から %2 までの数字を入力してください。";
+constexpr const char* kNotIntegerMessage = "整数を入力してください。";
+constexpr const char* kIntegerRangeMessage = "%1 から %2 までの整数を入力してください。";
 
 DialogField EditField(std::string label, double value) {
     DialogField field;
@@ -58,6 +60,39 @@ std::string FormatDialogMessage(std::string message, const std::string& first,
     return Substitute(Substitute(std::move(message), "%1", first), "%2", second);
 }
 
+std::optional<DialogRefusal> ReadNumberField(const std::vector<DialogField>& fields,
+                                             size_t field, double low, double high,
+                                             double& value) {
+    const std::optional<double> number = ReadDialogDouble(fields[field].text);
+    if (!number) {
+        return DialogRefusal{kNotNumberMessage, field};
+    }
+    // Inclusive bounds; an infinite reading (too many digits) is outside them.
+    if (!(*number >= low && *number <= high)) {
+        return DialogRefusal{FormatDialogMessage(kNumberRangeMessage, FormatDialogDouble(low),
+                                                 FormatDialogDouble(high)),
+                             field};
+    }
+    value = *number;
+    return std::nullopt;
+}
+
+std::optional<DialogRefusal> ReadIntegerField(const std::vector<DialogField>& fields,
+                                              size_t field, int low, int high, int& value) {
+    const std::optional<int> number = ReadDialogInteger(fields[field].text);
+    if (!number) {
+        return DialogRefusal{kNotIntegerMessage, field};
+    }
+    // A number beyond an int is held at its limits, outside every range.
+    if (*number < low || *number > high) {
+        return DialogRefusal{FormatDialogMessage(kIntegerRangeMessage, std::to_string(low),
+                                                 std::to_string(high)),
+                             field};
+    }
+    value = *number;
+    return std::nullopt;
+}
+
 size_t Utf8Length(const std::string& text) {
     size_t count = 0;
     for (const char c : text) {
@@ -86,22 +121,6 @@ TextDialog::TextDialog(const std::string& text, double height, double width, dou
     m_fields.push_back(EditField("角度：", angle));
 }
 
-std::optional<DialogRefusal> TextDialog::ReadNumber(size_t field, double low, double high,
-                                                    double& value) const {
-    const std::optional<double> number = ReadDialogDouble(m_fields[field].text);
-    if (!number) {
-        return DialogRefusal{kNotNumberMessage, field};
-    }
-    // Inclusive bounds; an infinite reading (too many digits) is outside them.
-    if (!(*number >= low && *number <= high)) {
-        return DialogRefusal{Substitute(Substitute(kRangeMessage, "%1", FormatDialogDouble(low)),
-                                        "%2", FormatDialogDouble(high)),
-                             field};
-    }
-    value = *number;
-    return std::nullopt;
-}
-
 std::optional<DialogRefusal> TextDialog::Validate() {
     const std::string& typed = m_fields[kTextField].text;
     if (Utf8Length(typed) > static_cast<size_t>(kTextMaxLength)) {
@@ -113,13 +132,16 @@ std::optional<DialogRefusal> TextDialog::Validate() {
     double height = 0.0;
     double width = 0.0;
     double angle = 0.0;
-    if (auto refusal = ReadNumber(kTextHeightField, kTextMinSize, kTextMaxSize, height)) {
+    if (auto refusal =
+            ReadNumberField(m_fields, kTextHeightField, kTextMinSize, kTextMaxSize, height)) {
         return refusal;
     }
-    if (auto refusal = ReadNumber(kTextWidthField, kTextMinSize, kTextMaxSize, width)) {
+    if (auto refusal =
+            ReadNumberField(m_fields, kTextWidthField, kTextMinSize, kTextMaxSize, width)) {
         return refusal;
     }
-    if (auto refusal = ReadNumber(kTextAngleField, kTextMinAngle, kTextMaxAngle, angle)) {
+    if (auto refusal =
+            ReadNumberField(m_fields, kTextAngleField, kTextMinAngle, kTextMaxAngle, angle)) {
         return refusal;
     }
     m_text = Utf8ToCp932(typed);

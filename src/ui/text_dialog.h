@@ -45,9 +45,6 @@ class TextDialog : public DialogModel {
     std::optional<DialogRefusal> Validate() override;
 
   private:
-    std::optional<DialogRefusal> ReadNumber(size_t field, double low, double high,
-                                            double& value) const;
-
     std::vector<DialogField> m_fields;
     std::string m_text;
     double m_height;
@@ -66,6 +63,16 @@ std::optional<double> ReadDialogDouble(const std::string& text);
 // A message of the dialogs with its "%1" and "%2" filled in.
 std::string FormatDialogMessage(std::string message, const std::string& first,
                                 const std::string& second = "");
+
+// The checks of a field that OK runs: the field `field` read as a number (a whole
+// number) within the inclusive bounds into `value`, or the refusal with the message
+// and the focus on that field ("数字を入力してください。", "%1 から %2 までの数字を入力
+// してください。" and their "整数" forms). `value` is left alone on a refusal.
+std::optional<DialogRefusal> ReadNumberField(const std::vector<DialogField>& fields,
+                                             size_t field, double low, double high,
+                                             double& value);
+std::optional<DialogRefusal> ReadIntegerField(const std::vector<DialogField>& fields,
+                                              size_t field, int low, int high, int& value);
 
 // Characters (code points) of a UTF-8 text.
 size_t Utf8Length(const std::string& text);

@@ -15,19 +15,6 @@
 namespace marquetta {
 namespace {
 
-// Works inside `folder` for the life of the scope, also when an assertion leaves early.
-class ScopedWorkingDirectory {
-  public:
-    explicit ScopedWorkingDirectory(const std::filesystem::path& folder)
-        : m_previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~ScopedWorkingDirectory() { std::filesystem::current_path(m_previous); }
-
-  private:
-    std::filesystem::path m_previous;
-};
-
 class DialogCommandsTest : public ::testing::Test {
   protected:
     void SetUp() override { InitProgramDefaults(); }
@@ -83,7 +70,7 @@ TEST_F(DialogCommandsTest, ScaleButtonRunsTheScaleDialogAndShowsTheScale) {
 TEST_F(DialogCommandsTest, HelpOpensTheHelpFileSilently) {
     EXPECT_TRUE(app->Query(ID_HELP).enabled);
     testing::TempDir dir;
-    const ScopedWorkingDirectory inside(dir.Path());
+    const testing::ScopedWorkingDirectory inside(dir.Path());
     ASSERT_TRUE(app->Execute(ID_HELP));  // no file: nothing happens
     EXPECT_TRUE(platform.Calls().empty());
     testing::WriteBytes(dir.File(kHelpFileName), "help");

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <optional>
 
 #include "app/program_defaults.h"
 #include "model/cp932.h"
@@ -520,6 +521,73 @@ TEST_F(DxfImportTest, FileThatCannotBeOpenedChangesNothing) {
     EXPECT_EQ(doc.GetPathName(), "/somewhere/plan.trn");
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(g_layerCount, 1);
+}
+
+TEST_F(DxfImportTest, FileThatFailsPartWayChangesNothing) {
+    const std::string utf8Header = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1032\n0\nENDSEC\n";
+    const struct {
+        const char* what;
+        std::string text;
+        bool withoutCp932;
+        const char* message;
+    } cases[] = {
+        {"a line beyond the bound", Entities("0\nLINE\n11\n5\n") + std::string(3 << 20, '9'), false,
+         "予期しないﾌｧｲﾙ形式です。"},
+        {"no line end at all", std::string(3 << 20, '0'), false, "予期しないﾌｧｲﾙ形式です。"},
+        {"UTF-8 text on a system without CP932",
+         utf8Header + Entities("0\nLINE\n11\n5\n0\nTEXT\n8\n\xE5\xA3\x81\n"), true, "CP932"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InitProgramDefaults();
+        EnsureLayer("KEEP");
+        doc.NewDrawing();
+        doc.m_current.m_nType = SHAPE_LINE;
+        doc.AddCurrentShape();
+        doc.SetPathName("/somewhere/plan.trn");
+        doc.SetModifiedFlag(false);
+        std::optional<testing::WithoutCp932> minimalSystem;
+        if (c.withoutCp932) {
+            minimalSystem.emplace();
+        }
+        const DxfImportResult result = Import(c.text);
+        EXPECT_FALSE(result.replaced);
+        EXPECT_NE(result.message.text.find(c.message), std::string::npos) << result.message.text;
+        EXPECT_EQ(result.message.icon, MessageIcon::Exclamation);
+        EXPECT_EQ(doc.m_shapes.size(), 1u);
+        EXPECT_EQ(doc.GetPathName(), "/somewhere/plan.trn");
+        EXPECT_FALSE(doc.IsModified());
+        ASSERT_EQ(g_layerCount, 1);
+        EXPECT_EQ(g_layerNames[0], "KEEP");
+    }
+    // Plain ASCII needs no converter, whatever the release.
+    testing::WithoutCp932 minimalSystem;
+    EXPECT_TRUE(Import(utf8Header + Entities("0\nTEXT\n8\nA\n1\nB\n")).replaced);
+}
+
+TEST_F(DxfImportTest, EntityWithAValueNoFloatHoldsIsSkipped) {
+    // Each number fits a float, but the product or quotient stored from it does not. The
+    // line beside it must come out as if the entity were not there.
+    const std::string line = "0\nLINE\n10\n0\n20\n0\n11\n100\n21\n0\n";
+    const struct {
+        const char* what;
+        std::string entity;
+    } cases[] = {
+        {"thickness times extrusion", "0\nLINE\n10\n0\n20\n0\n11\n10\n39\n3e38\n230\n3e38\n"},
+        {"solid corner over a tiny extrusion",
+         "0\nSOLID\n10\n0\n20\n0\n11\n3e38\n21\n0\n12\n0\n22\n5\n13\n5\n23\n5\n230\n2e-5\n"},
+        {"width factor times height", "0\nTEXT\n10\n1e9\n40\n3e38\n41\n10\n1\nT\n"},
+        {"face normal", "0\n3DFACE\n10\n-3e38\n11\n3e38\n12\n3e38\n22\n3e38\n13\n0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DxfImportResult result = Import(Entities(c.entity + line));
+        EXPECT_TRUE(result.message.empty()) << result.message.text;
+        ASSERT_EQ(doc.m_shapes.size(), 1u);
+        EXPECT_EQ(Shape(0).m_nType, SHAPE_LINE);
+        ExpectPoint(Shape(0).m_pt[0], -50, 0, 0);
+        ExpectPoint(Shape(0).m_pt[1], 50, 0, 0);
+    }
 }
 
 TEST_F(DxfImportTest, SaveQuestionNamesTheDocument) {

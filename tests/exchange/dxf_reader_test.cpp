@@ -42,17 +42,17 @@ TEST(DxfLineReaderTest, LineEndsAreRemovedWithOneCarriageReturn) {
     EXPECT_EQ(LinesOfText(""), V{});
 }
 
-TEST(DxfLineReaderTest, FilesAreReadAcrossBufferBoundariesAndLongLinesWhole) {
+TEST(DxfLineReaderTest, FilesAreReadAcrossBufferBoundariesAndLinesUpToTheBoundWhole) {
     TempDir dir;
-    // The reader starts with a 1 MiB buffer. Put a CR LF across its end, then a line
-    // three times the buffer's size, then ordinary lines.
+    // The reader starts with a 1 MiB buffer. Put a CR LF across its end, then a line of
+    // the longest length read, then ordinary lines.
     constexpr size_t kBuffer = size_t{1} << 20;
     std::string text = "999\r\n";
     text += std::string(kBuffer - 1 - text.size(), 'x');
     text += "\r\n";  // the CR is the buffer's last byte, the LF comes with the next read
     ASSERT_EQ(text[kBuffer - 1], '\r');
     text += "8\r\nWALL\r\n1\r\n";
-    const std::string longLine(3 * kBuffer + 17, 'L');
+    const std::string longLine(kMaxDxfLineLength, 'L');
     text += longLine + "\r\n0\r\nEOF\r\n";
     WriteBytes(dir.File("big.dxf"), text);
 
@@ -67,6 +67,27 @@ TEST(DxfLineReaderTest, FilesAreReadAcrossBufferBoundariesAndLongLinesWhole) {
     EXPECT_EQ(lines[5], longLine);
     EXPECT_EQ(lines[6], "0");
     EXPECT_EQ(lines[7], "EOF");
+}
+
+TEST(DxfLineReaderTest, ALineBeyondTheBoundFailsTheRead) {
+    TempDir dir;
+    const std::string tooLong(kMaxDxfLineLength + 1, 'L');
+    const std::string cases[] = {
+        "0\nLINE\n" + tooLong + "\n0\nEOF\n",
+        "0\nLINE\n" + tooLong,                    // the last line, without a line end
+        std::string(8 * kMaxDxfLineLength, '7'),  // no line end at all
+    };
+    for (const std::string& text : cases) {
+        WriteBytes(dir.File("long.dxf"), text);
+        DxfLineReader reader;
+        ASSERT_EQ(reader.Open(dir.File("long.dxf")), FileError::None);
+        try {
+            LinesOf(reader);
+            ADD_FAILURE() << "read " << text.size() << " bytes";
+        } catch (const FileFailure& failure) {
+            EXPECT_EQ(failure.error, FileError::UnexpectedFormat);
+        }
+    }
 }
 
 TEST(DxfLineReaderTest, OnlyRegularFilesOpen) {
@@ -130,6 +151,9 @@ TEST(DxfNumberTest, RealsReadLikeTheCConversion) {
     EXPECT_EQ(ParseDxfReal("abc"), 0.0);
     EXPECT_EQ(ParseDxfReal(""), 0.0);
     EXPECT_EQ(ParseDxfReal("-"), 0.0);
+    EXPECT_EQ(ParseDxfReal("--5"), 0.0);  // one sign only
+    EXPECT_EQ(ParseDxfReal("+-5"), 0.0);
+    EXPECT_EQ(ParseDxfReal("-+5"), 0.0);
     EXPECT_EQ(ParseDxfReal("inf"), 0.0);
     EXPECT_EQ(ParseDxfReal("-infinity"), 0.0);
     EXPECT_EQ(ParseDxfReal("nan"), 0.0);

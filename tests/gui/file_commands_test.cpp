@@ -2,7 +2,12 @@
 // changing it, saving it under a new name through the save dialog, reopening that file
 // and saving it again byte for byte; a corrupt file refused with the drawing kept; a
 // missing file on the command line ending the start; the recent-file items.
+#include <QAbstractButton>
 #include <QAction>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTest>
 #include <filesystem>
@@ -19,6 +24,63 @@ namespace marquetta {
 namespace {
 
 const std::string kSample = MARQUETTA_SOURCE_DIR "/res/samples/sample.trn";
+
+bool CopySample(const std::string& to) {
+    const std::optional<std::string> bytes = ReadFileBytes(kSample);
+    return bytes && WriteFileBytes(to, *bytes);
+}
+
+// Where the user types a file name, with the keyboard focus as when the dialog opens on
+// a desktop.
+QLineEdit* NameBox(QFileDialog& dialog) {
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!name->hasFocus()) {
+        dialog.activateWindow();
+        (void)QTest::qWaitForWindowActive(&dialog);
+        name->setFocus();
+    }
+    return name;
+}
+
+// The names the dialog's list shows once it has shown exactly `expected` (sorted), or
+// what it shows after two seconds.
+QStringList ListedNames(QFileDialog& dialog, QStringList expected) {
+    auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    QStringList names;
+    expected.sort();
+    (void)QTest::qWaitFor(
+        [&] {
+            names.clear();
+            const QModelIndex root = list->rootIndex();
+            for (int row = 0; row < list->model()->rowCount(root); ++row) {
+                names << list->model()->index(row, 0, root).data().toString();
+            }
+            names.sort();
+            return names == expected;
+        },
+        2000);
+    return names;
+}
+
+// Answers the next file dialog: notes the folder it starts in, then types `typed` and
+// Return, or cancels when `typed` is empty.
+std::shared_ptr<bool> AnswerFileDialog(QString& startFolder, const std::string& typed) {
+    return WhenModal([&startFolder, typed](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (dialog == nullptr) {
+            return false;
+        }
+        startFolder = dialog->directory().absolutePath();
+        if (typed.empty()) {
+            dialog->reject();
+        } else {
+            NameBox(*dialog)->clear();
+            QTest::keyClicks(NameBox(*dialog), QString::fromStdString(typed));
+            QTest::keyClick(NameBox(*dialog), Qt::Key_Return);
+        }
+        return true;
+    });
+}
 
 }  // namespace
 
@@ -137,6 +199,157 @@ class FileCommandsTest : public QObject {
         QVERIFY(!s.started);
         QCOMPARE(s.platform.messages.size(), size_t{1});
         QVERIFY(!s.Frame().isVisible());
+    }
+
+    void saveDialogsAskBeforeReplacingTheNameWritten() {
+        TempFolder folder;
+        QVERIFY(CopySample(folder.Path("sample.trn")));
+        GuiSession s({folder.Path("sample.trn")});
+        QVERIFY(s.started);
+        s.platform.showFileDialogs = true;
+        const struct {
+            int command;
+            const char* existing;
+            const char* typed;
+            bool asks;
+            QMessageBox::StandardButton answer;
+        } cases[] = {
+            // The extension comes in the dialog, so the question is about plan.trn.
+            {ID_FILE_SAVE_AS, "plan.trn", "plan", true, QMessageBox::No},
+            {ID_FILE_SAVE_AS, "plan.trn", "plan", true, QMessageBox::Yes},
+            {ID_DXF_EXPORT, "plan.dxf", "plan", true, QMessageBox::No},
+            // A DXF name typed in full replaces its file without a question.
+            {ID_DXF_EXPORT, "plan.dxf", "plan.dxf", false, QMessageBox::NoButton},
+        };
+        for (const auto& c : cases) {
+            const std::string existing = folder.Path(c.existing);
+            QVERIFY(WriteFileBytes(existing, "old"));
+            QString question;
+            bool stillOpen = false;
+            const auto typed = WhenModal([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (dialog == nullptr) {
+                    return false;
+                }
+                const auto answered = WhenModal([&](QWidget* box) {
+                    auto* ask = qobject_cast<QMessageBox*>(box);
+                    if (ask == nullptr) {
+                        return false;
+                    }
+                    question = ask->text();
+                    ask->button(c.answer)->click();
+                    return true;
+                });
+                NameBox(*dialog)->clear();
+                QTest::keyClicks(NameBox(*dialog), QString::fromUtf8(c.typed));
+                QTest::keyClick(NameBox(*dialog), Qt::Key_Return);
+                *answered = true;
+                stillOpen = dialog->isVisible();
+                if (stillOpen) {
+                    dialog->reject();
+                }
+                return true;
+            });
+            s.Frame().Action(c.command)->trigger();
+            QVERIFY(*typed);
+            QCOMPARE(question.contains(QString::fromUtf8(c.existing)), c.asks);
+            const bool replaced = !c.asks || c.answer == QMessageBox::Yes;
+            QCOMPARE(stillOpen, !replaced);
+            QCOMPARE(ReadFileBytes(existing) != std::optional<std::string>("old"), replaced);
+        }
+    }
+
+    void fileDialogsStartInTheDrawingsFolderOrTheLastOneUsed() {
+        TempFolder folder;
+        const std::string a = folder.Path("a");
+        const std::string b = folder.Path("b");
+        QVERIFY(std::filesystem::create_directory(a) && std::filesystem::create_directory(b));
+        QVERIFY(CopySample(a + "/a.trn") && CopySample(b + "/b.trn"));
+        GuiSession s({a + "/a.trn"});
+        QVERIFY(s.started);
+        s.platform.showFileDialogs = true;
+
+        QString startFolder;
+        auto answered = AnswerFileDialog(startFolder, b + "/b.trn");
+        QTest::keyClick(&s.View(), Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(*answered);
+        QCOMPARE(startFolder, QString::fromStdString(a));
+        s.Frame().UpdateCommandUi();
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("b.trn - Marquetta"));
+
+        // A new drawing has no folder: the dialogs start where the last one ended.
+        s.Frame().Action(ID_FILE_NEW)->trigger();
+        answered = AnswerFileDialog(startFolder, "");
+        s.Frame().Action(ID_INSERT_FILE)->trigger();
+        QVERIFY(*answered);
+        QCOMPARE(startFolder, QString::fromStdString(b));
+    }
+
+    void openDialogsListOnlyTheirPatternUntilAskedForAll() {
+        TempFolder folder;
+        QVERIFY(CopySample(folder.Path("plan.trn")));
+        QVERIFY(WriteFileBytes(folder.Path("site.dxf"), "0\nEOF\n"));
+        QVERIFY(WriteFileBytes(folder.Path("notes.txt"), "text"));
+        GuiSession s({folder.Path("plan.trn")});
+        QVERIFY(s.started);
+        s.platform.showFileDialogs = true;
+        const QString all = QStringLiteral("すべてのﾌｧｲﾙ (*)");
+        const struct {
+            int command;
+            QString pattern;
+            QStringList filters;
+            QStringList listed;
+        } cases[] = {
+            {ID_DXF_IMPORT, "*.dxf", {"*.dxf", all}, {"site.dxf"}},
+            {ID_INSERT_FILE,
+             "*.trn",
+             {QStringLiteral("Tarno_IIIファイル (*.trn)"), all},
+             {"plan.trn"}},
+        };
+        for (const auto& c : cases) {
+            QString nameBox;
+            QStringList filters, listed, listedAll;
+            const auto seen = WhenModal([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (dialog == nullptr) {
+                    return false;
+                }
+                nameBox = NameBox(*dialog)->text();
+                filters = dialog->nameFilters();
+                listed = ListedNames(*dialog, c.listed);
+                dialog->selectNameFilter(all);
+                listedAll = ListedNames(*dialog, {"notes.txt", "plan.trn", "site.dxf"});
+                dialog->reject();
+                return true;
+            });
+            s.Frame().Action(c.command)->trigger();
+            QVERIFY(*seen);
+            QCOMPARE(nameBox, c.pattern);
+            QCOMPARE(filters, c.filters);
+            QCOMPARE(listed, c.listed);
+            QCOMPARE(listedAll, (QStringList{"notes.txt", "plan.trn", "site.dxf"}));
+        }
+    }
+
+    void recentFilesOfTheSameNameShowApart() {
+        TempFolder folder;
+        const std::string a = folder.Path("a") + "/sample.trn";
+        const std::string b = folder.Path("b") + "/sample.trn";
+        QVERIFY(std::filesystem::create_directory(folder.Path("a")) &&
+                std::filesystem::create_directory(folder.Path("b")));
+        QVERIFY(CopySample(a) && CopySample(b));
+        GuiSession s({b});
+        QVERIFY(s.started);
+        QVERIFY(s.App().OpenDocumentFile(a));
+        s.Frame().UpdateCommandUi();
+        QAction* first = s.Frame().Action(ID_FILE_MRU_FIRST);
+        QAction* second = s.Frame().Action(ID_FILE_MRU_FIRST + 1);
+        // The open drawing's folder shows the name alone; the other file its path.
+        QCOMPARE(first->text(), QStringLiteral("&1 sample.trn"));
+        QVERIFY2(second->text().startsWith(QStringLiteral("&2 /")), qPrintable(second->text()));
+        QVERIFY(second->text().endsWith(QStringLiteral("/b/sample.trn")));
+        QCOMPARE(first->statusTip(), QString::fromStdString(a));
+        QCOMPARE(second->statusTip(), QString::fromStdString(b));
     }
 
     void recentFilesFillTheMenuAndTheSettings() {

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
@@ -37,6 +39,9 @@ MessageAnswer TestPlatform::MessageBox(std::string_view text, std::string_view c
 
 std::optional<std::string> TestPlatform::AskFileName(const FileDialogRequest& request) {
     fileRequests.push_back(request);
+    if (showFileDialogs) {
+        return QtPlatform::AskFileName(request);
+    }
     if (fileNames.empty()) {
         return std::nullopt;
     }
@@ -95,6 +100,31 @@ TestPlatform::PrinterAnswer ChoosePdfPrinter(std::string path, bool landscape) {
         }
         return true;
     };
+}
+
+std::shared_ptr<bool> WhenModal(std::function<bool(QWidget*)> step) {
+    auto done = std::make_shared<bool>(false);
+    auto* timer = new QTimer(qApp);
+    auto elapsed = std::make_shared<QElapsedTimer>();
+    elapsed->start();
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, done, elapsed, step] {
+        // Not offered again while a step runs the loop of a window it opened.
+        timer->stop();
+        QWidget* modal = QApplication::activeModalWidget();
+        if (*done) {
+            // Stopped from outside.
+        } else if (modal != nullptr && modal->isVisible() && step(modal)) {
+            *done = true;
+        } else if (elapsed->elapsed() < 5000) {
+            timer->start();
+            return;
+        } else if (modal != nullptr) {
+            modal->close();
+        }
+        timer->deleteLater();
+    });
+    timer->start(20);
+    return done;
 }
 
 GuiSession::GuiSession(const std::vector<std::string>& args) {
@@ -213,6 +243,9 @@ void TypeIntoNextDialog(QObject* context, Typing& typing, QString keys, Qt::Key 
         typing.title = dialog->windowTitle();
         QLineEdit* edit = dialog->FieldEdit(0);
         typing.textAtFirst = edit->text();
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            typing.labels << label->text();
+        }
         if (QComboBox* combo = dialog->FieldCombo(0)) {
             for (int i = 0; i < combo->count(); ++i) {
                 typing.presets << combo->itemText(i);

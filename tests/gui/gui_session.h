@@ -19,6 +19,8 @@
 #include "gui/program_instance.h"
 #include "gui/qt_platform.h"
 
+class QWidget;
+
 namespace marquetta {
 
 class AppController;
@@ -53,6 +55,8 @@ class TestPlatform : public QtPlatform {
     std::vector<std::string> dialogTitles;  // modal and list dialogs, in order
     std::deque<std::optional<RgbColor>> colors;
     bool showDialogs = false;
+    // With showFileDialogs set the file dialogs show for real too (still recorded).
+    bool showFileDialogs = false;
 
     // One answer to the print dialog or the printer set-up: it may change the printer
     // as the user would (print to a PDF file, turn the paper) and says whether the
@@ -91,6 +95,12 @@ class GuiSession {
     std::unique_ptr<ProgramInstance> program_;
 };
 
+// Drives a modal window that an action opens and waits in: from the event loop, offers
+// the active modal window to `step` until it acts on one (returns true), for up to
+// five seconds. The flag says whether it did (setting it stops the waiting); when the
+// time is up, whatever modal window is open is closed, so that the test goes on.
+std::shared_ptr<bool> WhenModal(std::function<bool(QWidget*)> step);
+
 // Pixel (x, y) of a view picture, with y counted from the bottom as GL counts it.
 QColor PixelFromBottom(const QImage& image, int x, int y);
 // The background colour (0, 0.3, 0.3) as 8-bit values: 0.3 * 255 rounds either way.
@@ -123,6 +133,7 @@ struct Typing {
     QString title;
     QString textAtFirst;
     QStringList presets;
+    QStringList labels;  // every label's text, labels and hints alike
     bool seen = false;
 };
 

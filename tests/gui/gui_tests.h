@@ -16,6 +16,8 @@ std::unique_ptr<QObject> MakeDialogsTest();
 std::unique_ptr<QObject> MakeDrawingTest();
 std::unique_ptr<QObject> MakeLayersTest();
 std::unique_ptr<QObject> MakeModifyTest();
+std::unique_ptr<QObject> MakeRenderTest();
+std::unique_ptr<QObject> MakeKeyboardTest();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     std::vector<std::unique_ptr<QObject>> tests;
@@ -28,6 +30,8 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakeDrawingTest());
     tests.push_back(MakeLayersTest());
     tests.push_back(MakeModifyTest());
+    tests.push_back(MakeRenderTest());
+    tests.push_back(MakeKeyboardTest());
     return tests;
 }
 

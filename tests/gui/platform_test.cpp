@@ -2,10 +2,15 @@
 // message boxes with their buttons, settings under "HALVERN STUDIO/Marquetta", the
 // printer's paper, the rendering-context check and its messages, key events in the
 // core's terms, pointers, and the dialog that shows any dialog model.
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -82,13 +87,68 @@ class PlatformTest : public QObject {
         QCOMPARE(ToQtFileFilter(""), std::string());
     }
 
-    void defaultExtensionOnlyForNamesWithout() {
-        QCOMPARE(WithDefaultExtension("/a/plan", "trn"), std::string("/a/plan.trn"));
-        QCOMPARE(WithDefaultExtension("/a/plan.dxf", "trn"), std::string("/a/plan.dxf"));
-        QCOMPARE(WithDefaultExtension("/a.b/plan", "trn"), std::string("/a.b/plan.trn"));
-        QCOMPARE(WithDefaultExtension("/a/.plan", "trn"), std::string("/a/.plan.trn"));
-        QCOMPARE(WithDefaultExtension("/a/plan.", "trn"), std::string("/a/plan.trn"));
-        QCOMPARE(WithDefaultExtension("/a/plan", ""), std::string("/a/plan"));
+    void patternsFilterAndEveryFileComesNext() {
+        const QtFileFilters none = QtFiltersFor("Marquetta Files (*.trn)|*.trn||", "plan.trn");
+        QCOMPARE(none.filters, std::string("Marquetta Files (*.trn)"));
+        QCOMPARE(none.selected, std::string("Marquetta Files (*.trn)"));
+        const QtFileFilters bare = QtFiltersFor("", "*.dxf");
+        QCOMPARE(bare.filters, std::string("*.dxf;;すべてのﾌｧｲﾙ (*)"));
+        QCOMPARE(bare.selected, std::string("*.dxf"));
+        // The filter with the pattern comes first; a list that offers every file already
+        // gets no second such choice.
+        const QtFileFilters listed =
+            QtFiltersFor("Other (*.txt)|*.txt|Text (*.txt;*.csv)|*.txt;*.csv|All|*.*||", "*.csv");
+        QCOMPARE(listed.filters, std::string("Text (*.txt *.csv);;Other (*.txt);;All (*)"));
+        QCOMPARE(listed.selected, std::string("Text (*.txt *.csv)"));
+    }
+
+    void fileDialogsNeverOpenTheFilesTheyList() {
+        TempFolder folder;
+        // A name that says nothing of its contents, which look like a picture.
+        QVERIFY(WriteFileBytes(folder.Path("plain"),
+                               std::string("\x89PNG\r\n\x1A\n", 8) + std::string(64, '\0')));
+        QVERIFY(WriteFileBytes(folder.Path("site.dxf"), "0\nEOF\n"));
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        QVERIFY(inotify_add_watch(watch, folder.Path("").c_str(), IN_OPEN | IN_ACCESS) >= 0);
+
+        QtPlatform platform;
+        FileDialogRequest request;
+        request.save = true;
+        request.folder = folder.Path("");
+        bool listed = false;
+        const auto shown = WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (dialog == nullptr) {
+                return false;
+            }
+            auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+            listed = QTest::qWaitFor(
+                [&] { return list->model()->rowCount(list->rootIndex()) == 2; }, 3000);
+            // A path typed in, as the user would: the dialog looks it up as it grows.
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QTest::keyClicks(name, QString::fromStdString(folder.Path("plain")));
+            QTest::qWait(300);
+            dialog->reject();
+            return true;
+        });
+        QVERIFY(!platform.AskFileName(request).has_value());
+        QVERIFY(*shown);
+        QVERIFY(listed);
+
+        QStringList opened;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if ((event->mask & IN_ISDIR) == 0 && event->len > 0) {
+                    opened << QString::fromUtf8(event->name);
+                }
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        close(watch);
+        QCOMPARE(opened, QStringList());
     }
 
     void messageBoxShowsTextsAndReturnsTheButton() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_files.h"
+
 namespace marquetta {
 namespace {
 
@@ -23,6 +25,15 @@ TEST(Cp932Test, UnconvertibleCharactersBecomeOneReplacementEach) {
     // A lead byte without its trail byte, and an unassigned code.
     EXPECT_EQ(Cp932ToUtf8(std::string("x\x82", 2)), "x\xEF\xBF\xBD");
     EXPECT_EQ(Cp932ToUtf8("\xA0"), "\xEF\xBF\xBD");
+}
+
+TEST(Cp932Test, WithoutTheConverterOnlyAsciiPasses) {
+    EXPECT_TRUE(Cp932Available());
+    testing::WithoutCp932 minimalSystem;
+    EXPECT_FALSE(Cp932Available());
+    EXPECT_EQ(Utf8ToCp932("aあ😀b"), "a??b");
+    EXPECT_EQ(Cp932ToUtf8("x\x82\xA0y"), "x\xEF\xBF\xBD\xEF\xBF\xBDy");
+    EXPECT_EQ(Utf16LeToCp932(std::string("A\0\x42\x30\x3D\xD8\x00\xDE", 8) + "B"), "A???");
 }
 
 TEST(Cp932Test, FirstCharacterCp932CannotHold) {

@@ -152,6 +152,16 @@ TEST_F(NativeFileTest, SixteenBitStringsAreReadAsCp932) {
         b.hex("61 00");
     }
     b.i32(0);
+    AddLine(0, 5);
+    {
+        // Without the converter the file is refused and nothing changes.
+        testing::WithoutCp932 minimalSystem;
+        const LoadResult r = LoadBytes(b.get(), doc);
+        EXPECT_EQ(r.error, FileError::NoCp932);
+        EXPECT_NE(r.message.find("CP932"), std::string::npos);
+        EXPECT_EQ(doc.m_shapes.size(), 1u);
+        EXPECT_EQ(g_layerNames[0], "0");
+    }
     const LoadResult r = LoadBytes(b.get(), doc);
     ASSERT_TRUE(r.ok()) << r.message;
     ASSERT_EQ(g_layerCount, 1);

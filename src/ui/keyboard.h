@@ -1,0 +1,35 @@
+// The drawing view's own keys, those the accelerator table leaves to it: Enter cancels,
+// Home resets the camera, Page Up and Page Down zoom, the arrow keys pan, D turns the
+// arc being drawn the other way, M makes a copy continuous, 0 shows the first selected
+// shape's numbers and 9 imports a text file. The body of OnKeyDown (view.h) is here.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "model/document.h"
+
+namespace marquetta {
+
+// A pan key moves the camera by this share of the viewing distance, which is what
+// 50 pixels of a mouse pan move it.
+inline constexpr double kKeyPanShare = 0.052083333333333336;
+inline constexpr double kKeyPanPixels = 50.0;
+inline constexpr double kKeyZoomIn = 0.9;
+inline constexpr double kKeyZoomOut = 1.1;
+
+// One zoom step: the viewing distance times `factor`, taken while the camera stays
+// farther than the closest distance and the distance can be held; the first screen
+// point follows the picture. The view repaints either way.
+void ZoomByKey(double factor);
+
+// One pan step for an arrow key (KEY_LEFT ... KEY_DOWN): the picture and the first
+// screen point move 50 pixels the arrow's way. The view repaints.
+void PanByKey(int key);
+
+// The numbers of the first selected shape of a visible layer: its place in the list
+// (from 1), its type, then its first two points, as "%d %d\n%f %f %f\n%f %f %f".
+// Nothing when no such shape exists.
+std::optional<std::string> ShapeInformation(const CZorader_ezDoc& doc);
+
+}  // namespace marquetta

@@ -1,0 +1,125 @@
+#include "exchange/render_command.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/program_defaults.h"
+#include "platform/platform.h"
+#include "test_files.h"
+#include "test_shapes.h"
+#include "view/camera.h"
+
+namespace marquetta {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScopedWorkingDirectory;
+using testing::TempDir;
+using testing::WriteBytes;
+
+void WriteProgram(const std::string& path, mode_t mode) {
+    WriteBytes(path, "#!/bin/sh\n");
+    ::chmod(path.c_str(), mode);
+}
+
+class RenderCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        InitProgramDefaults();
+        ComputePaintTransforms(320, 200);
+        g_rendererPath = "/opt/pov/bin/povray";
+    }
+    std::string Folder() const { return std::filesystem::canonical(dir.Path()).string(); }
+    std::vector<PlatformCall> Messages() const {
+        return platform.CallsOf(PlatformCall::Kind::MessageBox);
+    }
+
+    HeadlessPlatform platform;
+    ScopedPlatform scoped{platform};
+    TempDir dir;
+    ScopedWorkingDirectory in{dir.Path()};
+    CZorader_ezDoc doc;
+};
+
+// The launch itself (arguments, folder) is checked by the desktop test with a
+// stand-in renderer; here what follows its end, and the failures.
+TEST_F(RenderCommandTest, TheEndOfTheRendererShowsThePictureOrTheError) {
+    RenderDrawing(doc);
+    RenderDrawing(doc);
+    RenderDrawing(doc);
+    ASSERT_TRUE(platform.FinishProgram({}));
+    const auto pictures = platform.CallsOf(PlatformCall::Kind::ShowPicture);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].text, Folder() + "/TEMP.png");
+    EXPECT_TRUE(Messages().empty());
+
+    ASSERT_TRUE(platform.FinishProgram({true, 1, "File 'TEMP.pov' line 40:\nParse Error: x\n"}));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].caption, "ワーニング");
+    EXPECT_EQ(Messages()[0].text, "POV-Ray がエラーで終了しました（終了コード 1）\n\n"
+                                  "File 'TEMP.pov' line 40:\nParse Error: x");
+
+    platform.SetShowPictureResult(false);
+    ASSERT_TRUE(platform.FinishProgram({}));
+    EXPECT_EQ(Messages().back().text, Folder() + "/TEMP.png が開けません");
+    EXPECT_FALSE(platform.FinishProgram({}));
+}
+
+TEST_F(RenderCommandTest, FailuresAreToldAndStopTheCommandWhereTheyMust) {
+    // No renderer: the scene is still written, and the user learns why nothing starts.
+    g_rendererPath.clear();
+    RenderDrawing(doc);
+    EXPECT_FALSE(ReadBytes(dir.File("TEMP.pov")).empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].text.find(Folder() + "/TEMP.pov"), std::string::npos);
+    EXPECT_NE(Messages()[0].text.find("povray"), std::string::npos);
+
+    g_rendererPath = "/opt/pov/bin/povray";
+    platform.SetStartProgramResult(false);
+    RenderDrawing(doc);
+    EXPECT_EQ(Messages().back().text, "/opt/pov/bin/povray を起動できません");
+
+    // A scene that cannot be written: no renderer starts on an old one.
+    platform.SetStartProgramResult(true);
+    std::filesystem::remove(dir.File("TEMP.pov"));
+    std::filesystem::create_directory(dir.File("TEMP.pov"));
+    RenderDrawing(doc);
+    EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::StartProgram).size(), 1u);  // the refused one
+    EXPECT_EQ(Messages().size(), 3u);
+}
+
+TEST_F(RenderCommandTest, RendererIsTheFirstExecutableOnThePath) {
+    for (const char* folder : {"a", "b", "c"}) {
+        std::filesystem::create_directory(dir.File(folder));
+    }
+    std::filesystem::create_directory(dir.File("a/povray"));  // a folder
+    WriteProgram(dir.File("b/povray"), 0644);                 // not executable
+    WriteProgram(dir.File("c/povray"), 0755);
+    WriteProgram(dir.File("povray"), 0755);
+    const std::string a = dir.File("a"), b = dir.File("b");
+    EXPECT_EQ(FindProgramOnPath(a + ":" + b + ":c", "povray"), Folder() + "/c/povray");
+    // An empty entry is the current folder.
+    EXPECT_EQ(FindProgramOnPath(a + "::c", "povray"), Folder() + "/povray");
+    EXPECT_EQ(FindProgramOnPath(a + ":" + b, "povray"), "");
+}
+
+TEST(LastLinesTest, LastLinesWithText) {
+    struct Case {
+        const char* output;
+        size_t count;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {"", 3, ""},
+        {"one\ntwo\nthree\nfour\n", 2, "three\nfour"},
+        {"one\r\n\r\n \t \ntwo", 5, "one\ntwo"},
+        {"50%\r60%\r70%\rdone", 2, "70%\ndone"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LastLines(c.output, c.count), c.lines) << c.output;
+    }
+}
+
+}  // namespace
+}  // namespace marquetta

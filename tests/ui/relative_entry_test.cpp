@@ -1,0 +1,154 @@
+#include "ui/relative_entry.h"
+
+#include <gtest/gtest.h>
+
+#include "edit/view_fixture.h"
+#include "platform/command_ids.h"
+
+namespace marquetta {
+namespace {
+
+class RelativeEntryTest : public ViewFixture {
+  protected:
+    // Types `text` into the entry's dialog and presses OK (or Cancel).
+    void Enter(const std::string& text, bool ok = true) {
+        platform.QueueDialog({{text}, ok});
+        ASSERT_TRUE(view.Commands().Run(ID_RELATIVE_ENTRY));
+    }
+    bool Enabled() const { return view.Commands().Update(ID_RELATIVE_ENTRY)->enabled; }
+};
+
+TEST(RelativeDialogsTest, TheAngleDialogListsItsPresetsAsText) {
+    RelativeAngleDialog angle;
+    EXPECT_EQ(angle.Title(), "相対角度");
+    EXPECT_EQ(angle.Fields()[0].label, "＜");
+    EXPECT_EQ(angle.Fields()[0].hint, "（単位： 度）");
+    EXPECT_EQ(angle.Fields()[0].choices,
+              (std::vector<std::string>{"135", "180", "225", "270", "315", "45", "90"}));
+}
+
+TEST(RelativeReadingTest, Displacements) {
+    const struct {
+        const char* typed;
+        std::optional<Double3> delta;
+    } cases[] = {
+        {"100,50", Double3{100, 0, -50}},
+        {"100 50 30", Double3{100, 30, -50}},
+        {"0.005,200", Double3{0, 0, -200}},
+        {"999999.9,1e7", Double3{999999.9, 0, 0}},
+        {"10-20", Double3{10, 0, 20}},
+        {"１００，５０", Double3{100, 0, -50}},
+        {"0.5", std::nullopt},
+        {"0.8,0.8", Double3{0.8, 0, -0.8}},  // together longer than 1
+        {"", std::nullopt},
+        {"x100", std::nullopt},
+        {"nan,5", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        EXPECT_EQ(ReadDisplacement(c.typed), c.delta);
+    }
+    EXPECT_EQ(ReadSweepAngle("90,45"), 90.0);
+    EXPECT_EQ(ReadSweepAngle("inf"), 0.0);
+}
+
+TEST_F(RelativeEntryTest, LineEndsChainFromTheTypedPoint) {
+    EXPECT_FALSE(Enabled());
+    view.OnDrawLine();
+    ClickWorld(0, 0);
+    EXPECT_TRUE(Enabled());
+    Enter("100,50");
+    Enter("0 100 30");
+    Enter("100", false);
+    ASSERT_EQ(doc.m_shapes.size(), 2u);
+    EXPECT_EQ(Shape(0).m_pt[0], (Float3{0, 0, 0}));
+    EXPECT_EQ(Shape(0).m_pt[1], (Float3{100, 0, -50}));
+    EXPECT_EQ(Shape(1).m_pt[0], (Float3{100, 0, -50}));
+    EXPECT_EQ(Shape(1).m_pt[1], (Float3{100, 30, -150}));
+    EXPECT_EQ(Shape(1).m_strLayer, "0");
+    EXPECT_EQ(doc.m_current.m_nType, SHAPE_LINE);
+    EXPECT_EQ(stepPending, 1);
+
+    // Refused as too short, yet the view is drawn again.
+    platform.ClearCalls();
+    Enter("0.5");
+    EXPECT_EQ(doc.m_shapes.size(), 2u);
+    EXPECT_EQ(CountOf(PlatformCall::Kind::InvalidateView), 1u);
+}
+
+TEST_F(RelativeEntryTest, ArcEndsTheCommandWithAnArcOrACircle) {
+    const struct {
+        double start;
+        const char* typed;
+        int reversed;
+        int startGiven;
+        int type;  // SHAPE_NONE: nothing made
+        Float3 sizes;
+    } cases[] = {
+        {30, "90", 0, 1, SHAPE_ARC, {50, 30, 120}},
+        {30, "90", 1, 1, SHAPE_ARC, {50, 300, 390}},
+        {30, "-90", 0, 1, SHAPE_ARC, {50, 300, 390}},
+        {350, "30", 0, 1, SHAPE_ARC, {50, 350, 380}},
+        {30, "360", 0, 1, SHAPE_CIRCLE, {50, 0, 0}},
+        {30, "-360", 1, 1, SHAPE_CIRCLE, {50, 0, 0}},
+        {30, "0", 0, 1, SHAPE_NONE, {}},
+        {30, "90", 0, 0, SHAPE_NONE, {}},  // no start given: the entry does nothing
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        doc.DeleteAllShapes();
+        doc.m_current.m_nType = SHAPE_ARC;
+        firstPoint = {10, 0, 20};
+        arcStartAngle = c.start;
+        arcRadius = 50;
+        arcReversed = c.reversed;
+        arcStartGiven = c.startGiven;
+        stepPending = rubberBand = basePointSet = 1;
+        Enter(c.typed);
+        ASSERT_EQ(doc.m_shapes.size(), c.type == SHAPE_NONE ? 0u : 1u);
+        if (c.type != SHAPE_NONE) {
+            EXPECT_EQ(Shape(0).m_nType, c.type);
+            EXPECT_EQ(Shape(0).m_pt[0], (Float3{10, 0, 20}));
+            EXPECT_EQ(Shape(0).m_pt[1], c.sizes);
+        }
+        const bool ended = c.startGiven == 1;
+        EXPECT_EQ(doc.m_current.m_nType, ended ? SHAPE_NONE : SHAPE_ARC);
+        EXPECT_EQ(stepPending + rubberBand + basePointSet, ended ? 0 : 3);
+    }
+}
+
+TEST_F(RelativeEntryTest, MoveAndContinuousCopyGoFromTheBasePoint) {
+    CShape& line = AddLine({0, 0, 0}, {910, 0, 0});
+    line.m_bSelected = selectionExists = 1;
+    view.OnMove();
+    ClickWorld(0, 0);
+    Enter("0.5");  // too short: nothing at all
+    EXPECT_EQ(editState, EDIT_MOVE);
+    Enter("100,50");
+    EXPECT_EQ(line.m_pt[0], (Float3{100, 0, -50}));
+    EXPECT_EQ(line.m_pt[1], (Float3{1010, 0, -50}));
+    EXPECT_EQ(line.m_bSelected, 0);
+    EXPECT_EQ(editState, EDIT_IDLE);
+    EXPECT_EQ(stepPending + rubberBand + basePointSet + selectionExists, 0);
+    EXPECT_EQ(platform.Prompt(), "");
+
+    doc.DeleteAllShapes();
+    CShape& source = AddLine({0, 0, 0}, {910, 0, 0});
+    source.m_bSelected = selectionExists = 1;
+    view.OnCopy();
+    ClickWorld(0, 0);
+    view.OnKeyDown('M');
+    Enter("100");
+    Enter("100");
+    ASSERT_EQ(doc.m_shapes.size(), 3u);
+    for (size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(Shape(i).m_pt[0], (Float3{100, 0, 0}));
+        EXPECT_EQ(Shape(i).m_bSelected, 0);
+    }
+    EXPECT_EQ(source.m_bSelected, 1);
+    EXPECT_EQ(editState, EDIT_COPY);
+    EXPECT_EQ(stepPending, 1);
+}
+
+}  // namespace
+}  // namespace marquetta
