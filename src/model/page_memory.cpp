@@ -3,18 +3,33 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace marquetta {
 namespace {
 
+// Kept blocks of one big page: at most the shapes of a drawing of about a million.
+constexpr size_t kKeptBlocksMax = 128;
+
 size_t RoundUp(size_t bytes) {
     return (bytes + kBigPage - 1) / kBigPage * kBigPage;
+}
+
+std::vector<void*>& KeptBlocks() {
+    static std::vector<void*> kept;
+    return kept;
 }
 
 }  // namespace
 
 void* AllocateBigBlock(size_t bytes) {
     const size_t size = RoundUp(bytes);
+    std::vector<void*>& kept = KeptBlocks();
+    if (size == kBigPage && !kept.empty()) {
+        void* block = kept.back();
+        kept.pop_back();
+        return block;
+    }
     // Mapped with a big page to spare, then trimmed to an aligned block.
     void* raw = ::mmap(nullptr, size + kBigPage, PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -36,8 +51,15 @@ void* AllocateBigBlock(size_t bytes) {
 }
 
 void FreeBigBlock(void* block, size_t bytes) {
-    if (block != nullptr) {
-        ::munmap(block, RoundUp(bytes));
+    if (block == nullptr) {
+        return;
+    }
+    const size_t size = RoundUp(bytes);
+    std::vector<void*>& kept = KeptBlocks();
+    if (size == kBigPage && kept.size() < kKeptBlocksMax) {
+        kept.push_back(block);
+    } else {
+        ::munmap(block, size);
     }
 }
 

@@ -116,6 +116,12 @@ void ShapeList::Record(uint32_t slot, ShapeChange::Kind kind) {
     m_journal.push_back(ShapeChange{slot, kind});
 }
 
+void ShapeList::Reserve(size_t count) {
+    m_order.reserve(count);
+    m_positions.reserve(count);
+    m_layerKeys.reserve(count);
+}
+
 CShape& ShapeList::Append(const CShape& shape) {
     const uint32_t slot = AllocateSlot();
     CShape* made = new (SlotAddress(slot)) CShape(shape);

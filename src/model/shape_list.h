@@ -115,6 +115,8 @@ class ShapeList {
     const ShapeRef& back() const { return m_order.back(); }
     const ShapeRef& operator[](size_t position) const { return m_order[position]; }
 
+    // Makes room for `count` shapes in all, so that appending them moves nothing.
+    void Reserve(size_t count);
     // Appends a copy of `shape` (or an empty shape to be filled in place) at the tail.
     CShape& Append(const CShape& shape);
     CShape& AppendEmpty();
