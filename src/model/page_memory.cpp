@@ -8,15 +8,23 @@
 namespace marquetta {
 namespace {
 
-// Kept blocks of one big page: at most the shapes of a drawing of about a million.
-constexpr size_t kKeptBlocksMax = 128;
+// Kept blocks, at most about what a drawing of a million shapes takes.
+constexpr size_t kKeptBytesMax = size_t{384} << 20;
 
 size_t RoundUp(size_t bytes) {
     return (bytes + kBigPage - 1) / kBigPage * kBigPage;
 }
 
-std::vector<void*>& KeptBlocks() {
-    static std::vector<void*> kept;
+struct KeptBlock {
+    void* block;
+    size_t size;
+};
+struct Kept {
+    std::vector<KeptBlock> blocks;
+    size_t bytes = 0;
+};
+Kept& KeptBlocks() {
+    static Kept kept;
     return kept;
 }
 
@@ -24,11 +32,14 @@ std::vector<void*>& KeptBlocks() {
 
 void* AllocateBigBlock(size_t bytes) {
     const size_t size = RoundUp(bytes);
-    std::vector<void*>& kept = KeptBlocks();
-    if (size == kBigPage && !kept.empty()) {
-        void* block = kept.back();
-        kept.pop_back();
-        return block;
+    Kept& kept = KeptBlocks();
+    for (size_t i = kept.blocks.size(); i-- > 0;) {
+        if (kept.blocks[i].size == size) {
+            void* block = kept.blocks[i].block;
+            kept.blocks.erase(kept.blocks.begin() + static_cast<std::ptrdiff_t>(i));
+            kept.bytes -= size;
+            return block;
+        }
     }
     // Mapped with a big page to spare, then trimmed to an aligned block.
     void* raw = ::mmap(nullptr, size + kBigPage, PROT_READ | PROT_WRITE,
@@ -55,9 +66,10 @@ void FreeBigBlock(void* block, size_t bytes) {
         return;
     }
     const size_t size = RoundUp(bytes);
-    std::vector<void*>& kept = KeptBlocks();
-    if (size == kBigPage && kept.size() < kKeptBlocksMax) {
-        kept.push_back(block);
+    Kept& kept = KeptBlocks();
+    if (kept.bytes + size <= kKeptBytesMax) {
+        kept.blocks.push_back({block, size});
+        kept.bytes += size;
     } else {
         ::munmap(block, size);
     }

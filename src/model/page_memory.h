@@ -17,8 +17,9 @@ inline constexpr size_t kBigPage = size_t{2} << 20;
 // A block of `bytes` rounded up to whole big pages, aligned to a big page, holding
 // anything. Throws std::bad_alloc.
 void* AllocateBigBlock(size_t bytes);
-// Blocks of one big page are kept, up to a bound, for the next drawing: memory the
-// process has touched once costs no fault and no clearing when it is used again.
+// Blocks are kept, up to a bound, for the next drawing (or the next growth of an
+// array of the same size): memory the process has touched once costs no fault and no
+// clearing when it is used again.
 void FreeBigBlock(void* block, size_t bytes);
 
 // Asks for huge pages under the whole big pages inside [data, data + bytes): for a

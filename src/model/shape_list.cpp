@@ -108,7 +108,7 @@ void ShapeList::NewEpoch() {
 }
 
 void ShapeList::Record(uint32_t slot, ShapeChange::Kind kind) {
-    if (m_journal.size() >= std::max(kMinJournal, m_order.size())) {
+    if (m_journal.size() >= std::max(kMinJournal, m_order.size() / 4)) {
         // Readers would do better to start again from the whole list.
         NewEpoch();
         return;

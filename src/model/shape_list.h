@@ -148,7 +148,8 @@ class ShapeList {
     // ---- journal ----
     // The journal holds the changes since its epoch began. An epoch ends (and the
     // journal empties) when the list is cleared, replaced, or the journal would grow
-    // beyond the size of the list: a reader then starts again from the whole list.
+    // beyond a quarter of the size of the list: a reader then starts again from the
+    // whole list.
     // Epoch numbers are unique across all lists of the program.
     uint64_t Epoch() const { return m_epoch; }
     const BigVector<ShapeChange>& Journal() const { return m_journal; }
