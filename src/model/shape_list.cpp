@@ -7,8 +7,7 @@
 namespace marquetta {
 namespace {
 
-// Shapes in one block of a big page.
-constexpr uint32_t kChunkSlots = static_cast<uint32_t>(kBigPage / sizeof(CShape));
+constexpr uint32_t kChunkSlots = kShapesPerBlock;
 // The journal keeps at least this many changes before it starts a new epoch.
 constexpr size_t kMinJournal = 1u << 16;
 
@@ -69,6 +68,7 @@ uint32_t ShapeList::AllocateSlot() {
     if (slot % kChunkSlots == 0) {
         // Left as the system gives it: slots are built one by one.
         m_chunks.push_back(static_cast<std::byte*>(AllocateBigBlock(kBigPage)));
+        std::memcpy(m_chunks.back() + kBigPage - sizeof slot, &slot, sizeof slot);
         const auto address = reinterpret_cast<uintptr_t>(m_chunks.back());
         const std::pair<uintptr_t, uint32_t> entry{address, static_cast<uint32_t>(m_chunks.size() - 1)};
         m_chunksByAddress.insert(
@@ -126,7 +126,7 @@ CShape& ShapeList::Append(const CShape& shape) {
     const uint32_t slot = AllocateSlot();
     CShape* made = new (SlotAddress(slot)) CShape(shape);
     m_positions[slot] = static_cast<uint32_t>(m_order.size());
-    m_order.push_back(ShapeRef(made, slot));
+    m_order.push_back(ShapeRef(made));
     Record(slot, ShapeChange::Added);
     return *made;
 }
@@ -135,7 +135,7 @@ CShape& ShapeList::AppendEmpty() {
     const uint32_t slot = AllocateSlot();
     CShape* made = new (SlotAddress(slot)) CShape();
     m_positions[slot] = static_cast<uint32_t>(m_order.size());
-    m_order.push_back(ShapeRef(made, slot));
+    m_order.push_back(ShapeRef(made));
     Record(slot, ShapeChange::Added);
     return *made;
 }
@@ -146,21 +146,21 @@ CShape& ShapeList::Insert(size_t position, const CShape& shape) {
     }
     const uint32_t slot = AllocateSlot();
     CShape* made = new (SlotAddress(slot)) CShape(shape);
-    m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(position), ShapeRef(made, slot));
+    m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(position), ShapeRef(made));
     for (size_t i = position; i < m_order.size(); ++i) {
-        m_positions[m_order[i].m_slot] = static_cast<uint32_t>(i);
+        m_positions[m_order[i].Slot()] = static_cast<uint32_t>(i);
     }
     Record(slot, ShapeChange::Inserted);
     return *made;
 }
 
 void ShapeList::Erase(size_t position) {
-    const uint32_t slot = m_order[position].m_slot;
+    const uint32_t slot = m_order[position].Slot();
     Record(slot, ShapeChange::Removed);
     FreeSlot(slot);
     m_order.erase(m_order.begin() + static_cast<std::ptrdiff_t>(position));
     for (size_t i = position; i < m_order.size(); ++i) {
-        m_positions[m_order[i].m_slot] = static_cast<uint32_t>(i);
+        m_positions[m_order[i].Slot()] = static_cast<uint32_t>(i);
     }
 }
 

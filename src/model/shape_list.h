@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -27,14 +28,26 @@ class ShapeRef {
     CShape* operator->() const { return m_shape; }
     explicit operator bool() const { return m_shape != nullptr; }
     // The slot the shape occupies: fixed for the shape's life, reused after it.
-    uint32_t Slot() const { return m_slot; }
+    uint32_t Slot() const;
 
   private:
     friend class ShapeList;
-    ShapeRef(CShape* shape, uint32_t slot) : m_shape(shape), m_slot(slot) {}
+    explicit ShapeRef(CShape* shape) : m_shape(shape) {}
     CShape* m_shape = nullptr;
-    uint32_t m_slot = 0;
 };
+
+// Shapes live in blocks of one big page; the number of its first slot is kept in the
+// block's last bytes, which no shape fills.
+inline constexpr uint32_t kShapesPerBlock = static_cast<uint32_t>(kBigPage / sizeof(CShape));
+static_assert(kBigPage - kShapesPerBlock * sizeof(CShape) >= sizeof(uint32_t));
+
+inline uint32_t ShapeRef::Slot() const {
+    const auto address = reinterpret_cast<uintptr_t>(m_shape);
+    const uintptr_t block = address & ~uintptr_t{kBigPage - 1};
+    uint32_t first;
+    std::memcpy(&first, reinterpret_cast<const void*>(block + kBigPage - sizeof first), sizeof first);
+    return first + static_cast<uint32_t>((address - block) / sizeof(CShape));
+}
 
 // One change in the journal.
 struct ShapeChange {
@@ -192,11 +205,11 @@ size_t ShapeList::EraseIf(Predicate&& remove) {
     for (size_t i = 0; i < m_order.size(); ++i) {
         const ShapeRef entry = m_order[i];
         if (remove(*entry.m_shape)) {
-            Record(entry.m_slot, ShapeChange::Removed);
-            FreeSlot(entry.m_slot);
+            Record(entry.Slot(), ShapeChange::Removed);
+            FreeSlot(entry.Slot());
         } else {
             m_order[kept] = entry;
-            m_positions[entry.m_slot] = static_cast<uint32_t>(kept);
+            m_positions[entry.Slot()] = static_cast<uint32_t>(kept);
             ++kept;
         }
     }
