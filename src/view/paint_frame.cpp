@@ -171,6 +171,11 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
         if (p.z - f.z > 0) {
             q = 360.0 - q;
         }
+        // A cursor on the centre, or a start taken on it, gives no direction: there is
+        // no arc to show until the cursor moves off.
+        if (!std::isfinite(q) || !std::isfinite(s)) {
+            return;
+        }
         const double m = s > q ? q + 360.0 : q;
         if (arcReversed == 0) {
             EmitArc(out, f.x, f.y, f.z, arcRadius, s, m);

@@ -243,6 +243,28 @@ TEST_F(PaintFrameTest, ArcPreviewFollowsTheCursorAngleAndDirection) {
     EXPECT_EQ(Paint().previewSegments.size() / 3, 2u * 7u);
 }
 
+TEST_F(PaintFrameTest, ArcPreviewWithoutADirectionShowsNothing) {
+    doc.m_current.m_nType = SHAPE_ARC;
+    rubberBand = 1;
+    arcStartGiven = 1;
+    firstPoint = {100, 0, 200};
+    const struct {
+        double startAngle;  // NaN: the start was taken on the centre
+        double radius;
+        Double3 cursor;
+    } cases[] = {
+        {30, 50, {100, 0, 200}},           // cursor on the centre
+        {std::nan(""), 0, {100, 0, 200}},  // both on it
+        {std::nan(""), 0, {150, 0, 200}},  // start on it
+    };
+    for (const auto& c : cases) {
+        arcStartAngle = c.startAngle;
+        arcRadius = c.radius;
+        cursorPoint = c.cursor;
+        EXPECT_TRUE(Paint().previewSegments.empty()) << c.cursor.x << " " << c.startAngle;
+    }
+}
+
 TEST_F(PaintFrameTest, SelectionWindowIsDrawnOnlyWhileIdle) {
     rubberBand = 1;
     firstScreenPoint = {10, 20};
