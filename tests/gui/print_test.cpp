@@ -28,6 +28,7 @@
 #include "gui_tests.h"
 #include "model/layers.h"
 #include "platform/command_ids.h"
+#include "view/printed_page.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -234,6 +235,34 @@ class PrintTest : public QObject {
         QCOMPARE(g_paperPending, 1);
         s.Grab();
         QVERIFY(g_paperWidth > g_paperHeight);
+    }
+
+    void paperTurnedInThePrintDialogOrPreviewTurnsTheSheet() {
+        TempFolder folder;
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.setupAnswers.push_back(ChoosePdfPrinter("", false));
+        s.Frame().RunCommand(ID_FILE_PRINT_SETUP);
+        s.Grab();
+        QVERIFY(g_paperHeight > g_paperWidth);
+        // Landscape chosen in the print dialog: the page is drawn on the wide sheet.
+        s.platform.printAnswers.push_back(ChoosePdfPrinter(folder.Path("wide.pdf"), true));
+        s.Frame().RunCommand(ID_FILE_PRINT);
+        QVERIFY(g_paperWidth > g_paperHeight);
+        QCOMPARE(g_printOffsetX, g_scaleDenominator * g_paperWidth * 0.5);
+        // Portrait again from the preview's own orientation button.
+        QTimer::singleShot(0, this, [] {
+            auto* preview = qobject_cast<CPrintPreview*>(QApplication::activeModalWidget());
+            if (preview != nullptr) {
+                preview->Preview()->setPortraitOrientation();
+            }
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+            }
+        });
+        s.Frame().RunCommand(ID_FILE_PRINT_PREVIEW);
+        s.Grab();
+        QVERIFY(g_paperHeight > g_paperWidth);
     }
 
     void previewKeysTurnPagesAndClose() {
