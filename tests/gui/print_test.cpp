@@ -3,6 +3,7 @@
 // shows where the line really landed; direct printing, cancelled and failed jobs; the
 // printer set-up turning the sheet; the print preview's keys and its kept page count;
 // the painter pen's mapping; the two print dialogs' settings.
+#include <QAction>
 #include <QDialogButtonBox>
 #include <QImage>
 #include <QPageLayout>
@@ -304,6 +305,7 @@ class PrintTest : public QObject {
         AddShape(s.App().Document(), SHAPE_LINE, {{0, 0, 0}, {1000, 0, 0}});
         QSettings().setValue(QStringLiteral("Settings/PreviewPages"), 2);
         int shownAtFirst = 0, pageCount = 0;
+        bool facingButtonOn = false, singleButtonOn = true;
         QTimer::singleShot(0, this, [&] {
             auto* preview = qobject_cast<CPrintPreview*>(QApplication::activeModalWidget());
             if (preview == nullptr) {
@@ -313,12 +315,17 @@ class PrintTest : public QObject {
                 return;
             }
             shownAtFirst = preview->PagesShown();
+            facingButtonOn =
+                preview->findChild<QAction*>(QStringLiteral("facingModeAction"))->isChecked();
+            singleButtonOn =
+                preview->findChild<QAction*>(QStringLiteral("singleModeAction"))->isChecked();
             pageCount = preview->Preview()->pageCount();
             preview->Preview()->setSinglePageViewMode();
             QTest::keyClick(preview, Qt::Key_Escape);
         });
         s.Frame().RunCommand(ID_FILE_PRINT_PREVIEW);
         QCOMPARE(shownAtFirst, 2);
+        QVERIFY(facingButtonOn && !singleButtonOn);
         QCOMPARE(pageCount, 1);
         QCOMPARE(QSettings().value(QStringLiteral("Settings/PreviewPages")).toInt(), 1);
     }
