@@ -129,9 +129,12 @@ TextDialog::TextDialog(const std::string& text, double height, double width, dou
         textField.choices.push_back(Cp932ToUtf8(entry));
     }
     m_fields.push_back(std::move(textField));
+    // Height, width and angle share the row under the text.
     m_fields.push_back(EditField("高さ：", height));
     m_fields.push_back(EditField("幅：", width));
+    m_fields.back().besidePrevious = true;
     m_fields.push_back(EditField("角度：", angle));
+    m_fields.back().besidePrevious = true;
 }
 
 std::optional<DialogRefusal> TextDialog::Validate() {

@@ -43,6 +43,7 @@ class TextDialog : public DialogModel {
     std::string Title() const override { return "文字"; }
     std::vector<DialogField>& Fields() override { return m_fields; }
     std::optional<DialogRefusal> Validate() override;
+    DialogUnits Size() const override { return {190, 71}; }
 
   private:
     std::vector<DialogField> m_fields;
