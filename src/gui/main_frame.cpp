@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/app_controller.h"
 #include "gui/key_translation.h"
@@ -105,6 +106,9 @@ CMainFrame::CMainFrame(AppController& app, QtPlatform& platform) : app_(app), pl
     drawingBar_ =
         BuildToolBar(QStringLiteral("drawing"), marquetta::DrawingToolBar(), Qt::LeftToolBarArea);
     BuildStatusBar();
+    // Never narrower than the status dialog bar needs with its longest prompt: a tool-bar
+    // layout may squeeze the bar's buttons over the prompt line.
+    setMinimumWidth(std::max(minimumSizeHint().width(), dialogBarHost_->sizeHint().width()));
     resize(1024, 720);
 
     platform_.SetMainFrame(this);

@@ -164,6 +164,29 @@ class MainWindowTest : public QObject {
         }
     }
 
+    void statusDialogBarStaysReadableInANarrowWindow() {
+        GuiSession s;
+        QVERIFY(s.started);
+        CMainFrame& f = s.Frame();
+        const QString longest = QStringLiteral("【伸縮】－対象線の指示(右クリックで終了)");
+        s.platform.SetPrompt(longest.toStdString());
+        f.resize(500, 400);
+        QTest::qWait(50);
+        CStatusDialogBar* bar = f.StatusDialogBar();
+        const QLabel* prompt = bar->findChild<QLabel*>(QStringLiteral("1021"));
+        QVERIFY(prompt->contentsRect().width() >= prompt->fontMetrics().horizontalAdvance(longest));
+        int lastX = prompt->geometry().right();
+        for (int id : {ID_SNAP_TOGGLE, ID_GRID_TOGGLE, ID_RELATIVE_ENTRY, ID_SCALE}) {
+            QPushButton* button = bar->Button(id);
+            const QRect r = button->geometry();
+            QVERIFY2(r.left() > lastX, qPrintable(button->text()));
+            QVERIFY(r.width() >=
+                    button->fontMetrics().horizontalAdvance(QStringLiteral("SCL:1/999")));
+            QVERIFY(button->mapTo(&f, QPoint(r.width(), 0)).x() <= f.width());
+            lastX = r.right();
+        }
+    }
+
     void clickingAStatusButtonRunsItsCommand() {
         GuiSession s;
         QVERIFY(s.started);
