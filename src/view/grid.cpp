@@ -93,9 +93,32 @@ class GridRegion {
     }
 
     bool Empty() const { return m_corners.empty(); }
+
+    // Calls visit(i, k) for the grid points that may lie in the region, `slack` steps
+    // more on every side, column by column from the smallest and in each column row by
+    // row, until it returns true; true when it did.
+    template <class Visit>
+    bool Walk(int64_t slack, Visit&& visit) const {
+        int64_t firstColumn = 0, lastColumn = -1;
+        Columns(slack, firstColumn, lastColumn);
+        for (int64_t i = firstColumn; i <= lastColumn; ++i) {
+            int64_t firstRow = 0, lastRow = -1;
+            if (!Rows(i, slack, firstRow, lastRow)) {
+                continue;
+            }
+            for (int64_t k = firstRow; k <= lastRow; ++k) {
+                if (visit(i, k)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
     // The corners of the region, as steps (i, k).
     const std::vector<Double2>& Corners() const { return m_corners; }
 
+  private:
     // The columns that may hold points of the region, `slack` more on either side.
     void Columns(int64_t slack, int64_t& first, int64_t& last) const {
         double low = m_corners.front().x, high = low;
@@ -131,7 +154,6 @@ class GridRegion {
         return first <= last;
     }
 
-  private:
     static double Tolerance(const Linear& side, double i, double k) {
         return 1e-12 * side.Magnitude(i, k);
     }
@@ -238,18 +260,10 @@ GridPaint BuildGridPoints(const SheetGrid& grid, double sheetHalfX, double sheet
         }
         return paint;
     }
-    int64_t firstColumn = 0, lastColumn = -1;
-    region.Columns(0, firstColumn, lastColumn);
-    for (int64_t i = firstColumn; i <= lastColumn; ++i) {
-        int64_t firstRow = 0, lastRow = -1;
-        if (!region.Rows(i, 0, firstRow, lastRow)) {
-            continue;
-        }
-        for (int64_t k = firstRow; k <= lastRow; ++k) {
-            PushPoint(points, static_cast<double>(i) * grid.pitch,
-                      static_cast<double>(k) * grid.pitch);
-        }
-    }
+    region.Walk(0, [&](int64_t i, int64_t k) {
+        PushPoint(points, static_cast<double>(i) * grid.pitch, static_cast<double>(k) * grid.pitch);
+        return false;
+    });
     return paint;
 }
 
@@ -279,21 +293,15 @@ std::optional<Double3> FirstGridPointWithin(const SheetGrid& grid, const Project
     // the first row inside the edge matches, so a column costs a few tests whatever the
     // pitch; only a column lying within the slack of the square's side is tested
     // through.
-    int64_t firstColumn = 0, lastColumn = -1;
-    region.Columns(1, firstColumn, lastColumn);
-    for (int64_t i = firstColumn; i <= lastColumn; ++i) {
-        int64_t firstRow = 0, lastRow = -1;
-        if (!region.Rows(i, 1, firstRow, lastRow)) {
-            continue;
+    std::optional<Double3> found;
+    region.Walk(1, [&](int64_t i, int64_t k) {
+        if (GridPointWithin(grid, i, k, view, wx, wy, reach)) {
+            found = Double3{static_cast<double>(i) * grid.pitch, 0.0,
+                            static_cast<double>(k) * grid.pitch};
         }
-        for (int64_t k = firstRow; k <= lastRow; ++k) {
-            if (GridPointWithin(grid, i, k, view, wx, wy, reach)) {
-                return Double3{static_cast<double>(i) * grid.pitch, 0.0,
-                               static_cast<double>(k) * grid.pitch};
-            }
-        }
-    }
-    return std::nullopt;
+        return found.has_value();
+    });
+    return found;
 }
 
 }  // namespace marquetta
