@@ -129,23 +129,6 @@ TEST_F(PrintCommandsTest, LandscapePaperFromSetUpMovesTheNextPrint) {
               (std::vector<PenStep>{{false, 1485, -1050}, {true, 1585, -1050}}));
 }
 
-TEST_F(PrintCommandsTest, PaperTurnedInThePrintDialogOrPreviewMovesThatPage) {
-    AddLine({0, 0, 0}, {1000, 0, 0});
-    const std::vector<PenStep> landscapeLine = {{false, 1485, -1050}, {true, 1585, -1050}};
-    for (const int command : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW}) {
-        platform.SetPrinterPaper(PrinterPaper{2100.0, 2970.0, 254.0, 254.0});
-        MeasurePaper();  // a paint measured portrait
-        g_paperPending = 0;
-        // The dialog turns the paper before the page is drawn.
-        platform.SetPrinterPaper(PrinterPaper{2970.0, 2100.0, 254.0, 254.0});
-        platform.ClearCalls();
-        app->Execute(command);
-        EXPECT_EQ(platform.PrintedPage(), landscapeLine) << command;
-        EXPECT_DOUBLE_EQ(g_paperWidth, 297.0);
-        EXPECT_FALSE(Calls(PlatformCall::Kind::InvalidateView).empty());
-    }
-}
-
 TEST_F(PrintCommandsTest, PreviewDrawsThePageAndKeepsThePageCount) {
     AddLine({0, 0, 0}, {1000, 0, 0});
     ASSERT_TRUE(app->Execute(ID_FILE_PRINT_PREVIEW));
