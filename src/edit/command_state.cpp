@@ -36,12 +36,15 @@ void CZorader_ezView::RegisterEditingCommands() {
 }
 
 // A draw command only names the shape and shows its prompt: a pending first point
-// stays, and the next click finishes the new command's second step from it.
+// stays, and the next click finishes the new command's second step from it. An arc
+// start given before does not: its radius and angle belong to the arc abandoned, and
+// an arc begun now about the pending point takes its start from the next click.
 void CZorader_ezView::StartDrawCommand(int type, const char* prompt) {
     if (selectionExists == 1) {
         return;  // a selection waits for a modify command or Esc first
     }
     m_doc.m_current.m_nType = type;
+    arcStartGiven = 0;
     CurrentPlatform().SetPrompt(prompt);
 }
 

@@ -114,9 +114,6 @@ void CircleRadiusClick(CZorader_ezDoc& doc, int x, int y) {
 }
 
 void ArcCentreClick(const CZorader_ezDoc& doc, int x, int y) {
-    // A start left over from an arc abandoned for another draw command must not stand
-    // in for this arc's start.
-    arcStartGiven = 0;
     if (TakeFirstPoint(doc, x, y, true)) {
         CurrentPlatform().SetPrompt(kPromptArcStart);
     }

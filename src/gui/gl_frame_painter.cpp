@@ -44,6 +44,18 @@ void DrawSegments(const std::vector<float>& xyz, const float* color) {
     glEnd();
 }
 
+// The sheet's edges where the grid is too fine to draw: dotted, one pixel on and one
+// off, so that they read as the grid's border rather than as shapes.
+void DrawSheetOutline(const std::vector<float>& xyz) {
+    if (xyz.empty()) {
+        return;
+    }
+    glEnable(GL_LINE_STIPPLE);
+    glLineStipple(1, 0x5555);
+    DrawSegments(xyz, kGridColor);
+    glDisable(GL_LINE_STIPPLE);
+}
+
 // One batch of segments, white with a magenta run per selected shape.
 void EmitWireframe(const Wireframe& wireframe) {
     glColor4fv(kShapeColor);
@@ -128,6 +140,7 @@ bool DrawPaintFrame(const PaintFrame& frame, int width, int height, WireframeLis
     glPushMatrix();
     glDisable(GL_LIGHTING);
     DrawPoints(frame.gridPoints, kGridColor);
+    DrawSheetOutline(frame.sheetOutline);
     DrawSegments(frame.previewSegments, kPreviewColor);
     const bool compiled = frame.wireframe != nullptr && DrawWireframe(frame, list);
     glEnable(GL_LIGHTING);

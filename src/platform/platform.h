@@ -32,6 +32,7 @@ struct PrinterPaper {
     double printableHeightPixels = 0.0;
     double dotsPerInchX = 0.0;
     double dotsPerInchY = 0.0;
+    bool operator==(const PrinterPaper&) const = default;
 };
 
 // Draws the one page of a print job through the pen it is given.
