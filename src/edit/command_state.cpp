@@ -18,6 +18,7 @@ void CancelCommand(CZorader_ezDoc& doc) {
     doc.m_current.m_nType = SHAPE_NONE;
     CurrentPlatform().SetPrompt(kPromptNone);
     continuousCopy = 0;
+    pastePlacing = 0;
     doc.DeselectAll();
     editState = EDIT_IDLE;
     selectionExists = 0;
@@ -41,6 +42,7 @@ void CZorader_ezView::StartDrawCommand(int type, const char* prompt) {
     if (selectionExists == 1) {
         return;  // a selection waits for a modify command or Esc first
     }
+    m_doc.History().CommandStarted();
     m_doc.m_current.m_nType = type;
     CurrentPlatform().SetPrompt(prompt);
 }
@@ -163,6 +165,9 @@ void CZorader_ezView::FinishSecondStep() {
 }
 
 bool CZorader_ezView::EditingRightDown() {
+    if (pastePlacing == 1) {
+        return false;  // the release leaves the pasted shapes where they are
+    }
     if (editState == EDIT_MOVE_SELECT || editState == EDIT_COPY || editState == EDIT_COPY_SELECT) {
         return false;  // the release decides
     }
@@ -183,7 +188,9 @@ bool CZorader_ezView::EditingRightDown() {
 
 void CZorader_ezView::EditingRightUp() {
     Platform& platform = CurrentPlatform();
-    if (editState == EDIT_MOVE_SELECT) {
+    if (pastePlacing == 1) {
+        EndPastePlacement();
+    } else if (editState == EDIT_MOVE_SELECT) {
         editState = EDIT_MOVE;
         platform.SetPrompt(kPromptMoveBase);
     } else if (editState == EDIT_COPY_SELECT) {

@@ -67,6 +67,7 @@ std::vector<ImportedLine> ReadTextLines(std::string_view bytes) {
 }
 
 size_t AddImportedTexts(CZorader_ezDoc& doc, const std::vector<ImportedLine>& lines) {
+    UndoStep step(doc.History(), StepKind::TextImport);
     const double height = lastTextHeight;
     const Float3 size{static_cast<float>(height), static_cast<float>(lastTextWidth),
                       static_cast<float>(lastTextAngle)};
