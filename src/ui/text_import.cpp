@@ -110,6 +110,7 @@ void RunTextImport(CZorader_ezDoc& doc) {
     if (!path) {
         return;
     }
+    UndoStep step(doc.History(), StepKind::TextImport);
     // No command is left half done under the new texts.
     CancelCommand(doc);
     const TextImportResult result = ImportTextFile(doc, *path);
