@@ -2,6 +2,7 @@
 
 #include "app/app_controller.h"
 #include "app/command_table.h"
+#include "edit/command_state.h"
 #include "edit/editing_state.h"
 #include "edit/modify_commands.h"
 #include "exchange/command_message.h"
@@ -50,7 +51,7 @@ void AppController::RegisterEditCommands() {
     m_documentCommands.On(
         ID_EDIT_UNDO,
         [this, &history] {
-            m_router.Execute(ID_CANCEL);
+            EndRunningCommand(m_doc);
             history.Undo();
             CurrentPlatform().InvalidateView();
         },
@@ -61,7 +62,7 @@ void AppController::RegisterEditCommands() {
     m_documentCommands.On(
         ID_EDIT_REDO,
         [this, &history] {
-            m_router.Execute(ID_CANCEL);
+            EndRunningCommand(m_doc);
             history.Redo();
             CurrentPlatform().InvalidateView();
         },

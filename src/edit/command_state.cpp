@@ -13,15 +13,19 @@
 namespace marquetta {
 
 void CancelCommand(CZorader_ezDoc& doc) {
+    EndRunningCommand(doc);
+    doc.DeselectAll();
+    selectionExists = 0;
+}
+
+void EndRunningCommand(CZorader_ezDoc& doc) {
     stepPending = 0;
     rubberBand = 0;
     doc.m_current.m_nType = SHAPE_NONE;
     CurrentPlatform().SetPrompt(kPromptNone);
     continuousCopy = 0;
     pastePlacing = 0;
-    doc.DeselectAll();
     editState = EDIT_IDLE;
-    selectionExists = 0;
     basePointSet = 0;
     arcStartGiven = 0;
     g_displayListValid = 0;

@@ -1,6 +1,6 @@
 #include "edit/modify_commands.h"
 
-#include <iterator>
+#include <vector>
 
 #include "edit/command_state.h"
 #include "edit/draw_commands.h"
@@ -113,21 +113,20 @@ void CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
     UndoStep step(doc.History(), StepKind::Copy);
     const Float3 base = Narrow(firstPoint);
     const Float3 to = Narrow(destination);
-    // The copies go behind the last shape there was, where the walk stops: none is
-    // copied again.
-    if (!doc.m_shapes.empty()) {
-        const auto last = std::prev(doc.m_shapes.end());
-        for (auto it = doc.m_shapes.begin();; ++it) {
-            CShape& source = **it;
-            if (Carried(source)) {
-                doc.AddTranslatedCopy(source, base, to);
-                if (continuousCopy != 1) {
-                    doc.SetSelected(source, false);
-                }
-            }
-            if (it == last) {
-                break;
-            }
+    // The copies go behind the last shape there was: none is copied again. The sources
+    // are deselected after all copies are made (one run of records each in the step).
+    std::vector<CShape*> sources;
+    for (const auto& shape : doc.m_shapes) {
+        if (Carried(*shape)) {
+            sources.push_back(shape.get());
+        }
+    }
+    for (const CShape* source : sources) {
+        doc.AddTranslatedCopy(*source, base, to);
+    }
+    if (continuousCopy != 1) {
+        for (CShape* source : sources) {
+            doc.SetSelected(*source, false);
         }
     }
     if (continuousCopy == 1) {

@@ -140,14 +140,21 @@ CZorader_ezDoc::ShapeList::iterator CZorader_ezDoc::At(size_t index) {
 DetachedShapes CZorader_ezDoc::DetachShapes(std::vector<ShapeRun> runs) {
     DetachedShapes detached;
     if (!runs.empty()) {
+        const size_t size = m_shapes.size();
         auto it = At(runs.front().first);
         size_t index = runs.front().first;
         for (const ShapeRun& run : runs) {
             it = std::next(it, static_cast<std::ptrdiff_t>(run.first - index));
-            auto last = std::next(it, static_cast<std::ptrdiff_t>(run.count));
-            detached.shapes.splice(detached.shapes.end(), m_shapes, it, last);
-            it = last;
             index = run.first + run.count;  // where `it` stood before anything was taken
+            // A run to the end of the list needs no walk; the whole list moves at once.
+            auto last = index == size ? m_shapes.end()
+                                      : std::next(it, static_cast<std::ptrdiff_t>(run.count));
+            if (it == m_shapes.begin() && last == m_shapes.end()) {
+                detached.shapes.splice(detached.shapes.end(), m_shapes);
+            } else {
+                detached.shapes.splice(detached.shapes.end(), m_shapes, it, last);
+            }
+            it = last;
         }
     }
     detached.runs = std::move(runs);
@@ -163,6 +170,10 @@ void CZorader_ezDoc::ReattachShapes(DetachedShapes& detached) {
         size_t index = detached.runs.front().first;
         for (const ShapeRun& run : detached.runs) {
             it = std::next(it, static_cast<std::ptrdiff_t>(run.first - index));
+            if (&run == &detached.runs.back()) {
+                m_shapes.splice(it, detached.shapes);  // the last run: all that is left
+                break;
+            }
             auto last = std::next(detached.shapes.begin(), static_cast<std::ptrdiff_t>(run.count));
             m_shapes.splice(it, detached.shapes, detached.shapes.begin(), last);
             index = run.first + run.count;

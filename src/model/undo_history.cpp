@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 #include <utility>
@@ -102,6 +103,16 @@ class ChangeSet {
     size_t SelectionCount() const { return m_selections.size(); }
 
     void AddSelection(CShape& shape, int32_t before, int32_t after) {
+        // A shape moved and then deselected (a move): one record, so that undo and redo
+        // visit the shape once.
+        if (!m_ops.empty() && m_ops.back().kind == OpKind::Translate &&
+            m_moved.back().shape == &shape && !m_moved.back().selection) {
+            MovedShape& moved = m_moved.back();
+            moved.selection = true;
+            moved.selectedBefore = before;
+            moved.selectedAfter = after;
+            return;
+        }
         m_selections.push_back({&shape, before, after});
         Extend(OpKind::Select, 0, m_selections.size() - 1);
     }
@@ -113,7 +124,13 @@ class ChangeSet {
             std::memcmp(&m_translations[m_ops.back().translation], &t, sizeof t) != 0) {
             m_translations.push_back(t);
         }
-        m_moved.push_back({&shape, PointsOf(shape.m_pt)});
+        // Most coordinates come back exactly by moving back; only the others are kept.
+        MovedShape moved{&shape};
+        if (!MovesBackExactly(shape, t)) {
+            moved.before = static_cast<uint32_t>(m_movedBefore.size());
+            m_movedBefore.push_back(PointsOf(shape.m_pt));
+        }
+        m_moved.push_back(moved);
         Extend(OpKind::Translate, static_cast<uint32_t>(m_translations.size() - 1),
                m_moved.size() - 1);
     }
@@ -171,6 +188,12 @@ class ChangeSet {
                 case OpKind::Translate:
                     op.first += m_moved.size();
                     op.translation += static_cast<uint32_t>(m_translations.size());
+                    for (size_t i = 0; i < op.count; ++i) {
+                        MovedShape& moved = later.m_moved[op.first - m_moved.size() + i];
+                        if (moved.before != kNoPoints) {
+                            moved.before += static_cast<uint32_t>(m_movedBefore.size());
+                        }
+                    }
                     break;
                 case OpKind::Reshape:
                     op.first += m_reshaped.size();
@@ -188,6 +211,7 @@ class ChangeSet {
         move(m_selections, later.m_selections);
         move(m_translations, later.m_translations);
         move(m_moved, later.m_moved);
+        move(m_movedBefore, later.m_movedBefore);
         move(m_reshaped, later.m_reshaped);
         move(m_lists, later.m_lists);
         if (later.m_layers) {
@@ -237,22 +261,33 @@ class ChangeSet {
 
     void Revert(CZorader_ezDoc& doc, const std::vector<CShape**>& references) {
         for (auto op = m_ops.rbegin(); op != m_ops.rend(); ++op) {
-            for (size_t k = op->count; k-- > 0;) {
-                const size_t i = op->first + k;
-                switch (op->kind) {
-                    case OpKind::Select:
-                        doc.SetSelectedFlag(*m_selections[i].shape, m_selections[i].before);
-                        break;
-                    case OpKind::Translate:
-                        doc.SetShapePoints(*m_moved[i].shape, m_moved[i].before);
-                        break;
-                    case OpKind::Reshape:
-                        doc.SetShapePoints(*m_reshaped[i].shape, m_reshaped[i].before);
-                        break;
-                    case OpKind::List:
-                        Flip(doc, m_lists[i], true, references);
-                        break;
+            switch (op->kind) {
+                case OpKind::Select:
+                    Each(m_selections, *op, true, [&](const SelectionChange& c) {
+                        doc.SetSelectedFlag(*c.shape, c.before);
+                    });
+                    break;
+                case OpKind::Translate: {
+                    const Translation& t = m_translations[op->translation];
+                    Each(m_moved, *op, true, [&](const MovedShape& m) {
+                        if (m.selection) {
+                            doc.SetSelectedFlag(*m.shape, m.selectedBefore);
+                        }
+                        if (m.before == kNoPoints) {
+                            doc.TranslateShape(*m.shape, t.destination, t.base);
+                        } else {
+                            doc.SetShapePoints(*m.shape, m_movedBefore[m.before]);
+                        }
+                    });
+                    break;
                 }
+                case OpKind::Reshape:
+                    Each(m_reshaped, *op, true,
+                         [&](const ReshapedShape& r) { doc.SetShapePoints(*r.shape, r.before); });
+                    break;
+                case OpKind::List:
+                    Flip(doc, m_lists[op->first], true, references);
+                    break;
             }
         }
         if (m_layers) {
@@ -277,23 +312,29 @@ class ChangeSet {
             doc.SetPathName(m_path->second);
         }
         for (const Op& op : m_ops) {
-            for (size_t i = op.first; i < op.first + op.count; ++i) {
-                switch (op.kind) {
-                    case OpKind::Select:
-                        doc.SetSelectedFlag(*m_selections[i].shape, m_selections[i].after);
-                        break;
-                    case OpKind::Translate: {
-                        const Translation& t = m_translations[op.translation];
-                        doc.TranslateShape(*m_moved[i].shape, t.base, t.destination);
-                        break;
-                    }
-                    case OpKind::Reshape:
-                        doc.SetShapePoints(*m_reshaped[i].shape, m_reshaped[i].after);
-                        break;
-                    case OpKind::List:
-                        Flip(doc, m_lists[i], false, references);
-                        break;
+            switch (op.kind) {
+                case OpKind::Select:
+                    Each(m_selections, op, false, [&](const SelectionChange& c) {
+                        doc.SetSelectedFlag(*c.shape, c.after);
+                    });
+                    break;
+                case OpKind::Translate: {
+                    const Translation& t = m_translations[op.translation];
+                    Each(m_moved, op, false, [&](const MovedShape& m) {
+                        doc.TranslateShape(*m.shape, t.base, t.destination);
+                        if (m.selection) {
+                            doc.SetSelectedFlag(*m.shape, m.selectedAfter);
+                        }
+                    });
+                    break;
                 }
+                case OpKind::Reshape:
+                    Each(m_reshaped, op, false,
+                         [&](const ReshapedShape& r) { doc.SetShapePoints(*r.shape, r.after); });
+                    break;
+                case OpKind::List:
+                    Flip(doc, m_lists[op.first], false, references);
+                    break;
             }
         }
     }
@@ -303,6 +344,7 @@ class ChangeSet {
                        m_selections.capacity() * sizeof(SelectionChange) +
                        m_translations.capacity() * sizeof(Translation) +
                        m_moved.capacity() * sizeof(MovedShape) +
+                       m_movedBefore.capacity() * sizeof(std::array<Float3, 4>) +
                        m_reshaped.capacity() * sizeof(ReshapedShape) +
                        m_lists.capacity() * sizeof(ListChange);
         for (const ListChange& change : m_lists) {
@@ -332,9 +374,15 @@ class ChangeSet {
         Float3 base;
         Float3 destination;
     };
+    // A moved shape: moving it back gives its points exactly, or they are kept; and a
+    // move's change of its selected flag with it.
+    static constexpr uint32_t kNoPoints = UINT32_MAX;
     struct MovedShape {
-        CShape* shape;
-        std::array<Float3, 4> before;
+        CShape* shape = nullptr;
+        uint32_t before = kNoPoints;  // in m_movedBefore, or kNoPoints
+        int32_t selectedBefore = 0;
+        int32_t selectedAfter = 0;
+        bool selection = false;
     };
     struct ReshapedShape {
         CShape* shape;
@@ -368,6 +416,45 @@ class ChangeSet {
         }
     }
 
+    // Runs `apply` over the records of `op`, last first when undoing, asking for the
+    // shape some records ahead early: the shapes lie all over memory, the records not.
+    template <class Record, class Apply>
+    static void Each(const std::vector<Record>& records, const Op& op, bool backwards,
+                     Apply apply) {
+        constexpr size_t kAhead = 16;
+        for (size_t n = 0; n < op.count; ++n) {
+            if (n + kAhead < op.count) {
+                const size_t ahead = n + kAhead;
+                const CShape* shape =
+                    records[backwards ? op.first + op.count - 1 - ahead : op.first + ahead].shape;
+                // The fields undo and redo write: the flag, and the points.
+                __builtin_prefetch(&shape->m_bSelected, 1);
+                __builtin_prefetch(&shape->m_pt[0], 1);
+                __builtin_prefetch(&shape->m_pt[3], 1);
+            }
+            apply(records[backwards ? op.first + op.count - 1 - n : op.first + n]);
+        }
+    }
+
+    // Whether moving every point of `shape` by `t` and back, as the document moves
+    // points, gives each coordinate back bit for bit.
+    static bool MovesBackExactly(const CShape& shape, const Translation& t) {
+        const float move[3][2] = {{t.destination.x, t.base.x},
+                                  {t.destination.y, t.base.y},
+                                  {t.destination.z, t.base.z}};
+        for (const Float3& p : shape.m_pt) {
+            const float coordinates[3] = {p.x, p.y, p.z};
+            for (int c = 0; c < 3; ++c) {
+                const float there = (coordinates[c] + move[c][0]) - move[c][1];
+                const float back = (there + move[c][1]) - move[c][0];
+                if (std::memcmp(&back, &coordinates[c], sizeof back) != 0) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
     // Takes the shapes of a change out of the drawing or puts them back: out when
     // undoing an insertion or redoing a removal.
     static void Flip(CZorader_ezDoc& doc, ListChange& change, bool undo,
@@ -384,6 +471,7 @@ class ChangeSet {
     std::vector<SelectionChange> m_selections;
     std::vector<Translation> m_translations;
     std::vector<MovedShape> m_moved;
+    std::vector<std::array<Float3, 4>> m_movedBefore;
     std::vector<ReshapedShape> m_reshaped;
     std::vector<ListChange> m_lists;
     std::optional<LayerChange> m_layers;
