@@ -12,13 +12,16 @@ packages=(
   librecad-data unifont
   # DXF peers: ezdxf reads what we write and writes what we read; dxflib for the benchmark
   python3-ezdxf libdxflib-dev
-  # desktop: Qt 6, OpenGL, a virtual display for the GUI tests, Japanese fonts
+  # desktop: Qt 6, OpenGL, a virtual display for the GUI tests, Japanese fonts, and
+  # Qt's own Japanese texts for the standard dialogs and buttons
   qt6-base-dev libqt6opengl6-dev libgl-dev libx11-dev libgl1-mesa-dri xvfb xauth
-  fonts-noto-cjk
+  fonts-noto-cjk qt6-translations-l10n
   # print tests: pdftoppm rasterises the PDF pages the program prints
   poppler-utils
   # the renderer the render command starts; its tests render our scenes with it
   povray povray-includes
+  # Help opens the manual with the desktop's opener; the manual pages' test runs man
+  xdg-utils man-db groff-base
 )
 
 missing=()

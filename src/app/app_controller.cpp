@@ -10,6 +10,7 @@
 #include "model/layers.h"
 #include "model/native_file.h"
 #include "platform/platform.h"
+#include "ui/help.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -19,6 +20,7 @@ AppController::AppController() : m_view(m_doc) {
     RegisterFrameCommands();
     RegisterApplicationCommands();
     RegisterExchangeCommands();
+    RegisterEditCommands();
     // Help is the view's command; no target before the application's knows it.
     RegisterDialogCommands(m_frameCommands, m_applicationCommands);
     // Printing, preview and set-up are the view's, ahead of anything after it.
@@ -87,6 +89,7 @@ bool AppController::LoadDocument(const std::string& path) {
         return false;
     }
     ForgetReplacedShapes();
+    m_doc.History().Clear();
     selectionExists = 0;
     for (const auto& shape : m_doc.m_shapes) {
         if (shape->IsSelected()) {
@@ -106,6 +109,7 @@ bool AppController::SaveTo(const std::string& path) {
         ShowFileError(result.message);
         return false;
     }
+    m_doc.History().MarkSaved();
     m_recent.Add(m_doc.GetPathName());
     return true;
 }
@@ -193,12 +197,8 @@ void AppController::RegisterApplicationCommands() {
         }
     });
     m_applicationCommands.On(ID_APP_ABOUT, [] {
-        CurrentPlatform().MessageBox(
-            "Marquetta バージョン 0.1\n"
-            "図面を描き、DXF と POV-Ray で交換する作図プログラム\n"
-            "Copyright (C) 2026 The Marquetta developers\n"
-            "GPL-2.0-or-later",
-            "Marquetta のﾊﾞｰｼﾞｮﾝ情報", MessageIcon::Information, MessageButtons::Ok);
+        CurrentPlatform().MessageBox(AboutText(), "Marquetta のﾊﾞｰｼﾞｮﾝ情報",
+                                     MessageIcon::Information, MessageButtons::Ok);
     });
 }
 

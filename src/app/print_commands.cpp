@@ -15,10 +15,33 @@ namespace {
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kPreviewPagesKey = "PreviewPages";
 
+// The page on the sheet of the paper it is printed on: a paper or orientation chosen
+// in the print dialog or in the preview's page set-up is measured before the page is
+// drawn, and the view then shows the new sheet.
+PageDrawing SheetPage(const CZorader_ezDoc& doc) {
+    return [&doc](PrintPen& pen) {
+        NoticePaperChange();
+        if (g_paperPending == 1) {
+            g_paperPending = 0;
+            MeasurePaper();
+            CurrentPlatform().InvalidateView();
+        }
+        PrintDrawing(doc, pen);
+    };
+}
+
+// A dialog may have changed the paper without drawing a page: the next paint measures.
+void RemeasureIfPaperChanged() {
+    NoticePaperChange();
+    if (g_paperPending == 1) {
+        CurrentPlatform().InvalidateView();
+    }
+}
+
 void Print(const CZorader_ezDoc& doc, bool askFirst) {
     Platform& platform = CurrentPlatform();
-    const PrintResult result =
-        platform.PrintPage(askFirst, [&doc](PrintPen& pen) { PrintDrawing(doc, pen); });
+    const PrintResult result = platform.PrintPage(askFirst, SheetPage(doc));
+    RemeasureIfPaperChanged();
     if (result == PrintResult::Failed) {
         platform.MessageBox("印刷を開始できませんでした。", kAppTitle, MessageIcon::Exclamation,
                             MessageButtons::Ok);
@@ -28,8 +51,8 @@ void Print(const CZorader_ezDoc& doc, bool askFirst) {
 void Preview(const CZorader_ezDoc& doc) {
     Platform& platform = CurrentPlatform();
     const int pages = StoredPreviewPages();
-    const int shown =
-        platform.PreviewPage(pages, [&doc](PrintPen& pen) { PrintDrawing(doc, pen); });
+    const int shown = platform.PreviewPage(pages, SheetPage(doc));
+    RemeasureIfPaperChanged();
     const std::string kept = std::to_string(shown);
     if (shown >= kMinPreviewPages && shown <= kMaxPreviewPages &&
         platform.ReadSetting(kSettingsSection, kPreviewPagesKey) != kept) {

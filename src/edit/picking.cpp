@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "text/text_layout.h"
 #include "view/camera.h"
+#include "view/grid.h"
 #include "view/paint_frame.h"
 #include "view/sheet.h"
 
@@ -18,9 +19,6 @@ namespace {
 
 // Half the field of view in radians per degree, with the program's pi.
 constexpr double kHalfRadiansPerDegree = 0.00872664638888889;
-// Beyond this many grid steps from the origin the paint draws no grid; snapping to a
-// grid that is not drawn would only cost a walk over billions of points.
-constexpr double kGridStepLimit = 1e4;
 
 double ViewportHeight() {
     return g_viewport[3];
@@ -316,27 +314,17 @@ void WalkShapesIn(const CZorader_ezDoc& doc, double xmin, double ymin, double xm
 }
 
 bool SnapToGrid(double x, double y, Double3& point) {
-    const double g = g_gridPitch;
-    if (!(g > 0.0)) {
+    const std::optional<SheetGrid> grid = CurrentSheetGrid();
+    if (!grid) {
         return false;
     }
-    const double halfX = g_scaleDenominator * g_paperWidth * 0.5 / g;
-    const double halfZ = g_paperHeight * g_scaleDenominator * 0.5 / g;
-    if (!(std::fabs(halfX) < kGridStepLimit && std::fabs(halfZ) < kGridStepLimit)) {
+    const std::optional<Double3> found =
+        FirstGridPointWithin(*grid, CapturedProjection(), x, ViewportHeight() - y, kGridSnapReach);
+    if (!found) {
         return false;
     }
-    const int nx = static_cast<int>(halfX);
-    const int nz = static_cast<int>(halfZ);
-    for (int i = -nx; i <= nx; ++i) {
-        for (int k = -nz; k <= nz; ++k) {
-            const Double3 candidate{i * g, 0.0, k * g};
-            if (NearPixel(candidate, x, y, kGridSnapReach)) {
-                point = candidate;
-                return true;
-            }
-        }
-    }
-    return false;
+    point = *found;
+    return true;
 }
 
 }  // namespace

@@ -25,6 +25,13 @@ InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
         return result;
     }
 
+    MergeDrawingContents(doc, contents, result);
+    result.inserted = true;
+    return result;
+}
+
+void MergeDrawingContents(CZorader_ezDoc& doc, DrawingFileContents& contents,
+                          InsertResult& result) {
     for (StoredLayer& layer : contents.layers) {
         if (FindLayer(layer.name) < g_layerCount || g_layerCount >= kMaxEnsuredLayers) {
             continue;
@@ -54,8 +61,6 @@ InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
     result.shapesAdded = contents.shapes.size();
     current.m_nType = SHAPE_NONE;
     g_displayListValid = 0;
-    result.inserted = true;
-    return result;
 }
 
 }  // namespace marquetta

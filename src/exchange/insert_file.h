@@ -14,6 +14,7 @@
 
 #include "exchange/command_message.h"
 #include "model/document.h"
+#include "model/native_file.h"
 
 namespace marquetta {
 
@@ -39,5 +40,10 @@ struct InsertResult {
 // The file's banner and rendering settings are not used.
 InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
                                const std::function<void()>& runCancelCommand = {});
+
+// The merge of an insert (also of a paste): the layers of `contents` by name, then its
+// shapes appended selected, as read; counted into `result`.
+void MergeDrawingContents(CZorader_ezDoc& doc, DrawingFileContents& contents,
+                          InsertResult& result);
 
 }  // namespace marquetta

@@ -44,6 +44,18 @@ void DrawSegments(const std::vector<float>& xyz, const float* color) {
     glEnd();
 }
 
+// The sheet's edges where the grid is too fine to draw: dotted, one pixel on and one
+// off, so that they read as the grid's border rather than as shapes.
+void DrawSheetOutline(const std::vector<float>& xyz) {
+    if (xyz.empty()) {
+        return;
+    }
+    glEnable(GL_LINE_STIPPLE);
+    glLineStipple(1, 0x5555);
+    DrawSegments(xyz, kGridColor);
+    glDisable(GL_LINE_STIPPLE);
+}
+
 // White with a magenta run per selected shape, in list order, from the core's array.
 void DrawWireframe(const Wireframe& wireframe) {
     if (wireframe.runs.empty()) {
@@ -109,6 +121,7 @@ void DrawPaintFrame(const PaintFrame& frame, int width, int height) {
     glPushMatrix();
     glDisable(GL_LIGHTING);
     DrawPoints(frame.gridPoints, kGridColor);
+    DrawSheetOutline(frame.sheetOutline);
     DrawSegments(frame.previewSegments, kPreviewColor);
     if (frame.wireframe != nullptr) {
         DrawWireframe(*frame.wireframe);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/app_controller.h"
 #include "gui/key_translation.h"
@@ -105,6 +106,9 @@ CMainFrame::CMainFrame(AppController& app, QtPlatform& platform) : app_(app), pl
     drawingBar_ =
         BuildToolBar(QStringLiteral("drawing"), marquetta::DrawingToolBar(), Qt::LeftToolBarArea);
     BuildStatusBar();
+    // Never narrower than the status dialog bar needs with its longest prompt: a tool-bar
+    // layout may squeeze the bar's buttons over the prompt line.
+    setMinimumWidth(std::max(minimumSizeHint().width(), dialogBarHost_->sizeHint().width()));
     resize(1024, 720);
 
     platform_.SetMainFrame(this);
@@ -114,12 +118,17 @@ CMainFrame::CMainFrame(AppController& app, QtPlatform& platform) : app_(app), pl
     qApp->installEventFilter(this);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &CMainFrame::UpdateCommandUi);
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateIndicators);
+    // The status line tells when the grid is too fine to draw.
+    connect(view_, &CViewWidget::Painted, this, &CMainFrame::UpdateStatusLine);
     view_->setFocus();
     UpdateCommandUi();
 }
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // Closing the window below moves the focus: nothing of this class may run then.
+    disconnect(qApp, nullptr, this, nullptr);
     platform_.SetMainFrame(nullptr);
 }
 
@@ -244,6 +253,7 @@ void CMainFrame::RunCommand(int id) {
         drawingBar_->setVisible(show);
     } else if (id == ID_VIEW_STATUS_BAR) {
         statusBar()->setVisible(statusBar()->isHidden());
+        UpdateIndicators();
     } else {
         app_.Execute(id);
     }
@@ -263,6 +273,10 @@ void CMainFrame::UpdateCommandUi() {
     for (const auto& [id, action] : actions_) {
         const CommandUi ui = QueryCommand(id);
         action->setEnabled(ui.enabled);
+        // A caption of the moment (undo and redo name their step).
+        if (ui.text && action->text() != QString::fromStdString(*ui.text)) {
+            action->setText(QString::fromStdString(*ui.text));
+        }
         action->setCheckable(ui.checked.has_value());
         if (ui.checked) {
             action->setChecked(*ui.checked);
@@ -278,7 +292,15 @@ void CMainFrame::UpdateCommandUi() {
     }
     UpdateRecentFiles();
     setWindowTitle(QString::fromStdString(app_.WindowTitle()));
-    UpdateIndicators();
+}
+
+void CMainFrame::UpdateStatusLine() {
+    const PaintFrame* frame = view_->LastFrame();
+    const QString text = QString::fromUtf8(
+        frame != nullptr && frame->gridTooFine ? kGridTooFineText : kIdleStatusText);
+    if (messagePane_->text() != text) {
+        messagePane_->setText(text);
+    }
 }
 
 void CMainFrame::UpdateRecentFiles() {
@@ -303,7 +325,9 @@ void CMainFrame::UpdateRecentFiles() {
 }
 
 void CMainFrame::UpdateIndicators() {
-    // The locks are read from the display server only while someone can see them.
+    // The locks are read from the display server only while someone can see them, and
+    // only when they can have changed: after a key, or when the focus moved (the user
+    // may have pressed a lock key in another window).
     if (statusBar()->isHidden()) {
         return;
     }
@@ -329,12 +353,16 @@ bool CMainFrame::TranslateAccelerator(const QKeyEvent& event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        UpdateIndicators();
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
-        // Keys for open menus and dialogs are theirs.
+        // Keys for open menus, for the menu bar while it holds the keyboard (after Alt)
+        // and for dialogs are theirs.
         if (widget != nullptr && widget->window() == this &&
             QApplication::activePopupWidget() == nullptr &&
-            QApplication::activeModalWidget() == nullptr &&
+            QApplication::activeModalWidget() == nullptr && !menuBar()->hasFocus() &&
             TranslateAccelerator(*static_cast<QKeyEvent*>(event))) {
             return true;
         }

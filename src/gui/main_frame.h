@@ -51,8 +51,8 @@ class CMainFrame : public QMainWindow {
     // What the command's menu item or button shows.
     CommandUi QueryCommand(int id) const;
     // Runs the update handlers: enabled states, check marks and captions of every menu
-    // item and button, the recent files, the title and the lock indicators. Runs
-    // whenever the program goes idle and before a menu opens.
+    // item and button, the recent files and the title. Runs whenever the program goes
+    // idle and before a menu opens.
     void UpdateCommandUi();
     // Closes the window without asking about the drawing: the caller has asked.
     void CloseApproved();
@@ -72,6 +72,8 @@ class CMainFrame : public QMainWindow {
     void BuildStatusBar();
     void UpdateRecentFiles();
     void UpdateIndicators();
+    // The message pane's idle text: "ﾚﾃﾞｨ", or why the grid is not drawn.
+    void UpdateStatusLine();
     // A key press for the main window: its accelerator's command runs, and the key goes
     // no further. False when the key has no accelerator.
     bool TranslateAccelerator(const QKeyEvent& event);

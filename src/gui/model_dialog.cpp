@@ -1,5 +1,6 @@
 #include "gui/model_dialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -44,6 +45,36 @@ class ColorSwatch : public QFrame {
     size_t field_;
 };
 
+// A combo box whose size never follows its list: the edit field scrolls sideways, and
+// the drop-down list may be wider than the field but never than the dialog.
+class BoundedCombo : public QComboBox {
+  public:
+    explicit BoundedCombo(QWidget* dialog) : QComboBox(dialog), dialog_(dialog) {
+        setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        setMinimumContentsLength(4);
+    }
+
+    void showPopup() override {
+        QComboBox::showPopup();
+        QWidget* popup = view()->window();
+        const QRect inside(dialog_->mapToGlobal(QPoint(0, 0)), dialog_->size());
+        QRect r = popup->geometry();
+        if (r.width() > inside.width()) {
+            r.setWidth(inside.width());
+        }
+        if (r.right() > inside.right()) {
+            r.moveRight(inside.right());
+        }
+        if (r.left() < inside.left()) {
+            r.moveLeft(inside.left());
+        }
+        popup->setGeometry(r);
+    }
+
+  private:
+    QWidget* dialog_;
+};
+
 QToolButton* Arrow(Qt::ArrowType type, QWidget* parent) {
     auto* arrow = new QToolButton(parent);
     arrow->setArrowType(type);
@@ -55,6 +86,14 @@ QToolButton* Arrow(Qt::ArrowType type, QWidget* parent) {
 
 }  // namespace
 
+QSize DialogUnitsToPixels(const QFontMetrics& metrics, DialogUnits units) {
+    // The average width of the Latin letters, as dialog templates measure it.
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const int baseX = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
+    const int baseY = metrics.height();
+    return QSize((units.width * baseX + 2) / 4, (units.height * baseY + 4) / 8);
+}
+
 CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* parent)
     : QDialog(parent), model_(model), platform_(platform) {
     setWindowTitle(QString::fromStdString(model_.Title()));
@@ -64,6 +103,31 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
     std::vector<DialogField>& fields = model_.Fields();
     // Neighbouring fields of one group sit in a box titled with it.
     QFormLayout* groupForm = nullptr;
+    // Each row holds its field and the fields placed beside it; a field without a label
+    // spans the label column too.
+    QFormLayout* rowsOfRow = nullptr;
+    QHBoxLayout* row = nullptr;
+    auto place = [&](QFormLayout* rows, const DialogField& field, QWidget* label, QWidget* widget) {
+        if (field.besidePrevious && row != nullptr && rowsOfRow == rows) {
+            if (label != nullptr) {
+                row->addWidget(label);
+            }
+            row->addWidget(widget, 1);
+            return;
+        }
+        row = new QHBoxLayout;
+        rowsOfRow = rows;
+        row->addWidget(widget, 1);
+        if (label != nullptr) {
+            rows->addRow(label, row);
+        } else {
+            rows->addRow(row);
+        }
+    };
+    auto labelOf = [this](const DialogField& field) -> QWidget* {
+        return field.label.empty() ? nullptr
+                                   : new QLabel(QString::fromStdString(field.label), this);
+    };
     for (size_t index = 0; index < fields.size(); ++index) {
         const DialogField& field = fields[index];
         if (field.group.empty()) {
@@ -90,9 +154,9 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
                     }
                 }
             });
-            rows->addRow(button, swatch);
+            place(rows, field, button, swatch);
         } else if (field.kind == DialogField::Kind::ComboBox) {
-            combo = new QComboBox(this);
+            combo = new BoundedCombo(this);
             combo->setEditable(true);
             // Picking from the list fills the edit box; typing never adds to the list.
             combo->setInsertPolicy(QComboBox::NoInsert);
@@ -104,32 +168,32 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
             edit = combo->lineEdit();
             // The list opens on the entry the field holds, and the arrow keys go on from it.
             combo->setCurrentIndex(combo->findText(QString::fromStdString(field.text)));
-            rows->addRow(QString::fromStdString(field.label), combo);
+            place(rows, field, labelOf(field), combo);
         } else if (field.spin) {
-            auto* row = new QWidget(this);
-            auto* rowLayout = new QHBoxLayout(row);
+            auto* spinRow = new QWidget(this);
+            auto* rowLayout = new QHBoxLayout(spinRow);
             rowLayout->setContentsMargins(0, 0, 0, 0);
             rowLayout->setSpacing(0);
-            edit = new QLineEdit(row);
+            edit = new QLineEdit(spinRow);
             auto* arrows = new QVBoxLayout;
             arrows->setSpacing(0);
-            button = Arrow(Qt::UpArrow, row);
-            downArrow = Arrow(Qt::DownArrow, row);
+            button = Arrow(Qt::UpArrow, spinRow);
+            downArrow = Arrow(Qt::DownArrow, spinRow);
             arrows->addWidget(button);
             arrows->addWidget(downArrow);
             rowLayout->addWidget(edit);
             rowLayout->addLayout(arrows);
             if (!field.note.empty()) {
                 rowLayout->addSpacing(6);
-                rowLayout->addWidget(new QLabel(QString::fromStdString(field.note), row));
+                rowLayout->addWidget(new QLabel(QString::fromStdString(field.note), spinRow));
             }
             connect(button, &QAbstractButton::clicked, this, [this, index] { Step(index, 1); });
             connect(downArrow, &QAbstractButton::clicked, this, [this, index] { Step(index, -1); });
             edit->installEventFilter(this);
-            rows->addRow(QString::fromStdString(field.label), row);
+            place(rows, field, labelOf(field), spinRow);
         } else {
             edit = new QLineEdit(this);
-            rows->addRow(QString::fromStdString(field.label), edit);
+            place(rows, field, labelOf(field), edit);
         }
         if (!field.hint.empty()) {
             form->addRow(QString(), new QLabel(QString::fromStdString(field.hint), this));
@@ -146,12 +210,20 @@ CModelDialog::CModelDialog(DialogModel& model, Platform& platform, QWidget* pare
         downArrows_.push_back(downArrow);
         swatches_.push_back(swatch);
     }
+    layout->addStretch(1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("ｷｬﾝｾﾙ"));
     // Enter in any field presses OK.
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &CModelDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CModelDialog::reject);
     layout->addWidget(buttons);
+    const DialogUnits units = model_.Size();
+    if (units.width > 0 && units.height > 0) {
+        // A font too large for the size still gets every field whole.
+        setFixedSize(DialogUnitsToPixels(fontMetrics(), units).expandedTo(minimumSizeHint()));
+    }
     for (QLineEdit* edit : edits_) {
         if (edit != nullptr) {
             edit->setFocus();

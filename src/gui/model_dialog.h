@@ -1,13 +1,16 @@
-// The one dialog class that shows any dialog model: its title, a column of labelled
-// combo boxes, edit boxes (some with up and down arrows, some with a note after them,
-// some in titled group boxes), each with its hint under it, and colour buttons with
-// their swatches, OK and Cancel. OK writes the fields back into the model and runs its
-// check; a refusal is shown and the dialog stays open with the focus on the field at
-// fault.
+// The one dialog class that shows any dialog model: its title, rows of labelled combo
+// boxes, edit boxes (some with up and down arrows, some with a note after them, some in
+// titled group boxes), each with its hint under it, and colour buttons with their
+// swatches, "OK" and "ｷｬﾝｾﾙ", at the model's size in dialog units where it gives one.
+// OK writes the fields back into the model and runs its check; a refusal is shown and
+// the dialog stays open with the focus on the field at fault.
 #pragma once
 
 #include <QDialog>
+#include <QFontMetrics>
 #include <vector>
+
+#include "platform/dialog_model.h"
 
 class QAbstractButton;
 class QComboBox;
@@ -15,8 +18,10 @@ class QLineEdit;
 
 namespace marquetta {
 
-class DialogModel;
 class Platform;
+
+// Dialog units in pixels of a dialog font.
+QSize DialogUnitsToPixels(const QFontMetrics& metrics, DialogUnits units);
 
 class CModelDialog : public QDialog {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "gui/print_preview.h"
 
+#include <QAction>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QShortcut>
@@ -14,8 +15,13 @@ CPrintPreview::CPrintPreview(QPrinter& printer, PageDrawing drawPage, int pages,
     preview_ = findChild<QPrintPreviewWidget*>();
     connect(this, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { PrintPages(*target, drawPage_, pageCount_); });
-    if (preview_ != nullptr && pages == kMaxPreviewPages) {
-        preview_->setViewMode(QPrintPreviewWidget::FacingPagesView);
+    if (pages == kMaxPreviewPages) {
+        // Through the dialog's own button, so that the button shows the choice too.
+        if (auto* facing = findChild<QAction*>(QStringLiteral("facingModeAction"))) {
+            facing->trigger();
+        } else if (preview_ != nullptr) {
+            preview_->setViewMode(QPrintPreviewWidget::FacingPagesView);
+        }
     }
     // Window-wide, so that they work wherever the focus is inside the preview.
     auto* next = new QShortcut(QKeySequence(Qt::Key_PageDown), this);

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/command_table.h"
 
@@ -12,6 +13,9 @@ const int CStatusDialogBar::kButtonIds[4] = {ID_SNAP_TOGGLE, ID_GRID_TOGGLE, ID_
                                              ID_SCALE};
 
 namespace {
+
+// The longest prompt of the editing commands.
+constexpr const char* kLongestPrompt = "【伸縮】－対象線の指示(右クリックで終了)";
 
 // The captions a button shows before the first idle update.
 const char* InitialCaption(int id) {
@@ -38,7 +42,11 @@ CStatusDialogBar::CStatusDialogBar(QWidget* parent) : QWidget(parent) {
     prompt_->setObjectName(QString::number(kPromptLabelId));
     prompt_->setFrameShape(QFrame::StyledPanel);
     prompt_->setFrameShadow(QFrame::Sunken);
-    prompt_->setMinimumWidth(240);
+    // Wide enough for the longest prompt, so that no window width cuts one short (the
+    // window's minimum follows from its bars).
+    prompt_->setMinimumWidth(
+        std::max(240, prompt_->fontMetrics().horizontalAdvance(QString::fromUtf8(kLongestPrompt)) +
+                          2 * prompt_->frameWidth() + 8));
     prompt_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     layout->addWidget(prompt_, 1);
 

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -22,7 +23,7 @@ using SkipFunction = size_t (*)(std::string_view rest);
 
 // Without a converter only ASCII passes; `unit` is 2 for UTF-16LE input, 1 otherwise.
 std::string ConvertAsciiOnly(std::string_view in, size_t unit, std::string_view replacement,
-                             SkipFunction skip, size_t* firstFailure) {
+                             SkipFunction skip, std::vector<size_t>* failures) {
     std::string out;
     out.reserve(in.size());
     for (size_t i = 0; i < in.size();) {
@@ -32,8 +33,8 @@ std::string ConvertAsciiOnly(std::string_view in, size_t unit, std::string_view 
             i += unit;
             continue;
         }
-        if (firstFailure != nullptr && *firstFailure == std::string_view::npos) {
-            *firstFailure = i;
+        if (failures != nullptr) {
+            failures->push_back(i);
         }
         out.append(replacement);
         const size_t n = skip(in.substr(i));
@@ -43,18 +44,15 @@ std::string ConvertAsciiOnly(std::string_view in, size_t unit, std::string_view 
 }
 
 // One conversion with glibc iconv. A character that cannot be converted (or is cut
-// short) is replaced by `replacement`; `firstFailure`, when given, gets the input
-// offset of the first such character (npos when there was none).
+// short) is replaced by `replacement`; `failures`, when given, gets the input offset
+// of every such character.
 std::string Convert(const char* to, const char* from, std::string_view in,
                     std::string_view replacement, SkipFunction skip,
-                    size_t* firstFailure = nullptr) {
-    if (firstFailure != nullptr) {
-        *firstFailure = std::string_view::npos;
-    }
+                    std::vector<size_t>* failures = nullptr) {
     iconv_t cd = g_simulateMissing ? reinterpret_cast<iconv_t>(-1) : iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return ConvertAsciiOnly(in, std::string_view(from) == "UTF-16LE" ? 2 : 1, replacement,
-                                skip, firstFailure);
+                                skip, failures);
     }
     std::string out;
     out.reserve(in.size() * 2);
@@ -71,8 +69,8 @@ std::string Convert(const char* to, const char* from, std::string_view in,
                 continue;
             }
             // EILSEQ or EINVAL: an unconvertible or incomplete sequence.
-            if (firstFailure != nullptr && *firstFailure == std::string_view::npos) {
-                *firstFailure = in.size() - inLeft;
+            if (failures != nullptr) {
+                failures->push_back(in.size() - inLeft);
             }
             out.append(replacement);
             size_t n = skip(std::string_view(inPtr, inLeft));
@@ -190,17 +188,21 @@ std::string Cp932ToUtf8(std::string_view cp932) {
     return Convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", SkipOneByte);
 }
 
-std::optional<std::string> FirstCharacterNotInCp932(std::string_view utf8) {
+std::vector<std::string> CharactersOutsideCp932(std::string_view utf8) {
+    std::vector<std::string> outside;
     if (IsAscii(utf8)) {
-        return std::nullopt;
+        return outside;
     }
-    size_t at = std::string_view::npos;
-    Convert("CP932", "UTF-8", utf8, "", SkipUtf8, &at);
-    if (at == std::string_view::npos) {
-        return std::nullopt;
+    std::vector<size_t> failures;
+    Convert("CP932", "UTF-8", utf8, "", SkipUtf8, &failures);
+    for (const size_t at : failures) {
+        const size_t length = Utf8SequenceLength(utf8, at);
+        std::string character(utf8.substr(at, length == 0 ? 1 : length));
+        if (std::find(outside.begin(), outside.end(), character) == outside.end()) {
+            outside.push_back(std::move(character));
+        }
     }
-    const size_t length = Utf8SequenceLength(utf8, at);
-    return std::string(utf8.substr(at, length == 0 ? 1 : length));
+    return outside;
 }
 
 bool IsValidUtf8(std::string_view bytes) {

@@ -3,9 +3,9 @@
 // stored as 16-bit characters).
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace marquetta {
 
@@ -23,10 +23,11 @@ std::string Utf16LeToCp932(std::string_view utf16le);
 std::string Utf8ToCp932(std::string_view utf8);
 // Bytes that are not valid CP932 become U+FFFD.
 std::string Cp932ToUtf8(std::string_view cp932);
-// The first character of a UTF-8 text that CP932 cannot hold (as its UTF-8 bytes, or
-// the offending byte where the text is not UTF-8), or nothing when the whole text
-// converts: what a dialog refuses rather than store a "?" in the drawing.
-std::optional<std::string> FirstCharacterNotInCp932(std::string_view utf8);
+// The characters of a UTF-8 text that CP932 cannot hold (as their UTF-8 bytes, or the
+// offending byte where the text is not UTF-8), each once, in the order they first
+// appear; empty when the whole text converts. What a dialog refuses, naming them,
+// rather than store a "?" in the drawing.
+std::vector<std::string> CharactersOutsideCp932(std::string_view utf8);
 // Whether the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 

@@ -1,5 +1,8 @@
 #include "model/document.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "model/layers.h"
 #include "model/visible_layers.h"
 
@@ -10,31 +13,47 @@ CShape& CZorader_ezDoc::AddCurrentShape() {
     for (uint32_t& word : shape.m_reserved) {
         word = 0;
     }
+    if (m_history.Recording()) {
+        m_history.RecordInserted({m_shapes.size() - 1, 1});
+    }
     m_modified = true;
     return shape;
 }
 
 CShape& CZorader_ezDoc::AppendShape(std::unique_ptr<CShape> shape) { return AppendShape(*shape); }
 
-CShape& CZorader_ezDoc::AppendShape(const CShape& shape) { return m_shapes.Append(shape); }
+CShape& CZorader_ezDoc::AppendShape(const CShape& shape) {
+    CShape& appended = m_shapes.Append(shape);
+    if (m_history.Recording()) {
+        m_history.RecordInserted({m_shapes.size() - 1, 1});
+    }
+    return appended;
+}
 
 CShape& CZorader_ezDoc::InsertShape(size_t position, const CShape& shape) {
+    position = std::min(position, m_shapes.size());
     CShape& inserted = m_shapes.Insert(position, shape);
+    if (m_history.Recording()) {
+        m_history.RecordInserted({position, 1});
+    }
     m_modified = true;
     g_displayListValid = 0;
     return inserted;
 }
 
-void CZorader_ezDoc::ReplaceShapes(ShapeList&& shapes) {
-    m_shapes = std::move(shapes);
-    g_displayListValid = 0;
+void CZorader_ezDoc::DeleteAllShapes() {
+    // The history may hold references to these shapes and the shapes once erased.
+    m_history.Clear();
+    m_shapes.Clear();
 }
 
-void CZorader_ezDoc::DeleteAllShapes() { m_shapes.Clear(); }
-
 void CZorader_ezDoc::RemoveShape(ShapeList::iterator it) {
-    m_shapes.Erase(it.Position());
+    DetachedShapes removed = m_shapes.Detach({{it.Position(), 1}});
+    if (m_history.Recording()) {
+        m_history.RecordRemoved(std::move(removed));
+    }
     m_modified = true;
+    g_displayListValid = 0;
 }
 
 void CZorader_ezDoc::RemoveShape(const CShape* shape) {
@@ -46,8 +65,12 @@ void CZorader_ezDoc::RemoveShape(const CShape* shape) {
 
 void CZorader_ezDoc::SelectAllVisible() {
     VisibleLayers visible(m_shapes);
+    const bool recording = m_history.Recording();
     for (const ShapeRef& shape : m_shapes) {
-        if (visible(shape.Slot())) {
+        if (visible(shape.Slot()) && shape->m_bSelected != 1) {
+            if (recording) {
+                m_history.RecordSelection(*shape, shape->m_bSelected, 1);
+            }
             shape->m_bSelected = 1;
         }
     }
@@ -56,8 +79,14 @@ void CZorader_ezDoc::SelectAllVisible() {
 }
 
 void CZorader_ezDoc::SetSelected(CShape& shape, bool selected) {
-    const int32_t flag = selected ? 1 : 0;
+    SetSelectedFlag(shape, selected ? 1 : 0);
+}
+
+void CZorader_ezDoc::SetSelectedFlag(CShape& shape, int32_t flag) {
     if (shape.m_bSelected != flag) {
+        if (m_history.Recording()) {
+            m_history.RecordSelection(shape, shape.m_bSelected, flag);
+        }
         shape.m_bSelected = flag;
         m_shapes.NoteChange(shape, ShapeChange::Selection);
         g_displayListValid = 0;
@@ -65,8 +94,14 @@ void CZorader_ezDoc::SetSelected(CShape& shape, bool selected) {
 }
 
 void CZorader_ezDoc::DeselectAll() {
+    const bool recording = m_history.Recording();
     for (const ShapeRef& shape : m_shapes) {
-        shape->m_bSelected = 0;
+        if (shape->m_bSelected != 0) {
+            if (recording) {
+                m_history.RecordSelection(*shape, shape->m_bSelected, 0);
+            }
+            shape->m_bSelected = 0;
+        }
     }
     m_shapes.NoteSelectionOfAll();
     g_displayListValid = 0;
@@ -82,10 +117,55 @@ bool CZorader_ezDoc::AnySelected() const {
 }
 
 size_t CZorader_ezDoc::EraseSelected() {
-    const size_t removed = m_shapes.EraseIf([](const CShape& shape) { return shape.IsSelected(); });
+    DetachedShapes places;
+    for (size_t i = 0; i < m_shapes.size(); ++i) {
+        if (m_shapes[i]->IsSelected()) {
+            places.AddPlace(i);
+        }
+    }
+    DetachedShapes removed = m_shapes.Detach(std::move(places.runs));
+    const size_t count = removed.Count();
+    if (count > 0 && m_history.Recording()) {
+        m_history.RecordRemoved(std::move(removed));
+    }
     m_modified = true;
     g_displayListValid = 0;
-    return removed;
+    return count;
+}
+
+void CZorader_ezDoc::ReplaceShapes(ShapeList&& shapes) {
+    if (!m_shapes.empty()) {
+        DetachedShapes old = m_shapes.Detach({{0, m_shapes.size()}});
+        if (m_history.Recording()) {
+            m_history.RecordRemoved(std::move(old));
+        }
+    }
+    if (m_shapes.DetachedCount() == 0) {
+        // Nothing of the old blocks is kept: the new list's blocks are taken as they are.
+        m_shapes = std::move(shapes);
+    } else {
+        // The history keeps shapes in the list's blocks: the new shapes join them.
+        m_shapes.Reserve(m_shapes.SlotCount() + shapes.size());
+        for (const ShapeRef& shape : shapes) {
+            m_shapes.Append(*shape);
+        }
+        shapes.Clear();
+    }
+    if (!m_shapes.empty() && m_history.Recording()) {
+        m_history.RecordInserted({0, m_shapes.size()});
+    }
+    g_displayListValid = 0;
+}
+
+DetachedShapes CZorader_ezDoc::DetachShapes(std::vector<ShapeRun> runs) {
+    DetachedShapes detached = m_shapes.Detach(std::move(runs));
+    g_displayListValid = 0;
+    return detached;
+}
+
+void CZorader_ezDoc::ReattachShapes(DetachedShapes& detached) {
+    m_shapes.Reattach(detached);
+    g_displayListValid = 0;
 }
 
 namespace {
@@ -105,6 +185,9 @@ int MovedPointCount(int32_t type) {
 }  // namespace
 
 void CZorader_ezDoc::TranslateShape(CShape& shape, const Float3& base, const Float3& destination) {
+    if (m_history.Recording()) {
+        m_history.RecordTranslation(shape, base, destination);
+    }
     for (int i = 0; i < MovedPointCount(shape.m_nType); ++i) {
         TranslatePoint(shape.m_pt[i], base, destination);
     }
@@ -135,6 +218,11 @@ CShape& CZorader_ezDoc::AddTranslatedCopy(const CShape& source, const Float3& ba
 }
 
 void CZorader_ezDoc::SetShapePoints(CShape& shape, const std::array<Float3, 4>& points) {
+    if (m_history.Recording()) {
+        Float3 after[4];
+        std::copy(points.begin(), points.end(), after);
+        m_history.RecordPoints(shape, after);
+    }
     for (int i = 0; i < 4; ++i) {
         shape.m_pt[i] = points[i];
     }

@@ -9,6 +9,7 @@
 #include "model/shape.h"
 #include "model/shape_index.h"
 #include "model/shape_list.h"
+#include "model/undo_history.h"
 
 namespace marquetta {
 
@@ -19,14 +20,15 @@ class CZorader_ezDoc {
 public:
     using ShapeList = marquetta::ShapeList;
 
-    CZorader_ezDoc() = default;
+    CZorader_ezDoc() : m_history(*this) {}
     CZorader_ezDoc(const CZorader_ezDoc&) = delete;
     CZorader_ezDoc& operator=(const CZorader_ezDoc&) = delete;
 
     // Head to tail, the order in which shapes are drawn, picked, exported and saved.
-    // References to shapes stay valid until the shape itself is removed. Read it
-    // freely; change shapes only through the operations below, which keep the pick
-    // index and the wireframe in step.
+    // References to shapes stay valid until the shape itself is destroyed (a shape
+    // the history keeps out of the list keeps its address). Read it freely; change
+    // shapes only through the operations below, which keep the history, the pick index
+    // and the wireframe in step.
     ShapeList m_shapes;
     // Filled by the drawing commands; its type is 0 while no shape is being drawn.
     CShape m_current;
@@ -40,12 +42,10 @@ public:
     // Appends a shape as it is, with no change to the modified flag (file loading).
     CShape& AppendShape(std::unique_ptr<CShape> shape);
     CShape& AppendShape(const CShape& shape);
-    // Puts a copy of a shape at `position` in the list (the tail at size() or beyond),
-    // as restoring an erased shape needs; marks the drawing modified.
+    // Puts a copy of a shape at `position` in the list (the tail at size() or beyond);
+    // marks the drawing modified.
     CShape& InsertShape(size_t position, const CShape& shape);
-    // Replaces every shape by those of `shapes` (a drawing read from a file); the
-    // modified flag is not touched.
-    void ReplaceShapes(ShapeList&& shapes);
+    // Destroys every shape and forgets the undo history.
     void DeleteAllShapes();
     // Unlinks and destroys one shape; marks the drawing modified.
     void RemoveShape(ShapeList::iterator it);
@@ -60,6 +60,8 @@ public:
     // (selected shapes are drawn in another colour), the drawing is not marked modified.
     // Setting a flag to the value it has changes nothing.
     void SetSelected(CShape& shape, bool selected);
+    // The stored flag exactly as given (undo puts back flags a file held, such as 7).
+    void SetSelectedFlag(CShape& shape, int32_t flag);
     // Every shape, whatever its layer.
     void DeselectAll();
     // Whether any shape is selected, whatever its layer.
@@ -84,6 +86,20 @@ public:
     CShape& AddTranslatedCopy(const CShape& source, const Float3& base, const Float3& destination);
     // Gives a shape new points (a line trimmed or extended); everything else stays.
     void SetShapePoints(CShape& shape, const std::array<Float3, 4>& points);
+    // Puts `shapes` in place of every shape there is (an imported drawing), as one change
+    // that the history can take back. The modified flag is the caller's. Into an empty
+    // list that keeps no shapes for the history, the shapes move as they are.
+    void ReplaceShapes(ShapeList&& shapes);
+
+    // Every change above is recorded here, step by step.
+    UndoHistory& History() { return m_history; }
+    const UndoHistory& History() const { return m_history; }
+    // The history's own operations for taking a step back and doing it again: shapes
+    // out of the list from the places the runs name (places in the list as it is), and
+    // back into the places they held. Neither records anything nor touches the
+    // modified flag; both mark the wireframe stale.
+    DetachedShapes DetachShapes(std::vector<ShapeRun> runs);
+    void ReattachShapes(DetachedShapes& detached);
 
     bool IsModified() const { return m_modified; }
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }
@@ -106,6 +122,7 @@ private:
     mutable ShapeIndex m_pickIndex;
     bool m_modified = false;
     std::string m_pathName;
+    UndoHistory m_history;
 };
 
 }  // namespace marquetta

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 namespace marquetta {
 namespace {
@@ -19,11 +20,36 @@ uint64_t NextEpoch() {
 }  // namespace
 
 
-ShapeList::ShapeList() : m_epoch(NextEpoch()) {}
+DetachedShapes& DetachedShapes::operator=(DetachedShapes&& other) noexcept {
+    if (this != &other) {
+        Release();
+        runs = std::move(other.runs);
+        m_list = other.m_list;
+        m_storage = other.m_storage;
+        m_shapes = std::move(other.m_shapes);
+        other.runs.clear();
+        other.m_list = nullptr;
+        other.m_shapes.clear();
+    }
+    return *this;
+}
+
+void DetachedShapes::Release() {
+    // Shapes of blocks the list has given back went with them.
+    if (m_list != nullptr && m_list->m_storage == m_storage && !m_shapes.empty()) {
+        m_list->ReleaseDetached(m_shapes);
+    }
+    m_shapes.clear();
+    m_list = nullptr;
+}
+
+ShapeList::ShapeList() : m_epoch(NextEpoch()), m_storage(NextEpoch()) {}
 
 ShapeList::~ShapeList() { Clear(); }
 
-ShapeList::ShapeList(ShapeList&& other) noexcept : m_epoch(NextEpoch()) { *this = std::move(other); }
+ShapeList::ShapeList(ShapeList&& other) noexcept : m_epoch(NextEpoch()), m_storage(NextEpoch()) {
+    *this = std::move(other);
+}
 
 ShapeList& ShapeList::operator=(ShapeList&& other) noexcept {
     if (this == &other) {
@@ -38,6 +64,10 @@ ShapeList& ShapeList::operator=(ShapeList&& other) noexcept {
     m_layerKeys = std::move(other.m_layerKeys);
     m_layerNames = std::move(other.m_layerNames);
     m_layerKeyMap = std::move(other.m_layerKeyMap);
+    m_storage = other.m_storage;
+    m_detached = other.m_detached;
+    other.m_storage = NextEpoch();
+    other.m_detached = 0;
     other.m_order.clear();
     other.m_chunks.clear();
     other.m_chunksByAddress.clear();
@@ -147,26 +177,121 @@ CShape& ShapeList::Insert(size_t position, const CShape& shape) {
     const uint32_t slot = AllocateSlot();
     CShape* made = new (SlotAddress(slot)) CShape(shape);
     m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(position), ShapeRef(made));
-    for (size_t i = position; i < m_order.size(); ++i) {
-        m_positions[m_order[i].Slot()] = static_cast<uint32_t>(i);
-    }
+    RenumberFrom(position);
     Record(slot, ShapeChange::Inserted);
     return *made;
 }
 
-void ShapeList::Erase(size_t position) {
-    const uint32_t slot = m_order[position].Slot();
-    Record(slot, ShapeChange::Removed);
-    FreeSlot(slot);
-    m_order.erase(m_order.begin() + static_cast<std::ptrdiff_t>(position));
+void ShapeList::RenumberFrom(size_t position) {
     for (size_t i = position; i < m_order.size(); ++i) {
         m_positions[m_order[i].Slot()] = static_cast<uint32_t>(i);
     }
 }
 
+DetachedShapes ShapeList::Detach(std::vector<ShapeRun> runs) {
+    size_t end = 0;
+    size_t total = 0;
+    for (const ShapeRun& run : runs) {
+        if (run.first < end || run.count > m_order.size() || run.first > m_order.size() - run.count) {
+            throw std::logic_error("detached runs out of order or beyond the list");
+        }
+        end = run.first + run.count;
+        total += run.count;
+    }
+    DetachedShapes out;
+    out.m_list = this;
+    out.m_storage = m_storage;
+    out.m_shapes.reserve(total);
+    // The shapes that stay close up in one walk from the first run on.
+    size_t kept = runs.empty() ? m_order.size() : runs.front().first;
+    size_t read = kept;
+    auto keep = [&](size_t until) {
+        for (; read < until; ++read, ++kept) {
+            const ShapeRef entry = m_order[read];
+            m_order[kept] = entry;
+            m_positions[entry.Slot()] = static_cast<uint32_t>(kept);
+        }
+    };
+    for (const ShapeRun& run : runs) {
+        keep(run.first);
+        for (size_t i = 0; i < run.count; ++i, ++read) {
+            const ShapeRef entry = m_order[read];
+            const uint32_t slot = entry.Slot();
+            Record(slot, ShapeChange::Removed);
+            m_positions[slot] = kNoPosition;
+            out.m_shapes.push_back(entry.m_shape);
+        }
+    }
+    keep(m_order.size());
+    m_order.erase(m_order.begin() + static_cast<std::ptrdiff_t>(kept), m_order.end());
+    m_detached += total;
+    out.runs = std::move(runs);
+    return out;
+}
+
+void ShapeList::Reattach(DetachedShapes& detached) {
+    const std::vector<CShape*>& shapes = detached.m_shapes;
+    if (detached.m_list != this || detached.m_storage != m_storage || shapes.size() != detached.Count()) {
+        throw std::logic_error("shapes put back into a list they were not taken from");
+    }
+    if (shapes.empty()) {
+        return;
+    }
+    const size_t oldSize = m_order.size();
+    const size_t newSize = oldSize + shapes.size();
+    size_t end = 0;
+    for (const ShapeRun& run : detached.runs) {
+        if (run.first < end || run.first + run.count > newSize) {
+            throw std::logic_error("detached runs out of order or beyond the list");
+        }
+        end = run.first + run.count;
+    }
+    m_order.resize(newSize);
+    // From the back: the shapes that stay move back to make room for each run.
+    size_t write = newSize;
+    size_t read = oldSize;
+    size_t next = shapes.size();
+    for (auto run = detached.runs.rbegin(); run != detached.runs.rend(); ++run) {
+        while (write > run->first + run->count) {
+            m_order[--write] = m_order[--read];
+        }
+        for (size_t i = 0; i < run->count; ++i) {
+            m_order[--write] = ShapeRef(shapes[--next]);
+        }
+    }
+    RenumberFrom(detached.runs.front().first);
+    // A run behind every shape that stayed is added at the tail; the others are
+    // inserted.
+    const ShapeRun& last = detached.runs.back();
+    const bool tail = last.first + last.count == newSize;
+    for (const ShapeRun& run : detached.runs) {
+        const auto kind = tail && &run == &last ? ShapeChange::Added : ShapeChange::Inserted;
+        for (size_t i = run.first; i < run.first + run.count; ++i) {
+            Record(m_order[i].Slot(), kind);
+        }
+    }
+    m_detached -= shapes.size();
+    detached.m_shapes.clear();
+    detached.m_list = nullptr;
+}
+
+void ShapeList::ReleaseDetached(const std::vector<CShape*>& shapes) {
+    for (const CShape* shape : shapes) {
+        FreeSlot(SlotAtAddress(shape));
+    }
+    m_detached -= shapes.size();
+}
+
 void ShapeList::Clear() {
-    for (const ShapeRef& entry : m_order) {
-        entry.m_shape->~CShape();
+    // Every slot that is not free holds a shape: in the list, or detached.
+    std::vector<bool> free(m_positions.size(), false);
+    for (const uint32_t slot : m_freeSlots) {
+        free[slot] = true;
+    }
+    for (uint32_t slot = 0; slot < m_positions.size(); ++slot) {
+        if (!free[slot]) {
+            SlotAddress(slot)->~CShape();
+        }
     }
     for (std::byte* chunk : m_chunks) {
         FreeBigBlock(chunk, kBigPage);
@@ -179,6 +304,8 @@ void ShapeList::Clear() {
     std::vector<uint32_t>().swap(m_freeSlots);
     BigVector<uint32_t>().swap(m_layerKeys);
     BigVector<ShapeChange>().swap(m_journal);
+    m_storage = NextEpoch();
+    m_detached = 0;
     NewEpoch();
 }
 

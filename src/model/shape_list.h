@@ -3,6 +3,8 @@
 // removed, and a million shapes cost no allocation each; the order is an array of
 // entries. Every change made through the list is written to a journal, from which the
 // pick index and the wireframe learn what changed without walking the whole drawing.
+// Shapes can also be taken out of the list and kept, at their addresses, with the
+// places they held (DetachedShapes), to be put back exactly where they were.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +25,7 @@ namespace marquetta {
 // held did (`->`, `*`, `get()`), but the list owns the shape.
 class ShapeRef {
   public:
+    ShapeRef() = default;
     CShape* get() const { return m_shape; }
     CShape& operator*() const { return *m_shape; }
     CShape* operator->() const { return m_shape; }
@@ -41,13 +44,67 @@ class ShapeRef {
 inline constexpr uint32_t kShapesPerBlock = static_cast<uint32_t>(kBigPage / sizeof(CShape));
 static_assert(kBigPage - kShapesPerBlock * sizeof(CShape) >= sizeof(uint32_t));
 
-inline uint32_t ShapeRef::Slot() const {
-    const auto address = reinterpret_cast<uintptr_t>(m_shape);
+// The slot of a shape that lives in a block of a list.
+inline uint32_t SlotAtAddress(const CShape* shape) {
+    const auto address = reinterpret_cast<uintptr_t>(shape);
     const uintptr_t block = address & ~uintptr_t{kBigPage - 1};
     uint32_t first;
     std::memcpy(&first, reinterpret_cast<const void*>(block + kBigPage - sizeof first), sizeof first);
     return first + static_cast<uint32_t>((address - block) / sizeof(CShape));
 }
+
+inline uint32_t ShapeRef::Slot() const { return SlotAtAddress(m_shape); }
+
+class ShapeList;
+
+// `count` shapes in a row from place `first` (0 = head of the list).
+struct ShapeRun {
+    size_t first = 0;
+    size_t count = 0;
+    bool operator==(const ShapeRun&) const = default;
+};
+
+// Shapes out of the drawing list and the runs of places they held in it, ascending and
+// apart. The shapes stay in their slots, at their addresses, while they are out; they
+// are destroyed with this (unless put back first). The list they came from must
+// outlive this, or be cleared first (which destroys them).
+class DetachedShapes {
+  public:
+    std::vector<ShapeRun> runs;
+
+    DetachedShapes() = default;
+    ~DetachedShapes() { Release(); }
+    DetachedShapes(DetachedShapes&& other) noexcept { *this = std::move(other); }
+    DetachedShapes& operator=(DetachedShapes&& other) noexcept;
+    DetachedShapes(const DetachedShapes&) = delete;
+    DetachedShapes& operator=(const DetachedShapes&) = delete;
+
+    size_t Count() const {
+        size_t n = 0;
+        for (const ShapeRun& run : runs) {
+            n += run.count;
+        }
+        return n;
+    }
+    // Adds place `index` behind the last run (a place after every place held so far).
+    void AddPlace(size_t index) {
+        if (!runs.empty() && runs.back().first + runs.back().count == index) {
+            ++runs.back().count;
+        } else {
+            runs.push_back({index, 1});
+        }
+    }
+    // The shapes held, in list order: empty until the list has taken them out.
+    const std::vector<CShape*>& Shapes() const { return m_shapes; }
+
+  private:
+    friend class ShapeList;
+    void Release();
+
+    ShapeList* m_list = nullptr;
+    uint64_t m_storage = 0;  // the list's storage the shapes live in
+    std::vector<CShape*> m_shapes;
+};
 
 // One change in the journal.
 struct ShapeChange {
@@ -135,14 +192,18 @@ class ShapeList {
     CShape& AppendEmpty();
     // Puts a copy of `shape` at `position` (at most size()); later shapes move back.
     CShape& Insert(size_t position, const CShape& shape);
-    // Removes and destroys the shape at `position`; later shapes move forward.
-    void Erase(size_t position);
-    // Removes and destroys, in one walk, every shape for which remove(shape) is true;
-    // the others keep their order. The number removed.
-    template <class Predicate>
-    size_t EraseIf(Predicate&& remove);
-    // Destroys every shape and gives the memory back.
+    // Destroys every shape (those detached too) and gives the memory back.
     void Clear();
+    // Takes the shapes at the places `runs` name (ascending, apart, places in the list
+    // as it is) out of the list, keeping them at their addresses; the journal records
+    // each as removed.
+    DetachedShapes Detach(std::vector<ShapeRun> runs);
+    // Puts detached shapes back into the places they held (places in the list once
+    // they are back); the journal records each as added, or inserted where shapes
+    // that stayed follow it. `detached` holds no shapes afterwards, only its runs.
+    void Reattach(DetachedShapes& detached);
+    // Shapes taken out and not yet put back or destroyed.
+    size_t DetachedCount() const { return m_detached; }
     // Writes a change of a shape of this list into the journal (its slot from the
     // shape's address); nothing for a shape that is not in the list.
     void NoteChange(const CShape& shape, ShapeChange::Kind kind);
@@ -177,11 +238,14 @@ class ShapeList {
     uint32_t LayerKeyCount() const { return static_cast<uint32_t>(m_layerNames.size()); }
 
   private:
+    friend class DetachedShapes;
     uint32_t AllocateSlot();
     void FreeSlot(uint32_t slot);
     CShape* SlotAddress(uint32_t slot) const;
     void Record(uint32_t slot, ShapeChange::Kind kind);
     void NewEpoch();
+    void ReleaseDetached(const std::vector<CShape*>& shapes);
+    void RenumberFrom(size_t position);
     uint32_t InternLayer(const std::string& name) const;
 
     BigVector<ShapeRef> m_order;
@@ -193,29 +257,13 @@ class ShapeList {
     std::vector<uint32_t> m_freeSlots;
     BigVector<ShapeChange> m_journal;
     uint64_t m_epoch = 0;
+    // Numbers the blocks: detached shapes of blocks given back are not released again.
+    uint64_t m_storage = 0;
+    size_t m_detached = 0;
     // Layer keys per slot (kNoPosition until asked) and the interned names.
     mutable BigVector<uint32_t> m_layerKeys;
     mutable std::vector<std::string> m_layerNames;
     mutable std::unordered_map<std::string, uint32_t> m_layerKeyMap;
 };
-
-template <class Predicate>
-size_t ShapeList::EraseIf(Predicate&& remove) {
-    size_t kept = 0;
-    for (size_t i = 0; i < m_order.size(); ++i) {
-        const ShapeRef entry = m_order[i];
-        if (remove(*entry.m_shape)) {
-            Record(entry.Slot(), ShapeChange::Removed);
-            FreeSlot(entry.Slot());
-        } else {
-            m_order[kept] = entry;
-            m_positions[entry.Slot()] = static_cast<uint32_t>(kept);
-            ++kept;
-        }
-    }
-    const size_t removed = m_order.size() - kept;
-    m_order.erase(m_order.begin() + static_cast<std::ptrdiff_t>(kept), m_order.end());
-    return removed;
-}
 
 }  // namespace marquetta

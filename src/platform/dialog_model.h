@@ -41,6 +41,14 @@ struct DialogField {
     std::string group;  // UTF-8; neighbours of one group share a box so titled
     // A note shown under the field (UTF-8): an example or the unit; empty for none.
     std::string hint;
+    bool besidePrevious = false;  // on the row of the field before it
+};
+
+// A size in dialog units: a quarter of the dialog font's average character width
+// across, an eighth of its height down.
+struct DialogUnits {
+    int width = 0;
+    int height = 0;
 };
 
 // Why OK was refused: a message for the user and the field that gets the focus.
@@ -61,6 +69,8 @@ public:
     // The button of field `field` (a colour button) was pressed. The model may change
     // the fields' colours; the dialog shows them again afterwards.
     virtual void PressButton(size_t field) { (void)field; }
+    // The dialog's size, whatever its fields hold; 0 x 0: as large as its fields need.
+    virtual DialogUnits Size() const { return {}; }
 };
 
 // One line of a list dialog: its text (UTF-8) and whether its box is checked.

@@ -11,7 +11,6 @@ namespace marquetta {
 
 namespace {
 
-constexpr const char* kUnheldCharacterMessage = "「%1」は図面に保存できない文字です。";
 
 DialogField LevelField(std::string label, int level) {
     DialogField field;
@@ -107,9 +106,8 @@ std::optional<DialogRefusal> ColorMaterialDialog::Validate() {
     const std::string& typed = m_fields[kMaterialField].text;
     // An untouched material keeps its bytes, also those that do not read as CP932.
     if (typed != m_shownMaterial) {
-        if (const std::optional<std::string> unheld = FirstCharacterNotInCp932(typed)) {
-            return DialogRefusal{FormatDialogMessage(kUnheldCharacterMessage, *unheld),
-                                 kMaterialField};
+        if (auto refusal = RefuseCharactersOutsideCp932(typed, kMaterialField)) {
+            return refusal;
         }
         m_material = Utf8ToCp932(typed);
         m_shownMaterial = typed;

@@ -18,6 +18,17 @@ constexpr Season kSeasons[] = {{"なし", -1.0}, {"春分，秋分", 0.0}, {"夏
 
 constexpr const char* kSunGroup = "太陽の位置";
 
+// The drawing keeps the sky and the ground in CP932.
+std::string& StoredTexture(size_t field) {
+    return field == kSkyField ? g_skyTexture : g_groundTexture;
+}
+
+// Whether the user changed the text the dialog showed: an untouched texture keeps its
+// bytes, also those that do not read as CP932.
+bool TextureChanged(const std::vector<DialogField>& fields, size_t field) {
+    return fields[field].text != Cp932ToUtf8(StoredTexture(field));
+}
+
 DialogField Combo(std::string label, std::string text, std::vector<std::string> choices) {
     DialogField field;
     field.kind = DialogField::Kind::ComboBox;
@@ -85,8 +96,15 @@ RenderSettingsDialog::RenderSettingsDialog() {
 }
 
 std::optional<DialogRefusal> RenderSettingsDialog::Validate() {
-    // The sky, the season and the ground take any text; the numbers are checked in
-    // the order of the fields' exchange: north, latitude, hour.
+    // The sky and the ground take any text CP932 can hold, the season any text; the
+    // numbers are checked in the order of the fields' exchange: north, latitude, hour.
+    for (const size_t field : {kSkyField, kGroundField}) {
+        if (TextureChanged(m_fields, field)) {
+            if (auto refusal = RefuseCharactersOutsideCp932(m_fields[field].text, field)) {
+                return refusal;
+            }
+        }
+    }
     int north = 0;
     double latitude = 0.0;
     double hour = 0.0;
@@ -107,8 +125,11 @@ std::optional<DialogRefusal> RenderSettingsDialog::Validate() {
 }
 
 void RenderSettingsDialog::Store() const {
-    g_skyTexture = Utf8ToCp932(m_fields[kSkyField].text);
-    g_groundTexture = Utf8ToCp932(m_fields[kGroundField].text);
+    for (const size_t field : {kSkyField, kGroundField}) {
+        if (TextureChanged(m_fields, field)) {
+            StoredTexture(field) = Utf8ToCp932(m_fields[field].text);
+        }
+    }
     g_sunNorth = m_north;
     g_sunLatitude = m_latitude;
     g_sunHour = m_hour;

@@ -24,6 +24,7 @@ constexpr const char* kNotNumberMessage = "数字を入力してください。"
 constexpr const char* kNumberRangeMessage = "%1 から %2 までの数字を入力してください。";
 constexpr const char* kNotIntegerMessage = "整数を入力してください。";
 constexpr const char* kIntegerRangeMessage = "%1 から %2 までの整数を入力してください。";
+constexpr const char* kOutsideCp932Message = "「%1」は図面に保存できない文字です。";
 
 DialogField EditField(std::string label, double value) {
     DialogField field;
@@ -104,6 +105,18 @@ size_t Utf8Length(const std::string& text) {
     return count;
 }
 
+std::optional<DialogRefusal> RefuseCharactersOutsideCp932(const std::string& utf8, size_t field) {
+    const std::vector<std::string> outside = CharactersOutsideCp932(utf8);
+    if (outside.empty()) {
+        return std::nullopt;
+    }
+    std::string list;
+    for (const std::string& character : outside) {
+        list += character;
+    }
+    return DialogRefusal{Substitute(kOutsideCp932Message, "%1", list), field};
+}
+
 TextDialog::TextDialog(const std::string& text, double height, double width, double angle,
                        const std::array<std::string, kTextHistorySize>& history)
     : m_text(text), m_height(height), m_width(width), m_angle(angle) {
@@ -116,9 +129,12 @@ TextDialog::TextDialog(const std::string& text, double height, double width, dou
         textField.choices.push_back(Cp932ToUtf8(entry));
     }
     m_fields.push_back(std::move(textField));
+    // Height, width and angle share the row under the text.
     m_fields.push_back(EditField("高さ：", height));
     m_fields.push_back(EditField("幅：", width));
+    m_fields.back().besidePrevious = true;
     m_fields.push_back(EditField("角度：", angle));
+    m_fields.back().besidePrevious = true;
 }
 
 std::optional<DialogRefusal> TextDialog::Validate() {
@@ -126,6 +142,11 @@ std::optional<DialogRefusal> TextDialog::Validate() {
     if (Utf8Length(typed) > static_cast<size_t>(kTextMaxLength)) {
         return DialogRefusal{Substitute(kTooLongMessage, "%1", std::to_string(kTextMaxLength)),
                              kTextField};
+    }
+    // The drawing keeps its texts in CP932: a character it cannot hold would turn into
+    // "?" without a word.
+    if (auto refusal = RefuseCharactersOutsideCp932(typed, kTextField)) {
+        return refusal;
     }
     // The values are taken only when every field passes, so a refused OK followed by
     // Cancel leaves the presets.

@@ -43,6 +43,7 @@ class TextDialog : public DialogModel {
     std::string Title() const override { return "文字"; }
     std::vector<DialogField>& Fields() override { return m_fields; }
     std::optional<DialogRefusal> Validate() override;
+    DialogUnits Size() const override { return {190, 71}; }
 
   private:
     std::vector<DialogField> m_fields;
@@ -76,5 +77,10 @@ std::optional<DialogRefusal> ReadIntegerField(const std::vector<DialogField>& fi
 
 // Characters (code points) of a UTF-8 text.
 size_t Utf8Length(const std::string& text);
+
+// The check of every dialog field whose text is stored in CP932 (texts, layer names,
+// materials): a refusal naming the characters CP932 cannot hold, with the focus on
+// `field`; nothing when the whole text converts.
+std::optional<DialogRefusal> RefuseCharactersOutsideCp932(const std::string& utf8, size_t field);
 
 }  // namespace marquetta

@@ -21,6 +21,7 @@ class ValueDialog : public DialogModel {
     std::string Title() const override { return m_title; }
     std::vector<DialogField>& Fields() override { return m_fields; }
     std::optional<DialogRefusal> Validate() override { return std::nullopt; }
+    DialogUnits Size() const override { return {187, 51}; }
 
     // The combo box's edit text (UTF-8): set before running, read after OK.
     void SetText(std::string text) { m_fields[0].text = std::move(text); }

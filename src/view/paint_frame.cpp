@@ -6,6 +6,7 @@
 #include "model/layers.h"
 #include "text/text_layout.h"
 #include "view/camera.h"
+#include "view/grid.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -140,27 +141,21 @@ const PaintFrame& PaintBuilder::Build(const CZorader_ezDoc& doc, int width, int 
 }
 
 void PaintBuilder::BuildGrid() {
-    std::vector<float>& out = m_frame.gridPoints;
-    out.clear();
-    if (g_gridOn != 1 || !(g_gridPitch > 0.0)) {
+    m_frame.gridPoints.clear();
+    m_frame.sheetOutline.clear();
+    m_frame.gridTooFine = false;
+    if (g_gridOn != 1) {
         return;
     }
-    const double g = g_gridPitch;
-    const double halfX = g_scaleDenominator * g_paperWidth * 0.5 / g;
-    const double halfZ = g_paperHeight * g_scaleDenominator * 0.5 / g;
-    // The sheet and the pitch are bounded by their dialogs; the bound here only keeps
-    // absurd values from asking for billions of points.
-    if (!(std::fabs(halfX) < 1e4 && std::fabs(halfZ) < 1e4)) {
+    const std::optional<SheetGrid> grid = CurrentSheetGrid();
+    if (!grid) {
         return;
     }
-    const int nx = static_cast<int>(halfX);
-    const int nz = static_cast<int>(halfZ);
-    out.reserve(static_cast<size_t>(2 * nx + 1) * (2 * nz + 1) * 3);
-    for (int i = -nx; i <= nx; ++i) {
-        for (int j = -nz; j <= nz; ++j) {
-            PushVertex(out, i * g, 0.0, j * g);
-        }
-    }
+    m_frame.gridTooFine =
+        BuildGridPoints(*grid, g_scaleDenominator * g_paperWidth * 0.5,
+                        g_scaleDenominator * g_paperHeight * 0.5, CapturedProjection(),
+                        m_frame.gridPoints, m_frame.sheetOutline)
+            .tooFine;
 }
 
 void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
@@ -184,6 +179,11 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
         double q = std::acos((p.x - f.x) / d) * kDegreesPerRadian;
         if (p.z - f.z > 0) {
             q = 360.0 - q;
+        }
+        // A cursor on the centre, or a start taken on it, gives no direction: there is
+        // no arc to show until the cursor moves off.
+        if (!std::isfinite(q) || !std::isfinite(s)) {
+            return;
         }
         const double m = s > q ? q + 360.0 : q;
         if (arcReversed == 0) {

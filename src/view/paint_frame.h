@@ -13,6 +13,9 @@
 
 namespace marquetta {
 
+// The status line while the grid is too fine to show.
+inline constexpr const char* kGridTooFineText = "グリッドが細かすぎるため表示していません";
+
 // Fixed colours and lighting of every paint (RGBA).
 inline constexpr float kBackgroundColor[4] = {0.0f, 0.3f, 0.3f, 1.0f};
 inline constexpr float kShapeColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -53,8 +56,13 @@ struct ShadedFace {
 struct PaintFrame {
     // The paint began by measuring the printer's paper.
     bool paperMeasured = false;
-    // White points (x, y, z floats); empty when the grid is off.
+    // White points (x, y, z floats): the grid on the visible part of the sheet; empty
+    // when the grid is off or too fine to show.
     std::vector<float> gridPoints;
+    // The grid is on but its points would run together on screen: none is drawn, and
+    // the sheet's edges (white dotted line-segment vertices) show where it lies.
+    bool gridTooFine = false;
+    std::vector<float> sheetOutline;
     // Red line-segment vertices (x, y, z floats, two per segment).
     std::vector<float> previewSegments;
     // Wireframe display: the wireframe to draw, and whether it changed for this paint

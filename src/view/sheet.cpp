@@ -14,6 +14,11 @@ double g_paperWidth = 210.0;
 double g_paperHeight = 297.0;
 int g_paperPending = 1;
 
+namespace {
+// The paper the sheet was last measured from.
+std::optional<PrinterPaper> measuredPaper;
+}  // namespace
+
 void InitSheetDefaults() {
     g_snapOn = 1;
     g_gridOn = 1;
@@ -22,6 +27,7 @@ void InitSheetDefaults() {
     g_paperWidth = 210.0;
     g_paperHeight = 297.0;
     g_paperPending = 1;
+    measuredPaper.reset();
 }
 
 void MeasurePaper() {
@@ -34,11 +40,19 @@ void MeasurePaper() {
         platform.TerminateProcess();
         return;
     }
+    measuredPaper = paper;
     if (paper->dotsPerInchX > 0) {
         g_paperWidth = paper->printableWidthPixels * 25.4 / paper->dotsPerInchX;
     }
     if (paper->dotsPerInchY > 0) {
         g_paperHeight = paper->printableHeightPixels * 25.4 / paper->dotsPerInchY;
+    }
+}
+
+void NoticePaperChange() {
+    const std::optional<PrinterPaper> paper = CurrentPlatform().DefaultPrinterPaper();
+    if (paper && paper != measuredPaper) {
+        g_paperPending = 1;
     }
 }
 

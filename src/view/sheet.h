@@ -20,4 +20,8 @@ void InitSheetDefaults();
 // cannot run: the user is told, and the process ends at once.
 void MeasurePaper();
 
+// Sets g_paperPending when the printer's paper is no longer the one measured last (a
+// dialog changed the paper or its orientation).
+void NoticePaperChange();
+
 }  // namespace marquetta

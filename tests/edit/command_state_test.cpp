@@ -334,18 +334,30 @@ TEST_F(ArcTest, EscDuringTheEndStepStartsTheNextArcAtTheCentre) {
 }
 
 TEST_F(ArcTest, AnArcAbandonedForALineDoesNotLendItsStartToTheNextArc) {
-    Run(ID_ARC);
-    ClickWorld(0, 0);
-    ClickWorld(910, 0);  // start given
-    Run(ID_LINE);
-    ClickWorld(0, -910);  // finishes a line from the centre
-    RightClick(300, 300);
-    Run(ID_ARC);
-    ClickWorld(0, 0);
-    ClickWorld(0, -910);
-    EXPECT_EQ(arcStartGiven, 1);
-    EXPECT_DOUBLE_EQ(arcRadius, 910.0);
-    EXPECT_EQ(doc.m_shapes.size(), 1u);  // only the line
+    for (const bool chainEnded : {true, false}) {
+        doc.DeleteAllShapes();
+        Run(ID_ARC);
+        ClickWorld(0, 0);
+        ClickWorld(910, 0);  // start given
+        Run(ID_LINE);
+        ClickWorld(0, -910);  // finishes a line from the centre
+        if (chainEnded) {
+            RightClick(300, 300);
+        }
+        Run(ID_ARC);
+        EXPECT_EQ(arcStartGiven, 0);
+        // Under the centre prompt the preview is the circle of a centre, not an arc.
+        EXPECT_EQ(view.OnPaint(kWidth, kHeight).previewSegments.size(),
+                  chainEnded ? 0u : 2u * kCircleSegments * 3u);
+        ClickWorld(0, 0);
+        ClickWorld(0, -910);
+        // Without the right click the line's end stays pending as the centre: the first
+        // click gives the start, the second lies on the centre and makes no arc.
+        EXPECT_EQ(arcStartGiven, chainEnded ? 1 : 0);
+        ASSERT_EQ(doc.m_shapes.size(), 1u) << chainEnded;
+        EXPECT_EQ(Shape(0).m_nType, SHAPE_LINE);
+        Run(ID_CANCEL);
+    }
 }
 
 // ---- Texts ---------------------------------------------------------------------------

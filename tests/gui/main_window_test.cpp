@@ -2,6 +2,7 @@
 // places, the status dialog bar and the hidden status bar, which commands are disabled,
 // the bars' own commands, the title and closing with a modified drawing.
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -163,6 +164,29 @@ class MainWindowTest : public QObject {
         }
     }
 
+    void statusDialogBarStaysReadableInANarrowWindow() {
+        GuiSession s;
+        QVERIFY(s.started);
+        CMainFrame& f = s.Frame();
+        const QString longest = QStringLiteral("【伸縮】－対象線の指示(右クリックで終了)");
+        s.platform.SetPrompt(longest.toStdString());
+        f.resize(500, 400);
+        QTest::qWait(50);
+        CStatusDialogBar* bar = f.StatusDialogBar();
+        const QLabel* prompt = bar->findChild<QLabel*>(QStringLiteral("1021"));
+        QVERIFY(prompt->contentsRect().width() >= prompt->fontMetrics().horizontalAdvance(longest));
+        int lastX = prompt->geometry().right();
+        for (int id : {ID_SNAP_TOGGLE, ID_GRID_TOGGLE, ID_RELATIVE_ENTRY, ID_SCALE}) {
+            QPushButton* button = bar->Button(id);
+            const QRect r = button->geometry();
+            QVERIFY2(r.left() > lastX, qPrintable(button->text()));
+            QVERIFY(r.width() >=
+                    button->fontMetrics().horizontalAdvance(QStringLiteral("SCL:1/999")));
+            QVERIFY(button->mapTo(&f, QPoint(r.width(), 0)).x() <= f.width());
+            lastX = r.right();
+        }
+    }
+
     void clickingAStatusButtonRunsItsCommand() {
         GuiSession s;
         QVERIFY(s.started);
@@ -226,20 +250,56 @@ class MainWindowTest : public QObject {
         QVERIFY(f.DrawingBar()->isVisible());
     }
 
-    void capsLockShowsInItsPane() {
+    void capsLockShowsInItsPaneAfterAKey() {
         GuiSession s;
         QVERIFY(s.started);
         CMainFrame& f = s.Frame();
         f.Action(ID_VIEW_STATUS_BAR)->trigger();
         QCOMPARE(f.Indicator(INDICATOR_CAPS)->text(), QString());
         QVERIFY(SetCapsLock(true));
+        // Going idle reads nothing from the display server; a key does.
         f.UpdateCommandUi();
-        const QString capsOn = f.Indicator(INDICATOR_CAPS)->text();
+        const QString capsWhileIdle = f.Indicator(INDICATOR_CAPS)->text();
+        QTest::keyClick(&s.View(), Qt::Key_CapsLock);
+        const QString capsAfterKey = f.Indicator(INDICATOR_CAPS)->text();
         QVERIFY(SetCapsLock(false));
-        QCOMPARE(capsOn, QStringLiteral("CAP"));
+        QCOMPARE(capsWhileIdle, QString());
+        QCOMPARE(capsAfterKey, QStringLiteral("CAP"));
         QCOMPARE(f.Indicator(INDICATOR_NUM)->text(), QString());
-        f.UpdateCommandUi();
+        // So does the focus moving (the lock may have changed in another window).
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        s.View().setFocus();
+        s.View().clearFocus();
         QCOMPARE(f.Indicator(INDICATOR_CAPS)->text(), QString());
+    }
+
+    void menuBarKeepsTheKeysAfterAlt() {
+        GuiSession s;
+        QVERIFY(s.started);
+        CMainFrame& f = s.Frame();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        const int& drawing = s.App().Document().m_current.m_nType;
+        // Alt hands the keyboard to the menu bar: L is no accelerator there, D opens
+        // "作成(&D)", and in it L is the mnemonic of "直線(&L)".
+        QTest::keyClick(&s.View(), Qt::Key_Alt, Qt::AltModifier);
+        QVERIFY(f.menuBar()->hasFocus());
+        QTest::keyClick(f.menuBar(), Qt::Key_L);
+        QCOMPARE(drawing, int(SHAPE_NONE));
+        QTest::keyClick(f.menuBar(), Qt::Key_D);
+        QCOMPARE(QApplication::activePopupWidget(), f.menuBar()->actions()[3]->menu());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_L);
+        QCOMPARE(drawing, int(SHAPE_LINE));
+        // "DXFファイル(D)..." answers to its D: Alt, ﾌｧｲﾙ, 読み込み, DXF.
+        QVERIFY(s.View().hasFocus());
+        QTest::keyClick(&s.View(), Qt::Key_Alt, Qt::AltModifier);
+        for (Qt::Key key : {Qt::Key_F, Qt::Key_F, Qt::Key_D}) {
+            QWidget* popup = QApplication::activePopupWidget();
+            QTest::keyClick(popup != nullptr ? popup : QApplication::focusWidget(), key);
+        }
+        QCOMPARE(s.platform.fileRequests.size(), size_t{1});
+        QCOMPARE(s.platform.fileRequests[0].save, false);
     }
 
     void titleNamesTheDrawing() {

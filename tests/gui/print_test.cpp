@@ -3,6 +3,7 @@
 // shows where the line really landed; direct printing, cancelled and failed jobs; the
 // printer set-up turning the sheet; the print preview's keys and its kept page count;
 // the painter pen's mapping; the two print dialogs' settings.
+#include <QAction>
 #include <QDialogButtonBox>
 #include <QImage>
 #include <QPageLayout>
@@ -28,6 +29,7 @@
 #include "gui_tests.h"
 #include "model/layers.h"
 #include "platform/command_ids.h"
+#include "view/printed_page.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -236,6 +238,34 @@ class PrintTest : public QObject {
         QVERIFY(g_paperWidth > g_paperHeight);
     }
 
+    void paperTurnedInThePrintDialogOrPreviewTurnsTheSheet() {
+        TempFolder folder;
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.setupAnswers.push_back(ChoosePdfPrinter("", false));
+        s.Frame().RunCommand(ID_FILE_PRINT_SETUP);
+        s.Grab();
+        QVERIFY(g_paperHeight > g_paperWidth);
+        // Landscape chosen in the print dialog: the page is drawn on the wide sheet.
+        s.platform.printAnswers.push_back(ChoosePdfPrinter(folder.Path("wide.pdf"), true));
+        s.Frame().RunCommand(ID_FILE_PRINT);
+        QVERIFY(g_paperWidth > g_paperHeight);
+        QCOMPARE(g_printOffsetX, g_scaleDenominator * g_paperWidth * 0.5);
+        // Portrait again from the preview's own orientation button.
+        QTimer::singleShot(0, this, [] {
+            auto* preview = qobject_cast<CPrintPreview*>(QApplication::activeModalWidget());
+            if (preview != nullptr) {
+                preview->Preview()->setPortraitOrientation();
+            }
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+            }
+        });
+        s.Frame().RunCommand(ID_FILE_PRINT_PREVIEW);
+        s.Grab();
+        QVERIFY(g_paperHeight > g_paperWidth);
+    }
+
     void previewKeysTurnPagesAndClose() {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -275,6 +305,7 @@ class PrintTest : public QObject {
         AddShape(s.App().Document(), SHAPE_LINE, {{0, 0, 0}, {1000, 0, 0}});
         QSettings().setValue(QStringLiteral("Settings/PreviewPages"), 2);
         int shownAtFirst = 0, pageCount = 0;
+        bool facingButtonOn = false, singleButtonOn = true;
         QTimer::singleShot(0, this, [&] {
             auto* preview = qobject_cast<CPrintPreview*>(QApplication::activeModalWidget());
             if (preview == nullptr) {
@@ -284,12 +315,17 @@ class PrintTest : public QObject {
                 return;
             }
             shownAtFirst = preview->PagesShown();
+            facingButtonOn =
+                preview->findChild<QAction*>(QStringLiteral("facingModeAction"))->isChecked();
+            singleButtonOn =
+                preview->findChild<QAction*>(QStringLiteral("singleModeAction"))->isChecked();
             pageCount = preview->Preview()->pageCount();
             preview->Preview()->setSinglePageViewMode();
             QTest::keyClick(preview, Qt::Key_Escape);
         });
         s.Frame().RunCommand(ID_FILE_PRINT_PREVIEW);
         QCOMPARE(shownAtFirst, 2);
+        QVERIFY(facingButtonOn && !singleButtonOn);
         QCOMPARE(pageCount, 1);
         QCOMPARE(QSettings().value(QStringLiteral("Settings/PreviewPages")).toInt(), 1);
     }

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -159,15 +160,18 @@ class ViewTest : public QObject {
         QVERIFY(frame != nullptr);
         QCOMPARE(image.width(), frame->viewport[2]);
         QCOMPARE(image.height(), frame->viewport[3]);
-        // The grid covers the sheet at the scale, centred on the origin.
+        // The grid covers the sheet at the scale, centred on the origin; only the part of
+        // it in the window is drawn.
         const int nx = static_cast<int>(g_scaleDenominator * g_paperWidth * 0.5 / g_gridPitch);
-        const int nz = static_cast<int>(g_paperHeight * g_scaleDenominator * 0.5 / g_gridPitch);
-        QCOMPARE(frame->gridPoints.size(), size_t(3 * (2 * nx + 1) * (2 * nz + 1)));
+        QVERIFY(!frame->gridPoints.empty());
+        QCOMPARE(frame->gridPoints[0], static_cast<float>(-nx * g_gridPitch));
 
         int checked = 0;
         for (size_t i = 0; i + 2 < frame->gridPoints.size(); i += 3) {
             const QPointF p =
                 Project(frame->gridPoints[i], frame->gridPoints[i + 1], frame->gridPoints[i + 2]);
+            QVERIFY(p.x() > -1 && p.y() > -1 && p.x() < image.width() + 1 &&
+                    p.y() < image.height() + 1);
             if (p.x() < 2 || p.y() < 2 || p.x() > image.width() - 2 || p.y() > image.height() - 2) {
                 continue;
             }
@@ -182,6 +186,39 @@ class ViewTest : public QObject {
               QPointF(image.width() - 0.5, 0.5), QPointF(0.5, image.height() - 0.5)}) {
             QVERIFY2(IsBackground(PixelAt(image, p)), qPrintable(PixelAt(image, p).name()));
         }
+    }
+
+    void gridTooFineShowsTheSheetsEdgesAndSaysSo() {
+        GuiSession s;
+        QVERIFY(s.started);
+        CMainFrame& f = s.Frame();
+        f.RunCommand(ID_VIEW_STATUS_BAR);
+        QCOMPARE(f.MessagePane()->text(), QStringLiteral("ﾚﾃﾞｨ"));
+        // Pitch 10 at 1:700, seen from far enough to show the whole sheet.
+        g_gridPitch = 10;
+        g_scaleDenominator = 700;
+        g_viewTranslate.z = -500000;
+        const QImage image = s.Grab();
+        QVERIFY(s.View().LastFrame()->gridPoints.empty());
+        QCOMPARE(f.MessagePane()->text(),
+                 QStringLiteral("グリッドが細かすぎるため表示していません"));
+        const double halfX = 700 * g_paperWidth / 2, halfZ = 700 * g_paperHeight / 2;
+        // Inside the sheet, the ground; along its top edge, a dotted white line.
+        QVERIFY(IsBackground(PixelAt(image, Project(0, 0, 0))));
+        QVERIFY(IsBackground(PixelAt(image, Project(halfX / 2, 0, halfZ / 2))));
+        const QPointF left = Project(-halfX, 0, -halfZ), right = Project(halfX, 0, -halfZ);
+        int lit = 0, pixels = 0;
+        for (int x = static_cast<int>(left.x()) + 3; x < static_cast<int>(right.x()) - 3; ++x) {
+            ++pixels;
+            lit += WhiteNear(image, QPointF(x + 0.5, left.y())) ? 1 : 0;
+        }
+        QVERIFY2(pixels > 50 && lit == pixels,
+                 qPrintable(QStringLiteral("%1 of %2").arg(lit).arg(pixels)));
+        // Close enough again, the points come back and the status line says ready.
+        g_viewTranslate.z = -2000;
+        s.Grab();
+        QVERIFY(!s.View().LastFrame()->gridPoints.empty());
+        QCOMPARE(f.MessagePane()->text(), QStringLiteral("ﾚﾃﾞｨ"));
     }
 
     void gridOffLeavesTheGround() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "test_files.h"
 
 namespace marquetta {
@@ -34,16 +36,28 @@ TEST(Cp932Test, WithoutTheConverterOnlyAsciiPasses) {
     EXPECT_EQ(Utf8ToCp932("aあ😀b"), "a??b");
     EXPECT_EQ(Cp932ToUtf8("x\x82\xA0y"), "x\xEF\xBF\xBD\xEF\xBF\xBDy");
     EXPECT_EQ(Utf16LeToCp932(std::string("A\0\x42\x30\x3D\xD8\x00\xDE", 8) + "B"), "A???");
+    EXPECT_EQ(CharactersOutsideCp932("aあ😀"), (std::vector<std::string>{"あ", "😀"}));
 }
 
-TEST(Cp932Test, FirstCharacterCp932CannotHold) {
-    const std::pair<std::string, std::optional<std::string>> cases[] = {
-        {"", std::nullopt},      {"T_Stone1", std::nullopt}, {"壁①～ｱ", std::nullopt},
-        {"aé😀", "é"},          {"壁😀é", "😀"},           {"a\xFF", "\xFF"},
-        {"x\xE5\xA3", "\xE5"},
+TEST(Cp932Test, CharactersCp932CannotHoldAreNamedOnceEach) {
+    const struct {
+        std::string utf8;
+        std::vector<std::string> outside;
+    } cases[] = {
+        {"", {}},
+        {"T_Stone1", {}},
+        {"あ①～\\壁ｱ", {}},
+        {"A한€", {"한", "€"}},
+        {"€a€é😀", {"€", "é", "😀"}},
+        {"壁😀é", {"😀", "é"}},
+        {"a\xFF", {"\xFF"}},              // not UTF-8 at all
+        {"x\xE5\xA3", {"\xE5", "\xA3"}},  // cut short
     };
-    for (const auto& [text, unheld] : cases) {
-        EXPECT_EQ(FirstCharacterNotInCp932(text), unheld) << text;
+    for (const auto& c : cases) {
+        EXPECT_EQ(CharactersOutsideCp932(c.utf8), c.outside) << c.utf8;
+        // Exactly the texts the conversion would put a "?" into.
+        const std::string converted = Utf8ToCp932(c.utf8);
+        EXPECT_EQ(std::count(converted.begin(), converted.end(), '?') > 0, !c.outside.empty());
     }
 }
 

@@ -231,6 +231,30 @@ TEST_F(NativeFileTest, RoundTripKeepsEveryField) {
     EXPECT_EQ(ReadBytes(dir.File("again.trn")), saved);
 }
 
+TEST_F(NativeFileTest, SampleFacesTurnTheirLitSideUp) {
+    // The view and its light look down on the plan: a face is lit on the side its
+    // corners turn counter-clockwise to the viewer, and its stored normals must say
+    // the same, or the shaded view shows it in ambient light only.
+    ASSERT_TRUE(LoadDrawingFile(doc, MARQUETTA_SOURCE_DIR "/res/samples/sample.trn").ok());
+    int faces = 0;
+    for (const auto& shape : doc.m_shapes) {
+        if (shape->m_nType != SHAPE_FACE) {
+            continue;
+        }
+        ++faces;
+        const Float3* c = shape->m_pt;
+        const Float3 e1{c[1].x - c[0].x, c[1].y - c[0].y, c[1].z - c[0].z};
+        const Float3 e2{c[2].x - c[1].x, c[2].y - c[1].y, c[2].z - c[1].z};
+        const Float3 byCorners = UnitNormal(e1, e2);
+        EXPECT_GT(byCorners.y, 0.0f) << shape->m_strLayer;
+        for (const Float3& n : shape->m_normal) {
+            EXPECT_GT(n.x * byCorners.x + n.y * byCorners.y + n.z * byCorners.z, 0.99f)
+                << shape->m_strLayer;
+        }
+    }
+    EXPECT_GT(faces, 0);
+}
+
 TEST_F(NativeFileTest, SuccessfulLoadAndSaveNameTheDocument) {
     AddLine(0, 1);
     ASSERT_TRUE(SaveDrawingFile(doc, dir.File("plan.trn")).ok());

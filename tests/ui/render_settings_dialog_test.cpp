@@ -120,6 +120,21 @@ TEST_F(RenderSettingsDialogTest, OkRefusesTheFirstBadFieldInOrder) {
     }
 }
 
+TEST_F(RenderSettingsDialogTest, TexturesCp932CannotHoldAreRefusedUntouchedOnesKept) {
+    g_groundTexture = "T_\x82";  // a lead byte without its trail, from a file
+    RenderSettingsDialog dialog;
+    dialog.Fields()[kSkyField].text = "S_Cloud€";
+    const std::optional<DialogRefusal> refusal = dialog.Validate();
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->message, "「€」は図面に保存できない文字です。");
+    EXPECT_EQ(refusal->field, kSkyField);
+    dialog.Fields()[kSkyField].text = "S_Cloud2";
+    ASSERT_FALSE(dialog.Validate());
+    dialog.Store();
+    EXPECT_EQ(g_skyTexture, "S_Cloud2");
+    EXPECT_EQ(g_groundTexture, "T_\x82");
+}
+
 TEST_F(RenderSettingsDialogTest, CancelStoresNothingAndNothingIsRepaintedOrModified) {
     AppController app;
     // A refused OK, then Cancel.

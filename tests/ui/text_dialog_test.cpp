@@ -182,6 +182,20 @@ TEST_F(TextDialogTest, TextLimitCountsCharacters) {
     EXPECT_TRUE(Ok(*dialog, japanese + "x", "1", "1", "0").has_value());
 }
 
+TEST_F(TextDialogTest, CharactersCp932CannotHoldAreRefusedByName) {
+    lastText = "old";
+    auto dialog = Make();
+    const std::optional<DialogRefusal> refusal = Ok(*dialog, "A한€한", "1", "1", "0");
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->message, "「한€」は図面に保存できない文字です。");
+    EXPECT_EQ(refusal->field, kTextField);
+    EXPECT_EQ(dialog->Text(), "old");
+    // What was typed stays in the field for the user to mend.
+    EXPECT_EQ(dialog->Fields()[kTextField].text, "A한€한");
+    EXPECT_FALSE(Ok(*dialog, "A①", "1", "1", "0").has_value());
+    EXPECT_EQ(dialog->Text(), "A\x87\x40");
+}
+
 TEST_F(TextDialogTest, RefusedOkLeavesThePresets) {
     lastTextHeight = 300;
     lastText = "old";

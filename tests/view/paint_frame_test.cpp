@@ -64,17 +64,22 @@ TEST_F(PaintFrameTest, NoPrinterEndsTheProgramAfterTheMessage) {
     EXPECT_EQ(calls[1].kind, PlatformCall::Kind::TerminateProcess);
 }
 
-TEST_F(PaintFrameTest, GridCoversTheSheetAtTheDrawingScale) {
+TEST_F(PaintFrameTest, GridShowsItsVisiblePointsOrTheSheetsEdges) {
     const PaintFrame& frame = Paint();
-    ASSERT_EQ(frame.gridPoints.size(), 23u * 33u * 3u);
-    // i from -11 to 11 outside, j from -16 to 16 inside.
-    EXPECT_EQ(Vertex(frame.gridPoints, 0), (Float3{-11 * 910.0f, 0, -16 * 910.0f}));
-    EXPECT_EQ(Vertex(frame.gridPoints, 1), (Float3{-11 * 910.0f, 0, -15 * 910.0f}));
-    EXPECT_EQ(Vertex(frame.gridPoints, 33), (Float3{-10 * 910.0f, 0, -16 * 910.0f}));
-    // A landscape sheet widens the grid.
-    std::swap(g_paperWidth, g_paperHeight);
-    EXPECT_EQ(Paint().gridPoints.size(), 33u * 23u * 3u);
-    EXPECT_EQ(Vertex(builder.Build(doc, 800, 600).gridPoints, 0).x, -16 * 910.0f);
+    // The start-up view: every column, the rows but the outer two at top and bottom.
+    ASSERT_EQ(frame.gridPoints.size(), 23u * 29u * 3u);
+    EXPECT_EQ(Vertex(frame.gridPoints, 0), (Float3{-11 * 910.0f, 0, -14 * 910.0f}));
+    EXPECT_EQ(Vertex(frame.gridPoints, 29), (Float3{-10 * 910.0f, 0, -14 * 910.0f}));
+    EXPECT_FALSE(frame.gridTooFine);
+    EXPECT_TRUE(frame.sheetOutline.empty());
+    // Points a couple of pixels apart: none, but the sheet's edges.
+    g_gridPitch = 100;
+    EXPECT_TRUE(Paint().gridPoints.empty());
+    EXPECT_TRUE(Paint().gridTooFine);
+    EXPECT_EQ(Vertex(Paint().sheetOutline, 0), (Float3{-10500, 0, -14850}));
+    g_gridOn = 0;
+    EXPECT_FALSE(Paint().gridTooFine);
+    EXPECT_TRUE(Paint().sheetOutline.empty());
 }
 
 TEST_F(PaintFrameTest, GridOffStillDrawsPreviews) {
@@ -241,6 +246,28 @@ TEST_F(PaintFrameTest, ArcPreviewFollowsTheCursorAngleAndDirection) {
     arcStartAngle = 300;
     cursorPoint = {5, 0, 0};
     EXPECT_EQ(Paint().previewSegments.size() / 3, 2u * 7u);
+}
+
+TEST_F(PaintFrameTest, ArcPreviewWithoutADirectionShowsNothing) {
+    doc.m_current.m_nType = SHAPE_ARC;
+    rubberBand = 1;
+    arcStartGiven = 1;
+    firstPoint = {100, 0, 200};
+    const struct {
+        double startAngle;  // NaN: the start was taken on the centre
+        double radius;
+        Double3 cursor;
+    } cases[] = {
+        {30, 50, {100, 0, 200}},           // cursor on the centre
+        {std::nan(""), 0, {100, 0, 200}},  // both on it
+        {std::nan(""), 0, {150, 0, 200}},  // start on it
+    };
+    for (const auto& c : cases) {
+        arcStartAngle = c.startAngle;
+        arcRadius = c.radius;
+        cursorPoint = c.cursor;
+        EXPECT_TRUE(Paint().previewSegments.empty()) << c.cursor.x << " " << c.startAngle;
+    }
 }
 
 TEST_F(PaintFrameTest, SelectionWindowIsDrawnOnlyWhileIdle) {
