@@ -1,12 +1,14 @@
 // A drawing edited at random through the document's own operations: shapes of every
 // kind added, moved, given new points, selected, erased, removed, inserted, copied,
-// layers shown and hidden, the whole list replaced as by opening a file. What is kept
+// layers shown and hidden, the whole list replaced as by opening a file, steps undone
+// and redone. What is kept
 // in step with the list (the pick index, the wireframe) must answer after any of it as
 // if made afresh.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 
@@ -62,7 +64,12 @@ class RandomDrawing : public ::testing::Test {
     }
 
     void EditAtRandom() {
-        const int edit = doc.m_shapes.empty() ? 0 : Below(13) - 2;
+        const int edit = doc.m_shapes.empty() ? 0 : Below(15) - 2;
+        // Each edit a step of its own, so that undo takes back one at a time.
+        std::optional<UndoStep> step;
+        if (edit < 11) {
+            step.emplace(doc.History(), StepKind::Edit);
+        }
         switch (edit) {
             case -2:
             case -1:
@@ -112,6 +119,19 @@ class RandomDrawing : public ::testing::Test {
                     doc.SetSelected(AnyShape(), Below(2) == 0);
                 }
                 break;
+            case 11:
+            case 12: {
+                // Shapes taken out and put back at their places, moves and layers taken
+                // back, and done again.
+                const int steps = 1 + Below(4);
+                for (int i = 0; i < steps; ++i) {
+                    undone += doc.History().Undo() ? 1 : 0;
+                }
+                for (int i = edit == 12 ? Below(steps + 1) : 0; i > 0; --i) {
+                    redone += doc.History().Redo() ? 1 : 0;
+                }
+                break;
+            }
         }
         g_displayListValid = 0;  // as every command ends an edit
     }
@@ -120,6 +140,8 @@ class RandomDrawing : public ::testing::Test {
     ScopedPlatform scoped{platform};
     CZorader_ezDoc doc;
     std::mt19937 random{20240611};
+    int undone = 0;
+    int redone = 0;
 };
 
 }  // namespace marquetta

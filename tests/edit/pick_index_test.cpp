@@ -72,9 +72,11 @@ TEST_F(PickIndexTest, RandomEditsAndClicksAnswerAsTheWalkOverTheList) {
             selected += static_cast<int>(inside.size());
         }
     }
-    // The comparison meant something: the index was used, and clicks hit, snapped
-    // and selected shapes.
+    // The comparison meant something: the index was used, steps were undone and
+    // redone, and clicks hit, snapped and selected shapes.
     EXPECT_GT(doc.PickIndex().Builds(), 0u);
+    EXPECT_GT(undone, 50);
+    EXPECT_GT(redone, 50);
     EXPECT_GT(hits, 200);
     EXPECT_GT(snaps, 200);
     EXPECT_GT(selected, 200);
