@@ -5,6 +5,7 @@
 // is measured too.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -130,6 +131,10 @@ void BM_ImportDxfPlan(benchmark::State& state) {
         state.SkipWithError("not every entity was imported");
     }
     state.counters["shapes"] = static_cast<double>(shapes);
+    // The process's peak: the import's own when it runs alone (bench/run.sh runs it so).
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
     Report(state);
 }
 
