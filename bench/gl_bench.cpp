@@ -140,10 +140,7 @@ void BM_GlPaintAfterEditOfAll(benchmark::State& state) {
     float step = 100.0f;
     for (auto _ : state) {
         state.PauseTiming();
-        for (const ShapeRef& shape : scene.doc.m_shapes) {
-            scene.doc.TranslateShape(*shape, {0, 0, 0}, {step, 0, 0});
-        }
-        step = -step;
+        MoveEveryShape(scene.doc, step);
         state.ResumeTiming();
         scene.Paint();
     }
@@ -160,10 +157,7 @@ void BM_GlUploadAfterEditOfAll(benchmark::State& state) {
     float step = 100.0f;
     for (auto _ : state) {
         state.PauseTiming();
-        for (const ShapeRef& shape : scene.doc.m_shapes) {
-            scene.doc.TranslateShape(*shape, {0, 0, 0}, {step, 0, 0});
-        }
-        step = -step;
+        MoveEveryShape(scene.doc, step);
         const PaintFrame& frame = scene.builder.Build(scene.doc, kViewWidth, kViewHeight);
         if (!frame.wireframeRebuilt) {
             state.SkipWithError("the wireframe was not rebuilt");

@@ -49,10 +49,7 @@ void BM_PaintAfterEditOfAll(benchmark::State& state) {
     size_t vertices = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        for (const ShapeRef& shape : scene.doc.m_shapes) {
-            scene.doc.TranslateShape(*shape, {0, 0, 0}, {step, 0, 0});
-        }
-        step = -step;
+        MoveEveryShape(scene.doc, step);
         state.ResumeTiming();
         vertices = scene.builder.Build(scene.doc, kViewWidth, kViewHeight).wireframe->VertexCount();
     }

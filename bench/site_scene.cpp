@@ -30,6 +30,13 @@ class Random {
 
 }  // namespace
 
+void MoveEveryShape(CZorader_ezDoc& doc, float& step) {
+    for (const ShapeRef& shape : doc.m_shapes) {
+        doc.TranslateShape(*shape, {0, 0, 0}, {step, 0, 0});
+    }
+    step = -step;
+}
+
 void FillSitePlan(CZorader_ezDoc& doc, int count) {
     std::string layers[kSiteLayers];
     for (int i = 0; i < kSiteLayers; ++i) {

@@ -18,6 +18,10 @@ inline constexpr float kSiteHalfSide = 10'000'000.0f;
 // Makes the 18 layers and appends `count` shapes to `doc` through its own operations.
 void FillSitePlan(CZorader_ezDoc& doc, int count = kSiteShapes);
 
+// Moves every shape of `doc` by `step` along x through the document, and turns `step`
+// round, so that the next call moves them back.
+void MoveEveryShape(CZorader_ezDoc& doc, float& step);
+
 // The window the view benchmarks paint: 1024 x 768 pixels.
 inline constexpr int kViewWidth = 1024;
 inline constexpr int kViewHeight = 768;
