@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "model/binary_file.h"
+#include "model/c_numbers.h"
 
 namespace marquetta {
 namespace {
@@ -80,6 +81,7 @@ class DxfOut {
     }
 
     Writer& m_w;
+    CNumbersScope m_numbers;  // "%f" with a decimal point in every locale
 };
 
 struct StringWriter {

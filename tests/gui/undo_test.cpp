@@ -16,14 +16,6 @@
 #include "platform/command_ids.h"
 
 namespace marquetta {
-namespace {
-
-void ClickAt(QWidget* view, QPoint p) {
-    QTest::mouseMove(view, p);
-    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, p);
-}
-
-}  // namespace
 
 class UndoTest : public QObject {
     Q_OBJECT
