@@ -117,6 +117,7 @@ bool CZorader_ezDoc::AnySelected() const {
 }
 
 size_t CZorader_ezDoc::EraseSelected() {
+    // The places first (runs of neighbours), then every shape out in one walk.
     DetachedShapes places;
     for (size_t i = 0; i < m_shapes.size(); ++i) {
         if (m_shapes[i]->IsSelected()) {
