@@ -131,8 +131,11 @@ void BM_GlPaintAfterEditOfOne(benchmark::State& state) {
     }
 }
 
-// Every shape moved (not timed), then the paint that draws the wireframe again.
-void BM_GlPaintAfterEditOfAll(benchmark::State& state) {
+// Every shape moved (not timed), then the paint that draws the wireframe again; with
+// `glOnly`, the core's rebuild of its vertex array is not timed either: the GL side
+// alone, the upload of the new vertices (the driver takes them from the core's array)
+// and their drawing.
+void PaintAfterEditOfAll(benchmark::State& state, bool glOnly) {
     if (!Ready(state)) {
         return;
     }
@@ -141,23 +144,11 @@ void BM_GlPaintAfterEditOfAll(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         MoveEveryShape(scene.doc, step);
-        state.ResumeTiming();
-        scene.Paint();
-    }
-}
-
-// The GL side alone of that paint: every shape moved and the core's vertex array
-// rebuilt (not timed), then the frame drawn and finished: the upload of the new
-// vertices, which the driver takes from the core's array, and their drawing.
-void BM_GlUploadAfterEditOfAll(benchmark::State& state) {
-    if (!Ready(state)) {
-        return;
-    }
-    GlScene& scene = Scene();
-    float step = 100.0f;
-    for (auto _ : state) {
-        state.PauseTiming();
-        MoveEveryShape(scene.doc, step);
+        if (!glOnly) {
+            state.ResumeTiming();
+            scene.Paint();
+            continue;
+        }
         const PaintFrame& frame = scene.builder.Build(scene.doc, kViewWidth, kViewHeight);
         if (!frame.wireframeRebuilt) {
             state.SkipWithError("the wireframe was not rebuilt");
@@ -169,6 +160,9 @@ void BM_GlUploadAfterEditOfAll(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * VertexBytes(SceneWireframe()));
 }
+
+void BM_GlPaintAfterEditOfAll(benchmark::State& state) { PaintAfterEditOfAll(state, false); }
+void BM_GlUploadAfterEditOfAll(benchmark::State& state) { PaintAfterEditOfAll(state, true); }
 
 // Anchor: copying the wireframe's bytes once in memory.
 void BM_GlAnchorCopyVertices(benchmark::State& state) {
