@@ -92,7 +92,7 @@ struct TextHash {
 };
 
 // Whether an entity of `kind` reads group `code`.
-bool ReadsGroup(EntityKind kind, int code) {
+constexpr bool ReadsGroupRule(EntityKind kind, int code) {
     const bool colourOrLayer = code == 8 || code == 62;
     const bool firstPoint = code == 10 || code == 20 || code == 30;
     const bool secondPoint = code == 11 || code == 21 || code == 31;
@@ -116,6 +116,33 @@ bool ReadsGroup(EntityKind kind, int code) {
         default:
             return false;
     }
+}
+
+// The rule above as a table, one bit per group code below kGroupsRead for each kind.
+constexpr int kGroupsRead = 256;
+constexpr int kKindsRead = KIND_3DFACE + 2;  // KIND_OTHER to KIND_3DFACE
+struct GroupsRead {
+    std::array<std::array<uint64_t, kGroupsRead / 64>, kKindsRead> bits{};
+};
+constexpr GroupsRead MakeGroupsRead() {
+    GroupsRead table;
+    for (int kind = KIND_OTHER; kind <= KIND_3DFACE; ++kind) {
+        for (int code = 0; code < kGroupsRead; ++code) {
+            if (ReadsGroupRule(static_cast<EntityKind>(kind), code)) {
+                table.bits[kind + 1][code / 64] |= uint64_t{1} << (code % 64);
+            }
+        }
+    }
+    return table;
+}
+constexpr GroupsRead kGroupsReadTable = MakeGroupsRead();
+
+bool ReadsGroup(EntityKind kind, int code) {
+    if (code < 0 || code >= kGroupsRead) {
+        return false;
+    }
+    const uint64_t word = kGroupsReadTable.bits[kind + 1][code / 64];
+    return ((word >> (code % 64)) & 1) != 0;
 }
 
 struct Double3 {
@@ -328,6 +355,17 @@ class EntityReader {
     }
 
     void UseLayerNamed(std::string_view name) {
+        // Most files use few layers: the number last found for a name of each cheap
+        // hash is tried before the map.
+        uint32_t hash = 0;
+        for (const char c : name) {
+            hash = hash * 31 + static_cast<unsigned char>(c);
+        }
+        uint32_t& recent = m_recentLayers[hash % m_recentLayers.size()];
+        if (SameText(name, m_layerNames[recent])) {
+            m_layer = recent;
+            return;
+        }
         auto found = m_layerNumbers.find(name);
         if (found == m_layerNumbers.end()) {
             const auto number = static_cast<uint32_t>(m_layerNames.size());
@@ -336,6 +374,7 @@ class EntityReader {
             found = m_layerNumbers.emplace(std::string(name), number).first;
         }
         m_layer = found->second;
+        recent = m_layer;
     }
 
     // The text of a TEXT takes its point from group 10 or 11, whichever comes later.
@@ -534,6 +573,7 @@ class EntityReader {
     std::vector<bool> m_layerEnsured{false};
     std::unordered_map<std::string, uint32_t, TextHash, std::equal_to<>> m_layerNumbers{{"0", 0}};
     uint32_t m_layer = 0;
+    std::array<uint32_t, 64> m_recentLayers{};
     // The number of the layer whose name the template holds; none at first.
     uint32_t m_templateLayer = UINT32_MAX;
     std::string m_text;
