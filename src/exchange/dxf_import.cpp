@@ -605,6 +605,12 @@ std::string DxfImportSaveQuestion(const CZorader_ezDoc& doc) {
 }
 
 DxfReadSummary ReadDxfEntities(DxfLineReader& lines, CZorader_ezDoc& doc) {
+    // Room for the shapes a drawing of this size is likely to hold, so that the list's
+    // arrays are not copied and left behind as they grow. A guess too large costs only
+    // address space: the pages no shape reaches are never touched.
+    constexpr uint64_t kBytesPerEntityGuess = 64;
+    doc.m_shapes.Reserve(doc.m_shapes.size() +
+                         static_cast<size_t>(lines.Size() / kBytesPerEntityGuess));
     EntityReader reader(doc);
     DxfPairReader pairs(lines);
     DxfPair pair;

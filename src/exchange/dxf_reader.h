@@ -44,6 +44,8 @@ class DxfLineReader {
     FileError Open(const std::string& path);
     // Only for tests and benchmarks that read from memory: the text of a whole file.
     void OpenText(std::string_view text);
+    // The size of the file opened, in bytes.
+    uint64_t Size() const { return m_size; }
 
     // The next line, valid until the next call; false at the end of the file. Throws
     // FileFailure{OpenFailed} when reading fails and FileFailure{UnexpectedFormat} at a
@@ -88,6 +90,7 @@ class DxfLineReader {
     bool Refill();
 
     int m_fd = -1;
+    uint64_t m_size = 0;
     std::vector<char> m_buffer;
     size_t m_begin = 0;    // first byte not handed out yet
     size_t m_end = 0;      // end of the bytes read so far
