@@ -4,7 +4,10 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <unordered_set>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "model/binary_file.h"
 #include "model/cp932.h"
@@ -28,28 +31,68 @@ enum EntityKind {
     KIND_3DFACE = 11,
 };
 
+// A name of at most eight bytes as one number (its bytes in order, zeros after), so
+// that telling names apart costs one comparison each.
+constexpr uint64_t NameKey(std::string_view name) {
+    uint64_t key = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        key |= uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
+    }
+    return key;
+}
+
 EntityKind KindOf(std::string_view name) {
     struct Entry {
-        std::string_view name;
+        uint64_t key;
         EntityKind kind;
     };
     static constexpr Entry kKinds[] = {
-        {"POINT", KIND_POINT},     {"LINE", KIND_LINE},       {"CIRCLE", KIND_CIRCLE},
-        {"ARC", KIND_ARC},         {"TEXT", KIND_TEXT},       {"POLYLINE", KIND_POLYLINE},
-        {"VERTEX", KIND_POLYLINE}, {"SEQEND", KIND_POLYLINE}, {"INSERT", KIND_INSERT},
-        {"SOLID", KIND_SOLID},     {"3DFACE", KIND_3DFACE},
+        {NameKey("LINE"), KIND_LINE},         {NameKey("CIRCLE"), KIND_CIRCLE},
+        {NameKey("ARC"), KIND_ARC},           {NameKey("TEXT"), KIND_TEXT},
+        {NameKey("POINT"), KIND_POINT},       {NameKey("POLYLINE"), KIND_POLYLINE},
+        {NameKey("VERTEX"), KIND_POLYLINE},   {NameKey("SEQEND"), KIND_POLYLINE},
+        {NameKey("INSERT"), KIND_INSERT},     {NameKey("SOLID"), KIND_SOLID},
+        {NameKey("3DFACE"), KIND_3DFACE},
     };
+    // Every name is shorter than nine bytes and holds no zero byte.
+    if (name.size() > 8) {
+        return KIND_OTHER;
+    }
+    for (const char c : name) {
+        if (c == '\0') {
+            return KIND_OTHER;
+        }
+    }
+    const uint64_t key = NameKey(name);
     for (const Entry& e : kKinds) {
-        // The first letter first: most names are told apart by it alone.
-        if (!name.empty() && e.name[0] == name[0] && e.name == name) {
+        if (e.key == key) {
             return e.kind;
         }
     }
     return KIND_OTHER;
 }
 
+// Whether two short texts are equal, without a call for so few bytes.
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Finds texts by their views, without a string made for each look-up.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 // Whether an entity of `kind` reads group `code`.
-bool ReadsGroup(EntityKind kind, int code) {
+constexpr bool ReadsGroupRule(EntityKind kind, int code) {
     const bool colourOrLayer = code == 8 || code == 62;
     const bool firstPoint = code == 10 || code == 20 || code == 30;
     const bool secondPoint = code == 11 || code == 21 || code == 31;
@@ -73,6 +116,33 @@ bool ReadsGroup(EntityKind kind, int code) {
         default:
             return false;
     }
+}
+
+// The rule above as a table, one bit per group code below kGroupsRead for each kind.
+constexpr int kGroupsRead = 256;
+constexpr int kKindsRead = KIND_3DFACE + 2;  // KIND_OTHER to KIND_3DFACE
+struct GroupsRead {
+    std::array<std::array<uint64_t, kGroupsRead / 64>, kKindsRead> bits{};
+};
+constexpr GroupsRead MakeGroupsRead() {
+    GroupsRead table;
+    for (int kind = KIND_OTHER; kind <= KIND_3DFACE; ++kind) {
+        for (int code = 0; code < kGroupsRead; ++code) {
+            if (ReadsGroupRule(static_cast<EntityKind>(kind), code)) {
+                table.bits[kind + 1][code / 64] |= uint64_t{1} << (code % 64);
+            }
+        }
+    }
+    return table;
+}
+constexpr GroupsRead kGroupsReadTable = MakeGroupsRead();
+
+bool ReadsGroup(EntityKind kind, int code) {
+    if (code < 0 || code >= kGroupsRead) {
+        return false;
+    }
+    const uint64_t word = kGroupsReadTable.bits[kind + 1][code / 64];
+    return ((word >> (code % 64)) & 1) != 0;
 }
 
 struct Double3 {
@@ -183,7 +253,7 @@ class EntityReader {
                 StoreText(m_text, value);
                 break;
             case 8:
-                StoreText(m_layer, value);
+                UseLayer(value);
                 break;
             case 62:
                 m_colour = ParseDxfInteger(value);
@@ -256,15 +326,55 @@ class EntityReader {
         }
     }
 
-    void StoreText(std::string& into, std::string_view value) {
+    bool NeedsCp932(std::string_view value) const {
         if (m_utf8 && !IsAscii(value)) {
             if (!Cp932Available()) {
                 throw FileFailure{FileError::NoCp932};
             }
+            return true;
+        }
+        return false;
+    }
+
+    void StoreText(std::string& into, std::string_view value) {
+        if (NeedsCp932(value)) {
             into = Utf8ToCp932(value);
         } else {
             into.assign(value.data(), value.size());
         }
+    }
+
+    // Group 8: the layer by its number. Names are numbered as they are first met, so
+    // that the same name again costs neither a copy nor, in a run, a look-up.
+    void UseLayer(std::string_view value) {
+        if (NeedsCp932(value)) {
+            UseLayerNamed(Utf8ToCp932(value));
+        } else if (!SameText(value, m_layerNames[m_layer])) {
+            UseLayerNamed(value);
+        }
+    }
+
+    void UseLayerNamed(std::string_view name) {
+        // Most files use few layers: the number last found for a name of each cheap
+        // hash is tried before the map.
+        uint32_t hash = 0;
+        for (const char c : name) {
+            hash = hash * 31 + static_cast<unsigned char>(c);
+        }
+        uint32_t& recent = m_recentLayers[hash % m_recentLayers.size()];
+        if (SameText(name, m_layerNames[recent])) {
+            m_layer = recent;
+            return;
+        }
+        auto found = m_layerNumbers.find(name);
+        if (found == m_layerNumbers.end()) {
+            const auto number = static_cast<uint32_t>(m_layerNames.size());
+            m_layerNames.emplace_back(name);
+            m_layerEnsured.push_back(false);
+            found = m_layerNumbers.emplace(std::string(name), number).first;
+        }
+        m_layer = found->second;
+        recent = m_layer;
     }
 
     // The text of a TEXT takes its point from group 10 or 11, whichever comes later.
@@ -327,15 +437,16 @@ class EntityReader {
     static bool Fits(const Double3& p) { return Fits(p.x) && Fits(p.y) && Fits(p.z); }
 
     void Add(bool isText) {
-        m_doc.SetCurrentLayer(m_layer);
-        // The table only grows during an import, so a name once ensured needs no
-        // second look.
-        if (!m_haveEnsured || m_ensuredLayer != m_layer) {
-            if (m_ensuredLayers.insert(m_layer).second) {
-                EnsureLayer(m_layer);
+        if (m_layer != m_templateLayer) {
+            const std::string& name = m_layerNames[m_layer];
+            m_doc.SetCurrentLayer(name);
+            // The table only grows during an import, so a name once ensured needs no
+            // second look.
+            if (!m_layerEnsured[m_layer]) {
+                EnsureLayer(name);
+                m_layerEnsured[m_layer] = true;
             }
-            m_ensuredLayer = m_layer;
-            m_haveEnsured = true;
+            m_templateLayer = m_layer;
         }
         if (isText) {
             m_doc.SetCurrentText(m_text);
@@ -456,13 +567,16 @@ class EntityReader {
     double m_widthFactor = 0.0;  // 41
     double m_startAngle = 0.0;   // 50, also the text's angle
     double m_endAngle = 0.0;     // 51
-    // An entity before any layer name goes on layer "0", the default layer of DXF.
-    std::string m_layer = "0";
+    // The layer names met, by number, and whether each is in the layer table yet. An
+    // entity before any layer name goes on layer "0", the default layer of DXF.
+    std::vector<std::string> m_layerNames{"0"};
+    std::vector<bool> m_layerEnsured{false};
+    std::unordered_map<std::string, uint32_t, TextHash, std::equal_to<>> m_layerNumbers{{"0", 0}};
+    uint32_t m_layer = 0;
+    std::array<uint32_t, 64> m_recentLayers{};
+    // The number of the layer whose name the template holds; none at first.
+    uint32_t m_templateLayer = UINT32_MAX;
     std::string m_text;
-
-    std::string m_ensuredLayer;
-    bool m_haveEnsured = false;
-    std::unordered_set<std::string> m_ensuredLayers;
 };
 
 // The layer table as it was before an import, put back when the import fails.
@@ -491,6 +605,12 @@ std::string DxfImportSaveQuestion(const CZorader_ezDoc& doc) {
 }
 
 DxfReadSummary ReadDxfEntities(DxfLineReader& lines, CZorader_ezDoc& doc) {
+    // Room for the shapes a drawing of this size is likely to hold, so that the list's
+    // arrays are not copied and left behind as they grow. A guess too large costs only
+    // address space: the pages no shape reaches are never touched.
+    constexpr uint64_t kBytesPerEntityGuess = 64;
+    doc.m_shapes.Reserve(doc.m_shapes.size() +
+                         static_cast<size_t>(lines.Size() / kBytesPerEntityGuess));
     EntityReader reader(doc);
     DxfPairReader pairs(lines);
     DxfPair pair;

@@ -40,6 +40,7 @@ FileError DxfLineReader::Open(const std::string& path) {
     if (error != FileError::None) {
         return error;
     }
+    m_size = size;
     m_buffer.resize(kInitialBuffer);
     m_begin = m_end = m_scanned = 0;
     m_atEnd = false;
@@ -47,6 +48,7 @@ FileError DxfLineReader::Open(const std::string& path) {
 }
 
 void DxfLineReader::OpenText(std::string_view text) {
+    m_size = text.size();
     m_buffer.assign(text.begin(), text.end());
     m_begin = m_scanned = 0;
     m_end = m_buffer.size();

@@ -9,6 +9,8 @@
 
 #include <charconv>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -42,6 +44,8 @@ class DxfLineReader {
     FileError Open(const std::string& path);
     // Only for tests and benchmarks that read from memory: the text of a whole file.
     void OpenText(std::string_view text);
+    // The size of the file opened, in bytes.
+    uint64_t Size() const { return m_size; }
 
     // The next line, valid until the next call; false at the end of the file. Throws
     // FileFailure{OpenFailed} when reading fails and FileFailure{UnexpectedFormat} at a
@@ -86,6 +90,7 @@ class DxfLineReader {
     bool Refill();
 
     int m_fd = -1;
+    uint64_t m_size = 0;
     std::vector<char> m_buffer;
     size_t m_begin = 0;    // first byte not handed out yet
     size_t m_end = 0;      // end of the bytes read so far
@@ -160,6 +165,35 @@ inline bool ParsePlainReal(std::string_view text, double& value) {
     p += negative ? 1 : 0;
     if (p == end || *p < '0' || *p > '9' || (end - p > 1 && p[0] == '0' && (p[1] | 0x20) == 'x')) {
         return false;
+    }
+    // Digits with at most one point and no exponent, as nearly every DXF value is: when
+    // they make a whole number m below 2^53 and hold k <= 22 decimals, m and 10^k are
+    // both exact doubles and one division gives the correctly rounded value, the one
+    // from_chars gives too. Up to 19 digits cannot overflow m; more take the long way.
+    uint64_t mantissa = 0;
+    const char* q = p;
+    for (; q != end && static_cast<unsigned>(*q - '0') < 10; ++q) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+    }
+    ptrdiff_t digits = q - p;
+    ptrdiff_t decimals = 0;
+    if (q != end && *q == '.') {
+        const char* first = ++q;
+        for (; q != end && static_cast<unsigned>(*q - '0') < 10; ++q) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+        }
+        decimals = q - first;
+        digits += decimals;
+    }
+    if (digits <= 19 && decimals <= 22 && mantissa <= (uint64_t{1} << 53) &&
+        (q == end || (*q | 0x20) != 'e')) {
+        static constexpr double kTens[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        // Below 2^53 the value always fits a float.
+        value = static_cast<double>(mantissa) / kTens[decimals];
+        value = negative ? -value : value;
+        return true;
     }
     const auto [stop, ec] = std::from_chars(p, end, value);
     (void)stop;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <climits>
+#include <cstdint>
 
 #include "model/binary_file.h"
 #include "test_files.h"
@@ -171,6 +173,37 @@ TEST(DxfNumberTest, RealsReadLikeTheCConversion) {
     EXPECT_EQ(ParseDxfReal("1e39"), 0.0);
     EXPECT_EQ(ParseDxfReal("-1e39"), 0.0);
     EXPECT_EQ(ParseDxfReal("3e38"), 3e38);
+}
+
+// Plain decimals take a short way; they must give the very bits the full conversion
+// gives, at the edges of that way (19 digits, 2^53, 22 decimals) and beyond them.
+TEST(DxfNumberTest, PlainDecimalsReadBitForBitAsTheFullConversion) {
+    std::vector<std::string> texts = {
+        "0",  "0.0", "-0.0", "007.50", "9007199254740992", "9007199254740993",
+        "0.1", "0.3", "123456.789012", "-98765.4321", "1234567890123456789",
+        "12345678901234567890", "0.0000000000000000000001", "0.00000000000000000000001",
+        "4.35", "999999999999999.9", "3.4028235e38", "1.5E2", "2.5x"};
+    uint64_t state = 19840101;
+    for (int i = 0; i < 20000; ++i) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        const int digits = 1 + static_cast<int>((state >> 33) % 20);
+        const int point = static_cast<int>((state >> 40) % (digits + 1));
+        std::string text = (state >> 63) != 0 ? "-" : "";
+        uint64_t bits = state;
+        for (int d = 0; d < digits; ++d) {
+            if (d == point && d > 0) {
+                text += '.';
+            }
+            bits = bits * 6364136223846793005u + 1442695040888963407u;
+            text += static_cast<char>('0' + (bits >> 33) % 10);
+        }
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        const double fast = ParseDxfReal(text);
+        const double full = detail::ParseDxfRealInFull(text);
+        EXPECT_EQ(std::bit_cast<uint64_t>(fast), std::bit_cast<uint64_t>(full)) << text;
+    }
 }
 
 TEST(DxfNumberTest, IntegersReadLikeTheCConversionAndSaturate) {
