@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "exchange/command_message.h"
 #include "model/document.h"
@@ -39,5 +40,9 @@ struct InsertResult {
 // The file's banner and rendering settings are not used.
 InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
                                const std::function<void()>& runCancelCommand = {});
+// The same for a drawing file's bytes held in memory; `path` names them in messages.
+InsertResult InsertDrawingBytes(CZorader_ezDoc& doc, std::string_view bytes,
+                                const std::string& path,
+                                const std::function<void()>& runCancelCommand = {});
 
 }  // namespace marquetta

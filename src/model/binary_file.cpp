@@ -81,7 +81,18 @@ FileError BinaryReader::Open(const std::string& path) {
     return error;
 }
 
+void BinaryReader::OpenBytes(std::string_view bytes) {
+    m_buffer.assign(bytes.begin(), bytes.end());
+    m_size = bytes.size();
+    m_position = 0;
+    m_bufferPos = 0;
+    m_bufferEnd = bytes.size();
+}
+
 void BinaryReader::Fill() {
+    if (m_fd < 0) {
+        throw FileFailure{FileError::UnexpectedFormat};  // the end of the bytes in memory
+    }
     ssize_t got;
     do {
         got = ::read(m_fd, m_buffer.data(), m_buffer.size());
