@@ -20,6 +20,8 @@ packages=(
   poppler-utils
   # the renderer the render command starts; its tests render our scenes with it
   povray povray-includes
+  # Help opens the manual with the desktop's opener; the manual pages' test runs man
+  xdg-utils man-db groff-base
 )
 
 missing=()

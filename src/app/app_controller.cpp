@@ -10,6 +10,7 @@
 #include "model/layers.h"
 #include "model/native_file.h"
 #include "platform/platform.h"
+#include "ui/help.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -193,12 +194,8 @@ void AppController::RegisterApplicationCommands() {
         }
     });
     m_applicationCommands.On(ID_APP_ABOUT, [] {
-        CurrentPlatform().MessageBox(
-            "Marquetta バージョン 0.1\n"
-            "図面を描き、DXF と POV-Ray で交換する作図プログラム\n"
-            "Copyright (C) 2026 The Marquetta developers\n"
-            "GPL-2.0-or-later",
-            "Marquetta のﾊﾞｰｼﾞｮﾝ情報", MessageIcon::Information, MessageButtons::Ok);
+        CurrentPlatform().MessageBox(AboutText(), "Marquetta のﾊﾞｰｼﾞｮﾝ情報",
+                                     MessageIcon::Information, MessageButtons::Ok);
     });
 }
 

@@ -10,14 +10,16 @@
 #include "gui/main_frame.h"
 #include "gui/program_instance.h"
 #include "gui/qt_platform.h"
+#include "gui/screenshot_run.h"
 #include "gui/view_widget.h"
+#include "ui/help.h"
 
 namespace marquetta {
 
 CDrawApp::CDrawApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QString::fromLatin1(kSettingsOrganization));
     setApplicationName(QString::fromLatin1(kSettingsApplication));
-    setApplicationVersion(QStringLiteral("0.1.0"));
+    setApplicationVersion(QString::fromLatin1(ProgramVersion()));
     setWindowIcon(QIcon(QStringLiteral(":/marquetta.xpm")));
 }
 
@@ -36,11 +38,26 @@ bool CDrawApp::InitInstance() {
         QStringLiteral("Save a PNG picture of the window after its first paint, then end."),
         QStringLiteral("file"));
     parser.addOption(screenshot);
+    const QCommandLineOption steps(
+        QStringLiteral("steps"),
+        QStringLiteral("Before the screenshot, run these steps, separated by \";\": cmd:ID, "
+                       "click:X,Y, rclick:X,Y, move:X,Y (a plan point in mm), wheel:N, "
+                       "type:TEXT (into the open dialog), row:N (double-click a row of its list)."),
+        QStringLiteral("steps"));
+    parser.addOption(steps);
     parser.addPositionalArgument(QStringLiteral("drawing"),
                                  QStringLiteral("A drawing (.trn) to open."),
                                  QStringLiteral("[drawing]"));
     parser.process(*this);
     screenshotPath_ = parser.value(screenshot);
+    std::string stepsError;
+    std::optional<std::vector<ScreenshotStep>> parsedSteps =
+        ParseScreenshotSteps(parser.value(steps).toStdString(), stepsError);
+    if (!parsedSteps) {
+        std::fprintf(stderr, "marquetta: --steps: %s\n", stepsError.c_str());
+        return false;
+    }
+    steps_ = std::move(*parsedSteps);
 
     platform_ = std::make_unique<QtPlatform>();
     const GlContextCheck check = CheckGlContext(ViewSurfaceFormat());
@@ -56,16 +73,26 @@ bool CDrawApp::InitInstance() {
 }
 
 int CDrawApp::Run() {
-    if (!screenshotPath_.isEmpty() && !viewCanPaint_) {
+    if (screenshotPath_.isEmpty() && steps_.empty()) {
+        return exec();
+    }
+    const auto start = [this] {
+        RunScreenshotSteps(program_->MainFrame(), steps_, [this] {
+            if (!screenshotPath_.isEmpty()) {
+                SaveScreenshot();
+            }
+        });
+    };
+    if (!viewCanPaint_) {
         // No paint will come: the window as it is, once it has shown.
-        QTimer::singleShot(0, this, &CDrawApp::SaveScreenshot);
-    } else if (!screenshotPath_.isEmpty()) {
+        QTimer::singleShot(0, this, start);
+    } else {
         // After the first paint has reached the screen, once the menus have painted too.
         CViewWidget* view = program_->MainFrame().View();
-        connect(view, &QOpenGLWidget::frameSwapped, this, [this] {
-            if (!screenshotSaved_) {
-                screenshotSaved_ = true;
-                QTimer::singleShot(0, this, &CDrawApp::SaveScreenshot);
+        connect(view, &QOpenGLWidget::frameSwapped, this, [this, start] {
+            if (!stepsStarted_) {
+                stepsStarted_ = true;
+                QTimer::singleShot(0, this, start);
             }
         });
     }
@@ -74,12 +101,14 @@ int CDrawApp::Run() {
 
 void CDrawApp::SaveScreenshot() {
     CMainFrame& frame = program_->MainFrame();
-    const bool saved = frame.grab().save(screenshotPath_, "PNG");
+    // The smallest file: the pictures go into the manual.
+    const bool saved = ScreenshotPicture(frame).save(screenshotPath_, "PNG", 0);
     if (!saved) {
         std::fprintf(stderr, "marquetta: cannot write %s\n",
                      screenshotPath_.toLocal8Bit().constData());
     }
-    // No save question: the screenshot run has not changed the drawing.
+    // No save question: the picture is all that the run was for. An open dialog ends
+    // with the program.
     frame.CloseApproved();
     exit(saved ? 0 : 1);
 }

@@ -1,11 +1,14 @@
 // The application: a Qt application that checks the view's rendering context, runs
-// one ProgramInstance on the command line's drawing and, when asked, saves a picture of
-// the window after its first paint and ends.
+// one ProgramInstance on the command line's drawing and, when asked, runs a few steps
+// and saves a picture of the window or the open dialog after its first paint and ends.
 #pragma once
 
 #include <QApplication>
 #include <QString>
 #include <memory>
+#include <vector>
+
+#include "app/screenshot_steps.h"
 
 namespace marquetta {
 
@@ -31,7 +34,8 @@ class CDrawApp : public QApplication {
     std::unique_ptr<ProgramInstance> program_;
     QString screenshotPath_;
     bool viewCanPaint_ = true;
-    bool screenshotSaved_ = false;
+    std::vector<ScreenshotStep> steps_;
+    bool stepsStarted_ = false;
 };
 
 }  // namespace marquetta

@@ -74,48 +74,84 @@ std::optional<std::string> ShapeInformation(const CZorader_ezDoc& doc) {
     return std::nullopt;
 }
 
-void CZorader_ezView::OnKeyDown(int key) {
+const std::vector<ViewKey>& ViewKeyTable() {
+    using View = CZorader_ezView;
+    static const std::vector<ViewKey> table = {
+        {KEY_RETURN, "Enter", [](View& view) { view.OnCancel(); }},
+        {KEY_HOME, "Home", [](View&) { ResetCamera(); }},
+        {KEY_PAGE_UP, "Page Up", [](View&) { ZoomByKey(kKeyZoomIn); }},
+        {KEY_PAGE_DOWN, "Page Down", [](View&) { ZoomByKey(kKeyZoomOut); }},
+        {KEY_LEFT, "←", [](View&) { PanByKey(KEY_LEFT); }},
+        {KEY_RIGHT, "→", [](View&) { PanByKey(KEY_RIGHT); }},
+        {KEY_UP, "↑", [](View&) { PanByKey(KEY_UP); }},
+        {KEY_DOWN, "↓", [](View&) { PanByKey(KEY_DOWN); }},
+        {'D', "D",
+         [](View&) {
+             if (arcStartGiven == 1) {
+                 arcReversed = arcReversed == 1 ? 0 : 1;
+                 CurrentPlatform().InvalidateView();
+             }
+         }},
+        {'M', "M",
+         [](View&) {
+             if (editState == EDIT_COPY) {
+                 continuousCopy = 1;
+             }
+         }},
+        {'0', "0",
+         [](View& view) {
+             if (const std::optional<std::string> text = ShapeInformation(view.GetDocument())) {
+                 CurrentPlatform().MessageBox(*text, kApplicationCaption, MessageIcon::None,
+                                              MessageButtons::Ok);
+             }
+         }},
+        {'9', "9", [](View& view) { RunTextImport(view.GetDocument()); }},
+    };
+    return table;
+}
+
+std::string KeyName(int key, int modifiers) {
+    std::string name;
+    if ((modifiers & MOD_CTRL) != 0) {
+        name += "Ctrl+";
+    }
+    if ((modifiers & MOD_ALT) != 0) {
+        name += "Alt+";
+    }
+    if ((modifiers & MOD_SHIFT) != 0) {
+        name += "Shift+";
+    }
+    for (const ViewKey& viewKey : ViewKeyTable()) {
+        if (viewKey.key == key) {
+            return name + viewKey.name;
+        }
+    }
     switch (key) {
-        case KEY_RETURN:
-            OnCancel();
-            break;
-        case KEY_HOME:
-            ResetCamera();
-            break;
-        case KEY_PAGE_UP:
-            ZoomByKey(kKeyZoomIn);
-            break;
-        case KEY_PAGE_DOWN:
-            ZoomByKey(kKeyZoomOut);
-            break;
-        case KEY_LEFT:
-        case KEY_RIGHT:
-        case KEY_UP:
-        case KEY_DOWN:
-            PanByKey(key);
-            break;
-        case 'D':
-            if (arcStartGiven == 1) {
-                arcReversed = arcReversed == 1 ? 0 : 1;
-                CurrentPlatform().InvalidateView();
-            }
-            break;
-        case 'M':
-            if (editState == EDIT_COPY) {
-                continuousCopy = 1;
-            }
-            break;
-        case '0':
-            if (const std::optional<std::string> text = ShapeInformation(m_doc)) {
-                CurrentPlatform().MessageBox(*text, kApplicationCaption, MessageIcon::None,
-                                             MessageButtons::Ok);
-            }
-            break;
-        case '9':
-            RunTextImport(m_doc);
-            break;
+        case KEY_BACKSPACE:
+            return name + "Backspace";
+        case KEY_ESCAPE:
+            return name + "Esc";
+        case KEY_INSERT:
+            return name + "Insert";
+        case KEY_DELETE:
+            return name + "Delete";
+        case KEY_F6:
+            return name + "F6";
         default:
             break;
+    }
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+        return name + static_cast<char>(key);
+    }
+    return {};
+}
+
+void CZorader_ezView::OnKeyDown(int key) {
+    for (const ViewKey& viewKey : ViewKeyTable()) {
+        if (viewKey.key == key) {
+            viewKey.action(*this);
+            return;
+        }
     }
 }
 

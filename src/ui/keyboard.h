@@ -1,11 +1,13 @@
 // The drawing view's own keys, those the accelerator table leaves to it: Enter cancels,
 // Home resets the camera, Page Up and Page Down zoom, the arrow keys pan, D turns the
 // arc being drawn the other way, M makes a copy continuous, 0 shows the first selected
-// shape's numbers and 9 imports a text file. The body of OnKeyDown (view.h) is here.
+// shape's numbers and 9 imports a text file. The body of OnKeyDown (view.h) is here,
+// and the names of keys as the menus and the manual write them.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/document.h"
 
@@ -31,5 +33,20 @@ void PanByKey(int key);
 // (from 1), its type, then its first two points, as "%d %d\n%f %f %f\n%f %f %f".
 // Nothing when no such shape exists.
 std::optional<std::string> ShapeInformation(const CZorader_ezDoc& doc);
+
+class CZorader_ezView;
+
+// One key the view handles itself: its code, its name and what it does. A key that is
+// not in the table does nothing in the view.
+struct ViewKey {
+    int key;
+    const char* name;
+    void (*action)(CZorader_ezView& view);
+};
+const std::vector<ViewKey>& ViewKeyTable();
+
+// A key with its KeyModifier bits as the menus show it: "Ctrl+Shift+Z", "Page Up",
+// "Esc"; empty for a key without a name.
+std::string KeyName(int key, int modifiers);
 
 }  // namespace marquetta

@@ -18,6 +18,7 @@ std::unique_ptr<QObject> MakeLayersTest();
 std::unique_ptr<QObject> MakeModifyTest();
 std::unique_ptr<QObject> MakeRenderTest();
 std::unique_ptr<QObject> MakeKeyboardTest();
+std::unique_ptr<QObject> MakeHelpTest();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     std::vector<std::unique_ptr<QObject>> tests;
@@ -32,6 +33,7 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakeModifyTest());
     tests.push_back(MakeRenderTest());
     tests.push_back(MakeKeyboardTest());
+    tests.push_back(MakeHelpTest());
     return tests;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "app/program_defaults.h"
 #include "platform/platform.h"
@@ -51,23 +52,61 @@ TEST_F(HelpTest, SilentWhenTheDesktopCannotOpenIt) {
     EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::Beep).empty());
 }
 
-TEST_F(HelpTest, SilentAndNotOpenedWhenMissing) {
-    OpenHelp();
-    // A folder of that name is no help file either.
+TEST_F(HelpTest, WithoutTheHelpFileOpensTheManual) {
+    const std::string manual = ManualIndexPath();
+    ASSERT_EQ(manual, std::filesystem::canonical(std::filesystem::path(MARQUETTA_SOURCE_DIR) /
+                                                 "doc/manual/index.html")
+                          .string());
+    // A folder of the help file's name is no help file either.
     std::filesystem::create_directory(dir.File(kHelpFileName));
-    OpenHelp();
-    EXPECT_TRUE(Opens().empty());
-    EXPECT_TRUE(platform.Calls().empty());
+    for (const bool opened : {true, false}) {
+        platform.ClearCalls();
+        platform.SetOpenWithDesktopResult(opened);
+        OpenHelp();
+        ASSERT_EQ(Opens().size(), 1u);
+        EXPECT_EQ(Opens()[0].text, manual);
+        const auto messages = platform.CallsOf(PlatformCall::Kind::MessageBox);
+        // When the browser cannot be started the user is told where the manual is.
+        ASSERT_EQ(messages.size(), opened ? 0u : 1u);
+        if (!opened) {
+            EXPECT_NE(messages[0].text.find(manual), std::string::npos);
+        }
+    }
 }
 
-TEST_F(HelpTest, SilentWhenTheWorkingDirectoryIsGone) {
+TEST_F(HelpTest, OpensTheManualWhenTheWorkingDirectoryIsGone) {
     const std::filesystem::path gone = dir.Path() / "gone";
     std::filesystem::create_directory(gone);
     std::filesystem::current_path(gone);
     std::filesystem::remove(gone);
     EXPECT_EQ(HelpFilePath(), "");
     OpenHelp();
-    EXPECT_TRUE(platform.Calls().empty());
+    ASSERT_EQ(Opens().size(), 1u);
+    EXPECT_EQ(Opens()[0].text, ManualIndexPath());
+}
+
+TEST_F(HelpTest, FindsTheInstalledManualFirstThenTheSourceCopy) {
+    const std::filesystem::path prefix = dir.Path() / "usr";
+    const std::filesystem::path installed = prefix / "share/doc/marquetta/manual";
+    const std::filesystem::path source = dir.Path() / "src/doc/manual";
+    std::filesystem::create_directories(prefix / "bin");
+    std::filesystem::create_directories(installed);
+    std::filesystem::create_directories(source);
+    const std::filesystem::path real = std::filesystem::canonical(dir.Path());
+    EXPECT_EQ(FindManual(prefix / "bin", source), "");
+    testing::WriteBytes((source / "index.html").string(), "source");
+    EXPECT_EQ(FindManual(prefix / "bin", source), (real / "src/doc/manual/index.html").string());
+    testing::WriteBytes((installed / "index.html").string(), "installed");
+    EXPECT_EQ(FindManual(prefix / "bin", source),
+              (real / "usr/share/doc/marquetta/manual/index.html").string());
+    EXPECT_EQ(FindManual("", ""), "");
+}
+
+TEST(AboutTest, SaysTheVersionAndWhereTheManualIs) {
+    const std::string text = AboutText();
+    EXPECT_NE(text.find(std::string("バージョン ") + ProgramVersion()), std::string::npos);
+    EXPECT_NE(text.find("マニュアル: " + ManualIndexPath()), std::string::npos);
+    EXPECT_TRUE(std::regex_match(ProgramVersion(), std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")));
 }
 
 }  // namespace

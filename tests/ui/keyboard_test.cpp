@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/command_table.h"
 #include "edit/view_fixture.h"
 #include "test_files.h"
 #include "ui/text_import.h"
@@ -158,6 +159,35 @@ TEST_F(KeyboardTest, NineImportsATextFileUnderTheOrigin) {
         EXPECT_EQ(text.m_pt[0], (Float3{0, 0, z[i]}));
         EXPECT_EQ(text.m_pt[1], (Float3{250, 200, 30}));
         EXPECT_EQ(text.m_strLayer, "0");
+    }
+}
+
+TEST(KeyNameTest, NamesKeysAsTheMenusShowThem) {
+    const struct {
+        int key, modifiers;
+        const char* name;
+    } cases[] = {
+        {'Z', MOD_CTRL | MOD_SHIFT, "Ctrl+Shift+Z"}, {KEY_BACKSPACE, MOD_ALT, "Alt+Backspace"},
+        {KEY_INSERT, MOD_SHIFT, "Shift+Insert"},     {KEY_PAGE_UP, MOD_NONE, "Page Up"},
+        {KEY_F6, MOD_SHIFT, "Shift+F6"},             {KEY_LEFT, MOD_NONE, "←"},
+        {'9', MOD_NONE, "9"},                        {KEY_NUMPAD0, MOD_NONE, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(KeyName(c.key, c.modifiers), c.name);
+    }
+    // The shortcut a menu item shows is a key of that command.
+    for (const CommandInfo& info : CommandTable()) {
+        const std::string caption = info.caption;
+        const size_t tab = caption.find('\t');
+        if (tab == std::string::npos) {
+            continue;
+        }
+        bool found = false;
+        for (const Accelerator& a : AcceleratorTable()) {
+            found = found || (a.command == info.id && !a.character &&
+                              KeyName(a.key, a.modifiers) == caption.substr(tab + 1));
+        }
+        EXPECT_TRUE(found) << caption;
     }
 }
 

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Makes the pictures of the manual (doc/manual/images/*.png) with the program itself:
+# each picture is one run of `marquetta --steps ... --screenshot ...` on the sample
+# drawing, on a virtual display, in a window of 800 x 560 pixels. Run it after a build
+# whenever the window or a dialog changes, and commit the pictures:
+#
+#     bash doc/screenshots.sh [BUILD_DIR]      (default: build)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+program=$build/src/gui/marquetta
+images=$root/doc/manual/images
+sample=$root/res/samples/sample.trn
+[[ -x $program ]] || { echo "screenshots: no $program: build the program first" >&2; exit 1; }
+command -v xvfb-run >/dev/null || { echo "screenshots: xvfb-run is missing (bash scripts/setup.sh)" >&2; exit 1; }
+
+# A settings folder of its own, so that nobody's recent files or folders show.
+config=$(mktemp -d)
+trap 'rm -rf "$config"' EXIT
+export XDG_CONFIG_HOME=$config XDG_RUNTIME_DIR=$config
+
+shot() {
+    local name=$1 steps=$2
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+        "$program" "$sample" -geometry 800x560 --steps "$steps" --screenshot "$images/$name.png"
+    echo "$images/$name.png"
+}
+
+# The plan is 7280 x 5460 mm around the origin; 14 wheel notches bring it close.
+zoom="wheel:14"
+# The main window with the sample drawing.
+shot main "$zoom"
+# A line being drawn: from the wall's corner, one segment, the next following the mouse.
+shot drawing "$zoom;cmd:32791;click:3640,2730;click:5460,2730;move:5460,-1500"
+# The circle picked (drawn selected), and a selection window being opened.
+shot selecting "$zoom;click:2275,0;click:-4550,3640;move:500,-1200"
+# Typed coordinates: the line's next point relative to the last one.
+shot relative "$zoom;cmd:32791;click:3640,2730;cmd:1023;type:1820,-910"
+# The text dialog after a click on the plan.
+shot text "$zoom;cmd:32794;click:-3640,-3640;type:配置図"
+# The layers, and the colour and material of the layer 壁 (the second row).
+shot layers "cmd:32778"
+shot material "cmd:32778;row:1"
+# The grid and scale dialogs.
+shot grid "cmd:32805"
+shot scale "cmd:1024"
+# The rendering settings.
+shot render-settings "cmd:32789"
