@@ -86,7 +86,8 @@ void AppController::RegisterExchangeCommands() {
         }
         const InsertResult result = InsertDrawingFile(m_doc, *path, cancel);
         if (result.inserted) {
-            selectionExists = 1;
+            // The inserted shapes are the selection; a file without shapes leaves none.
+            selectionExists = m_doc.AnySelected() ? 1 : 0;
             g_displayListValid = 0;
             CurrentPlatform().InvalidateView();
         }
