@@ -19,6 +19,7 @@ std::unique_ptr<QObject> MakeModifyTest();
 std::unique_ptr<QObject> MakeRenderTest();
 std::unique_ptr<QObject> MakeKeyboardTest();
 std::unique_ptr<QObject> MakeHelpTest();
+std::unique_ptr<QObject> MakeStormTest();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     std::vector<std::unique_ptr<QObject>> tests;
@@ -34,6 +35,7 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakeRenderTest());
     tests.push_back(MakeKeyboardTest());
     tests.push_back(MakeHelpTest());
+    tests.push_back(MakeStormTest());
     return tests;
 }
 
