@@ -22,6 +22,8 @@ packages=(
   povray povray-includes
   # Help opens the manual with the desktop's opener; the manual pages' test runs man
   xdg-utils man-db groff-base
+  # a locale with a decimal comma: the tests check that files keep the decimal point
+  locales
 )
 
 missing=()
@@ -29,14 +31,24 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
 sudo_cmd=()
-if [[ $(id -u) -ne 0 ]]; then
-  command -v sudo >/dev/null || { echo "setup: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-  sudo_cmd=(sudo)
+need_root() {
+  if [[ $(id -u) -ne 0 && ${#sudo_cmd[@]} -eq 0 ]]; then
+    command -v sudo >/dev/null || { echo "setup: need root or sudo to $1" >&2; exit 1; }
+    sudo_cmd=(sudo)
+  fi
+}
+
+if [[ ${#missing[@]} -gt 0 ]]; then
+  need_root "install: ${missing[*]}"
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  need_root "make the locale de_DE.UTF-8"
+  echo "setup: making the locale de_DE.UTF-8"
+  "${sudo_cmd[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

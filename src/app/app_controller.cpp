@@ -20,6 +20,7 @@ AppController::AppController() : m_view(m_doc) {
     RegisterFrameCommands();
     RegisterApplicationCommands();
     RegisterExchangeCommands();
+    RegisterEditCommands();
     // Help is the view's command; no target before the application's knows it.
     RegisterDialogCommands(m_frameCommands, m_applicationCommands);
     // Printing, preview and set-up are the view's, ahead of anything after it.
@@ -88,6 +89,7 @@ bool AppController::LoadDocument(const std::string& path) {
         return false;
     }
     ForgetReplacedShapes();
+    m_doc.History().Clear();
     selectionExists = 0;
     for (const auto& shape : m_doc.m_shapes) {
         if (shape->IsSelected()) {
@@ -107,6 +109,7 @@ bool AppController::SaveTo(const std::string& path) {
         ShowFileError(result.message);
         return false;
     }
+    m_doc.History().MarkSaved();
     m_recent.Add(m_doc.GetPathName());
     return true;
 }

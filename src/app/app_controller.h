@@ -56,6 +56,7 @@ private:
     void RegisterFrameCommands();
     void RegisterApplicationCommands();
     void RegisterExchangeCommands();
+    void RegisterEditCommands();
     // Opens without asking about the current drawing.
     bool LoadDocument(const std::string& path);
     bool Save();

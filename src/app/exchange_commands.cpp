@@ -52,7 +52,10 @@ void AppController::RegisterExchangeCommands() {
         }
         platform.SetCursor(CursorShape::Wait);
         platform.CaptureMouse();
-        const DxfImportResult result = ImportDxfFile(m_doc, *path, cancel);
+        const DxfImportResult result = [&] {
+            UndoStep step(m_doc.History(), StepKind::DxfImport);
+            return ImportDxfFile(m_doc, *path, cancel);
+        }();
         platform.ReleaseMouse();
         platform.SetCursor(CursorShape::Arrow);
         if (result.replaced) {
@@ -84,10 +87,17 @@ void AppController::RegisterExchangeCommands() {
         if (!path) {
             return;
         }
-        const InsertResult result = InsertDrawingFile(m_doc, *path, cancel);
+        const InsertResult result = [&] {
+            UndoStep step(m_doc.History(), StepKind::Insert);
+            InsertResult inserted = InsertDrawingFile(m_doc, *path, cancel);
+            if (inserted.inserted) {
+                // The inserted shapes are the selection; a file without shapes leaves
+                // none.
+                selectionExists = m_doc.AnySelected() ? 1 : 0;
+            }
+            return inserted;
+        }();
         if (result.inserted) {
-            // The inserted shapes are the selection; a file without shapes leaves none.
-            selectionExists = m_doc.AnySelected() ? 1 : 0;
             g_displayListValid = 0;
             CurrentPlatform().InvalidateView();
         }

@@ -13,14 +13,19 @@
 namespace marquetta {
 
 void CancelCommand(CZorader_ezDoc& doc) {
+    EndRunningCommand(doc);
+    doc.DeselectAll();
+    selectionExists = 0;
+}
+
+void EndRunningCommand(CZorader_ezDoc& doc) {
     stepPending = 0;
     rubberBand = 0;
     doc.m_current.m_nType = SHAPE_NONE;
     CurrentPlatform().SetPrompt(kPromptNone);
     continuousCopy = 0;
-    doc.DeselectAll();
+    pastePlacing = 0;
     editState = EDIT_IDLE;
-    selectionExists = 0;
     basePointSet = 0;
     arcStartGiven = 0;
     g_displayListValid = 0;
@@ -43,6 +48,7 @@ void CZorader_ezView::StartDrawCommand(int type, const char* prompt) {
     if (selectionExists == 1) {
         return;  // a selection waits for a modify command or Esc first
     }
+    m_doc.History().CommandStarted();
     m_doc.m_current.m_nType = type;
     arcStartGiven = 0;
     CurrentPlatform().SetPrompt(prompt);
@@ -166,6 +172,9 @@ void CZorader_ezView::FinishSecondStep() {
 }
 
 bool CZorader_ezView::EditingRightDown() {
+    if (pastePlacing == 1) {
+        return false;  // the release leaves the pasted shapes where they are
+    }
     if (editState == EDIT_MOVE_SELECT || editState == EDIT_COPY || editState == EDIT_COPY_SELECT) {
         return false;  // the release decides
     }
@@ -186,7 +195,9 @@ bool CZorader_ezView::EditingRightDown() {
 
 void CZorader_ezView::EditingRightUp() {
     Platform& platform = CurrentPlatform();
-    if (editState == EDIT_MOVE_SELECT) {
+    if (pastePlacing == 1) {
+        EndPastePlacement();
+    } else if (editState == EDIT_MOVE_SELECT) {
         editState = EDIT_MOVE;
         platform.SetPrompt(kPromptMoveBase);
     } else if (editState == EDIT_COPY_SELECT) {

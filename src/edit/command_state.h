@@ -24,5 +24,8 @@ inline constexpr const char* kPromptNone = "";
 // Esc: ends every command and step and clears the whole selection, whatever the layer.
 // The arc direction and the offset width stay for the next time.
 void CancelCommand(CZorader_ezDoc& doc);
+// The same but for the selection, which stays: undo and redo end the running command
+// so, then put the selection back as it was at the step.
+void EndRunningCommand(CZorader_ezDoc& doc);
 
 }  // namespace marquetta

@@ -27,8 +27,26 @@ Float3 Narrow(const Double3& p) {
     return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
 }
 
+namespace {
+
+StepKind DrawnStep(int type) {
+    switch (type) {
+        case SHAPE_CIRCLE:
+            return StepKind::Circle;
+        case SHAPE_ARC:
+            return StepKind::Arc;
+        case SHAPE_TEXT:
+            return StepKind::Text;
+        default:
+            return StepKind::Line;
+    }
+}
+
+}  // namespace
+
 void AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float3& p1,
                    const std::string& text) {
+    UndoStep step(doc.History(), DrawnStep(type));
     CShape& current = doc.m_current;
     current.m_nType = type;
     current.m_bSelected = 0;

@@ -17,7 +17,7 @@ inline constexpr double kSmallestLength = 0.01;
 Float3 Narrow(const Double3& p);
 
 // Makes a shape as the user draws it: through the template, on layer "0" (created if
-// need be), white, not selected, with `text`. Only m_pt[0] and m_pt[1] are written;
+// need be), white, not selected, with `text`; one undo step, named by the kind. Only m_pt[0] and m_pt[1] are written;
 // the template's other slots keep what they held, and its type stays `type`.
 void AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float3& p1,
                    const std::string& text);

@@ -8,6 +8,7 @@ int rubberBand = 0;
 int basePointSet = 0;
 int selectionExists = 0;
 int continuousCopy = 0;
+int pastePlacing = 0;
 int arcReversed = 0;
 int arcStartGiven = 0;
 double arcStartAngle = 0.0;
@@ -32,6 +33,7 @@ void InitEditingStateDefaults() {
     basePointSet = 0;
     selectionExists = 0;
     continuousCopy = 0;
+    pastePlacing = 0;
     arcReversed = 0;
     arcStartGiven = 0;
     arcStartAngle = 0.0;

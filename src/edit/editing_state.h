@@ -30,6 +30,7 @@ extern int rubberBand;       // previews follow the cursor while a step is pendi
 extern int basePointSet;     // a base point exists: relative entry is possible
 extern int selectionExists;  // at least one shape is selected
 extern int continuousCopy;   // copy goes on after each destination
+extern int pastePlacing;     // the move in progress places shapes just pasted
 extern int arcReversed;      // the arc runs clockwise; carries over to later arcs
 extern int arcStartGiven;    // between an arc's start click and its end click
 extern double arcStartAngle;  // degrees, measured at the arc's start click

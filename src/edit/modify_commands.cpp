@@ -1,6 +1,6 @@
 #include "edit/modify_commands.h"
 
-#include <iterator>
+#include <vector>
 
 #include "edit/command_state.h"
 #include "edit/draw_commands.h"
@@ -13,13 +13,18 @@
 namespace marquetta {
 namespace {
 
-// What move and copy carry: selected shapes of visible layers, but never faces.
+// What move and copy carry: selected shapes of visible layers, but never faces. Shapes
+// just pasted are placed whole: every one of them, whatever its kind and layer.
 bool Carried(const CShape& shape) {
+    if (pastePlacing == 1) {
+        return shape.IsSelected();
+    }
     return shape.IsSelected() && shape.m_nType != SHAPE_FACE && IsLayerVisible(shape.m_strLayer);
 }
 
 void EndMoveOrCopy() {
     editState = EDIT_IDLE;
+    pastePlacing = 0;
     selectionExists = 0;
     basePointSet = 0;
     CurrentPlatform().SetPrompt(kPromptNone);
@@ -35,6 +40,7 @@ void EraseSelection(CZorader_ezDoc& doc) {
     if (boundaryLine != nullptr && boundaryLine->IsSelected()) {
         boundaryLine = nullptr;
     }
+    UndoStep step(doc.History(), StepKind::Erase);
     doc.EraseSelected();
     selectionExists = 0;
     g_displayListValid = 0;
@@ -71,7 +77,27 @@ void DestinationClick(CZorader_ezDoc& doc, int x, int y) {
     }
 }
 
+void StartPastePlacement(const Float3& base) {
+    editState = EDIT_MOVE;
+    pastePlacing = 1;
+    firstPoint = {base.x, base.y, base.z};
+    cursorPoint = firstPoint;
+    stepPending = 1;
+    rubberBand = 1;
+    basePointSet = 1;
+    CurrentPlatform().SetPrompt(kPromptPasteDestination);
+}
+
+void EndPastePlacement() {
+    EndMoveOrCopy();
+    stepPending = 0;
+    rubberBand = 0;
+    CurrentPlatform().InvalidateView();
+}
+
 void MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
+    // Placing shapes just pasted finishes the paste's own step.
+    UndoStep step(doc.History(), StepKind::Move, pastePlacing == 1);
     const Float3 base = Narrow(firstPoint);
     const Float3 to = Narrow(destination);
     for (const auto& shape : doc.m_shapes) {
@@ -84,23 +110,23 @@ void MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
 }
 
 void CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
+    UndoStep step(doc.History(), StepKind::Copy);
     const Float3 base = Narrow(firstPoint);
     const Float3 to = Narrow(destination);
-    // The copies go behind the last shape there was, where the walk stops: none is
-    // copied again.
-    if (!doc.m_shapes.empty()) {
-        const auto last = std::prev(doc.m_shapes.end());
-        for (auto it = doc.m_shapes.begin();; ++it) {
-            CShape& source = **it;
-            if (Carried(source)) {
-                doc.AddTranslatedCopy(source, base, to);
-                if (continuousCopy != 1) {
-                    doc.SetSelected(source, false);
-                }
-            }
-            if (it == last) {
-                break;
-            }
+    // The copies go behind the last shape there was: none is copied again. The sources
+    // are deselected after all copies are made (one run of records each in the step).
+    std::vector<CShape*> sources;
+    for (const auto& shape : doc.m_shapes) {
+        if (Carried(*shape)) {
+            sources.push_back(shape.get());
+        }
+    }
+    for (const CShape* source : sources) {
+        doc.AddTranslatedCopy(*source, base, to);
+    }
+    if (continuousCopy != 1) {
+        for (CShape* source : sources) {
+            doc.SetSelected(*source, false);
         }
     }
     if (continuousCopy == 1) {
@@ -124,9 +150,11 @@ void CZorader_ezView::OnErase() {
     EraseSelection(m_doc);
 }
 void CZorader_ezView::OnMove() {
+    m_doc.History().CommandStarted();
     StartMove();
 }
 void CZorader_ezView::OnCopy() {
+    m_doc.History().CommandStarted();
     StartCopy();
 }
 

@@ -15,6 +15,7 @@ inline constexpr const char* kPromptMoveDestination = "【移動】－目的点"
 inline constexpr const char* kPromptCopyStart = "【複写】－基点(m:連続)";
 inline constexpr const char* kPromptCopySelect = "【複写】－選択(右クリックで確定)";
 inline constexpr const char* kPromptCopyDestination = "【複写】－目的点(右クリックで終了)";
+inline constexpr const char* kPromptPasteDestination = "【貼り付け】－目的点(右クリックでその場)";
 
 // Removes every selected shape, whatever its layer; nothing goes to a clipboard. The
 // command and its prompt stay as they are.
@@ -30,9 +31,15 @@ void BasePointClick(const CZorader_ezDoc& doc, int x, int y);
 // The destination (snapped with snap on; a refused click leaves the step pending).
 void DestinationClick(CZorader_ezDoc& doc, int x, int y);
 
+// Shapes just pasted (and selected) follow the cursor from `base` until a click places
+// them, as the destination of a move; the right button leaves them where they are.
+void StartPastePlacement(const Float3& base);
+// The right button while placing: the shapes stay, selected, and the move ends.
+void EndPastePlacement();
+
 // The selected shapes of visible layers, faces excepted, moved by destination -
 // firstPoint and deselected; the move ends. Faces and shapes of hidden layers stay
-// where they are and stay selected.
+// where they are and stay selected. Placing pasted shapes moves every selected shape.
 void MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination);
 // A copy of each of those shapes, moved by destination - firstPoint. Without
 // continuous copy the sources are deselected and the copy ends; with it they stay

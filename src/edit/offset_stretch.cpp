@@ -61,6 +61,7 @@ void OffsetSideClick(CZorader_ezDoc& doc, int x, int y) {
         return;
     }
     computeCursorPoint(x, y, false);
+    UndoStep step(doc.History(), StepKind::Offset);
     CShape& reference = *pickedLine;
     if (const auto points = OffsetLinePoints(reference, cursorPoint, offsetWidth)) {
         const Double3& b = (*points)[1];
@@ -93,6 +94,7 @@ void StretchTargetClick(CZorader_ezDoc& doc, int x, int y) {
     }
     CShape& target = *pickedLine;
     computeCursorPoint(x, y, false);
+    UndoStep step(doc.History(), StepKind::Stretch);
     if (const auto points = StretchedLinePoints(target, *boundaryLine, cursorPoint)) {
         doc.SetShapePoints(target, *points);
     }
@@ -160,9 +162,11 @@ std::optional<std::array<Float3, 4>> StretchedLinePoints(const CShape& target,
 }
 
 void CZorader_ezView::OnOffset() {
+    m_doc.History().CommandStarted();
     StartOffset();
 }
 void CZorader_ezView::OnStretch() {
+    m_doc.History().CommandStarted();
     StartStretch();
 }
 

@@ -8,6 +8,10 @@
 namespace marquetta {
 
 CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) {
+    // Undo and redo put the selection flag back, and forget lines they take away.
+    m_doc.History().TrackSelectionFlag(&selectionExists);
+    m_doc.History().TrackShapeReference(&pickedLine);
+    m_doc.History().TrackShapeReference(&boundaryLine);
     RegisterViewModeCommands();
     RegisterEditingCommands();
     RegisterModifyCommands();
@@ -20,6 +24,7 @@ void CZorader_ezView::RegisterViewModeCommands() {
                   [](CommandUi& ui) { ui.SetCheck(WireframeItemState().checked); });
     // The layer table is saved with the drawing: a changed table is a changed drawing.
     m_commands.On(ID_LAYERS, [this] {
+        UndoStep step(m_doc.History(), StepKind::Layers);
         if (RunLayerDialog()) {
             m_doc.SetModifiedFlag();
         }

@@ -575,13 +575,13 @@ DxfImportResult ImportDxfLines(CZorader_ezDoc& doc, DxfLineReader& lines, const 
     // asks for a name instead of writing a file called "無題" into whatever folder the
     // program was started in.
     doc.SetPathName("");
-    doc.m_shapes = std::move(imported.m_shapes);
+    RecentreImportedShapes(imported, summary);
+    doc.ReplaceShapes(std::move(imported.m_shapes));
     doc.m_current = imported.m_current;
     doc.m_current.m_nType = SHAPE_NONE;
     // Cleared for the import, and set again by the first shape made.
     doc.SetModifiedFlag(imported.IsModified());
     result.replaced = true;
-    RecentreImportedShapes(doc, summary);
     g_displayListValid = 0;
     result.entitiesSection = summary.entitiesSection;
     result.shapesMade = summary.shapesMade;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "model/binary_file.h"
+#include "model/c_numbers.h"
 
 namespace marquetta {
 namespace {
@@ -26,9 +27,11 @@ constexpr std::string_view kPreamble =
 
 constexpr std::string_view kEnd = "0\r\nENDSEC\r\n0\r\nEOF\r\n";
 
+// Writes to a file, or into a string (`Writer` has Write(data, count)).
+template <class Writer>
 class DxfOut {
   public:
-    explicit DxfOut(SafeFileWriter& w) : m_w(w) {}
+    explicit DxfOut(Writer& w) : m_w(w) {}
 
     void Raw(std::string_view s) { m_w.Write(s.data(), s.size()); }
 
@@ -77,10 +80,17 @@ class DxfOut {
         m_w.Write(buffer, static_cast<size_t>(n));
     }
 
-    SafeFileWriter& m_w;
+    Writer& m_w;
+    CNumbersScope m_numbers;  // "%f" with a decimal point in every locale
 };
 
-void WriteShape(DxfOut& out, const CShape& shape) {
+struct StringWriter {
+    std::string bytes;
+    void Write(const void* data, size_t count) { bytes.append(static_cast<const char*>(data), count); }
+};
+
+template <class Writer>
+void WriteShape(DxfOut<Writer>& out, const CShape& shape) {
     const char* name = nullptr;
     switch (shape.m_nType) {
         case SHAPE_LINE:
@@ -153,7 +163,7 @@ FileResult WriteDxfFile(const CZorader_ezDoc& doc, const std::string& path) {
     return WriteFileSafely(
         path,
         [&](SafeFileWriter& writer) {
-            DxfOut out(writer);
+            DxfOut<SafeFileWriter> out(writer);
             out.Raw(kPreamble);
             for (const auto& shape : doc.m_shapes) {
                 WriteShape(out, *shape);
@@ -161,6 +171,17 @@ FileResult WriteDxfFile(const CZorader_ezDoc& doc, const std::string& path) {
             out.Raw(kEnd);
         },
         CannotOpenMessage(path).text);
+}
+
+std::string DxfText(const std::vector<const CShape*>& shapes) {
+    StringWriter writer;
+    DxfOut<StringWriter> out(writer);
+    out.Raw(kPreamble);
+    for (const CShape* shape : shapes) {
+        WriteShape(out, *shape);
+    }
+    out.Raw(kEnd);
+    return std::move(writer.bytes);
 }
 
 DxfExportResult ExportDxfFile(const CZorader_ezDoc& doc, const std::string& path) {

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "exchange/command_message.h"
 #include "model/document.h"
@@ -27,6 +28,8 @@ bool HasDxfExtension(std::string_view path);
 // Writes the drawing as DXF. A file that cannot be created gives "%s が開けません";
 // a failure while writing gives the file layer's message.
 FileResult WriteDxfFile(const CZorader_ezDoc& doc, const std::string& path);
+// What WriteDxfFile would write for a drawing of these shapes alone.
+std::string DxfText(const std::vector<const CShape*>& shapes);
 
 struct DxfExportResult {
     bool written = false;

@@ -18,6 +18,15 @@ InsertResult Insert(CZorader_ezDoc& doc, BinaryReader& reader, const std::string
         return result;
     }
 
+    MergeDrawingContents(doc, contents, result);
+    result.inserted = true;
+    return result;
+}
+
+}  // namespace
+
+void MergeDrawingContents(CZorader_ezDoc& doc, DrawingFileContents& contents,
+                          InsertResult& result) {
     for (StoredLayer& layer : contents.layers) {
         if (FindLayer(layer.name) < g_layerCount || g_layerCount >= kMaxEnsuredLayers) {
             continue;
@@ -47,11 +56,7 @@ InsertResult Insert(CZorader_ezDoc& doc, BinaryReader& reader, const std::string
     result.shapesAdded = contents.shapes.size();
     current.m_nType = SHAPE_NONE;
     g_displayListValid = 0;
-    result.inserted = true;
-    return result;
 }
-
-}  // namespace
 
 InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
                                const std::function<void()>& runCancelCommand) {

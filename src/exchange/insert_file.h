@@ -15,6 +15,7 @@
 
 #include "exchange/command_message.h"
 #include "model/document.h"
+#include "model/native_file.h"
 
 namespace marquetta {
 
@@ -44,5 +45,10 @@ InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
 InsertResult InsertDrawingBytes(CZorader_ezDoc& doc, std::string_view bytes,
                                 const std::string& path,
                                 const std::function<void()>& runCancelCommand = {});
+
+// The merge of an insert (also of a paste): the layers of `contents` by name, then its
+// shapes appended selected, as read; counted into `result`.
+void MergeDrawingContents(CZorader_ezDoc& doc, DrawingFileContents& contents,
+                          InsertResult& result);
 
 }  // namespace marquetta

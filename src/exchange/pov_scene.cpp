@@ -11,6 +11,7 @@
 #include "exchange/command_message.h"
 #include "exchange/sun.h"
 #include "model/binary_file.h"
+#include "model/c_numbers.h"
 #include "model/layers.h"
 #include "model/render_settings.h"
 #include "view/camera.h"
@@ -23,28 +24,6 @@ constexpr double kRadiansPerHalfDegree = 0.00872664638888889;
 constexpr double kSunDistance = 1000000.0;
 // Edges shorter than this, and edges this close to parallel, make no triangle.
 constexpr double kShortEdge = 1e-5;
-
-// "%f" writes a decimal point whatever the user's locale says; the scene language
-// knows no other.
-class CNumberLocale {
-  public:
-    CNumberLocale()
-        : c_(newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr))),
-          previous_(c_ != static_cast<locale_t>(nullptr) ? uselocale(c_)
-                                                         : static_cast<locale_t>(nullptr)) {}
-    ~CNumberLocale() {
-        if (c_ != static_cast<locale_t>(nullptr)) {
-            uselocale(previous_);
-            freelocale(c_);
-        }
-    }
-    CNumberLocale(const CNumberLocale&) = delete;
-    CNumberLocale& operator=(const CNumberLocale&) = delete;
-
-  private:
-    locale_t c_;
-    locale_t previous_;
-};
 
 class SceneOut {
   public:
@@ -234,7 +213,7 @@ FileResult WritePovScene(const CZorader_ezDoc& doc, const std::string& path) {
     }
     FileError error;
     try {
-        const CNumberLocale numbers;
+        const CNumbersScope numbers;
         SceneOut out(writer);
         WriteScene(out, doc);
         error = writer.Commit();

@@ -273,6 +273,10 @@ void CMainFrame::UpdateCommandUi() {
     for (const auto& [id, action] : actions_) {
         const CommandUi ui = QueryCommand(id);
         action->setEnabled(ui.enabled);
+        // A caption of the moment (undo and redo name their step).
+        if (ui.text && action->text() != QString::fromStdString(*ui.text)) {
+            action->setText(QString::fromStdString(*ui.text));
+        }
         action->setCheckable(ui.checked.has_value());
         if (ui.checked) {
             action->setChecked(*ui.checked);

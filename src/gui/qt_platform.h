@@ -55,6 +55,9 @@ class QtPlatform : public Platform {
     // One picture window, shown again for each picture.
     bool ShowPicture(const std::string& path) override;
     CPictureWindow* PictureWindow() const;
+    void WriteClipboard(const std::vector<ClipboardForm>& forms) override;
+    std::optional<std::string> ReadClipboard(std::string_view mimeType) override;
+    bool ClipboardHas(std::string_view mimeType) override;
 
     // The prompt line's text, also while no window shows it.
     const QString& Prompt() const { return prompt_; }

@@ -91,7 +91,7 @@ void BinaryReader::OpenBytes(std::string_view bytes) {
 
 void BinaryReader::Fill() {
     if (m_fd < 0) {
-        throw FileFailure{FileError::UnexpectedFormat};  // the end of the bytes in memory
+        throw FileFailure{FileError::UnexpectedFormat};  // the bytes in memory are all read
     }
     ssize_t got;
     do {

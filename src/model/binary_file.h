@@ -40,7 +40,7 @@ public:
 
     // Opens a regular file; returns the reason when it cannot be opened.
     FileError Open(const std::string& path);
-    // Reads bytes held in memory (a copy of them) as it would read a file of them.
+    // Reads a copy of `bytes` in memory instead (the clipboard), with the same checks.
     void OpenBytes(std::string_view bytes);
     uint64_t Size() const { return m_size; }
     uint64_t Remaining() const { return m_size - m_position; }

@@ -1,5 +1,8 @@
 #include "model/document.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "model/layers.h"
 
 namespace marquetta {
@@ -9,21 +12,34 @@ CShape& CZorader_ezDoc::AddCurrentShape() {
     for (uint32_t& word : shape->m_reserved) {
         word = 0;
     }
-    m_shapes.push_back(std::move(shape));
     m_modified = true;
-    return *m_shapes.back();
+    return AppendShape(std::move(shape));
 }
 
 CShape& CZorader_ezDoc::AppendShape(std::unique_ptr<CShape> shape) {
     m_shapes.push_back(std::move(shape));
+    if (m_history.Recording()) {
+        m_history.RecordInserted({m_shapes.size() - 1, 1});
+    }
     return *m_shapes.back();
 }
 
-void CZorader_ezDoc::DeleteAllShapes() { m_shapes.clear(); }
+void CZorader_ezDoc::DeleteAllShapes() {
+    // The history may hold references to these shapes and the shapes once erased.
+    m_history.Clear();
+    m_shapes.clear();
+}
 
 void CZorader_ezDoc::RemoveShape(ShapeList::iterator it) {
-    m_shapes.erase(it);
+    const auto index = static_cast<size_t>(std::distance(m_shapes.begin(), it));
+    DetachedShapes removed;
+    removed.runs.push_back({index, 1});
+    removed.shapes.splice(removed.shapes.end(), m_shapes, it);
+    if (m_history.Recording()) {
+        m_history.RecordRemoved(std::move(removed));
+    }
     m_modified = true;
+    g_displayListValid = 0;
 }
 
 void CZorader_ezDoc::RemoveShape(const CShape* shape) {
@@ -38,15 +54,21 @@ void CZorader_ezDoc::RemoveShape(const CShape* shape) {
 void CZorader_ezDoc::SelectAllVisible() {
     for (auto& shape : m_shapes) {
         if (IsLayerVisible(shape->m_strLayer)) {
-            shape->m_bSelected = 1;
+            SetSelected(*shape, true);
         }
     }
     g_displayListValid = 0;
 }
 
 void CZorader_ezDoc::SetSelected(CShape& shape, bool selected) {
-    const int32_t flag = selected ? 1 : 0;
+    SetSelectedFlag(shape, selected ? 1 : 0);
+}
+
+void CZorader_ezDoc::SetSelectedFlag(CShape& shape, int32_t flag) {
     if (shape.m_bSelected != flag) {
+        if (m_history.Recording()) {
+            m_history.RecordSelection(shape, shape.m_bSelected, flag);
+        }
         shape.m_bSelected = flag;
         g_displayListValid = 0;
     }
@@ -54,7 +76,7 @@ void CZorader_ezDoc::SetSelected(CShape& shape, bool selected) {
 
 void CZorader_ezDoc::DeselectAll() {
     for (auto& shape : m_shapes) {
-        shape->m_bSelected = 0;
+        SetSelected(*shape, false);
     }
     g_displayListValid = 0;
 }
@@ -69,11 +91,95 @@ bool CZorader_ezDoc::AnySelected() const {
 }
 
 size_t CZorader_ezDoc::EraseSelected() {
-    const size_t before = m_shapes.size();
-    m_shapes.remove_if([](const std::unique_ptr<CShape>& shape) { return shape->IsSelected(); });
+    DetachedShapes removed;
+    size_t index = 0;
+    for (auto it = m_shapes.begin(); it != m_shapes.end(); ++index) {
+        const auto next = std::next(it);
+        if ((*it)->IsSelected()) {
+            removed.AddPlace(index);
+            removed.shapes.splice(removed.shapes.end(), m_shapes, it);
+        }
+        it = next;
+    }
+    const size_t count = removed.shapes.size();
+    if (count > 0 && m_history.Recording()) {
+        m_history.RecordRemoved(std::move(removed));
+    }
     m_modified = true;
     g_displayListValid = 0;
-    return before - m_shapes.size();
+    return count;
+}
+
+void CZorader_ezDoc::ReplaceShapes(ShapeList shapes) {
+    DetachedShapes old;
+    if (!m_shapes.empty()) {
+        old.runs.push_back({0, m_shapes.size()});
+        old.shapes.splice(old.shapes.end(), m_shapes);
+        if (m_history.Recording()) {
+            m_history.RecordRemoved(std::move(old));
+        }
+    }
+    m_shapes.splice(m_shapes.end(), shapes);
+    if (!m_shapes.empty() && m_history.Recording()) {
+        m_history.RecordInserted({0, m_shapes.size()});
+    }
+    g_displayListValid = 0;
+}
+
+CZorader_ezDoc::ShapeList::iterator CZorader_ezDoc::At(size_t index) {
+    const size_t size = m_shapes.size();
+    if (index >= size) {
+        return m_shapes.end();
+    }
+    if (index <= size / 2) {
+        return std::next(m_shapes.begin(), static_cast<std::ptrdiff_t>(index));
+    }
+    return std::prev(m_shapes.end(), static_cast<std::ptrdiff_t>(size - index));
+}
+
+DetachedShapes CZorader_ezDoc::DetachShapes(std::vector<ShapeRun> runs) {
+    DetachedShapes detached;
+    if (!runs.empty()) {
+        const size_t size = m_shapes.size();
+        auto it = At(runs.front().first);
+        size_t index = runs.front().first;
+        for (const ShapeRun& run : runs) {
+            it = std::next(it, static_cast<std::ptrdiff_t>(run.first - index));
+            index = run.first + run.count;  // where `it` stood before anything was taken
+            // A run to the end of the list needs no walk; the whole list moves at once.
+            auto last = index == size ? m_shapes.end()
+                                      : std::next(it, static_cast<std::ptrdiff_t>(run.count));
+            if (it == m_shapes.begin() && last == m_shapes.end()) {
+                detached.shapes.splice(detached.shapes.end(), m_shapes);
+            } else {
+                detached.shapes.splice(detached.shapes.end(), m_shapes, it, last);
+            }
+            it = last;
+        }
+    }
+    detached.runs = std::move(runs);
+    g_displayListValid = 0;
+    return detached;
+}
+
+void CZorader_ezDoc::ReattachShapes(DetachedShapes& detached) {
+    if (!detached.runs.empty()) {
+        // `it` is the node that will follow the next run; `index` its place once the
+        // runs before it are back.
+        auto it = At(detached.runs.front().first);
+        size_t index = detached.runs.front().first;
+        for (const ShapeRun& run : detached.runs) {
+            it = std::next(it, static_cast<std::ptrdiff_t>(run.first - index));
+            if (&run == &detached.runs.back()) {
+                m_shapes.splice(it, detached.shapes);  // the last run: all that is left
+                break;
+            }
+            auto last = std::next(detached.shapes.begin(), static_cast<std::ptrdiff_t>(run.count));
+            m_shapes.splice(it, detached.shapes, detached.shapes.begin(), last);
+            index = run.first + run.count;
+        }
+    }
+    g_displayListValid = 0;
 }
 
 namespace {
@@ -93,6 +199,9 @@ int MovedPointCount(int32_t type) {
 }  // namespace
 
 void CZorader_ezDoc::TranslateShape(CShape& shape, const Float3& base, const Float3& destination) {
+    if (m_history.Recording()) {
+        m_history.RecordTranslation(shape, base, destination);
+    }
     for (int i = 0; i < MovedPointCount(shape.m_nType); ++i) {
         TranslatePoint(shape.m_pt[i], base, destination);
     }
@@ -122,6 +231,11 @@ CShape& CZorader_ezDoc::AddTranslatedCopy(const CShape& source, const Float3& ba
 }
 
 void CZorader_ezDoc::SetShapePoints(CShape& shape, const std::array<Float3, 4>& points) {
+    if (m_history.Recording()) {
+        Float3 after[4];
+        std::copy(points.begin(), points.end(), after);
+        m_history.RecordPoints(shape, after);
+    }
     for (int i = 0; i < 4; ++i) {
         shape.m_pt[i] = points[i];
     }

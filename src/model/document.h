@@ -8,6 +8,8 @@
 #include <string>
 
 #include "model/shape.h"
+#include "model/shape_list.h"
+#include "model/undo_history.h"
 
 namespace marquetta {
 
@@ -16,9 +18,9 @@ inline constexpr const char* kUntitledTitle = "無題";
 
 class CZorader_ezDoc {
 public:
-    using ShapeList = std::list<std::unique_ptr<CShape>>;
+    using ShapeList = marquetta::ShapeList;
 
-    CZorader_ezDoc() = default;
+    CZorader_ezDoc() : m_history(*this) {}
     CZorader_ezDoc(const CZorader_ezDoc&) = delete;
     CZorader_ezDoc& operator=(const CZorader_ezDoc&) = delete;
 
@@ -36,6 +38,7 @@ public:
     CShape& AddCurrentShape();
     // Appends a shape as it is, with no change to the modified flag (file loading).
     CShape& AppendShape(std::unique_ptr<CShape> shape);
+    // Destroys every shape and forgets the undo history.
     void DeleteAllShapes();
     // Unlinks and destroys one shape; marks the drawing modified.
     void RemoveShape(ShapeList::iterator it);
@@ -50,6 +53,8 @@ public:
     // (selected shapes are drawn in another colour), the drawing is not marked modified.
     // Setting a flag to the value it has changes nothing.
     void SetSelected(CShape& shape, bool selected);
+    // The stored flag exactly as given (undo puts back flags a file held, such as 7).
+    void SetSelectedFlag(CShape& shape, int32_t flag);
     // Every shape, whatever its layer.
     void DeselectAll();
     // Whether any shape is selected, whatever its layer.
@@ -74,6 +79,19 @@ public:
     CShape& AddTranslatedCopy(const CShape& source, const Float3& base, const Float3& destination);
     // Gives a shape new points (a line trimmed or extended); everything else stays.
     void SetShapePoints(CShape& shape, const std::array<Float3, 4>& points);
+    // Puts `shapes` in place of every shape there is (an imported drawing), as one change
+    // that the history can take back. The modified flag is the caller's.
+    void ReplaceShapes(ShapeList shapes);
+
+    // Every change above is recorded here, step by step.
+    UndoHistory& History() { return m_history; }
+    const UndoHistory& History() const { return m_history; }
+    // The history's own operations for taking a step back and doing it again: shapes
+    // out of the list from the places the runs name (places in the list as it is), and
+    // back into the places they held. Neither records anything nor touches the
+    // modified flag; both mark the wireframe stale.
+    DetachedShapes DetachShapes(std::vector<ShapeRun> runs);
+    void ReattachShapes(DetachedShapes& detached);
 
     bool IsModified() const { return m_modified; }
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }
@@ -89,8 +107,12 @@ public:
     void NewDrawing();
 
 private:
+    // The node at place `index` of the list, walking from the nearer end.
+    ShapeList::iterator At(size_t index);
+
     bool m_modified = false;
     std::string m_pathName;
+    UndoHistory m_history;
 };
 
 }  // namespace marquetta

@@ -92,4 +92,26 @@ bool SetLayerAppearance(int index, const LayerAppearance& appearance) {
     return true;
 }
 
+LayerSlot GetLayerSlot(int index) {
+    if (index < 0 || index >= kLayerSlots) {
+        return {};
+    }
+    return {g_layerNames[index], g_layerAttributes[index], g_layerTextures[index]};
+}
+
+void SetLayerSlot(int index, const LayerSlot& slot) {
+    if (index < 0 || index >= kLayerSlots) {
+        return;
+    }
+    g_layerNames[index] = slot.name;
+    g_layerAttributes[index] = slot.attributes;
+    g_layerTextures[index] = slot.texture;
+    g_displayListValid = 0;
+}
+
+void SetLayerCount(int count) {
+    g_layerCount = std::clamp(count, 0, kLayerSlots);
+    g_displayListValid = 0;
+}
+
 }  // namespace marquetta

@@ -59,4 +59,18 @@ bool SetLayerAppearance(int index, const LayerAppearance& appearance);
 // The layer's appearance; all zero and empty for an index not in use.
 LayerAppearance GetLayerAppearance(int index);
 
+// One slot of the table as a whole, in use or not: what the undo history takes back.
+struct LayerSlot {
+    std::string name;
+    std::array<double, LAYER_ATTRIBUTE_COUNT> attributes{};
+    std::string texture;
+    bool operator==(const LayerSlot&) const = default;
+};
+// Slot `index` (0 to kLayerSlots - 1; any other index gives an empty slot).
+LayerSlot GetLayerSlot(int index);
+// Puts a slot back as it was and marks the wireframe stale; any other index is ignored.
+void SetLayerSlot(int index, const LayerSlot& slot);
+// Puts the number of layers in use back (0 to kLayerSlots) and marks the wireframe stale.
+void SetLayerCount(int count);
+
 }  // namespace marquetta

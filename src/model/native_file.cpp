@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 #include "model/binary_file.h"
 #include "model/cp932.h"
@@ -38,26 +41,38 @@ std::string AbsolutePath(const std::string& path) {
 
 // ---- writing ----
 
-void PutString(SafeFileWriter& w, const std::string& s) {
+// Bytes gathered in memory, written as a file would be.
+struct MemoryWriter {
+    std::string bytes;
+    void Write(const void* data, size_t count) { bytes.append(static_cast<const char*>(data), count); }
+    template <class T>
+    void Put(T value) {
+        Write(&value, sizeof value);
+    }
+};
+
+template <class Writer>
+void PutString(Writer& w, const std::string& s) {
     const size_t n = s.size();
     if (n < 0xFF) {
-        w.Put<uint8_t>(static_cast<uint8_t>(n));
+        w.template Put<uint8_t>(static_cast<uint8_t>(n));
     } else if (n < 0xFFFE) {
-        w.Put<uint8_t>(0xFF);
-        w.Put<uint16_t>(static_cast<uint16_t>(n));
+        w.template Put<uint8_t>(0xFF);
+        w.template Put<uint16_t>(static_cast<uint16_t>(n));
     } else if (n <= 0xFFFFFFFFu) {
-        w.Put<uint8_t>(0xFF);
-        w.Put<uint16_t>(0xFFFF);
-        w.Put<uint32_t>(static_cast<uint32_t>(n));
+        w.template Put<uint8_t>(0xFF);
+        w.template Put<uint16_t>(0xFFFF);
+        w.template Put<uint32_t>(static_cast<uint32_t>(n));
     } else {
         throw FileFailure{FileError::SaveFailed};
     }
     w.Write(s.data(), n);
 }
 
-void PutShapeBody(SafeFileWriter& w, const CShape& shape) {
-    w.Put<int32_t>(shape.m_nType);
-    w.Put<int32_t>(shape.m_bSelected);
+template <class Writer>
+void PutShapeBody(Writer& w, const CShape& shape) {
+    w.template Put<int32_t>(shape.m_nType);
+    w.template Put<int32_t>(shape.m_bSelected);
     PutString(w, shape.m_strLayer);
     uint32_t words[kShapeBodyWords];
     size_t k = 0;
@@ -82,38 +97,40 @@ void PutShapeBody(SafeFileWriter& w, const CShape& shape) {
     PutString(w, shape.m_strText);
 }
 
-void WriteDrawing(SafeFileWriter& w, const CZorader_ezDoc& doc) {
+// The settings, the layers of the table at `layers` and the shapes (anything that
+// dereferences to a CShape), in the file's order.
+template <class Writer, class Shapes>
+void WriteDrawing(Writer& w, const std::vector<int>& layers, const Shapes& shapes) {
     PutString(w, g_fileBanner);
     PutString(w, g_skyTexture);
     PutString(w, g_groundTexture);
-    w.Put<double>(g_sunNorth);
-    w.Put<double>(g_sunSeason);
-    w.Put<double>(g_sunLatitude);
-    w.Put<double>(g_sunHour);
-    const int layers = std::clamp(g_layerCount, 0, kLayerSlots);
-    w.Put<int32_t>(layers);
-    for (int i = 0; i < layers; ++i) {
+    w.template Put<double>(g_sunNorth);
+    w.template Put<double>(g_sunSeason);
+    w.template Put<double>(g_sunLatitude);
+    w.template Put<double>(g_sunHour);
+    w.template Put<int32_t>(static_cast<int32_t>(layers.size()));
+    for (int i : layers) {
         PutString(w, g_layerNames[i]);
         for (double a : g_layerAttributes[i]) {
-            w.Put<double>(a);
+            w.template Put<double>(a);
         }
         PutString(w, g_layerTextures[i]);
     }
-    if (doc.m_shapes.size() > 0x7FFFFFFFu) {
+    if (shapes.size() > 0x7FFFFFFFu) {
         throw FileFailure{FileError::SaveFailed};
     }
-    w.Put<int32_t>(static_cast<int32_t>(doc.m_shapes.size()));
+    w.template Put<int32_t>(static_cast<int32_t>(shapes.size()));
     bool first = true;
-    for (const auto& shape : doc.m_shapes) {
+    for (const auto& shape : shapes) {
         if (first) {
             // The class is announced once; it becomes entry 1 of the archive's table.
-            w.Put<uint16_t>(kNewClassTag);
-            w.Put<uint16_t>(kShapeSchema);
-            w.Put<uint16_t>(sizeof kShapeClassName - 1);
+            w.template Put<uint16_t>(kNewClassTag);
+            w.template Put<uint16_t>(kShapeSchema);
+            w.template Put<uint16_t>(sizeof kShapeClassName - 1);
             w.Write(kShapeClassName, sizeof kShapeClassName - 1);
             first = false;
         } else {
-            w.Put<uint16_t>(kClassTag | 1);
+            w.template Put<uint16_t>(kClassTag | 1);
         }
         PutShapeBody(w, *shape);
     }
@@ -298,7 +315,11 @@ void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, AddShape&& 
 
 FileResult SaveDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
     FileResult result =
-        WriteFileSafely(path, [&](SafeFileWriter& writer) { WriteDrawing(writer, doc); });
+        WriteFileSafely(path, [&](SafeFileWriter& writer) {
+            std::vector<int> layers(static_cast<size_t>(std::clamp(g_layerCount, 0, kLayerSlots)));
+            std::iota(layers.begin(), layers.end(), 0);
+            WriteDrawing(writer, layers, doc.m_shapes);
+        });
     if (result.ok()) {
         doc.SetPathName(AbsolutePath(path));
         doc.SetModifiedFlag(false);
@@ -317,6 +338,34 @@ FileError ReadDrawingContents(BinaryReader& reader, DrawingFileContents& content
     }
     contents = std::move(read);
     return FileError::None;
+}
+
+std::string ShapesToBytes(const std::vector<const CShape*>& shapes) {
+    std::unordered_map<std::string_view, int> index;
+    for (int i = std::min(g_layerCount, kLayerSlots); i-- > 0;) {
+        index[g_layerNames[i]] = i;  // the first of equal names wins, as FindLayer's
+    }
+    std::vector<bool> used(kLayerSlots, false);
+    for (const CShape* shape : shapes) {
+        if (const auto it = index.find(shape->m_strLayer); it != index.end()) {
+            used[static_cast<size_t>(it->second)] = true;
+        }
+    }
+    std::vector<int> layers;
+    for (int i = 0; i < kLayerSlots; ++i) {
+        if (used[static_cast<size_t>(i)]) {
+            layers.push_back(i);
+        }
+    }
+    MemoryWriter writer;
+    WriteDrawing(writer, layers, shapes);
+    return std::move(writer.bytes);
+}
+
+FileError ReadDrawingBytes(std::string_view bytes, DrawingFileContents& contents) {
+    BinaryReader reader;
+    reader.OpenBytes(bytes);
+    return ReadDrawingContents(reader, contents);
 }
 
 namespace {

@@ -63,4 +63,10 @@ struct DrawingFileContents {
 // says why (UnexpectedFormat for a short or malformed file).
 FileError ReadDrawingContents(BinaryReader& reader, DrawingFileContents& contents);
 
+// Shapes as the clipboard carries them between drawings: a drawing file in memory with
+// the rendering settings, the layers the shapes use (in table order) and the shapes.
+std::string ShapesToBytes(const std::vector<const CShape*>& shapes);
+// ReadDrawingContents over bytes in memory, which may come from anywhere.
+FileError ReadDrawingBytes(std::string_view bytes, DrawingFileContents& contents);
+
 }  // namespace marquetta

@@ -50,6 +50,7 @@ enum CommandId : int {
     ID_EDIT_PASTE = 57637,
     ID_EDIT_SELECT_ALL = 57642,
     ID_EDIT_UNDO = 57643,
+    ID_EDIT_REDO = 57644,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_NEXT_PANE = 57680,

@@ -300,6 +300,15 @@ bool HeadlessPlatform::ShowPicture(const std::string& path) {
     return pictureResult_;
 }
 
+std::optional<std::string> HeadlessPlatform::ReadClipboard(std::string_view mimeType) {
+    for (const ClipboardForm& form : clipboard_) {
+        if (form.mimeType == mimeType) {
+            return form.bytes;
+        }
+    }
+    return std::nullopt;
+}
+
 void HeadlessPlatform::InvalidateView() {
     Record(PlatformCall::Kind::InvalidateView);
 }

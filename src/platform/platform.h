@@ -91,6 +91,14 @@ struct ProgramEnd {
 };
 using ProgramEnded = std::function<void(const ProgramEnd&)>;
 
+// One form of what goes on the desktop's clipboard: a MIME type and its bytes. The
+// form kPlainText holds UTF-8 text.
+struct ClipboardForm {
+    std::string mimeType;
+    std::string bytes;
+};
+inline constexpr const char* kPlainText = "text/plain";
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -152,6 +160,12 @@ class Platform {
     // Shows a picture file in a window of its own, titled with the file's name; false
     // when the file cannot be read as a picture.
     virtual bool ShowPicture(const std::string& path) = 0;
+    // The desktop's clipboard, shared with other programs: puts these forms of one
+    // content on it, in place of what it held.
+    virtual void WriteClipboard(const std::vector<ClipboardForm>& forms) = 0;
+    // The bytes of one form, or nothing when the clipboard does not hold that form.
+    virtual std::optional<std::string> ReadClipboard(std::string_view mimeType) = 0;
+    virtual bool ClipboardHas(std::string_view mimeType) = 0;
 };
 
 // The platform the core talks to. Until one is installed this is a process-wide
@@ -288,6 +302,12 @@ class HeadlessPlatform : public Platform {
     // Records the path (in `text`) and answers SetShowPictureResult's value.
     bool ShowPicture(const std::string& path) override;
     void SetShowPictureResult(bool result) { pictureResult_ = result; }
+    // A clipboard in memory, as if no other program used it.
+    void WriteClipboard(const std::vector<ClipboardForm>& forms) override { clipboard_ = forms; }
+    std::optional<std::string> ReadClipboard(std::string_view mimeType) override;
+    bool ClipboardHas(std::string_view mimeType) override {
+        return ReadClipboard(mimeType).has_value();
+    }
 
     // The steps of the last page printed or previewed.
     const std::vector<PenStep>& PrintedPage() const { return page_; }
@@ -362,6 +382,7 @@ class HeadlessPlatform : public Platform {
     bool startResult_ = true;
     std::deque<ProgramEnded> running_;
     bool pictureResult_ = true;
+    std::vector<ClipboardForm> clipboard_;
 };
 
 // What HeadlessPlatform::TerminateProcess throws in place of ending the process.

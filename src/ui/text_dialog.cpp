@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "model/c_numbers.h"
 #include "model/cp932.h"
 #include "ui/value_dialogs.h"
 
@@ -38,6 +39,7 @@ DialogField EditField(std::string label, double value) {
 
 std::string FormatDialogDouble(double value) {
     char text[32];
+    const CNumbersScope numbers;  // read back with a point
     std::snprintf(text, sizeof text, "%.15g", value);
     return text;
 }

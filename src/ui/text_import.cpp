@@ -67,6 +67,7 @@ std::vector<ImportedLine> ReadTextLines(std::string_view bytes) {
 }
 
 size_t AddImportedTexts(CZorader_ezDoc& doc, const std::vector<ImportedLine>& lines) {
+    UndoStep step(doc.History(), StepKind::TextImport);
     const double height = lastTextHeight;
     const Float3 size{static_cast<float>(height), static_cast<float>(lastTextWidth),
                       static_cast<float>(lastTextAngle)};
@@ -109,6 +110,7 @@ void RunTextImport(CZorader_ezDoc& doc) {
     if (!path) {
         return;
     }
+    UndoStep step(doc.History(), StepKind::TextImport);
     // No command is left half done under the new texts.
     CancelCommand(doc);
     const TextImportResult result = ImportTextFile(doc, *path);

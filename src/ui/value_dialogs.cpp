@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "model/c_numbers.h"
 #include "platform/platform.h"
 #include "view/sheet.h"
 
@@ -40,8 +41,7 @@ size_t SkipDigits(std::string_view text, size_t i) {
 // strtod in the "C" locale, so that a user's locale with a decimal comma does not
 // change how "2.5" reads.
 double StrtodC(const std::string& number) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return strtod_l(number.c_str(), nullptr, cLocale);
+    return strtod_l(number.c_str(), nullptr, CNumbersLocale());
 }
 
 // Runs a single-value dialog preset with "%d" of `current`; after OK the typed

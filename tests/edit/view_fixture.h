@@ -1,6 +1,6 @@
-// A drawing view on an 800 x 600 client area with the start-up camera (looking straight
-// down from 50000 mm), the headless platform, and helpers that turn world points into
-// the pixels a user would click.
+// The program's drawing view on an 800 x 600 client area with the start-up camera
+// (looking straight down from 50000 mm), the headless platform, and helpers that turn
+// world points into the pixels a user would click.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/app_controller.h"
 #include "app/program_defaults.h"
 #include "edit/editing_state.h"
 #include "edit/view.h"
@@ -89,8 +90,10 @@ class ViewFixture : public ::testing::Test {
 
     HeadlessPlatform platform;
     ScopedPlatform scoped{platform};
-    CZorader_ezDoc doc;
-    CZorader_ezView view{doc};
+    // The whole program, for the commands beyond the view's (undo, paste, import).
+    AppController app;
+    CZorader_ezDoc& doc = app.Document();
+    CZorader_ezView& view = app.View();
 };
 
 }  // namespace marquetta

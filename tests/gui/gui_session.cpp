@@ -230,6 +230,11 @@ QPoint WidgetPoint(double x, double y, double z) {
                   static_cast<int>(std::lround(g_viewHeight - window.y())));
 }
 
+void ClickAt(QWidget* view, QPoint p) {
+    QTest::mouseMove(view, p);
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, p);
+}
+
 void TypeIntoNextDialog(QObject* context, Typing& typing, QString keys, Qt::Key finish) {
     QTimer::singleShot(0, context, [&typing, keys, finish] {
         auto* dialog = qobject_cast<CModelDialog*>(QApplication::activeModalWidget());

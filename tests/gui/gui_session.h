@@ -127,6 +127,8 @@ bool IsRed(const QColor& c);
 bool IsMagenta(const QColor& c);
 // A world point as a widget position (y from the top), through the last paint.
 QPoint WidgetPoint(double x, double y, double z);
+// Moves the mouse to a widget position and clicks the left button there.
+void ClickAt(QWidget* view, QPoint p);
 
 // What the user sees and does in the dialog that opens next.
 struct Typing {

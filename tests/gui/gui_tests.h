@@ -20,6 +20,7 @@ std::unique_ptr<QObject> MakeRenderTest();
 std::unique_ptr<QObject> MakeKeyboardTest();
 std::unique_ptr<QObject> MakeHelpTest();
 std::unique_ptr<QObject> MakeStormTest();
+std::unique_ptr<QObject> MakeUndoTest();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     std::vector<std::unique_ptr<QObject>> tests;
@@ -36,6 +37,7 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakeKeyboardTest());
     tests.push_back(MakeHelpTest());
     tests.push_back(MakeStormTest());
+    tests.push_back(MakeUndoTest());
     return tests;
 }
 

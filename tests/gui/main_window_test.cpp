@@ -79,7 +79,7 @@ class MainWindowTest : public QObject {
                  QStringLiteral("57600 57601 57603 57604 - [読み込み(&F)...: 32771] "
                                 "[書き出し(&E): 32784 32788] - 32772 - 57607 57609 57606 - "
                                 "57616 - 57665"));
-        QCOMPARE(Describe(menus[1]->menu()), QStringLiteral("57643 - 57635 57634 57637 - 57642"));
+        QCOMPARE(Describe(menus[1]->menu()), QStringLiteral("57643 57644 - 57635 57634 57637 - 57642"));
         QCOMPARE(Describe(menus[2]->menu()),
                  QStringLiteral("32778 - 32777 32785 32786 - 59392 59393"));
         QCOMPARE(Describe(menus[3]->menu()), QStringLiteral("32791 32792 32793 32794 - 32783"));

@@ -30,11 +30,6 @@ CShape& AddLine(CZorader_ezDoc& doc, Float3 a, Float3 b) {
     return doc.AppendShape(std::move(line));
 }
 
-void ClickAt(QWidget* view, QPoint p) {
-    QTest::mouseMove(view, p);
-    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, p);
-}
-
 }  // namespace
 
 class ModifyTest : public QObject {

@@ -1,0 +1,449 @@
+// Undo and redo through the program's commands: every kind of step taken back and done
+// again restores the drawing file byte for byte; the history's bounds, the saved point,
+// the references it forgets; copy and paste through the clipboard.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/command_table.h"
+#include "app/edit_commands.h"
+#include "edit/modify_commands.h"
+#include "edit/view_fixture.h"
+#include "exchange/dxf_writer.h"
+#include "model/native_file.h"
+#include "test_files.h"
+
+namespace marquetta {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+class UndoTest : public ViewFixture {
+  protected:
+    void SetUp() override {
+        ViewFixture::SetUp();
+        StartDrawing();
+    }
+
+    // Two layers, two crossing lines, a circle on "B", a text and a face whose selected
+    // flag is 7 (as a file may hold it); no history, unmodified, snap off.
+    void StartDrawing() {
+        InitProgramDefaults();
+        g_snapOn = 0;
+        Paint();
+        doc.DeleteAllShapes();
+        EnsureLayer("0");
+        EnsureLayer("B");
+        g_layerTextures[1] = "T_Stone1";
+        AddLine({0, 0, 0}, {4000, 0, 0});
+        AddLine({2000, 0, -2000}, {2000, 0, 2000});
+        AddShape(SHAPE_CIRCLE, {-3000, 0, 0}, {500, 0, 0}, "B");
+        CShape& text = AddShape(SHAPE_TEXT, {0, 0, 3000}, {300, 300, 0});
+        text.m_strText = "AB";
+        CShape& face = AddShape(SHAPE_FACE, {6000, 0, 0}, {7000, 0, 0});
+        face.m_pt[2] = {7000, 0, -1000};
+        face.m_bSelected = 7;
+        ASSERT_TRUE(SaveDrawingFile(doc, dir.File("start.trn")).ok());
+        doc.History().Clear();
+        doc.SetModifiedFlag(false);
+        platform.ClearCalls();
+    }
+
+    // The drawing as its file holds it; the document keeps its name and modified flag.
+    std::string Snapshot() {
+        const std::string path = doc.GetPathName();
+        const bool modified = doc.IsModified();
+        EXPECT_TRUE(SaveDrawingFile(doc, dir.File("snapshot.trn")).ok());
+        doc.SetPathName(path);
+        doc.SetModifiedFlag(modified);
+        return ReadBytes(dir.File("snapshot.trn"));
+    }
+    bool Run(int id) { return app.Execute(id); }
+    void DrawLine(double x1, double z1, double x2, double z2) {
+        Run(ID_LINE);
+        ClickWorld(x1, z1);
+        ClickWorld(x2, z2);
+        RightClick(0, 0);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(UndoTest, EveryKindOfStepUndoesAndRedoesToTheSameFile) {
+    WriteBytes(dir.File("a.txt"), "A\nB\n");
+    WriteBytes(dir.File("w.dxf"),
+               "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nW\n10\n0\n20\n0\n30\n0\n11\n100\n21\n0\n"
+               "31\n0\n0\nENDSEC\n0\nEOF\n");
+    const std::function<void()> none = [] {};
+    const struct Case {
+        const char* name;
+        std::function<void()> prepare;  // before the step's command: not part of it
+        std::function<void()> act;
+        int steps;
+        StepKind last;
+    } cases[] = {
+        {"line", none, [&] { DrawLine(0, -3000, 1500, -3000); }, 1, StepKind::Line},
+        {"circle", none,
+         [&] {
+             Run(ID_CIRCLE);
+             ClickWorld(0, -3000);
+             ClickWorld(700, -3000);
+         },
+         1, StepKind::Circle},
+        {"arc", none,
+         [&] {
+             Run(ID_ARC);
+             ClickWorld(0, -3000);
+             ClickWorld(1000, -3000);
+             ClickWorld(0, -4000);
+         },
+         1, StepKind::Arc},
+        {"text", none,
+         [&] {
+             platform.QueueDialog({{"XY"}, true});
+             Run(ID_TEXT);
+             ClickWorld(-1000, -3000);
+         },
+         1, StepKind::Text},
+        {"erase apart",
+         [&] {
+             ClickWorld(1000, 0);
+             ClickWorld(-2500, 0);
+         },
+         [&] { Run(ID_ERASE); }, 1, StepKind::Erase},
+        {"move", [&] { Run(ID_EDIT_SELECT_ALL); },
+         [&] {
+             Run(ID_MOVE);
+             ClickWorld(0, 0);
+             ClickWorld(500, 500);
+         },
+         1, StepKind::Move},
+        {"move collecting its shapes", none,
+         [&] {
+             Run(ID_MOVE);
+             ClickWorld(1000, 0);
+             RightClick(0, 0);
+             ClickWorld(0, 0);
+             ClickWorld(500, 500);
+         },
+         1, StepKind::Move},
+        {"continuous copy", [&] { ClickWorld(-2500, 0); },
+         [&] {
+             Run(ID_COPY);
+             ClickWorld(0, 0);
+             view.OnKeyDown('M');
+             ClickWorld(0, -1000);
+             ClickWorld(0, -2000);
+         },
+         2, StepKind::Copy},
+        {"offset", none,
+         [&] {
+             platform.QueueDialog({{"500"}, true});
+             Run(ID_OFFSET);
+             ClickWorld(1000, 0);
+             ClickWorld(1000, -1000);
+         },
+         1, StepKind::Offset},
+        {"stretch", none,
+         [&] {
+             Run(ID_STRETCH);
+             ClickWorld(2000, -1500);
+             ClickWorld(3000, 0);
+         },
+         1, StepKind::Stretch},
+        {"typed line", none,
+         [&] {
+             Run(ID_LINE);
+             ClickWorld(0, -4000);
+             platform.QueueDialog({{"1000,0"}, true});
+             Run(ID_RELATIVE_ENTRY);
+         },
+         1, StepKind::Line},
+        {"text import", none,
+         [&] {
+             platform.QueueFileName(dir.File("a.txt"));
+             view.OnKeyDown('9');
+         },
+         1, StepKind::TextImport},
+        {"DXF import", none,
+         [&] {
+             platform.QueueFileName(dir.File("w.dxf"));
+             Run(ID_DXF_IMPORT);
+         },
+         1, StepKind::DxfImport},
+        {"insert", none,
+         [&] {
+             platform.QueueFileName(dir.File("start.trn"));
+             Run(ID_INSERT_FILE);
+         },
+         1, StepKind::Insert},
+        {"layers", none,
+         [&] {
+             // B hidden; a double click on "0" gives it a material and its values.
+             platform.QueueListDialog({{{false, 1}, {false, 0}, {true, 0}}, true});
+             platform.QueueDialog({{"T_Wood", "100", "50"}, true});
+             Run(ID_LAYERS);
+         },
+         1, StepKind::Layers},
+        {"paste and place",
+         [&] {
+             ClickWorld(1000, 0);
+             Run(ID_EDIT_COPY);
+         },
+         [&] {
+             Run(ID_EDIT_PASTE);
+             ClickWorld(1000, -6000);
+         },
+         1, StepKind::Paste},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartDrawing();
+        c.prepare();
+        const std::string before = Snapshot();
+        const int selectedBefore = selectionExists;
+        const std::string pathBefore = doc.GetPathName();
+        c.act();
+        const std::string after = Snapshot();
+        const int selectedAfter = selectionExists;
+        ASSERT_NE(after, before);
+        ASSERT_EQ(doc.History().NextUndo(), c.last);
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < c.steps; ++i) {
+                ASSERT_TRUE(Run(ID_EDIT_UNDO));
+            }
+            EXPECT_FALSE(doc.History().CanUndo());
+            EXPECT_FALSE(doc.IsModified());
+            EXPECT_EQ(Snapshot(), before);
+            EXPECT_EQ(selectionExists, selectedBefore);
+            EXPECT_EQ(editState, EDIT_IDLE);
+            for (int i = 0; i < c.steps; ++i) {
+                ASSERT_TRUE(Run(ID_EDIT_REDO));
+            }
+            EXPECT_FALSE(doc.History().CanRedo());
+            EXPECT_EQ(Snapshot(), after);
+            EXPECT_EQ(selectionExists, selectedAfter);
+        }
+        EXPECT_TRUE(doc.IsModified());
+        // Taken back, the drawing is again the one in its file, under its name.
+        Run(ID_EDIT_UNDO);
+        EXPECT_EQ(doc.GetPathName(), pathBefore);
+    }
+}
+
+TEST_F(UndoTest, ANewChangeDropsTheRedoStepsAndTheSavedPointDecidesModified) {
+    platform.QueueFileName(dir.File("plan.trn"));
+    Run(ID_FILE_SAVE_AS);
+    EXPECT_FALSE(doc.IsModified());
+    DrawLine(0, -3000, 1000, -3000);
+    DrawLine(0, -4000, 1000, -4000);
+    EXPECT_TRUE(doc.IsModified());
+    Run(ID_EDIT_UNDO);
+    Run(ID_EDIT_UNDO);
+    EXPECT_FALSE(doc.IsModified());  // back at the state saved
+    Run(ID_EDIT_REDO);
+    EXPECT_TRUE(doc.IsModified());
+    Run(ID_FILE_SAVE);
+    Run(ID_EDIT_UNDO);
+    EXPECT_TRUE(doc.IsModified());
+    // A selection is no change to take back: redo stays.
+    Run(ID_EDIT_SELECT_ALL);
+    Run(ID_CANCEL);
+    EXPECT_TRUE(doc.History().CanRedo());
+    DrawLine(0, -5000, 1000, -5000);
+    EXPECT_FALSE(doc.History().CanRedo());
+    EXPECT_FALSE(app.Query(ID_EDIT_REDO).enabled);
+    // The saved state went with the redo steps: no state of the history is it now.
+    Run(ID_EDIT_UNDO);
+    EXPECT_TRUE(doc.IsModified());
+    // New and Open forget every step.
+    Run(ID_FILE_NEW);
+    EXPECT_FALSE(doc.History().CanUndo());
+    EXPECT_FALSE(doc.History().CanRedo());
+}
+
+TEST_F(UndoTest, TheOldestStepsGoBeyondTheBoundsButTheNewestStays) {
+    const struct {
+        size_t steps;
+        size_t bytes;
+        int undoable;
+    } cases[] = {
+        {3, UndoHistory::kDefaultMaxBytes, 3},
+        {UndoHistory::kDefaultMaxSteps, 1, 1},
+        {UndoHistory::kDefaultMaxSteps, UndoHistory::kDefaultMaxBytes, 5},
+    };
+    for (const auto& c : cases) {
+        StartDrawing();
+        doc.History().SetLimits(c.steps, c.bytes);
+        for (int i = 0; i < 5; ++i) {
+            DrawLine(0, -1000.0 * (i + 2), 1000, -1000.0 * (i + 2));
+        }
+        int undone = 0;
+        while (Run(ID_EDIT_UNDO)) {
+            ++undone;
+        }
+        EXPECT_EQ(undone, c.undoable) << c.steps << " " << c.bytes;
+        EXPECT_EQ(doc.m_shapes.size(), 5u + 5 - static_cast<size_t>(undone));
+    }
+}
+
+TEST_F(UndoTest, AMoveKeepsLessThanTheShapesItMoved) {
+    constexpr int kShapes = 10000;
+    for (int i = 0; i < kShapes; ++i) {
+        AddLine({0, 0, static_cast<float>(i)}, {100, 0, static_cast<float>(i)});
+    }
+    doc.History().Clear();
+    Run(ID_EDIT_SELECT_ALL);
+    Run(ID_MOVE);
+    ClickWorld(0, 0);
+    ClickWorld(500, 500);
+    ASSERT_EQ(doc.History().NextUndo(), StepKind::Move);
+    EXPECT_LT(doc.History().Bytes(), kShapes * sizeof(CShape));
+}
+
+TEST_F(UndoTest, LinesOffsetAndStretchHoldAreForgottenWhenUndoTakesThemAway) {
+    for (const bool takenAway : {true, false}) {
+        DrawLine(-1000, -3000, -1000, 3000);  // the step undone: this line goes
+        Run(ID_STRETCH);
+        ClickWorld(takenAway ? -1000 : 2000, -1500);
+        ASSERT_NE(boundaryLine, nullptr);
+        pickedLine = boundaryLine;
+        CShape* const held = boundaryLine;
+        Run(ID_EDIT_UNDO);
+        EXPECT_EQ(boundaryLine, takenAway ? nullptr : held);
+        EXPECT_EQ(pickedLine, takenAway ? nullptr : held);
+    }
+}
+
+TEST_F(UndoTest, EditItemsFollowTheStateAndNameTheStep) {
+    const auto caption = [&](int id) { return *app.Query(id).text; };
+    for (int id : {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_COPY, ID_EDIT_PASTE}) {
+        EXPECT_FALSE(app.Query(id).enabled) << id;
+    }
+    EXPECT_EQ(caption(ID_EDIT_UNDO), "元に戻す(&U)\tCtrl+Z");
+    EXPECT_EQ(caption(ID_EDIT_REDO), "やり直し(&R)\tCtrl+Y");
+    DrawLine(0, -3000, 1000, -3000);
+    EXPECT_TRUE(app.Query(ID_EDIT_UNDO).enabled);
+    EXPECT_EQ(caption(ID_EDIT_UNDO), "元に戻す(&U) 直線\tCtrl+Z");
+    Run(ID_EDIT_UNDO);
+    EXPECT_TRUE(app.Query(ID_EDIT_REDO).enabled);
+    EXPECT_EQ(caption(ID_EDIT_REDO), "やり直し(&R) 直線\tCtrl+Y");
+    ClickWorld(1000, 0);
+    EXPECT_TRUE(app.Query(ID_EDIT_COPY).enabled);
+    Run(ID_EDIT_COPY);
+    EXPECT_TRUE(app.Query(ID_EDIT_PASTE).enabled);
+
+    const struct {
+        int key, modifiers, command;
+    } keys[] = {{'Z', MOD_CTRL, ID_EDIT_UNDO},
+                {KEY_BACKSPACE, MOD_ALT, ID_EDIT_UNDO},
+                {'Y', MOD_CTRL, ID_EDIT_REDO},
+                {'Z', MOD_CTRL | MOD_SHIFT, ID_EDIT_REDO}};
+    for (const auto& k : keys) {
+        EXPECT_EQ(TranslateAccelerator(k.key, k.modifiers, 0), k.command) << k.key;
+    }
+    const std::vector<MenuItem>& edit = MainMenu()[1].children;
+    EXPECT_EQ(edit[0].id, ID_EDIT_UNDO);
+    EXPECT_EQ(edit[1].id, ID_EDIT_REDO);
+}
+
+// ---- Copy and paste ---------------------------------------------------------------------
+
+TEST_F(UndoTest, CopyPutsTheShapesAndTheirLayersAndTheirDxf) {
+    ClickWorld(-2500, 0);  // the circle, on "B"
+    ClickWorld(1000, 0);   // the first line, on "0"
+    ASSERT_TRUE(Run(ID_EDIT_COPY));
+    const std::optional<std::string> bytes = platform.ReadClipboard(kShapesMimeType);
+    ASSERT_TRUE(bytes.has_value());
+    DrawingFileContents contents;
+    ASSERT_EQ(ReadDrawingBytes(*bytes, contents), FileError::None);
+    EXPECT_EQ(contents.banner, g_fileBanner);
+    ASSERT_EQ(contents.layers.size(), 2u);  // in table order, with their materials
+    EXPECT_EQ(contents.layers[0].name, "0");
+    EXPECT_EQ(contents.layers[1].texture, "T_Stone1");
+    ASSERT_EQ(contents.shapes.size(), 2u);  // in drawing order
+    EXPECT_EQ(contents.shapes[0], Shape(0));
+    EXPECT_EQ(contents.shapes[1], Shape(2));
+
+    // The text is what the DXF export writes for a drawing of those shapes alone.
+    CZorader_ezDoc alone;
+    alone.AppendShape(std::make_unique<CShape>(Shape(0)));
+    alone.AppendShape(std::make_unique<CShape>(Shape(2)));
+    ASSERT_TRUE(WriteDxfFile(alone, dir.File("alone.dxf")).ok());
+    EXPECT_EQ(platform.ReadClipboard(kPlainText), ReadBytes(dir.File("alone.dxf")));
+}
+
+TEST_F(UndoTest, PasteMergesLayersSelectsAndPlacesWithOneClickAsOneStep) {
+    g_snapOn = 1;
+    ClickWorld(1000, 0);
+    ClickWorld(-2500, 0);
+    Run(ID_EDIT_COPY);
+    // Another drawing whose "B" is red: it keeps its colour, "0" is added.
+    doc.DeleteAllShapes();
+    InitLayerDefaults();
+    EnsureLayer("B");
+    g_layerAttributes[0][LAYER_GREEN] = 0.0;
+    CShape& other = AddLine({0, 0, 0}, {910, 0, 0}, "B");
+    other.m_bSelected = 1;
+    doc.History().Clear();
+    const std::string before = Snapshot();
+
+    for (const bool place : {true, false}) {
+        ASSERT_TRUE(Run(ID_EDIT_PASTE));
+        ASSERT_EQ(doc.m_shapes.size(), 3u);
+        EXPECT_EQ(g_layerCount, 2);
+        EXPECT_EQ(g_layerNames[1], "0");
+        EXPECT_EQ(g_layerAttributes[0][LAYER_GREEN], 0.0);
+        EXPECT_EQ(Shape(0).m_bSelected, 0);
+        EXPECT_EQ(Shape(1).m_bSelected + Shape(2).m_bSelected, 2);
+        EXPECT_EQ(selectionExists, 1);
+        EXPECT_EQ(platform.Prompt(), kPromptPasteDestination);
+        if (place) {
+            // From the first line's start (0, 0, 0) to the grid point the click snaps to.
+            ClickWorld(1820, 910);
+            EXPECT_EQ(Shape(1).m_pt[0], (Float3{1820, 0, 910}));
+            EXPECT_EQ(Shape(2).m_pt[0], (Float3{-1180, 0, 910}));
+            EXPECT_EQ(Shape(1).m_bSelected + Shape(2).m_bSelected, 0);
+        } else {
+            RightClick(0, 0);
+            EXPECT_EQ(Shape(1).m_pt[0], (Float3{0, 0, 0}));
+            EXPECT_EQ(Shape(2).m_pt[0], (Float3{-3000, 0, 0}));
+            EXPECT_EQ(Shape(1).m_bSelected + Shape(2).m_bSelected, 2);
+        }
+        EXPECT_EQ(editState, EDIT_IDLE);
+        EXPECT_EQ(doc.History().NextUndo(), StepKind::Paste);
+        ASSERT_TRUE(Run(ID_EDIT_UNDO));
+        EXPECT_FALSE(doc.History().CanUndo());
+        EXPECT_EQ(Snapshot(), before);
+    }
+}
+
+TEST_F(UndoTest, BadClipboardContentsPasteNothingAndSaySo) {
+    ClickWorld(1000, 0);
+    Run(ID_EDIT_COPY);
+    const std::string good = *platform.ReadClipboard(kShapesMimeType);
+    Run(ID_CANCEL);
+    const std::string before = Snapshot();
+    std::vector<std::string> payloads = {"", "not a drawing", std::string(4096, '\xFF')};
+    std::string foreign = good;
+    foreign[1] = 'X';  // the banner of another program
+    payloads.push_back(foreign);
+    for (size_t cut = 1; cut < good.size(); ++cut) {
+        payloads.push_back(good.substr(0, cut));
+    }
+    for (const std::string& payload : payloads) {
+        platform.WriteClipboard({{kShapesMimeType, payload}});
+        platform.ClearCalls();
+        Run(ID_EDIT_PASTE);
+        const auto boxes = platform.CallsOf(PlatformCall::Kind::MessageBox);
+        ASSERT_EQ(boxes.size(), 1u) << payload.size();
+        EXPECT_EQ(boxes[0].text, kPasteRefusedMessage);
+        EXPECT_EQ(Snapshot(), before) << payload.size();
+        EXPECT_FALSE(doc.History().CanUndo());
+    }
+}
+
+}  // namespace
+}  // namespace marquetta
