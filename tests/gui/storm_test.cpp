@@ -3,7 +3,8 @@
 // menu commands, with every dialog answered at random by the platform below and any
 // other modal window closed. After every thousand events the program is alive and
 // paints, the picked and boundary lines point into the drawing or are null, the
-// selection flag tells the truth, and the drawing saved and read back is the same.
+// selection flag tells the truth, undo then redo and saving and reading back give the
+// same drawing.
 //
 // MARQUETTA_STORM_EVENTS sets the number of events (10,000 by default),
 // MARQUETTA_STORM_SEED the seed (printed at the start; by default a new one each run).
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -232,8 +234,41 @@ std::string SaveAndReadBack(CZorader_ezDoc& doc, const std::string& path) {
     return {};
 }
 
+// The shapes without their selection flags, and the layer table.
+struct DrawingState {
+    std::vector<CShape> shapes;
+    int layerCount = g_layerCount;
+    decltype(g_layerNames) layerNames = g_layerNames;
+    decltype(g_layerAttributes) layerAttributes = g_layerAttributes;
+
+    explicit DrawingState(const CZorader_ezDoc& doc) {
+        for (const auto& shape : doc.m_shapes) {
+            shapes.push_back(*shape);
+            shapes.back().m_bSelected = 0;
+        }
+    }
+    bool operator==(const DrawingState&) const = default;
+};
+
+// Undo then redo, as the user gives them (each first ends the running command, as Esc
+// does), gives the same drawing; empty when it does.
+std::string UndoRedoChanges(GuiSession& s) {
+    CZorader_ezDoc& doc = s.App().Document();
+    s.Frame().RunCommand(ID_CANCEL);
+    if (!doc.History().CanUndo()) {
+        return {};
+    }
+    const DrawingState before(doc);
+    s.Frame().RunCommand(ID_EDIT_UNDO);
+    s.Frame().RunCommand(ID_EDIT_REDO);
+    return DrawingState(doc) == before ? std::string() : "undo then redo changed the drawing";
+}
+
 // What must hold between any two events; empty when it does.
 std::string BrokenInvariant(GuiSession& s, const std::string& copyPath) {
+    if (std::string changed = UndoRedoChanges(s); !changed.empty()) {
+        return changed;
+    }
     CZorader_ezDoc& doc = s.App().Document();
     if (!s.Frame().isVisible()) {
         return "the main window has gone";
@@ -291,6 +326,15 @@ class StormTest : public QObject {
         std::filesystem::create_directory(folder.Path("files"));
         platform.SetMainFrame(&s.Frame());
         SetCurrentPlatform(&platform);
+        // Files the program writes where it runs (the renderer's scene) go to the
+        // storm's folder. Both are put back however the test ends.
+        const std::filesystem::path startFolder = std::filesystem::current_path();
+        std::filesystem::current_path(folder.Path("files"));
+        const std::shared_ptr<void> restore(nullptr, [&](void*) {
+            std::filesystem::current_path(startFolder);
+            platform.SetMainFrame(nullptr);
+            SetCurrentPlatform(&s.platform);
+        });
         // Any modal window the platform does not answer (a preview, an about box) is
         // closed as soon as the program waits in it.
         QTimer closer;
@@ -379,8 +423,6 @@ class StormTest : public QObject {
             }
         }
         qInfo("storm: up to %zu shapes, %zu dialogs answered", mostShapes, platform.answered);
-        platform.SetMainFrame(nullptr);
-        SetCurrentPlatform(&s.platform);
     }
 };
 
