@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/program_defaults.h"
@@ -46,19 +47,28 @@ FaultRun RunWithFault(const std::vector<std::string>& args, const fs::path& fold
                  int error, const std::vector<std::string>& extraEnvironment = {}) {
     const fs::path report = folder.parent_path() / "fault-report";
     const fs::path errors = folder.parent_path() / "fault-stderr";
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        env.emplace_back(*e);
-    }
-    env.push_back(std::string("LD_PRELOAD=") + MARQUETTA_WRITE_FAULTS_LIBRARY);
-    env.push_back("MARQUETTA_FAULT_DIR=" + folder.string());
-    env.push_back("MARQUETTA_FAULT_AT=" + std::to_string(failAt));
-    env.push_back("MARQUETTA_FAULT_ERRNO=" + std::to_string(error));
-    env.push_back("MARQUETTA_FAULT_REPORT=" + report.string());
+    std::vector<std::string> env = {
+        std::string("LD_PRELOAD=") + MARQUETTA_WRITE_FAULTS_LIBRARY,
+        "MARQUETTA_FAULT_DIR=" + folder.string(),
+        "MARQUETTA_FAULT_AT=" + std::to_string(failAt),
+        "MARQUETTA_FAULT_ERRNO=" + std::to_string(error),
+        "MARQUETTA_FAULT_REPORT=" + report.string(),
+    };
     // A sanitized program accepts a library loaded ahead of its runtime.
     const char* asan = std::getenv("ASAN_OPTIONS");
     env.push_back(std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0");
     env.insert(env.end(), extraEnvironment.begin(), extraEnvironment.end());
+    // The rest of this program's environment, less what is set above (the first of
+    // two equal names would win).
+    const size_t own = env.size();
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string_view entry(*e);
+        const std::string_view name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(env.begin(), env.begin() + static_cast<std::ptrdiff_t>(own),
+                         [&](const std::string& set) { return set.starts_with(name); })) {
+            env.emplace_back(entry);
+        }
+    }
     std::vector<char*> argv;
     for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
