@@ -1,35 +1,35 @@
-// Building the paint frame of a million-shape drawing: the wireframe rebuilt after a
-// change, and a paint that replays the kept wireframe (camera moves, previews).
+// Building the paint of the site plan of a million shapes: the wireframe after an edit
+// of every shape (all moved: drawn again from the list), after selecting or
+// deselecting every shape (recoloured), and after an edit of one, and a mouse move
+// with the rubber band on, whose paint replays the kept wireframe, at several grid
+// pitches and scales. Anchor: copying the wireframe's vertex bytes once, in the same
+// run.
 #include <benchmark/benchmark.h>
 
+#include <cstring>
+#include <vector>
+
 #include "app/program_defaults.h"
+#include "edit/editing_state.h"
+#include "edit/picking.h"
 #include "model/document.h"
 #include "model/layers.h"
 #include "platform/platform.h"
+#include "site_scene.h"
 #include "view/paint_frame.h"
+#include "view/sheet.h"
 
 namespace {
 
 using namespace marquetta;
+using namespace marquetta::bench;
 
-void FillMixed(CZorader_ezDoc& doc, int count) {
-    EnsureLayer("0");
-    doc.SetCurrentLayer("0");
-    for (int i = 0; i < count; ++i) {
-        const float x = static_cast<float>(i % 1000) * 10.0f;
-        const float z = static_cast<float>(i / 1000) * 10.0f;
-        doc.m_current.m_nType = i % 10 == 0 ? SHAPE_CIRCLE : SHAPE_LINE;
-        doc.m_current.m_pt[0] = {x, 0, z};
-        doc.m_current.m_pt[1] = i % 10 == 0 ? Float3{4, 0, 0} : Float3{x + 8, 0, z + 8};
-        doc.AddCurrentShape();
-    }
-}
-
-// A drawing of `count` shapes on a headless desktop.
+// The site plan on a headless desktop, painted once.
 struct PaintScene {
-    explicit PaintScene(int count) {
+    PaintScene() {
         InitProgramDefaults();
-        FillMixed(doc, count);
+        FillSitePlan(doc);
+        builder.Build(doc, kViewWidth, kViewHeight);
     }
     HeadlessPlatform platform;
     ScopedPlatform scoped{platform};
@@ -37,28 +37,108 @@ struct PaintScene {
     PaintBuilder builder;
 };
 
-void BM_PaintRebuildsWireframe(benchmark::State& state) {
-    PaintScene scene(static_cast<int>(state.range(0)));
-    CZorader_ezDoc& doc = scene.doc;
-    PaintBuilder& builder = scene.builder;
-    for (auto _ : state) {
-        g_displayListValid = 0;
-        benchmark::DoNotOptimize(builder.Build(doc, 1024, 768).wireframe);
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+PaintScene& Scene() {
+    static PaintScene scene;
+    return scene;
 }
 
-void BM_PaintReplaysWireframe(benchmark::State& state) {
-    PaintScene scene(static_cast<int>(state.range(0)));
-    CZorader_ezDoc& doc = scene.doc;
-    PaintBuilder& builder = scene.builder;
-    builder.Build(doc, 1024, 768);
+// Every shape moved: the whole wireframe is drawn again.
+void BM_PaintAfterEditOfAll(benchmark::State& state) {
+    PaintScene& scene = Scene();
+    float step = 100.0f;
+    size_t vertices = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(builder.Build(doc, 1024, 768).wireframeRebuilt);
+        state.PauseTiming();
+        MoveEveryShape(scene.doc, step);
+        state.ResumeTiming();
+        vertices = scene.builder.Build(scene.doc, kViewWidth, kViewHeight).wireframe->VertexCount();
+    }
+    state.counters["vertices"] = static_cast<double>(vertices);
+}
+
+// Every shape selected, then deselected: the wireframe is recoloured.
+void BM_PaintAfterSelectAll(benchmark::State& state) {
+    PaintScene& scene = Scene();
+    bool selected = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        selected = !selected;
+        if (selected) {
+            scene.doc.SelectAllVisible();
+        } else {
+            scene.doc.DeselectAll();
+        }
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(scene.builder.Build(scene.doc, kViewWidth, kViewHeight).wireframe);
+    }
+    scene.doc.DeselectAll();
+    scene.builder.Build(scene.doc, kViewWidth, kViewHeight);
+}
+
+// One shape of the million moved.
+void BM_PaintAfterEditOfOne(benchmark::State& state) {
+    PaintScene& scene = Scene();
+    CShape& shape = **std::next(scene.doc.m_shapes.begin(), 500'000);
+    float step = 100.0f;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.doc.TranslateShape(shape, {0, 0, 0}, {step, 0, 0});
+        step = -step;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(scene.builder.Build(scene.doc, kViewWidth, kViewHeight).wireframe);
     }
 }
 
-BENCHMARK(BM_PaintRebuildsWireframe)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PaintReplaysWireframe)->Arg(1'000'000)->Unit(benchmark::kMicrosecond);
+// A mouse move while a line is being drawn: the cursor point and the paint, at the
+// grid pitch (mm) and scale denominator of the arguments.
+void BM_MouseMoveRubberBand(benchmark::State& state) {
+    PaintScene& scene = Scene();
+    g_gridPitch = static_cast<double>(state.range(0));
+    g_scaleDenominator = static_cast<double>(state.range(1));
+    scene.doc.m_current.m_nType = SHAPE_LINE;
+    rubberBand = 1;
+    stepPending = 1;
+    computeCursorPoint(400, 300, true);
+    scene.builder.Build(scene.doc, kViewWidth, kViewHeight);
+    int x = 0;
+    size_t gridPoints = 0;
+    for (auto _ : state) {
+        x = (x + 7) % 600;
+        computeCursorPoint(200 + x, 300, false);
+        const PaintFrame& frame = scene.builder.Build(scene.doc, kViewWidth, kViewHeight);
+        gridPoints = frame.gridPoints.size() / 3;
+        if (frame.wireframeRebuilt) {
+            state.SkipWithError("a mouse move rebuilt the wireframe");
+            break;
+        }
+    }
+    state.counters["grid_points"] = static_cast<double>(gridPoints);
+    scene.doc.m_current.m_nType = SHAPE_NONE;
+    rubberBand = 0;
+    stepPending = 0;
+    InitSheetDefaults();
+}
+
+// Anchor: the wireframe's vertex bytes copied once.
+void BM_PaintAnchorCopyVertices(benchmark::State& state) {
+    const Wireframe& wireframe = *Scene().builder.Build(Scene().doc, kViewWidth, kViewHeight).wireframe;
+    std::vector<float> copy(wireframe.vertices.size());
+    for (auto _ : state) {
+        std::memcpy(copy.data(), wireframe.vertices.data(), copy.size() * sizeof(float));
+        benchmark::ClobberMemory();
+    }
+    state.counters["vertices"] = static_cast<double>(wireframe.VertexCount());
+}
+
+BENCHMARK(BM_PaintAnchorCopyVertices)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintAfterEditOfAll)->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_PaintAfterSelectAll)->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_PaintAfterEditOfOne)->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_MouseMoveRubberBand)
+    ->ArgNames({"pitch", "scale"})
+    ->Args({910, 100})
+    ->Args({10, 100})
+    ->Args({1, 1000})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

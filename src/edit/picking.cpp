@@ -1,9 +1,12 @@
 #include "edit/picking.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "edit/editing_state.h"
 #include "model/layers.h"
+#include "model/visible_layers.h"
 #include "platform/platform.h"
 #include "text/text_layout.h"
 #include "view/camera.h"
@@ -24,10 +27,6 @@ double ViewportHeight() {
 bool ToWindow(double x, double y, double z, double& wx, double& wy) {
     double wz = 0.0;
     return ProjectCaptured(x, y, z, wx, wy, wz);
-}
-
-bool Visible(const CShape& s) {
-    return IsLayerVisible(s.m_strLayer);
 }
 
 // The point at `degrees` about the arc's centre, at the centre's height.
@@ -165,12 +164,8 @@ bool NearPixel(const Double3& p, double x, double y, double reach) {
     return std::fabs(wx - x) < reach && std::fabs(wy - (ViewportHeight() - y)) < reach;
 }
 
-bool SnapToVertex(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
-    for (const auto& shape : doc.m_shapes) {
-        const CShape& s = *shape;
-        if (!Visible(s)) {
-            continue;
-        }
+// The vertex of `s` within the snap reach of pixel (x, y), in the order of its kind.
+bool SnapToShapeVertex(const CShape& s, double x, double y, Double3& point) {
         Double3 candidates[4];
         int count = 0;
         switch (s.m_nType) {
@@ -196,8 +191,126 @@ bool SnapToVertex(const CZorader_ezDoc& doc, double x, double y, Double3& point)
                 return true;
             }
         }
-    }
     return false;
+}
+
+// Rounds outward to the floats of a box; false for a value beyond them or not finite.
+bool NarrowDown(double v, float& out) {
+    out = static_cast<float>(v);
+    if (out > v) {
+        out = std::nextafter(out, -HUGE_VALF);
+    }
+    return std::isfinite(out);
+}
+bool NarrowUp(double v, float& out) {
+    out = static_cast<float>(v);
+    if (out < v) {
+        out = std::nextafter(out, HUGE_VALF);
+    }
+    return std::isfinite(out);
+}
+
+// Everything a click, a snap or a window tests of a shape: the sample points of its
+// chords (lines, circles, arcs), its text's strokes and text box, its snap vertices.
+ShapeExtent PickExtent(const CShape& s, Box3& box) {
+    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    auto add = [&](double x, double y, double z) {
+        const double p[3] = {x, y, z};
+        for (int c = 0; c < 3; ++c) {
+            lo[c] = std::fmin(lo[c], p[c]);
+            hi[c] = std::fmax(hi[c], p[c]);
+        }
+    };
+    const Float3& c = s.m_pt[0];
+    switch (s.m_nType) {
+        case SHAPE_LINE:
+            add(s.m_pt[0].x, s.m_pt[0].y, s.m_pt[0].z);
+            add(s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z);
+            break;
+        case SHAPE_FACE:
+            for (const Float3& p : s.m_pt) {
+                add(p.x, p.y, p.z);
+            }
+            break;
+        case SHAPE_CIRCLE:
+        case SHAPE_ARC: {
+            // Circles are sampled on the ground, arcs at their centre's height.
+            const double r = std::fabs(double{s.m_pt[1].x});
+            const double y = s.m_nType == SHAPE_CIRCLE ? 0.0 : c.y;
+            add(c.x - r, y, c.z - r);
+            add(c.x + r, y, c.z + r);
+            break;
+        }
+        case SHAPE_TEXT: {
+            double strokes[4];
+            if (StrokeTextGroundBounds(s.m_strText, c.x, c.z, s.m_pt[1].x, s.m_pt[1].y,
+                                       s.m_pt[1].z, strokes)) {
+                add(strokes[0], 0.0, strokes[1]);
+                add(strokes[2], 0.0, strokes[3]);
+            }
+            // The box a selection window tests, at the text point's own height.
+            const double length = TextAdvanceUnits(s.m_strText) * s.m_pt[1].y;
+            const double a = s.m_pt[1].z * kRadiansPerDegree;
+            const double dx = length * std::cos(a), dz = -length * std::sin(a);
+            const double ux = -s.m_pt[1].x * std::sin(a), uz = -s.m_pt[1].x * std::cos(a);
+            const double slack = 1e-9 * (std::fabs(c.x) + std::fabs(c.z) + std::fabs(length) +
+                                         std::fabs(s.m_pt[1].x));
+            for (double corner : {0.0, 1.0}) {
+                for (double up : {0.0, 1.0}) {
+                    const double x = c.x + corner * dx + up * ux;
+                    const double z = c.z + corner * dz + up * uz;
+                    add(x - slack, c.y, z - slack);
+                    add(x + slack, c.y, z + slack);
+                }
+            }
+            break;
+        }
+        default:
+            return ShapeExtent::Nowhere;  // no other kind is ever picked, snapped or selected
+    }
+    for (int k = 0; k < 3; ++k) {
+        if (!NarrowDown(lo[k], box.lo[k]) || !NarrowUp(hi[k], box.hi[k])) {
+            return ShapeExtent::Everywhere;
+        }
+    }
+    return ShapeExtent::Box;
+}
+
+// Calls test(shape) for the visible shapes that may lie in the window rectangle
+// (window coordinates, y from the bottom), in list order, until it answers true. With
+// the index only the shapes whose boxes meet the rectangle's cone are asked; the
+// linear walk asks every visible shape.
+template <class Test>
+void WalkShapesIn(const CZorader_ezDoc& doc, double xmin, double ymin, double xmax, double ymax,
+                  PickWalk walk, Test&& test) {
+    const ShapeList& list = doc.m_shapes;
+    VisibleLayers visible(list);
+    WindowCone cone;
+    // A pixel more all round: the cone is computed another way than the projections.
+    if (walk == PickWalk::Linear ||
+        !cone.Set(CapturedProjection(), xmin - 1.0, ymin - 1.0, xmax + 1.0, ymax + 1.0)) {
+        for (const ShapeRef& shape : list) {
+            if (visible(shape.Slot()) && test(*shape)) {
+                return;
+            }
+        }
+        return;
+    }
+    ShapeIndex& index = doc.PickIndex();
+    index.Sync(list, PickExtent);
+    std::vector<uint32_t> positions;
+    index.Collect(cone, positions);
+    for (uint32_t& slot : positions) {
+        slot = list.PositionOfSlot(slot);
+    }
+    std::sort(positions.begin(), positions.end());
+    for (uint32_t position : positions) {
+        const ShapeRef& shape = list[position];
+        if (visible(shape.Slot()) && test(*shape)) {
+            return;
+        }
+    }
 }
 
 bool SnapToGrid(double x, double y, Double3& point) {
@@ -261,8 +374,49 @@ bool computeCursorPoint(double x, double y, bool rememberAsFirst) {
     return true;
 }
 
+CShape* ShapeAtPixel(const CZorader_ezDoc& doc, double x, double y, bool linesOnly, PickWalk walk) {
+    const double cx = x, cy = ViewportHeight() - y;
+    CShape* found = nullptr;
+    WalkShapesIn(doc, cx - kPickReach, cy - kPickReach, cx + kPickReach, cy + kPickReach, walk,
+                 [&](CShape& s) {
+                     if ((!linesOnly || s.m_nType == SHAPE_LINE) && ShapeHit(s, x, y)) {
+                         found = &s;
+                     }
+                     return found != nullptr;
+                 });
+    return found;
+}
+
+bool VertexNearPixel(const CZorader_ezDoc& doc, double x, double y, Double3& point, PickWalk walk) {
+    const double cx = x, cy = ViewportHeight() - y;
+    bool found = false;
+    WalkShapesIn(doc, cx - kVertexSnapReach, cy - kVertexSnapReach, cx + kVertexSnapReach,
+                 cy + kVertexSnapReach, walk, [&](CShape& s) {
+                     found = SnapToShapeVertex(s, x, y, point);
+                     return found;
+                 });
+    return found;
+}
+
+std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& corner1,
+                                    const Double2& corner2, PickWalk walk) {
+    const double h = ViewportHeight();
+    const double x1 = corner1.x, y1 = h - corner1.y;
+    const double x2 = corner2.x, y2 = h - corner2.y;
+    const ScreenWindow window{std::fmin(x1, x2), std::fmin(y1, y2), std::fmax(x1, x2),
+                              std::fmax(y1, y2)};
+    std::vector<CShape*> inside;
+    WalkShapesIn(doc, window.xmin, window.ymin, window.xmax, window.ymax, walk, [&](CShape& s) {
+        if (ShapeInside(s, window)) {
+            inside.push_back(&s);
+        }
+        return false;
+    });
+    return inside;
+}
+
 bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
-    if (SnapToVertex(doc, x, y, point) || (g_gridOn == 1 && SnapToGrid(x, y, point))) {
+    if (VertexNearPixel(doc, x, y, point) || (g_gridOn == 1 && SnapToGrid(x, y, point))) {
         CurrentPlatform().Beep(BeepKind::Default);
         return true;
     }
@@ -271,37 +425,26 @@ bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
 }
 
 bool pickToggle(CZorader_ezDoc& doc, double x, double y) {
-    for (const auto& shape : doc.m_shapes) {
-        if (Visible(*shape) && ShapeHit(*shape, x, y)) {
-            ToggleSelection(doc, *shape);
-            return true;
-        }
+    CShape* hit = ShapeAtPixel(doc, x, y, false);
+    if (hit != nullptr) {
+        ToggleSelection(doc, *hit);
     }
-    return false;
+    return hit != nullptr;
 }
 
 bool pickLine(CZorader_ezDoc& doc, double x, double y) {
-    for (const auto& shape : doc.m_shapes) {
-        if (shape->m_nType == SHAPE_LINE && Visible(*shape) && ShapeHit(*shape, x, y)) {
-            ToggleSelection(doc, *shape);
-            pickedLine = shape.get();
-            return true;
-        }
+    CShape* hit = ShapeAtPixel(doc, x, y, true);
+    if (hit != nullptr) {
+        ToggleSelection(doc, *hit);
+        pickedLine = hit;
     }
-    return false;
+    return hit != nullptr;
 }
 
 void selectInWindow(CZorader_ezDoc& doc, const Double2& corner1, const Double2& corner2) {
-    const double h = ViewportHeight();
-    const double x1 = corner1.x, y1 = h - corner1.y;
-    const double x2 = corner2.x, y2 = h - corner2.y;
-    const ScreenWindow window{std::fmin(x1, x2), std::fmin(y1, y2), std::fmax(x1, x2),
-                              std::fmax(y1, y2)};
-    for (const auto& shape : doc.m_shapes) {
-        if (Visible(*shape) && ShapeInside(*shape, window)) {
-            doc.SetSelected(*shape, true);
-            selectionExists = 1;
-        }
+    for (CShape* shape : ShapesInWindow(doc, corner1, corner2)) {
+        doc.SetSelected(*shape, true);
+        selectionExists = 1;
     }
 }
 

@@ -5,6 +5,8 @@
 // bottom.
 #pragma once
 
+#include <vector>
+
 #include "model/document.h"
 #include "model/geometry.h"
 
@@ -13,6 +15,25 @@ namespace marquetta {
 // Snap reach, in pixels (strict). Picking a stroke uses WindowSegmentHit's 3 pixels.
 inline constexpr double kVertexSnapReach = 3.0;
 inline constexpr double kGridSnapReach = 4.0;
+inline constexpr double kPickReach = 3.0;
+
+// How a click finds the shapes it tests: through the document's pick index, as the
+// program does, or by walking the whole list, as the answer is defined (the index
+// must always give that walk's answer; tests and benchmarks compare the two).
+enum class PickWalk { Indexed, Linear };
+
+// The first shape in list order, on a shown layer, that a click at pixel (x, y) hits
+// (only lines with linesOnly); null when none is hit. Faces are never hit.
+CShape* ShapeAtPixel(const CZorader_ezDoc& doc, double x, double y, bool linesOnly,
+                     PickWalk walk = PickWalk::Indexed);
+// The first vertex in list order of a shape on a shown layer within the vertex snap
+// reach of the pixel: true with the point, or false leaving `point` alone.
+bool VertexNearPixel(const CZorader_ezDoc& doc, double x, double y, Double3& point,
+                     PickWalk walk = PickWalk::Indexed);
+// The shapes on shown layers strictly inside the window between two corner pixels,
+// in list order.
+std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& corner1,
+                                    const Double2& corner2, PickWalk walk = PickWalk::Indexed);
 
 // Puts the ground-plane point under the pixel into cursorPoint and stores the pixel as
 // lastScreenPoint; with rememberAsFirst also into firstPoint and firstScreenPoint. Then

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 
 #include "model/binary_file.h"
 #include "model/cp932.h"
@@ -39,7 +40,8 @@ EntityKind KindOf(std::string_view name) {
         {"SOLID", KIND_SOLID},     {"3DFACE", KIND_3DFACE},
     };
     for (const Entry& e : kKinds) {
-        if (e.name == name) {
+        // The first letter first: most names are told apart by it alone.
+        if (!name.empty() && e.name[0] == name[0] && e.name == name) {
             return e.kind;
         }
     }
@@ -326,10 +328,12 @@ class EntityReader {
 
     void Add(bool isText) {
         m_doc.SetCurrentLayer(m_layer);
-        // The table only grows during an import, so a name just ensured needs no
+        // The table only grows during an import, so a name once ensured needs no
         // second look.
         if (!m_haveEnsured || m_ensuredLayer != m_layer) {
-            EnsureLayer(m_layer);
+            if (m_ensuredLayers.insert(m_layer).second) {
+                EnsureLayer(m_layer);
+            }
             m_ensuredLayer = m_layer;
             m_haveEnsured = true;
         }
@@ -458,6 +462,7 @@ class EntityReader {
 
     std::string m_ensuredLayer;
     bool m_haveEnsured = false;
+    std::unordered_set<std::string> m_ensuredLayers;
 };
 
 // The layer table as it was before an import, put back when the import fails.
@@ -575,6 +580,9 @@ DxfImportResult ImportDxfLines(CZorader_ezDoc& doc, DxfLineReader& lines, const 
     // asks for a name instead of writing a file called "無題" into whatever folder the
     // program was started in.
     doc.SetPathName("");
+    // Moved while the shapes are still the import's own: the drawing then takes them
+    // as a whole, and what follows the drawing list (the pick index, the wireframe)
+    // starts from them afresh.
     RecentreImportedShapes(imported, summary);
     doc.ReplaceShapes(std::move(imported.m_shapes));
     doc.m_current = imported.m_current;

@@ -18,13 +18,9 @@ namespace {
 constexpr size_t kInitialBuffer = size_t{1} << 20;
 static_assert(2 * kInitialBuffer > kMaxDxfLineLength + 2);
 
-bool IsCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 std::string_view SkipSpace(std::string_view s) {
     size_t i = 0;
-    while (i < s.size() && IsCSpace(s[i])) {
+    while (i < s.size() && detail::IsCSpace(s[i])) {
         ++i;
     }
     return s.substr(i);
@@ -86,7 +82,7 @@ bool DxfLineReader::Refill() {
     return true;
 }
 
-bool DxfLineReader::NextLine(std::string_view& line) {
+bool DxfLineReader::NextLineAfterRefill(std::string_view& line) {
     for (;;) {
         const char* start = m_buffer.data() + m_begin;
         const size_t available = m_end - m_begin;
@@ -126,35 +122,7 @@ bool DxfLineReader::NextLine(std::string_view& line) {
     }
 }
 
-bool DxfPairReader::Next(DxfPair& pair) {
-    std::string_view line;
-    if (!m_lines.NextLine(line)) {
-        return false;
-    }
-    pair.code = ParseGroupCode(line);
-    return m_lines.NextLine(pair.value);
-}
-
-int ParseGroupCode(std::string_view line) {
-    line = SkipSpace(line);
-    line = line.substr(0, 3);
-    size_t i = 0;
-    bool negative = false;
-    if (i < line.size() && (line[i] == '+' || line[i] == '-')) {
-        negative = line[i] == '-';
-        ++i;
-    }
-    if (i == line.size() || line[i] < '0' || line[i] > '9') {
-        return kNoGroupCode;
-    }
-    int value = 0;
-    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
-        value = value * 10 + (line[i] - '0');
-    }
-    return negative ? -value : value;
-}
-
-double ParseDxfReal(std::string_view text) {
+double detail::ParseDxfRealInFull(std::string_view text) {
     text = SkipSpace(text);
     bool negative = false;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {

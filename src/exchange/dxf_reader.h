@@ -3,7 +3,14 @@
 // and no allocation per value. Also the text-to-number conversions DXF import uses.
 #pragma once
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <charconv>
 #include <climits>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,9 +46,43 @@ class DxfLineReader {
     // The next line, valid until the next call; false at the end of the file. Throws
     // FileFailure{OpenFailed} when reading fails and FileFailure{UnexpectedFormat} at a
     // line longer than kMaxDxfLineLength.
-    bool NextLine(std::string_view& line);
+    bool NextLine(std::string_view& line) {
+        // Most lines lie whole in the buffer: found with one look for the line end.
+        const char* start = m_buffer.data() + m_begin;
+        const size_t available = m_end - m_begin;
+        if (m_scanned == 0 && available > 0) {
+            if (const char* lf = FindLineFeed(start, start + available)) {
+                size_t length = static_cast<size_t>(lf - start);
+                if (length <= kMaxDxfLineLength) {
+                    m_begin += length + 1;
+                    if (length > 0 && start[length - 1] == '\r') {
+                        --length;
+                    }
+                    line = std::string_view(start, length);
+                    return true;
+                }
+            }
+        }
+        return NextLineAfterRefill(line);
+    }
 
   private:
+    // The first LF in [begin, end), or null. DXF lines are short: sixteen bytes are
+    // looked at together, without the cost of a call.
+    static const char* FindLineFeed(const char* begin, const char* end) {
+#if defined(__SSE2__)
+        const __m128i lf = _mm_set1_epi8('\n');
+        for (; end - begin >= 16; begin += 16) {
+            const int hits = _mm_movemask_epi8(
+                _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(begin)), lf));
+            if (hits != 0) {
+                return begin + __builtin_ctz(static_cast<unsigned>(hits));
+            }
+        }
+#endif
+        return static_cast<const char*>(std::memchr(begin, '\n', static_cast<size_t>(end - begin)));
+    }
+    bool NextLineAfterRefill(std::string_view& line);
     bool Refill();
 
     int m_fd = -1;
@@ -51,6 +92,38 @@ class DxfLineReader {
     size_t m_scanned = 0;  // bytes after m_begin known to hold no LF
     bool m_atEnd = false;
 };
+
+// The group code of a code line: leading white space skipped, then the number that its
+// next three characters begin with (a longer code is cut to its first three digits);
+// kNoGroupCode when they begin with no number.
+namespace detail {
+// White space as the C conversions skip it.
+inline bool IsCSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+}  // namespace detail
+
+inline int ParseGroupCode(std::string_view line) {
+    size_t start = 0;
+    while (start < line.size() && detail::IsCSpace(line[start])) {
+        ++start;
+    }
+    line = line.substr(start, 3);
+    size_t i = 0;
+    bool negative = false;
+    if (i < line.size() && (line[i] == '+' || line[i] == '-')) {
+        negative = line[i] == '-';
+        ++i;
+    }
+    if (i == line.size() || line[i] < '0' || line[i] > '9') {
+        return kNoGroupCode;
+    }
+    int value = 0;
+    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
+        value = value * 10 + (line[i] - '0');
+    }
+    return negative ? -value : value;
+}
 
 // One code/value pair.
 struct DxfPair {
@@ -62,22 +135,51 @@ class DxfPairReader {
   public:
     explicit DxfPairReader(DxfLineReader& lines) : m_lines(lines) {}
     // false when no further complete pair can be read.
-    bool Next(DxfPair& pair);
+    bool Next(DxfPair& pair) {
+        std::string_view line;
+        if (!m_lines.NextLine(line)) {
+            return false;
+        }
+        pair.code = ParseGroupCode(line);
+        return m_lines.NextLine(pair.value);
+    }
 
   private:
     DxfLineReader& m_lines;
 };
 
-// The group code of a code line: leading white space skipped, then the number that its
-// next three characters begin with (a longer code is cut to its first three digits);
-// kNoGroupCode when they begin with no number.
-int ParseGroupCode(std::string_view line);
+namespace detail {
+double ParseDxfRealInFull(std::string_view text);
+
+// ParseDxfReal for the common case, a plain decimal number; false, with nothing read,
+// when the text needs the whole rule.
+inline bool ParsePlainReal(std::string_view text, double& value) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    p += negative ? 1 : 0;
+    if (p == end || *p < '0' || *p > '9' || (end - p > 1 && p[0] == '0' && (p[1] | 0x20) == 'x')) {
+        return false;
+    }
+    const auto [stop, ec] = std::from_chars(p, end, value);
+    (void)stop;
+    if (ec != std::errc() || !(value <= std::numeric_limits<float>::max())) {
+        value = 0.0;  // the whole rule's answer too: not finite or beyond a float
+    } else if (negative) {
+        value = -value;
+    }
+    return true;
+}
+}  // namespace detail
 
 // A real number as the C conversion reads it: leading white space, one optional sign,
 // the longest valid prefix; nothing usable gives 0 (so do "--5" and "+-5"). Values that
 // are not finite (infinity, NaN, out of range) and values too large for the shapes'
 // floats also give 0, so one bad number cannot spoil a whole drawing.
-double ParseDxfReal(std::string_view text);
+inline double ParseDxfReal(std::string_view text) {
+    double value;
+    return detail::ParsePlainReal(text, value) ? value : detail::ParseDxfRealInFull(text);
+}
 
 // A whole number as the C conversion reads it; nothing usable gives 0. Saturates at the
 // limits of int.

@@ -56,37 +56,18 @@ void DrawSheetOutline(const std::vector<float>& xyz) {
     glDisable(GL_LINE_STIPPLE);
 }
 
-// One batch of segments, white with a magenta run per selected shape.
-void EmitWireframe(const Wireframe& wireframe) {
-    glColor4fv(kShapeColor);
-    glBegin(GL_LINES);
-    const float* v = wireframe.vertices.data();
+// White with a magenta run per selected shape, in list order, from the core's array.
+void DrawWireframe(const Wireframe& wireframe) {
+    if (wireframe.runs.empty()) {
+        return;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, wireframe.vertices.data());
     for (const WireframeRun& run : wireframe.runs) {
         glColor4fv(run.selected ? kSelectedColor : kShapeColor);
-        const uint32_t end = run.firstVertex + run.vertexCount;
-        for (uint32_t i = run.firstVertex; i < end; ++i) {
-            glVertex3fv(v + 3 * static_cast<size_t>(i));
-        }
+        glDrawArrays(GL_LINES, static_cast<GLint>(run.firstVertex), static_cast<GLsizei>(run.vertexCount));
     }
-    glEnd();
-}
-
-// True when the list was compiled.
-bool DrawWireframe(const PaintFrame& frame, WireframeList& list) {
-    const bool compile = list.name != 0 && (frame.wireframeRebuilt || !list.compiled);
-    if (list.name != 0 && !compile) {
-        glCallList(list.name);
-        return false;
-    }
-    if (compile) {
-        glNewList(list.name, GL_COMPILE_AND_EXECUTE);
-    }
-    EmitWireframe(*frame.wireframe);
-    if (compile) {
-        glEndList();
-        list.compiled = true;
-    }
-    return compile;
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void DrawFaces(const std::vector<ShadedFace>& faces) {
@@ -118,7 +99,7 @@ void DrawOverlay(const std::vector<float>& xyz, int width, int height) {
 
 }  // namespace
 
-bool DrawPaintFrame(const PaintFrame& frame, int width, int height, WireframeList& list) {
+void DrawPaintFrame(const PaintFrame& frame, int width, int height) {
     glClearColor(kBackgroundColor[0], kBackgroundColor[1], kBackgroundColor[2],
                  kBackgroundColor[3]);
     glClearDepth(1.0);
@@ -142,7 +123,9 @@ bool DrawPaintFrame(const PaintFrame& frame, int width, int height, WireframeLis
     DrawPoints(frame.gridPoints, kGridColor);
     DrawSheetOutline(frame.sheetOutline);
     DrawSegments(frame.previewSegments, kPreviewColor);
-    const bool compiled = frame.wireframe != nullptr && DrawWireframe(frame, list);
+    if (frame.wireframe != nullptr) {
+        DrawWireframe(*frame.wireframe);
+    }
     glEnable(GL_LIGHTING);
     DrawFaces(frame.faces);
     glPopMatrix();
@@ -151,7 +134,6 @@ bool DrawPaintFrame(const PaintFrame& frame, int width, int height, WireframeLis
 
     DrawOverlay(frame.overlaySegments, width, height);
     glFlush();
-    return compiled;
 }
 
 }  // namespace marquetta

@@ -4,7 +4,6 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QOpenGLContext>
 #include <QWheelEvent>
 
 #include "edit/view.h"
@@ -25,34 +24,6 @@ CViewWidget::CViewWidget(CZorader_ezView& view, QWidget* parent)
     setMouseTracking(true);
 }
 
-CViewWidget::~CViewWidget() {
-    // The base class destroys the context after this object is gone: no call back here.
-    if (context() != nullptr) {
-        disconnect(context(), nullptr, this, nullptr);
-    }
-    makeCurrent();
-    DeleteDisplayList();
-    doneCurrent();
-}
-
-void CViewWidget::initializeGL() {
-    // The context goes when the widget moves to another window: the list goes with it.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
-        makeCurrent();
-        DeleteDisplayList();
-        doneCurrent();
-    });
-    list_.name = glGenLists(1);
-    list_.compiled = false;
-}
-
-void CViewWidget::DeleteDisplayList() {
-    if (list_.name != 0 && context() != nullptr) {
-        glDeleteLists(list_.name, 1);
-    }
-    list_ = WireframeList{};
-}
-
 void CViewWidget::resizeGL(int width, int height) {
     const qreal ratio = devicePixelRatio();
     glViewport(0, 0, static_cast<int>(width * ratio), static_cast<int>(height * ratio));
@@ -63,8 +34,9 @@ void CViewWidget::paintGL() {
     const int w = static_cast<int>(width() * ratio);
     const int h = static_cast<int>(height() * ratio);
     const PaintFrame& frame = view_.OnPaint(w, h);
-    if (DrawPaintFrame(frame, w, h, list_)) {
-        ++compiles_;
+    DrawPaintFrame(frame, w, h);
+    if (frame.wireframeRebuilt) {
+        ++wireframeChanges_;
     }
     lastFrame_ = &frame;
     emit Painted(++paints_);

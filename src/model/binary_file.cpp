@@ -107,7 +107,7 @@ void BinaryReader::Fill() {
     m_bufferEnd = static_cast<size_t>(got);
 }
 
-void BinaryReader::Read(void* out, size_t count) {
+void BinaryReader::ReadAcrossFills(void* out, size_t count) {
     auto* dst = static_cast<char*>(out);
     while (count > 0) {
         if (m_bufferPos == m_bufferEnd) {

@@ -47,7 +47,16 @@ public:
 
     // Each throws FileFailure{UnexpectedFormat} at the end of the file and
     // FileFailure{OpenFailed} on a read error.
-    void Read(void* out, size_t count);
+    void Read(void* out, size_t count) {
+        // Most reads are a few bytes that the buffer already holds.
+        if (count <= m_bufferEnd - m_bufferPos) {
+            std::memcpy(out, m_buffer.data() + m_bufferPos, count);
+            m_bufferPos += count;
+            m_position += count;
+            return;
+        }
+        ReadAcrossFills(out, count);
+    }
     template <class T>
     T Get() {
         T value;
@@ -59,6 +68,7 @@ public:
 
 private:
     void Fill();
+    void ReadAcrossFills(void* out, size_t count);
 
     int m_fd = -1;
     uint64_t m_size = 0;

@@ -4,37 +4,51 @@
 #include <iterator>
 
 #include "model/layers.h"
+#include "model/visible_layers.h"
 
 namespace marquetta {
 
 CShape& CZorader_ezDoc::AddCurrentShape() {
-    auto shape = std::make_unique<CShape>(m_current);
-    for (uint32_t& word : shape->m_reserved) {
+    CShape& shape = m_shapes.Append(m_current);
+    for (uint32_t& word : shape.m_reserved) {
         word = 0;
     }
-    m_modified = true;
-    return AppendShape(std::move(shape));
-}
-
-CShape& CZorader_ezDoc::AppendShape(std::unique_ptr<CShape> shape) {
-    m_shapes.push_back(std::move(shape));
     if (m_history.Recording()) {
         m_history.RecordInserted({m_shapes.size() - 1, 1});
     }
-    return *m_shapes.back();
+    m_modified = true;
+    return shape;
+}
+
+CShape& CZorader_ezDoc::AppendShape(std::unique_ptr<CShape> shape) { return AppendShape(*shape); }
+
+CShape& CZorader_ezDoc::AppendShape(const CShape& shape) {
+    CShape& appended = m_shapes.Append(shape);
+    if (m_history.Recording()) {
+        m_history.RecordInserted({m_shapes.size() - 1, 1});
+    }
+    return appended;
+}
+
+CShape& CZorader_ezDoc::InsertShape(size_t position, const CShape& shape) {
+    position = std::min(position, m_shapes.size());
+    CShape& inserted = m_shapes.Insert(position, shape);
+    if (m_history.Recording()) {
+        m_history.RecordInserted({position, 1});
+    }
+    m_modified = true;
+    g_displayListValid = 0;
+    return inserted;
 }
 
 void CZorader_ezDoc::DeleteAllShapes() {
     // The history may hold references to these shapes and the shapes once erased.
     m_history.Clear();
-    m_shapes.clear();
+    m_shapes.Clear();
 }
 
 void CZorader_ezDoc::RemoveShape(ShapeList::iterator it) {
-    const auto index = static_cast<size_t>(std::distance(m_shapes.begin(), it));
-    DetachedShapes removed;
-    removed.runs.push_back({index, 1});
-    removed.shapes.splice(removed.shapes.end(), m_shapes, it);
+    DetachedShapes removed = m_shapes.Detach({{it.Position(), 1}});
     if (m_history.Recording()) {
         m_history.RecordRemoved(std::move(removed));
     }
@@ -43,20 +57,24 @@ void CZorader_ezDoc::RemoveShape(ShapeList::iterator it) {
 }
 
 void CZorader_ezDoc::RemoveShape(const CShape* shape) {
-    for (auto it = m_shapes.begin(); it != m_shapes.end(); ++it) {
-        if (it->get() == shape) {
-            RemoveShape(it);
-            return;
-        }
+    const uint32_t slot = m_shapes.SlotOf(shape);
+    if (slot != ShapeList::kNoPosition) {
+        RemoveShape(m_shapes.begin() + m_shapes.PositionOfSlot(slot));
     }
 }
 
 void CZorader_ezDoc::SelectAllVisible() {
-    for (auto& shape : m_shapes) {
-        if (IsLayerVisible(shape->m_strLayer)) {
-            SetSelected(*shape, true);
+    VisibleLayers visible(m_shapes);
+    const bool recording = m_history.Recording();
+    for (const ShapeRef& shape : m_shapes) {
+        if (visible(shape.Slot()) && shape->m_bSelected != 1) {
+            if (recording) {
+                m_history.RecordSelection(*shape, shape->m_bSelected, 1);
+            }
+            shape->m_bSelected = 1;
         }
     }
+    m_shapes.NoteSelectionOfAll();
     g_displayListValid = 0;
 }
 
@@ -70,14 +88,22 @@ void CZorader_ezDoc::SetSelectedFlag(CShape& shape, int32_t flag) {
             m_history.RecordSelection(shape, shape.m_bSelected, flag);
         }
         shape.m_bSelected = flag;
+        m_shapes.NoteChange(shape, ShapeChange::Selection);
         g_displayListValid = 0;
     }
 }
 
 void CZorader_ezDoc::DeselectAll() {
-    for (auto& shape : m_shapes) {
-        SetSelected(*shape, false);
+    const bool recording = m_history.Recording();
+    for (const ShapeRef& shape : m_shapes) {
+        if (shape->m_bSelected != 0) {
+            if (recording) {
+                m_history.RecordSelection(*shape, shape->m_bSelected, 0);
+            }
+            shape->m_bSelected = 0;
+        }
     }
+    m_shapes.NoteSelectionOfAll();
     g_displayListValid = 0;
 }
 
@@ -91,17 +117,15 @@ bool CZorader_ezDoc::AnySelected() const {
 }
 
 size_t CZorader_ezDoc::EraseSelected() {
-    DetachedShapes removed;
-    size_t index = 0;
-    for (auto it = m_shapes.begin(); it != m_shapes.end(); ++index) {
-        const auto next = std::next(it);
-        if ((*it)->IsSelected()) {
-            removed.AddPlace(index);
-            removed.shapes.splice(removed.shapes.end(), m_shapes, it);
+    // The places first (runs of neighbours), then every shape out in one walk.
+    DetachedShapes places;
+    for (size_t i = 0; i < m_shapes.size(); ++i) {
+        if (m_shapes[i]->IsSelected()) {
+            places.AddPlace(i);
         }
-        it = next;
     }
-    const size_t count = removed.shapes.size();
+    DetachedShapes removed = m_shapes.Detach(std::move(places.runs));
+    const size_t count = removed.Count();
     if (count > 0 && m_history.Recording()) {
         m_history.RecordRemoved(std::move(removed));
     }
@@ -110,75 +134,38 @@ size_t CZorader_ezDoc::EraseSelected() {
     return count;
 }
 
-void CZorader_ezDoc::ReplaceShapes(ShapeList shapes) {
-    DetachedShapes old;
+void CZorader_ezDoc::ReplaceShapes(ShapeList&& shapes) {
     if (!m_shapes.empty()) {
-        old.runs.push_back({0, m_shapes.size()});
-        old.shapes.splice(old.shapes.end(), m_shapes);
+        DetachedShapes old = m_shapes.Detach({{0, m_shapes.size()}});
         if (m_history.Recording()) {
             m_history.RecordRemoved(std::move(old));
         }
     }
-    m_shapes.splice(m_shapes.end(), shapes);
+    if (m_shapes.DetachedCount() == 0) {
+        // Nothing of the old blocks is kept: the new list's blocks are taken as they are.
+        m_shapes = std::move(shapes);
+    } else {
+        // The history keeps shapes in the list's blocks: the new shapes join them.
+        m_shapes.Reserve(m_shapes.SlotCount() + shapes.size());
+        for (const ShapeRef& shape : shapes) {
+            m_shapes.Append(*shape);
+        }
+        shapes.Clear();
+    }
     if (!m_shapes.empty() && m_history.Recording()) {
         m_history.RecordInserted({0, m_shapes.size()});
     }
     g_displayListValid = 0;
 }
 
-CZorader_ezDoc::ShapeList::iterator CZorader_ezDoc::At(size_t index) {
-    const size_t size = m_shapes.size();
-    if (index >= size) {
-        return m_shapes.end();
-    }
-    if (index <= size / 2) {
-        return std::next(m_shapes.begin(), static_cast<std::ptrdiff_t>(index));
-    }
-    return std::prev(m_shapes.end(), static_cast<std::ptrdiff_t>(size - index));
-}
-
 DetachedShapes CZorader_ezDoc::DetachShapes(std::vector<ShapeRun> runs) {
-    DetachedShapes detached;
-    if (!runs.empty()) {
-        const size_t size = m_shapes.size();
-        auto it = At(runs.front().first);
-        size_t index = runs.front().first;
-        for (const ShapeRun& run : runs) {
-            it = std::next(it, static_cast<std::ptrdiff_t>(run.first - index));
-            index = run.first + run.count;  // where `it` stood before anything was taken
-            // A run to the end of the list needs no walk; the whole list moves at once.
-            auto last = index == size ? m_shapes.end()
-                                      : std::next(it, static_cast<std::ptrdiff_t>(run.count));
-            if (it == m_shapes.begin() && last == m_shapes.end()) {
-                detached.shapes.splice(detached.shapes.end(), m_shapes);
-            } else {
-                detached.shapes.splice(detached.shapes.end(), m_shapes, it, last);
-            }
-            it = last;
-        }
-    }
-    detached.runs = std::move(runs);
+    DetachedShapes detached = m_shapes.Detach(std::move(runs));
     g_displayListValid = 0;
     return detached;
 }
 
 void CZorader_ezDoc::ReattachShapes(DetachedShapes& detached) {
-    if (!detached.runs.empty()) {
-        // `it` is the node that will follow the next run; `index` its place once the
-        // runs before it are back.
-        auto it = At(detached.runs.front().first);
-        size_t index = detached.runs.front().first;
-        for (const ShapeRun& run : detached.runs) {
-            it = std::next(it, static_cast<std::ptrdiff_t>(run.first - index));
-            if (&run == &detached.runs.back()) {
-                m_shapes.splice(it, detached.shapes);  // the last run: all that is left
-                break;
-            }
-            auto last = std::next(detached.shapes.begin(), static_cast<std::ptrdiff_t>(run.count));
-            m_shapes.splice(it, detached.shapes, detached.shapes.begin(), last);
-            index = run.first + run.count;
-        }
-    }
+    m_shapes.Reattach(detached);
     g_displayListValid = 0;
 }
 
@@ -205,6 +192,7 @@ void CZorader_ezDoc::TranslateShape(CShape& shape, const Float3& base, const Flo
     for (int i = 0; i < MovedPointCount(shape.m_nType); ++i) {
         TranslatePoint(shape.m_pt[i], base, destination);
     }
+    m_shapes.NoteChange(shape, ShapeChange::Changed);
     m_modified = true;
     g_displayListValid = 0;
 }
@@ -239,6 +227,7 @@ void CZorader_ezDoc::SetShapePoints(CShape& shape, const std::array<Float3, 4>& 
     for (int i = 0; i < 4; ++i) {
         shape.m_pt[i] = points[i];
     }
+    m_shapes.NoteChange(shape, ShapeChange::Changed);
     m_modified = true;
     g_displayListValid = 0;
 }

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <array>
-#include <list>
 #include <memory>
 #include <string>
 
 #include "model/shape.h"
+#include "model/shape_index.h"
 #include "model/shape_list.h"
 #include "model/undo_history.h"
 
@@ -25,7 +25,10 @@ public:
     CZorader_ezDoc& operator=(const CZorader_ezDoc&) = delete;
 
     // Head to tail, the order in which shapes are drawn, picked, exported and saved.
-    // References to shapes stay valid until the shape itself is removed.
+    // References to shapes stay valid until the shape itself is destroyed (a shape
+    // the history keeps out of the list keeps its address). Read it freely; change
+    // shapes only through the operations below, which keep the history, the pick index
+    // and the wireframe in step.
     ShapeList m_shapes;
     // Filled by the drawing commands; its type is 0 while no shape is being drawn.
     CShape m_current;
@@ -38,6 +41,10 @@ public:
     CShape& AddCurrentShape();
     // Appends a shape as it is, with no change to the modified flag (file loading).
     CShape& AppendShape(std::unique_ptr<CShape> shape);
+    CShape& AppendShape(const CShape& shape);
+    // Puts a copy of a shape at `position` in the list (the tail at size() or beyond);
+    // marks the drawing modified.
+    CShape& InsertShape(size_t position, const CShape& shape);
     // Destroys every shape and forgets the undo history.
     void DeleteAllShapes();
     // Unlinks and destroys one shape; marks the drawing modified.
@@ -80,8 +87,9 @@ public:
     // Gives a shape new points (a line trimmed or extended); everything else stays.
     void SetShapePoints(CShape& shape, const std::array<Float3, 4>& points);
     // Puts `shapes` in place of every shape there is (an imported drawing), as one change
-    // that the history can take back. The modified flag is the caller's.
-    void ReplaceShapes(ShapeList shapes);
+    // that the history can take back. The modified flag is the caller's. Into an empty
+    // list that keeps no shapes for the history, the shapes move as they are.
+    void ReplaceShapes(ShapeList&& shapes);
 
     // Every change above is recorded here, step by step.
     UndoHistory& History() { return m_history; }
@@ -106,10 +114,12 @@ public:
     // rendering settings and the camera carry over.
     void NewDrawing();
 
-private:
-    // The node at place `index` of the list, walking from the nearer end.
-    ShapeList::iterator At(size_t index);
+    // The pick index over m_shapes. It follows every change of the list through the
+    // list's journal; a click brings it up to date before it asks it.
+    ShapeIndex& PickIndex() const { return m_pickIndex; }
 
+private:
+    mutable ShapeIndex m_pickIndex;
     bool m_modified = false;
     std::string m_pathName;
     UndoHistory m_history;

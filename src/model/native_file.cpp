@@ -41,6 +41,13 @@ std::string AbsolutePath(const std::string& path) {
 
 // ---- writing ----
 
+// The 33 words go straight into the fields, which hold them in the same order.
+static_assert(sizeof(Float3) == 3 * sizeof(float) && sizeof(CShape::m_attr) == 3 * 4 &&
+                  sizeof(CShape::m_reserved) == 6 * 4 && sizeof(CShape::m_pt) == 12 * 4 &&
+                  sizeof(CShape::m_normal) == 12 * 4,
+              "a shape's words are read and written field by field");
+
+
 // Bytes gathered in memory, written as a file would be.
 struct MemoryWriter {
     std::string bytes;
@@ -74,26 +81,10 @@ void PutShapeBody(Writer& w, const CShape& shape) {
     w.template Put<int32_t>(shape.m_nType);
     w.template Put<int32_t>(shape.m_bSelected);
     PutString(w, shape.m_strLayer);
-    uint32_t words[kShapeBodyWords];
-    size_t k = 0;
-    auto putFloat = [&](float f) { std::memcpy(&words[k++], &f, 4); };
-    for (float f : shape.m_attr) {
-        putFloat(f);
-    }
-    for (uint32_t r : shape.m_reserved) {
-        words[k++] = r;
-    }
-    for (const Float3& p : shape.m_pt) {
-        putFloat(p.x);
-        putFloat(p.y);
-        putFloat(p.z);
-    }
-    for (const Float3& n : shape.m_normal) {
-        putFloat(n.x);
-        putFloat(n.y);
-        putFloat(n.z);
-    }
-    w.Write(words, sizeof words);
+    w.Write(shape.m_attr, sizeof shape.m_attr);
+    w.Write(shape.m_reserved, sizeof shape.m_reserved);
+    w.Write(shape.m_pt, sizeof shape.m_pt);
+    w.Write(shape.m_normal, sizeof shape.m_normal);
     PutString(w, shape.m_strText);
 }
 
@@ -160,15 +151,16 @@ uint64_t GetStringLength(BinaryReader& r, bool& wide) {
     return r.Get<uint32_t>();
 }
 
-std::string GetString(BinaryReader& r) {
+// Reads a string into `s`, whose memory is reused where it suffices.
+void GetString(BinaryReader& r, std::string& s) {
     bool wide = false;
     const uint64_t length = GetStringLength(r, wide);
     const uint64_t bytes = wide ? length * 2 : length;
     r.Require(bytes);
-    std::string s(bytes, '\0');
+    s.resize(bytes);
     r.Read(s.data(), bytes);
     if (!wide) {
-        return s;
+        return;
     }
     // Without a converter the characters would be lost: the file is refused instead.
     for (size_t i = 0; i + 1 < s.size() && !Cp932Available(); i += 2) {
@@ -176,7 +168,13 @@ std::string GetString(BinaryReader& r) {
             throw FileFailure{FileError::NoCp932};
         }
     }
-    return Utf16LeToCp932(s);
+    s = Utf16LeToCp932(s);
+}
+
+std::string GetString(BinaryReader& r) {
+    std::string s;
+    GetString(r, s);
+    return s;
 }
 
 // The archive numbers classes and objects in one table as they are read: the shape
@@ -230,32 +228,12 @@ class ObjectTable {
 void GetShapeBody(BinaryReader& r, CShape& shape) {
     shape.m_nType = r.Get<int32_t>();
     shape.m_bSelected = r.Get<int32_t>();
-    shape.m_strLayer = GetString(r);
-    uint32_t words[kShapeBodyWords];
-    r.Read(words, sizeof words);
-    size_t k = 0;
-    auto getFloat = [&]() {
-        float f;
-        std::memcpy(&f, &words[k++], 4);
-        return f;
-    };
-    for (float& f : shape.m_attr) {
-        f = getFloat();
-    }
-    for (uint32_t& word : shape.m_reserved) {
-        word = words[k++];
-    }
-    for (Float3& p : shape.m_pt) {
-        p.x = getFloat();
-        p.y = getFloat();
-        p.z = getFloat();
-    }
-    for (Float3& n : shape.m_normal) {
-        n.x = getFloat();
-        n.y = getFloat();
-        n.z = getFloat();
-    }
-    shape.m_strText = GetString(r);
+    GetString(r, shape.m_strLayer);
+    r.Read(shape.m_attr, sizeof shape.m_attr);
+    r.Read(shape.m_reserved, sizeof shape.m_reserved);
+    r.Read(shape.m_pt, sizeof shape.m_pt);
+    r.Read(shape.m_normal, sizeof shape.m_normal);
+    GetString(r, shape.m_strText);
 }
 
 // The layer count, refused when outside the table or beyond what the file can hold.
@@ -287,10 +265,11 @@ int32_t GetShapeCount(BinaryReader& r) {
     return shapes;
 }
 
-// Everything after the banner, into `contents` except the shapes, which go one by one
-// to `addShape` as they are read.
-template <class AddShape>
-void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, AddShape&& addShape) {
+// Everything after the banner, into `contents` except the shapes: reserve(count) is
+// told how many there are, then each is read into the empty shape newShape() gives.
+template <class Reserve, class NewShape>
+void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, Reserve&& reserve,
+                     NewShape&& newShape) {
     contents.sky = GetString(r);
     contents.ground = GetString(r);
     contents.north = r.Get<double>();
@@ -302,12 +281,11 @@ void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, AddShape&& 
         GetLayer(r, layer.name, layer.attributes, layer.texture);
     }
     const int32_t shapes = GetShapeCount(r);
+    reserve(static_cast<size_t>(shapes));
     ObjectTable table;
     for (int32_t i = 0; i < shapes; ++i) {
         table.ReadShapeTag(r);
-        CShape shape;
-        GetShapeBody(r, shape);
-        addShape(std::move(shape));
+        GetShapeBody(r, newShape());
     }
 }
 
@@ -331,8 +309,9 @@ FileError ReadDrawingContents(BinaryReader& reader, DrawingFileContents& content
     DrawingFileContents read;
     try {
         read.banner = GetString(reader);
-        ReadAfterBanner(reader, read,
-                        [&](CShape&& shape) { read.shapes.push_back(std::move(shape)); });
+        ReadAfterBanner(
+            reader, read, [&](size_t count) { read.shapes.reserve(count); },
+            [&]() -> CShape& { return read.shapes.emplace_back(); });
     } catch (const FileFailure& failure) {
         return failure.error;
     }
@@ -383,9 +362,9 @@ LoadResult LoadDrawing(CZorader_ezDoc& doc, BinaryReader& reader, const std::str
             contents.banner = GetString(reader);
             result.foreignBanner = contents.banner != g_fileBanner;
             if (!result.foreignBanner) {
-                ReadAfterBanner(reader, contents, [&](CShape&& shape) {
-                    shapes.push_back(std::make_unique<CShape>(std::move(shape)));
-                });
+                ReadAfterBanner(
+                    reader, contents, [&](size_t count) { shapes.Reserve(count); },
+                    [&]() -> CShape& { return shapes.AppendEmpty(); });
             }
         } catch (const FileFailure& failure) {
             static_cast<FileResult&>(result) = MakeFileResult(failure.error, path);
@@ -408,7 +387,7 @@ LoadResult LoadDrawing(CZorader_ezDoc& doc, BinaryReader& reader, const std::str
                 g_layerAttributes[i] = contents.layers[i].attributes;
                 g_layerTextures[i] = std::move(contents.layers[i].texture);
             }
-            doc.m_shapes = std::move(shapes);
+            doc.ReplaceShapes(std::move(shapes));
         }
     }
     doc.SetPathName(AbsolutePath(path));

@@ -64,17 +64,16 @@ LayerTableCopy CopyLayerTable() {
     return copy;
 }
 
-// What a shape held out of the drawing is taken to cost: the shape, its list node and
-// the allocator's own words.
-constexpr size_t kHeldShapeBytes = sizeof(CShape) + 4 * sizeof(void*);
+// What a shape held out of the drawing is taken to cost: its slot and its pointer.
+constexpr size_t kHeldShapeBytes = sizeof(CShape) + sizeof(void*);
 
-void ForgetDetached(const ShapeList& shapes, const std::vector<CShape**>& references) {
+void ForgetDetached(const DetachedShapes& detached, const std::vector<CShape**>& references) {
     for (CShape** reference : references) {
         if (*reference == nullptr) {
             continue;
         }
-        for (const auto& shape : shapes) {
-            if (shape.get() == *reference) {
+        for (const CShape* shape : detached.Shapes()) {
+            if (shape == *reference) {
                 *reference = nullptr;
                 break;
             }
@@ -461,7 +460,7 @@ class ChangeSet {
                      const std::vector<CShape**>& references) {
         if (change.inserted == undo) {
             change.held = doc.DetachShapes(std::move(change.held.runs));
-            ForgetDetached(change.held.shapes, references);
+            ForgetDetached(change.held, references);
         } else {
             doc.ReattachShapes(change.held);
         }

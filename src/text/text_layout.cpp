@@ -1,5 +1,6 @@
 #include "text/text_layout.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -189,6 +190,82 @@ double TextAdvanceUnits(std::string_view text) {
         }
     }
     return units;
+}
+
+namespace {
+
+// How far the pen of any glyph of the font goes, in glyph units, the start (0, 0)
+// included; worked out once per font.
+struct GlyphReach {
+    int xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+};
+const GlyphReach* FontGlyphReach() {
+    static const uint8_t* font = nullptr;
+    static size_t size = 0;
+    static GlyphReach reach;
+    if (g_fontData == nullptr) {
+        return nullptr;
+    }
+    if (font != g_fontData || size != g_fontSize) {
+        reach = GlyphReach{};
+        for (int row = 0; row < kGlyphIndexRows; ++row) {
+            for (int column = 0; column < kGlyphIndexColumns; ++column) {
+                const FullWidthCode code = CodeOfSlot(row, column);
+                DecodeGlyph(FindGlyph(code.lead, code.trail), [&](const GlyphStep& step) {
+                    reach.xmin = std::min(reach.xmin, step.x);
+                    reach.xmax = std::max(reach.xmax, step.x);
+                    reach.ymin = std::min(reach.ymin, step.y);
+                    reach.ymax = std::max(reach.ymax, step.y);
+                });
+            }
+        }
+        font = g_fontData;
+        size = g_fontSize;
+    }
+    return &reach;
+}
+
+}  // namespace
+
+bool StrokeTextGroundBounds(std::string_view text, double x0, double z0, double height,
+                            double width, double angle, double bounds[4]) {
+    const GlyphReach* reach = FontGlyphReach();
+    if (reach == nullptr) {
+        return false;
+    }
+    // Along the baseline: a character origin t * width (0 <= t <= the advance) plus a
+    // glyph x of either character width; across it, a glyph y.
+    const double advance = TextAdvanceUnits(text) * width;
+    const double along[4] = {reach->xmin * kWidthPerUnit * width, reach->xmax * kWidthPerUnit * width,
+                             reach->xmin * kWidthPerUnit * width * 0.5,
+                             reach->xmax * kWidthPerUnit * width * 0.5};
+    const double amin = std::min(0.0, advance) + std::min({0.0, along[0], along[1], along[2], along[3]});
+    const double amax = std::max(0.0, advance) + std::max({0.0, along[0], along[1], along[2], along[3]});
+    const double b0 = reach->ymin * kHeightPerUnit * height;
+    const double b1 = reach->ymax * kHeightPerUnit * height;
+    const double radians = angle * kRadiansPerDegree;
+    const double cosine = std::cos(radians);
+    const double sine = std::sin(radians);
+    bounds[0] = bounds[1] = HUGE_VAL;
+    bounds[2] = bounds[3] = -HUGE_VAL;
+    for (double a : {amin, amax}) {
+        for (double b : {b0, b1}) {
+            const double x = x0 + a * cosine - b * sine;
+            const double z = z0 - a * sine - b * cosine;
+            bounds[0] = std::min(bounds[0], x);
+            bounds[1] = std::min(bounds[1], z);
+            bounds[2] = std::max(bounds[2], x);
+            bounds[3] = std::max(bounds[3], z);
+        }
+    }
+    // The walk sums the same terms in another order: a little room for the rounding.
+    const double slack = 1e-9 * (std::fabs(x0) + std::fabs(z0) + std::fabs(amin) + std::fabs(amax) +
+                                 std::fabs(b0) + std::fabs(b1));
+    bounds[0] -= slack;
+    bounds[1] -= slack;
+    bounds[2] += slack;
+    bounds[3] += slack;
+    return true;
 }
 
 bool TextInsideRect(std::string_view text, const Float3& point, double xmin, double ymin,

@@ -80,6 +80,12 @@ int DrawStrokeText(std::string_view text, double x0, double z0, double height, d
 void DrawStrokeGlyph(uint8_t lead, uint8_t trail, double xc, double zc, double height,
                      double charWidth, double angle, const TextTarget& target);
 
+// A rectangle on the ground, {xmin, zmin, xmax, zmax}, that holds every stroke the
+// text walk can draw for these values (it takes the reach of the font's glyphs, not of
+// this text's, so it is quick). False without a font, when nothing is drawn.
+bool StrokeTextGroundBounds(std::string_view text, double x0, double z0, double height,
+                            double width, double angle, double bounds[4]);
+
 // Length of the text in widths: 1 per two-byte character, 0.5 per single byte.
 double TextAdvanceUnits(std::string_view text);
 

@@ -41,12 +41,26 @@ private:
     int m_count = 0;
 };
 
+// The cosines and sines of a = 0, 10, ..., 350 degrees, worked out once.
+struct TenDegreeSteps {
+    double cosine[kCircleSegments];
+    double sine[kCircleSegments];
+    TenDegreeSteps() {
+        for (int i = 0; i < kCircleSegments; ++i) {
+            const double a = i * kTenDegrees;
+            cosine[i] = std::cos(a);
+            sine[i] = std::sin(a);
+        }
+    }
+};
+const TenDegreeSteps kSteps;
+
 // Circle points (c.x + r cos a, y, c.z + r sin a) for a = 0, 10, ..., 350 and back to 0.
 void EmitCircle(std::vector<float>& out, double cx, double y, double cz, double r) {
     PolylineSink line(out);
     for (int i = 0; i <= kCircleSegments; ++i) {
-        const double a = (i % kCircleSegments) * kTenDegrees;
-        line.Add(cx + r * std::cos(a), y, cz + r * std::sin(a));
+        const int k = i % kCircleSegments;
+        line.Add(cx + r * kSteps.cosine[k], y, cz + r * kSteps.sine[k]);
     }
 }
 
@@ -60,7 +74,7 @@ void EmitArc(std::vector<float>& out, double cx, double y, double cz, double r, 
     });
 }
 
-void EmitShape(std::vector<float>& out, const CShape& s) {
+void EmitShape(const CShape& s, std::vector<float>& out) {
     switch (s.m_nType) {
         case SHAPE_LINE:
             PushVertex(out, s.m_pt[0]);
@@ -184,30 +198,8 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
 
 void PaintBuilder::BuildWireframe(const CZorader_ezDoc& doc) {
     m_frame.wireframe = &m_wireframe;
-    m_frame.wireframeRebuilt = g_displayListValid != 1;
-    if (!m_frame.wireframeRebuilt) {
-        return;
-    }
-    m_wireframe.vertices.clear();
-    m_wireframe.runs.clear();
-    for (const auto& shape : doc.m_shapes) {
-        if (!ShapeVisible(*shape)) {
-            continue;
-        }
-        const size_t before = m_wireframe.VertexCount();
-        EmitShape(m_wireframe.vertices, *shape);
-        const size_t count = m_wireframe.VertexCount() - before;
-        if (count == 0) {
-            continue;
-        }
-        const bool selected = shape->IsSelected();
-        if (!m_wireframe.runs.empty() && m_wireframe.runs.back().selected == selected) {
-            m_wireframe.runs.back().vertexCount += static_cast<uint32_t>(count);
-        } else {
-            m_wireframe.runs.push_back(
-                {static_cast<uint32_t>(before), static_cast<uint32_t>(count), selected});
-        }
-    }
+    m_frame.wireframeRebuilt = m_layout.Update(doc.m_shapes, g_displayListValid != 1, EmitShape,
+                                               m_wireframe) != WireframeLayout::Result::Unchanged;
     g_displayListValid = 1;
 }
 

@@ -9,6 +9,7 @@
 
 #include "model/document.h"
 #include "model/geometry.h"
+#include "view/wireframe_layout.h"
 
 namespace marquetta {
 
@@ -64,9 +65,8 @@ struct PaintFrame {
     std::vector<float> sheetOutline;
     // Red line-segment vertices (x, y, z floats, two per segment).
     std::vector<float> previewSegments;
-    // Wireframe display: the wireframe to draw, and whether it was rebuilt for this
-    // paint (the GL side recompiles its display list then, else replays it). Null in
-    // shaded display.
+    // Wireframe display: the wireframe to draw, and whether it changed for this paint
+    // (made again, or only its changed shapes drawn again). Null in shaded display.
     const Wireframe* wireframe = nullptr;
     bool wireframeRebuilt = false;
     // Shaded display: the faces of visible layers.
@@ -81,11 +81,14 @@ struct PaintFrame {
 };
 
 // Builds frames for one view. It keeps the wireframe between paints and reuses its
-// buffers, so a paint that replays a valid wireframe does no work per shape.
+// buffers, so a paint that replays a valid wireframe does no work per shape, and one
+// after an edit draws again only the shapes the edit changed.
 class PaintBuilder {
 public:
     // Builds the frame for a client area of width x height pixels.
     const PaintFrame& Build(const CZorader_ezDoc& doc, int width, int height);
+    // How many paints made the whole wireframe again rather than only what changed.
+    size_t WireframeRebuilds() const { return m_layout.Rebuilds(); }
 
 private:
     void BuildGrid();
@@ -96,6 +99,7 @@ private:
 
     PaintFrame m_frame;
     Wireframe m_wireframe;
+    WireframeLayout m_layout;
 };
 
 // The points of an arc from `start` to `end` degrees, as the view and the printer draw

@@ -38,6 +38,14 @@ TEST(DxfLineReaderTest, LineEndsAreRemovedWithOneCarriageReturn) {
     // A last line without a line end is read whole, not cut by one character.
     EXPECT_EQ(LinesOfText("8\nWALL"), (V{"8", "WALL"}));
     EXPECT_EQ(LinesOfText("8\r\nWALL\r"), (V{"8", "WALL"}));
+    // Line ends are found at every place within and across the blocks looked at.
+    std::string text;
+    V lines;
+    for (int length = 0; length < 40; ++length) {
+        lines.push_back(std::string(static_cast<size_t>(length), static_cast<char>('a' + length % 26)));
+        text += lines.back() + (length % 2 == 0 ? "\r\n" : "\n");
+    }
+    EXPECT_EQ(LinesOfText(text), lines);
     EXPECT_EQ(LinesOfText("\n\r\n"), (V{"", ""}));
     EXPECT_EQ(LinesOfText(""), V{});
 }
@@ -144,6 +152,7 @@ TEST(DxfNumberTest, RealsReadLikeTheCConversion) {
     EXPECT_EQ(ParseDxfReal("12abc"), 12.0);  // stops at the first unusable character
     EXPECT_EQ(ParseDxfReal("1e"), 1.0);
     EXPECT_EQ(ParseDxfReal("0x10"), 16.0);
+    EXPECT_EQ(ParseDxfReal("-0x10"), -16.0);
     EXPECT_EQ(ParseDxfReal("0xg"), 0.0);
     EXPECT_EQ(ParseDxfReal("-1.000000"), -1.0);
     EXPECT_EQ(ParseDxfReal("123456789.125"), 123456789.125);

@@ -1,0 +1,37 @@
+// Writes the benchmarks' drawings for the scripts that time whole programs: the site
+// plan as a drawing file (OUT.trn, optionally with fewer shapes), or the DXF plan of
+// the import benchmark (OUT.dxf).
+//     make_site_drawing OUT.trn [SHAPES]
+//     make_site_drawing OUT.dxf
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/program_defaults.h"
+#include "model/native_file.h"
+#include "platform/platform.h"
+#include "site_scene.h"
+
+int main(int argc, char** argv) {
+    using namespace marquetta;
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: make_site_drawing OUT.trn [SHAPES] | OUT.dxf\n");
+        return 2;
+    }
+    const std::string out = argv[1];
+    if (out.size() > 4 && out.compare(out.size() - 4, 4, ".dxf") == 0) {
+        return bench::WriteDxfPlan(out) ? 0 : 1;
+    }
+    const int shapes = argc > 2 ? std::atoi(argv[2]) : bench::kSiteShapes;
+    HeadlessPlatform platform;
+    ScopedPlatform scoped(platform);
+    InitProgramDefaults();
+    CZorader_ezDoc doc;
+    bench::FillSitePlan(doc, shapes);
+    const FileResult saved = SaveDrawingFile(doc, out);
+    if (!saved.ok()) {
+        std::fprintf(stderr, "make_site_drawing: %s\n", saved.message.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs every benchmark once, one at a time and niced, each group in a process of its
+# own (so that a peak of memory is that group's own), and prints the table of the
+# README's performance section: every figure beside its anchor from the same run.
+#   bash bench/run.sh [BUILD_DIR] [OUT_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+out=${2:-$build/bench-results}
+mkdir -p "$out"
+cmake --build "$build" --target marquetta_bench marquetta_gl_bench make_site_drawing marquetta
+
+bench() {  # NAME FILTER
+    nice "$build/bench/marquetta_bench" --benchmark_filter="$2" \
+        --benchmark_out="$out/$1.json" --benchmark_out_format=json >/dev/null
+}
+bench pick 'Pick|Snap|SelectWindow'
+bench paint 'Paint|MouseMove'
+bench grid 'Grid'
+bench undo 'Undo|Redo|AnchorWireframe'
+bench native 'AnchorReadFile|LoadDrawing|AnchorCopyFile|SaveDrawing'
+bench dxf 'Dxflib|BareScan|ExportDxf'
+bench dxf_import 'ImportDxfPlan'
+nice xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/marquetta_gl_bench" \
+    --benchmark_out="$out/gl.json" --benchmark_out_format=json >/dev/null
+nice python3 bench/open_drawing.py "$build" --json "$out/open.json" >/dev/null
+python3 bench/summary.py "$out"

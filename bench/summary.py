@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""Prints the table of figures and ratios from the results bench/run.sh wrote.
+
+    bench/summary.py OUT_DIR"""
+import json
+import os
+import sys
+
+VIEWS = {"0": "start-up view", "1": "zoomed in", "2": "far plane"}
+
+
+def load(directory, name):
+    path = os.path.join(directory, name + ".json")
+    if not os.path.exists(path):
+        return {}
+    with open(path) as f:
+        data = json.load(f)
+    if "benchmarks" not in data:
+        return data
+    return {b["name"]: b for b in data["benchmarks"] if b.get("run_type", "iteration") == "iteration"}
+
+
+def ms(b):
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+    return b["real_time"] * scale
+
+
+def find(results, prefix):
+    for name, b in results.items():
+        if name.startswith(prefix):
+            return b
+    return None
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    d = sys.argv[1]
+    rows = []
+
+    def row(what, figure, anchor, ratio, goal):
+        rows.append((what, figure, anchor, ratio, goal))
+
+    def against_copy(results, copy, named):
+        """Rows of (benchmark, label, goal) beside the copy of the wireframe's vertices."""
+        for name, label, goal in named:
+            b = find(results, name)
+            if b:
+                figure = f"{ms(b):.1f} ms" if ms(b) >= 1 else f"{ms(b):.3f} ms"
+                row(label, figure, f"copy vertices {ms(copy):.1f} ms", f"{ms(b) / ms(copy):.3g}x", goal)
+
+    pick = load(d, "pick")
+    if pick:
+        for bench, label in (("BM_PickClick", "click pick"), ("BM_SnapClick", "vertex snap"),
+                             ("BM_SelectWindow", "selection window")):
+            for view in ("0", "1", "2"):
+                for hit in ("0", "1"):
+                    fast = find(pick, f"{bench}/view:{view}/hit:{hit}/walk:0")
+                    walk = find(pick, f"{bench}/view:{view}/hit:{hit}/walk:1")
+                    if fast and walk:
+                        row(f"{label}, {VIEWS[view]}, {'hit' if hit == '1' else 'miss'}",
+                            f"{ms(fast):.3f} ms", f"walk {ms(walk):.1f} ms",
+                            f"{ms(walk) / ms(fast):.0f}x faster", "< 16 ms")
+        build = find(pick, "BM_PickIndexBuild")
+        anchor = find(pick, "BM_PickAnchorProjectAll")
+        if build and anchor:
+            row("pick index built afresh", f"{ms(build):.0f} ms",
+                f"project all {ms(anchor):.0f} ms", f"{ms(build) / ms(anchor):.1f}x", "")
+    paint = load(d, "paint")
+    copy = paint and find(paint, "BM_PaintAnchorCopyVertices")
+    if copy:
+        against_copy(paint, copy, (("BM_PaintAfterEditOfAll", "wireframe rebuilt (core)", "< 200 ms with upload"),
+                                   ("BM_PaintAfterSelectAll", "wireframe recoloured (core)", ""),
+                                   ("BM_PaintAfterEditOfOne", "edit of one shape (core)", "no whole rebuild")))
+        for name, b in paint.items():
+            if name.startswith("BM_MouseMoveRubberBand"):
+                row("mouse move, " + name.split("/", 1)[1], f"{ms(b):.3f} ms",
+                    f"copy vertices {ms(copy):.1f} ms", f"{ms(b) / ms(copy):.3f}x", "no per-shape work")
+    gl = load(d, "gl")
+    glcopy = gl and find(gl, "BM_GlAnchorCopyVertices")
+    if glcopy:
+        against_copy(gl, glcopy, (("BM_GlPaintUnchanged", "GL paint, nothing changed", ""),
+                                  ("BM_GlPaintAfterEditOfOne", "GL paint after edit of one", ""),
+                                  ("BM_GlPaintAfterEditOfAll", "GL paint after edit of all (rebuild + upload)",
+                                   "< 200 ms"),
+                                  ("BM_GlUploadAfterEditOfAll", "GL upload and draw alone, after edit of all", "")))
+    undo = load(d, "undo")
+    rebuild = undo and find(undo, "BM_AnchorWireframeRebuild")
+    if rebuild:
+        for name in ("BM_UndoErase", "BM_RedoErase", "BM_UndoMove", "BM_RedoMove"):
+            b = find(undo, name)
+            if b:
+                row(name[3:] + " of 1,000,000 lines", f"{ms(b):.1f} ms",
+                    f"wireframe rebuild {ms(rebuild):.1f} ms", f"{ms(b) / ms(rebuild):.2f}x", "< 1x")
+    native = load(d, "native")
+    read = native and find(native, "BM_AnchorReadFile")
+    copyf = native and find(native, "BM_AnchorCopyFile")
+    load_b = native and find(native, "BM_LoadDrawing")
+    save_b = native and find(native, "BM_SaveDrawing")
+    if read and load_b:
+        row("native file load", f"{ms(load_b):.0f} ms", f"cat {ms(read):.0f} ms",
+            f"{ms(read) / ms(load_b):.2f} of cat's speed", ">= 0.25")
+    if copyf and save_b:
+        row("native file save", f"{ms(save_b):.0f} ms", f"copy {ms(copyf):.0f} ms",
+            f"{ms(copyf) / ms(save_b):.2f} of the copy's speed", ">= 0.25")
+    dxf = load(d, "dxf")
+    dxf_import = find(load(d, "dxf_import"), "BM_ImportDxfPlan")
+    scan = dxf and find(dxf, "BM_DxfAnchorBareScan")
+    lib = dxf and find(dxf, "BM_DxflibParsePlan")
+    if dxf_import and scan:
+        mb = scan.get("MB", 0) or dxf_import.get("MB", 0)
+        row("DXF import", f"{ms(dxf_import):.0f} ms", f"bare scan {ms(scan):.0f} ms",
+            f"{ms(scan) / ms(dxf_import):.2f} of the scan's speed", ">= 0.80")
+        if lib:
+            row("DXF import vs dxflib", f"{ms(dxf_import):.0f} ms", f"dxflib {ms(lib):.0f} ms",
+                f"{ms(lib) / ms(dxf_import):.1f}x faster", ">= 10x")
+        if "peak_MB" in dxf_import and mb:
+            row("DXF import peak memory", f"{dxf_import['peak_MB']:.0f} MB", f"file {mb:.0f} MB",
+                f"{dxf_import['peak_MB'] / mb:.2f}x the file", "<= 2x")
+    opened = load(d, "open")
+    if opened:
+        row("open 1,000,000 shapes to first frame", f"{opened['open_s']:.2f} s",
+            f"empty drawing {opened['empty_s']:.2f} s, cat {opened['cat_s']:.2f} s",
+            f"{opened['open_s'] - opened['empty_s']:.2f} s more than empty", "< 1 s")
+        row("open: peak memory", f"{opened['open_peak_mb']:.0f} MB",
+            f"file {opened['file_mb']:.0f} MB (empty drawing {opened['empty_peak_mb']:.0f} MB)",
+            f"{opened['open_peak_mb'] / opened['file_mb']:.2f}x the file", "<= 3x")
+
+    print("| figure | after | anchor (same run) | ratio | goal |")
+    print("|---|---|---|---|---|")
+    for r in rows:
+        print("| " + " | ".join(r) + " |")
+
+
+if __name__ == "__main__":
+    main()

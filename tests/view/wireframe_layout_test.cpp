@@ -1,0 +1,61 @@
+// The wireframe kept in step with the drawing list: after any edits made through the
+// document's operations it draws exactly what a wireframe made afresh draws, in the
+// same order and colours, while most paints draw again only what changed.
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "random_drawing.h"
+#include "view/paint_frame.h"
+
+namespace marquetta {
+namespace {
+
+// Every vertex the runs draw, in drawing order, with whether it is magenta.
+std::vector<std::pair<Float3, bool>> Drawn(const Wireframe& w) {
+    std::vector<std::pair<Float3, bool>> drawn;
+    for (const WireframeRun& run : w.runs) {
+        for (uint32_t i = run.firstVertex; i < run.firstVertex + run.vertexCount; ++i) {
+            drawn.push_back({{w.vertices[3 * i], w.vertices[3 * i + 1], w.vertices[3 * i + 2]}, run.selected});
+        }
+    }
+    return drawn;
+}
+
+class WireframeLayoutTest : public RandomDrawing {
+  protected:
+    // The kept wireframe, brought up to date, draws what a new one draws.
+    void PaintAndCompare(int round) {
+        const std::vector<std::pair<Float3, bool>> drawn = Drawn(*kept.Build(doc, 800, 600).wireframe);
+        PaintBuilder fresh;
+        g_displayListValid = 0;
+        ASSERT_EQ(drawn, Drawn(*fresh.Build(doc, 800, 600).wireframe)) << "round " << round;
+    }
+    PaintBuilder kept;
+};
+
+TEST_F(WireframeLayoutTest, EditsDrawAsAWireframeMadeAfresh) {
+    for (int round = 0; round < 300; ++round) {
+        const int edits = round % 25 == 0 ? 300 : 1 + Below(6);
+        for (int e = 0; e < edits; ++e) {
+            EditAtRandom();
+        }
+        ASSERT_NO_FATAL_FAILURE(PaintAndCompare(round));
+    }
+    // Drawing, moving, selecting and erasing draw again only what they changed.
+    const size_t rebuilds = kept.WireframeRebuilds();
+    for (int round = 0; round < 50; ++round) {
+        AddRandomShape();
+        doc.TranslateShape(AnyShape(), {0, 0, 0}, Point());
+        doc.SetSelected(AnyShape(), true);
+        if (round % 5 == 0) {
+            doc.EraseSelected();
+        }
+        ASSERT_NO_FATAL_FAILURE(PaintAndCompare(round));
+    }
+    EXPECT_EQ(kept.WireframeRebuilds(), rebuilds);
+}
+
+}  // namespace
+}  // namespace marquetta
