@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config
+  # the fuzz targets: clang 14 with libFuzzer and the sanitizers' runtimes
+  clang-14 libclang-rt-14-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev python3
   # font generator test: the stroke font's sources

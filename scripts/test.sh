@@ -18,3 +18,7 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARQUETTA_SANITIZE=
   -DMARQUETTA_WERROR=ON -DMARQUETTA_BENCH=OFF -DMARQUETTA_GUI=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE no-sanitize
+
+# Every reader under libFuzzer for a minute (clang, build-fuzz/): a finding fails the
+# tests and leaves its reproducer in build-fuzz/findings/TARGET/.
+bash scripts/fuzz.sh --time 60

@@ -133,7 +133,10 @@ void AppController::RegisterDocumentCommands() {
     m_documentCommands.On(ID_FILE_SAVE_AS, [this] { SaveAs(); });
     m_documentCommands.On(ID_EDIT_SELECT_ALL, [this] {
         m_doc.SelectAllVisible();
-        selectionExists = 1;
+        // Only when something is selected: with every shape on hidden layers, or none
+        // at all, the commands that wait for no selection (line, offset, stretch) must
+        // not be locked out.
+        selectionExists = m_doc.AnySelected() ? 1 : 0;
         CurrentPlatform().InvalidateView();
     });
 }

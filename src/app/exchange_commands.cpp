@@ -91,7 +91,9 @@ void AppController::RegisterExchangeCommands() {
             UndoStep step(m_doc.History(), StepKind::Insert);
             InsertResult inserted = InsertDrawingFile(m_doc, *path, cancel);
             if (inserted.inserted) {
-                selectionExists = 1;
+                // The inserted shapes are the selection; a file without shapes leaves
+                // none.
+                selectionExists = m_doc.AnySelected() ? 1 : 0;
             }
             return inserted;
         }();

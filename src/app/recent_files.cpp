@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/command_table.h"
+#include "exchange/command_message.h"
 #include "platform/platform.h"
 
 namespace marquetta {
@@ -143,8 +144,14 @@ std::vector<std::string> RecentFileList::Captions(const std::string& currentFold
 }
 
 void RecentFileList::Save() const {
+    std::vector<std::pair<std::string, std::string>> values;
     for (size_t i = 0; i < kRecentFileCount; ++i) {
-        CurrentPlatform().WriteSetting(kSection, Key(i), i < m_files.size() ? m_files[i] : "");
+        values.emplace_back(Key(i), i < m_files.size() ? m_files[i] : "");
+    }
+    Platform& platform = CurrentPlatform();
+    if (!platform.WriteSettings(kSection, values)) {
+        platform.MessageBox(kRecentFilesNotSaved, kWarningCaption, MessageIcon::Exclamation,
+                            MessageButtons::Ok);
     }
 }
 

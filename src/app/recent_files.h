@@ -7,11 +7,16 @@
 
 namespace marquetta {
 
+// Told when the list cannot be written to the settings (a full or failing disk); the
+// settings file is then as it was.
+inline constexpr const char* kRecentFilesNotSaved = "最近使ったﾌｧｲﾙの一覧を保存できません。";
+
 class RecentFileList {
 public:
     // Reads the list from the platform's settings.
     void Load();
-    // Puts `path` first (moving it if it is there already) and saves the list.
+    // Puts `path` first (moving it if it is there already) and saves the list; a list
+    // that cannot be saved is kept for this run and the user is told.
     void Add(const std::string& path);
     void Remove(const std::string& path);
     const std::vector<std::string>& Files() const { return m_files; }

@@ -660,12 +660,26 @@ void RecentreImportedShapes(CZorader_ezDoc& doc, const DxfReadSummary& summary) 
 
 DxfImportResult ImportDxfFile(CZorader_ezDoc& doc, const std::string& path,
                               const std::function<void()>& runCancelCommand) {
-    DxfImportResult result;
     DxfLineReader lines;
     if (lines.Open(path) != FileError::None) {
+        DxfImportResult result;
         result.message = CannotOpenMessage(path);
         return result;
     }
+    return ImportDxfLines(doc, lines, path, runCancelCommand);
+}
+
+DxfImportResult ImportDxfBytes(CZorader_ezDoc& doc, std::string_view bytes,
+                               const std::string& path,
+                               const std::function<void()>& runCancelCommand) {
+    DxfLineReader lines;
+    lines.OpenText(bytes);
+    return ImportDxfLines(doc, lines, path, runCancelCommand);
+}
+
+DxfImportResult ImportDxfLines(CZorader_ezDoc& doc, DxfLineReader& lines, const std::string& path,
+                               const std::function<void()>& runCancelCommand) {
+    DxfImportResult result;
     if (runCancelCommand) {
         runCancelCommand();
     }

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "exchange/command_message.h"
 #include "exchange/dxf_reader.h"
@@ -46,6 +47,13 @@ struct DxfImportResult {
 // float cannot hold is skipped.
 DxfImportResult ImportDxfFile(CZorader_ezDoc& doc, const std::string& path,
                               const std::function<void()>& runCancelCommand = {});
+// The same for a DXF file's bytes held in memory; `path` names them in messages.
+DxfImportResult ImportDxfBytes(CZorader_ezDoc& doc, std::string_view bytes,
+                               const std::string& path,
+                               const std::function<void()>& runCancelCommand = {});
+// The import from a line reader already opened; `path` names the file in messages.
+DxfImportResult ImportDxfLines(CZorader_ezDoc& doc, DxfLineReader& lines, const std::string& path,
+                               const std::function<void()>& runCancelCommand = {});
 
 struct DxfReadSummary {
     bool entitiesSection = false;

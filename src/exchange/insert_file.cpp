@@ -6,17 +6,10 @@
 
 namespace marquetta {
 
-InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
-                               const std::function<void()>& runCancelCommand) {
+namespace {
+
+InsertResult Insert(CZorader_ezDoc& doc, BinaryReader& reader, const std::string& path) {
     InsertResult result;
-    if (runCancelCommand) {
-        runCancelCommand();
-    }
-    BinaryReader reader;
-    if (reader.Open(path) != FileError::None) {
-        result.message = CannotOpenMessage(path);
-        return result;
-    }
     DrawingFileContents contents;
     const FileError error = ReadDrawingContents(reader, contents);
     if (error != FileError::None) {
@@ -29,6 +22,8 @@ InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
     result.inserted = true;
     return result;
 }
+
+}  // namespace
 
 void MergeDrawingContents(CZorader_ezDoc& doc, DrawingFileContents& contents,
                           InsertResult& result) {
@@ -61,6 +56,31 @@ void MergeDrawingContents(CZorader_ezDoc& doc, DrawingFileContents& contents,
     result.shapesAdded = contents.shapes.size();
     current.m_nType = SHAPE_NONE;
     g_displayListValid = 0;
+}
+
+InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
+                               const std::function<void()>& runCancelCommand) {
+    if (runCancelCommand) {
+        runCancelCommand();
+    }
+    BinaryReader reader;
+    if (reader.Open(path) != FileError::None) {
+        InsertResult result;
+        result.message = CannotOpenMessage(path);
+        return result;
+    }
+    return Insert(doc, reader, path);
+}
+
+InsertResult InsertDrawingBytes(CZorader_ezDoc& doc, std::string_view bytes,
+                                const std::string& path,
+                                const std::function<void()>& runCancelCommand) {
+    if (runCancelCommand) {
+        runCancelCommand();
+    }
+    BinaryReader reader;
+    reader.OpenBytes(bytes);
+    return Insert(doc, reader, path);
 }
 
 }  // namespace marquetta

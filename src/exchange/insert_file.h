@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "exchange/command_message.h"
 #include "model/document.h"
@@ -40,6 +41,10 @@ struct InsertResult {
 // The file's banner and rendering settings are not used.
 InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,
                                const std::function<void()>& runCancelCommand = {});
+// The same for a drawing file's bytes held in memory; `path` names them in messages.
+InsertResult InsertDrawingBytes(CZorader_ezDoc& doc, std::string_view bytes,
+                                const std::string& path,
+                                const std::function<void()>& runCancelCommand = {});
 
 // The merge of an insert (also of a paste): the layers of `contents` by name, then its
 // shapes appended selected, as read; counted into `result`.

@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -15,8 +16,11 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
 
 #include "app/app_controller.h"
 #include "app/command_table.h"
@@ -31,6 +35,7 @@
 #include "gui/program_runner.h"
 #include "gui/status_dialog_bar.h"
 #include "gui/view_widget.h"
+#include "model/binary_file.h"
 
 namespace marquetta {
 namespace {
@@ -325,10 +330,60 @@ std::string QtPlatform::ReadSetting(std::string_view section, std::string_view k
     return settings.value(SettingsKey(section, key)).toString().toStdString();
 }
 
-void QtPlatform::WriteSetting(std::string_view section, std::string_view key,
-                              std::string_view value) {
-    QSettings settings(kSettingsOrganization, kSettingsApplication);
-    settings.setValue(SettingsKey(section, key), FromUtf8(value));
+bool QtPlatform::WriteSettings(std::string_view section,
+                               const std::vector<std::pair<std::string, std::string>>& values) {
+    // Qt replaces a settings file with whatever it managed to write, unaware of a failed
+    // write: on a full disk the user's settings become an empty file. So Qt writes the
+    // new settings into a scratch file, which is read back, and the program's own
+    // writer, which checks every call, puts them in place of the old file.
+    QSettings current(kSettingsOrganization, kSettingsApplication);
+    current.setFallbacksEnabled(false);  // the user's own file only
+    if (current.status() != QSettings::NoError) {
+        return false;  // a file that cannot be read is not overwritten
+    }
+    std::map<QString, QVariant> wanted;
+    for (const QString& key : current.allKeys()) {
+        wanted[key] = current.value(key);
+    }
+    for (const auto& [key, value] : values) {
+        wanted[SettingsKey(section, key)] = FromUtf8(value);
+    }
+    const QTemporaryDir scratchFolder;
+    if (!scratchFolder.isValid()) {
+        return false;
+    }
+    const QString scratch = scratchFolder.filePath(QStringLiteral("settings.conf"));
+    {
+        QSettings out(scratch, QSettings::IniFormat);
+        for (const auto& [key, value] : wanted) {
+            out.setValue(key, value);
+        }
+        out.sync();
+        if (out.status() != QSettings::NoError) {
+            return false;
+        }
+    }
+    const QSettings written(scratch, QSettings::IniFormat);
+    if (written.status() != QSettings::NoError ||
+        written.allKeys().size() != static_cast<qsizetype>(wanted.size())) {
+        return false;
+    }
+    for (const auto& [key, value] : wanted) {
+        if (written.value(key) != value) {
+            return false;
+        }
+    }
+    QFile file(scratch);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const std::filesystem::path target = current.fileName().toStdString();
+    std::error_code ignored;
+    std::filesystem::create_directories(target.parent_path(), ignored);
+    return WriteFileSafely(target.string(), [&](SafeFileWriter& writer) {
+               writer.Write(bytes.constData(), static_cast<size_t>(bytes.size()));
+           }).ok();
 }
 
 void QtPlatform::CloseMainWindow() {

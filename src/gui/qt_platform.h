@@ -38,8 +38,8 @@ class QtPlatform : public Platform {
     [[noreturn]] void TerminateProcess() override;
     std::optional<std::string> AskFileName(const FileDialogRequest& request) override;
     std::string ReadSetting(std::string_view section, std::string_view key) override;
-    void WriteSetting(std::string_view section, std::string_view key,
-                      std::string_view value) override;
+    bool WriteSettings(std::string_view section,
+                       const std::vector<std::pair<std::string, std::string>>& values) override;
     void CloseMainWindow() override;
     void SetCursor(CursorShape shape) override;
     void CaptureMouse() override;

@@ -263,7 +263,9 @@ FileError SafeFileWriter::Open(const std::string& target) {
     m_fd = ::mkstemp(pattern.data());
     if (m_fd < 0) {
         const int err = errno;
-        if (exists && S_ISREG(st.st_mode)) {
+        // Only a folder that refuses new files sends the data round the temporary
+        // folder: on a full or failing disk the file is not rewritten in place.
+        if (exists && S_ISREG(st.st_mode) && (err == EACCES || err == EPERM || err == EROFS)) {
             return OpenCopyInTemporaryFolder(st);
         }
         // A folder that exists but takes no file (such as /proc) is no missing path.

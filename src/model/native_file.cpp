@@ -347,14 +347,10 @@ FileError ReadDrawingBytes(std::string_view bytes, DrawingFileContents& contents
     return ReadDrawingContents(reader, contents);
 }
 
-LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
+namespace {
+
+LoadResult LoadDrawing(CZorader_ezDoc& doc, BinaryReader& reader, const std::string& path) {
     LoadResult result;
-    BinaryReader reader;
-    FileError error = reader.Open(path);
-    if (error != FileError::None) {
-        static_cast<FileResult&>(result) = MakeFileResult(error, path);
-        return result;
-    }
     if (reader.Size() == 0) {
         result.emptyFile = true;
     } else {
@@ -397,6 +393,25 @@ LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
     doc.SetPathName(AbsolutePath(path));
     doc.SetModifiedFlag(false);
     return result;
+}
+
+}  // namespace
+
+LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
+    BinaryReader reader;
+    const FileError error = reader.Open(path);
+    if (error != FileError::None) {
+        LoadResult result;
+        static_cast<FileResult&>(result) = MakeFileResult(error, path);
+        return result;
+    }
+    return LoadDrawing(doc, reader, path);
+}
+
+LoadResult LoadDrawingBytes(CZorader_ezDoc& doc, std::string_view bytes, const std::string& path) {
+    BinaryReader reader;
+    reader.OpenBytes(bytes);
+    return LoadDrawing(doc, reader, path);
 }
 
 }  // namespace marquetta

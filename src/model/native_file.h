@@ -34,6 +34,8 @@ FileResult SaveDrawingFile(CZorader_ezDoc& doc, const std::string& path);
 // table and the settings as they were; a good one replaces the shapes, the settings
 // and the stored layer slots.
 LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path);
+// The same for a drawing file's bytes held in memory; the document takes `path`.
+LoadResult LoadDrawingBytes(CZorader_ezDoc& doc, std::string_view bytes, const std::string& path);
 
 // One layer record of a drawing file.
 struct StoredLayer {

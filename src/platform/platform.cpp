@@ -148,9 +148,12 @@ std::string HeadlessPlatform::ReadSetting(std::string_view section, std::string_
     return it == settings_.end() ? std::string() : it->second;
 }
 
-void HeadlessPlatform::WriteSetting(std::string_view section, std::string_view key,
-                                    std::string_view value) {
-    settings_[std::string(section) + "/" + std::string(key)] = value;
+bool HeadlessPlatform::WriteSettings(
+    std::string_view section, const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [key, value] : values) {
+        settings_[std::string(section) + "/" + key] = value;
+    }
+    return true;
 }
 
 void HeadlessPlatform::CloseMainWindow() {

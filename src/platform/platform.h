@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/dialog_model.h"
@@ -119,8 +120,13 @@ class Platform {
     virtual std::optional<std::string> AskFileName(const FileDialogRequest& request) = 0;
     // Program settings kept for the user between runs (recent files and the like).
     virtual std::string ReadSetting(std::string_view section, std::string_view key) = 0;
-    virtual void WriteSetting(std::string_view section, std::string_view key,
-                              std::string_view value) = 0;
+    // Stores values of one section together: all of them, or none when the settings
+    // cannot be written (false).
+    virtual bool WriteSettings(std::string_view section,
+                               const std::vector<std::pair<std::string, std::string>>& values) = 0;
+    bool WriteSetting(std::string_view section, std::string_view key, std::string_view value) {
+        return WriteSettings(section, {{std::string(key), std::string(value)}});
+    }
     // Closes the main window and so ends the program normally.
     virtual void CloseMainWindow() = 0;
     // The pointer over the drawing view.
@@ -254,8 +260,8 @@ class HeadlessPlatform : public Platform {
     [[noreturn]] void TerminateProcess() override;
     std::optional<std::string> AskFileName(const FileDialogRequest& request) override;
     std::string ReadSetting(std::string_view section, std::string_view key) override;
-    void WriteSetting(std::string_view section, std::string_view key,
-                      std::string_view value) override;
+    bool WriteSettings(std::string_view section,
+                       const std::vector<std::pair<std::string, std::string>>& values) override;
     void CloseMainWindow() override;
     // Presses the queued input's buttons, fills the fields from it, then presses OK
     // (checking as the dialog would; a refusal is shown as a message box and the next

@@ -201,6 +201,15 @@ TEST_F(AppControllerTest, SelectAllSelectsVisibleShapesAndRepaints) {
     EXPECT_EQ(app->Document().m_shapes.front()->m_bSelected, 1);
     EXPECT_EQ(selectionExists, 1);
     EXPECT_FALSE(app->Document().IsModified());
+
+    // With nothing to select (an empty drawing), nothing is said to be selected: the
+    // line command still starts.
+    app->Execute(ID_CANCEL);
+    app->Document().DeleteAllShapes();
+    app->Execute(ID_EDIT_SELECT_ALL);
+    EXPECT_EQ(selectionExists, 0);
+    app->Execute(ID_LINE);
+    EXPECT_EQ(app->Document().m_current.m_nType, SHAPE_LINE);
 }
 
 TEST_F(AppControllerTest, SaveAsOpenAndRecentFiles) {

@@ -115,6 +115,14 @@ TEST_F(ExchangeCommandsTest, InsertAddsTheFilesShapesSelected) {
     app.Execute(ID_INSERT_FILE);
     EXPECT_EQ(app.Document().m_shapes.size(), 2u);
     EXPECT_EQ(Messages().back().text, "予期しないﾌｧｲﾙ形式です。");
+
+    // A drawing without shapes inserts nothing to select.
+    CZorader_ezDoc empty;
+    ASSERT_TRUE(SaveDrawingFile(empty, dir.File("empty.trn")).ok());
+    platform.QueueFileName(dir.File("empty.trn"));
+    app.Execute(ID_INSERT_FILE);
+    EXPECT_EQ(app.Document().m_shapes.size(), 2u);
+    EXPECT_EQ(selectionExists, 0);
 }
 
 }  // namespace

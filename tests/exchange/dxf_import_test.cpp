@@ -559,6 +559,12 @@ TEST_F(DxfImportTest, FileThatFailsPartWayChangesNothing) {
         EXPECT_FALSE(doc.IsModified());
         ASSERT_EQ(g_layerCount, 1);
         EXPECT_EQ(g_layerNames[0], "KEEP");
+        // The same bytes from memory fail the same way.
+        const DxfImportResult inMemory = ImportDxfBytes(doc, c.text, "in.dxf");
+        EXPECT_FALSE(inMemory.replaced);
+        EXPECT_NE(inMemory.message.text.find(c.message), std::string::npos);
+        EXPECT_EQ(doc.m_shapes.size(), 1u);
+        EXPECT_EQ(g_layerCount, 1);
     }
     // Plain ASCII needs no converter, whatever the release.
     testing::WithoutCp932 minimalSystem;
@@ -596,7 +602,7 @@ TEST_F(DxfImportTest, SaveQuestionNamesTheDocument) {
     EXPECT_EQ(DxfImportSaveQuestion(doc), "site plan.trn への変更を保存しますか？");
 }
 
-TEST_F(DxfImportTest, CrLfAndLfFilesGiveTheSameShapes) {
+TEST_F(DxfImportTest, CrLfAndLfFilesAndBytesInMemoryGiveTheSameShapes) {
     const std::string text =
         Entities("0\nLINE\n8\nA\n10\n0\n20\n0\n11\n9\n21\n9\n0\nTEXT\n8\nB\n40\n2\n1\nWORDS\n");
     Import(text);
@@ -604,11 +610,17 @@ TEST_F(DxfImportTest, CrLfAndLfFilesGiveTheSameShapes) {
     for (const auto& s : doc.m_shapes) {
         lf.push_back(*s);
     }
-    Import(Crlf(text));
-    ASSERT_EQ(doc.m_shapes.size(), lf.size());
-    size_t i = 0;
-    for (const auto& s : doc.m_shapes) {
-        EXPECT_EQ(*s, lf[i++]);
+    for (const bool fromMemory : {false, true}) {
+        if (fromMemory) {
+            EXPECT_TRUE(ImportDxfBytes(doc, Crlf(text), "plan.dxf").replaced);
+        } else {
+            Import(Crlf(text));
+        }
+        ASSERT_EQ(doc.m_shapes.size(), lf.size());
+        size_t i = 0;
+        for (const auto& s : doc.m_shapes) {
+            EXPECT_EQ(*s, lf[i++]);
+        }
     }
     EXPECT_EQ(lf[1].m_strText, "WORDS");
     EXPECT_EQ(lf[1].m_strLayer, "B");

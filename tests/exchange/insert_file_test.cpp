@@ -285,9 +285,14 @@ TEST_F(InsertFileTest, TruncatedFileInsertsNothing) {
         EXPECT_EQ(result.message.icon, MessageIcon::Exclamation);
         ASSERT_EQ(g_layerCount, 1);
         ASSERT_EQ(Shapes().size(), 1u);
+        // The same bytes from memory.
+        ASSERT_EQ(InsertDrawingBytes(doc, whole.substr(0, length), "part.trn").message.text,
+                  kBadFormat);
+        ASSERT_EQ(Shapes().size(), 1u);
     }
     EXPECT_EQ(g_layerTextures[0], "T_Mine");
     EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(InsertDrawingBytes(doc, whole, "whole.trn").shapesAdded, 2u);
 }
 
 TEST_F(InsertFileTest, MalformedFilesInsertNothing) {

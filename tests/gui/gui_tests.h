@@ -19,6 +19,7 @@ std::unique_ptr<QObject> MakeModifyTest();
 std::unique_ptr<QObject> MakeRenderTest();
 std::unique_ptr<QObject> MakeKeyboardTest();
 std::unique_ptr<QObject> MakeHelpTest();
+std::unique_ptr<QObject> MakeStormTest();
 std::unique_ptr<QObject> MakeUndoTest();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
@@ -35,6 +36,7 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakeRenderTest());
     tests.push_back(MakeKeyboardTest());
     tests.push_back(MakeHelpTest());
+    tests.push_back(MakeStormTest());
     tests.push_back(MakeUndoTest());
     return tests;
 }

@@ -418,11 +418,19 @@ TEST_F(NativeFileTest, EveryTruncationFailsWithoutAPartialDrawing) {
         ASSERT_EQ(d.GetTitle(), "無題");
         ASSERT_EQ(g_layerCount, 0) << "cut at " << cut;
         ASSERT_EQ(g_skyTexture, "S_Cloud1") << "cut at " << cut;
+        // Read from memory, the same bytes fail the same way.
+        ASSERT_EQ(LoadDrawingBytes(d, whole.substr(0, cut), "in.trn").error,
+                  FileError::UnexpectedFormat)
+            << "cut at " << cut;
     }
-    // The whole file still loads.
+    // The whole file still loads, from its file and from memory.
     CZorader_ezDoc d;
     ASSERT_TRUE(LoadBytes(whole, d).ok());
     EXPECT_EQ(d.m_shapes.size(), 3u);
+    CZorader_ezDoc m;
+    ASSERT_TRUE(LoadDrawingBytes(m, whole, dir.File("memory.trn")).ok());
+    EXPECT_EQ(m.m_shapes.size(), 3u);
+    EXPECT_EQ(m.GetPathName(), dir.File("memory.trn"));
 }
 
 TEST_F(NativeFileTest, OpenErrorsLeaveTheDrawingAsItWas) {
