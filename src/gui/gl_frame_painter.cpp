@@ -2,6 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace marquetta {
 namespace {
 
@@ -56,16 +59,29 @@ void DrawSheetOutline(const std::vector<float>& xyz) {
     glDisable(GL_LINE_STIPPLE);
 }
 
-// White with a magenta run per selected shape, in list order, from the core's array.
+// White with a magenta run per selected shape, in list order. The core keeps polylines;
+// each run goes to GL as separate segments, indices into the core's vertex array a
+// chunk at a time, so the driver draws the same lines as from an array of segments
+// while no such array is ever held, and shades each vertex once.
 void DrawWireframe(const Wireframe& wireframe) {
     if (wireframe.runs.empty()) {
         return;
     }
+    constexpr size_t kChunkIndices = 65536;
+    std::vector<uint32_t> chunk(kChunkIndices);
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, wireframe.vertices.data());
     for (const WireframeRun& run : wireframe.runs) {
         glColor4fv(run.selected ? kSelectedColor : kShapeColor);
-        glDrawArrays(GL_LINES, static_cast<GLint>(run.firstVertex), static_cast<GLsizei>(run.vertexCount));
+        const uint32_t end = run.firstVertex + run.vertexCount;
+        for (uint32_t next = run.firstVertex; next < end;) {
+            const uint32_t from = next;
+            const size_t count = wireframe.Segments(next, end, chunk.data(), kChunkIndices);
+            if (count > 0) {
+                glDrawRangeElements(GL_LINES, from, chunk[count - 1], static_cast<GLsizei>(count),
+                                    GL_UNSIGNED_INT, chunk.data());
+            }
+        }
     }
     glDisableClientState(GL_VERTEX_ARRAY);
 }

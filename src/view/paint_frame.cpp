@@ -1,5 +1,6 @@
 #include "view/paint_frame.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "edit/editing_state.h"
@@ -18,12 +19,10 @@ void PushVertex(std::vector<float>& out, double x, double y, double z) {
     out.push_back(static_cast<float>(z));
 }
 
-void PushVertex(std::vector<float>& out, const Float3& p) { PushVertex(out, p.x, p.y, p.z); }
-
 // A point list as segments: every inner point twice.
-class PolylineSink {
+class SegmentSink {
 public:
-    explicit PolylineSink(std::vector<float>& out) : m_out(out) {}
+    explicit SegmentSink(std::vector<float>& out) : m_out(out) {}
     void Add(double x, double y, double z) {
         if (m_count > 0) {
             PushVertex(m_out, m_x, m_y, m_z);
@@ -41,6 +40,20 @@ private:
     int m_count = 0;
 };
 
+// A point list as one polyline of the wireframe.
+class PolylineSink {
+public:
+    explicit PolylineSink(Wireframe& out) : m_out(out) {}
+    void Add(double x, double y, double z) {
+        m_out.Add(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z), m_first);
+        m_first = false;
+    }
+
+private:
+    Wireframe& m_out;
+    bool m_first = true;
+};
+
 // The cosines and sines of a = 0, 10, ..., 350 degrees, worked out once.
 struct TenDegreeSteps {
     double cosine[kCircleSegments];
@@ -55,9 +68,10 @@ struct TenDegreeSteps {
 };
 const TenDegreeSteps kSteps;
 
-// Circle points (c.x + r cos a, y, c.z + r sin a) for a = 0, 10, ..., 350 and back to 0.
-void EmitCircle(std::vector<float>& out, double cx, double y, double cz, double r) {
-    PolylineSink line(out);
+// Circle points (c.x + r cos a, y, c.z + r sin a) for a = 0, 10, ..., 350 and back to 0,
+// to a SegmentSink or a PolylineSink.
+template <class Sink>
+void EmitCircle(Sink&& line, double cx, double y, double cz, double r) {
     for (int i = 0; i <= kCircleSegments; ++i) {
         const int k = i % kCircleSegments;
         line.Add(cx + r * kSteps.cosine[k], y, cz + r * kSteps.sine[k]);
@@ -65,37 +79,58 @@ void EmitCircle(std::vector<float>& out, double cx, double y, double cz, double 
 }
 
 // An arc at height y: P(a) = (c.x + r cos a, y, c.z - r sin a).
-void EmitArc(std::vector<float>& out, double cx, double y, double cz, double r, double start,
-             double end) {
-    PolylineSink line(out);
+template <class Sink>
+void EmitArc(Sink&& line, double cx, double y, double cz, double r, double start, double end) {
     ForEachArcAngle(start, end, [&](double degrees) {
         const double a = degrees * kRadiansPerDegree;
         line.Add(cx + r * std::cos(a), y, cz - r * std::sin(a));
     });
 }
 
-void EmitShape(const CShape& s, std::vector<float>& out) {
+// The text's strokes, joined into polylines where one begins where the one before ended.
+void EmitTextStrokes(const CShape& s, Wireframe& out) {
+    static thread_local std::vector<float> strokes;
+    strokes.clear();
+    DrawStrokeText(s.m_strText, s.m_pt[0].x, s.m_pt[0].z, s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z,
+                   TextTarget::View(strokes));
+    const size_t from = out.VertexCount();
+    for (size_t i = 0; i + 5 < strokes.size(); i += 6) {
+        const float* a = &strokes[i];
+        const bool joined = out.VertexCount() > from &&
+                            std::equal(a, a + 3, out.vertices.end() - 3);
+        if (!joined) {
+            out.Add(a[0], a[1], a[2], true);
+        }
+        out.Add(a[3], a[4], a[5], false);
+    }
+}
+
+void EmitShape(const CShape& s, Wireframe& out) {
     switch (s.m_nType) {
-        case SHAPE_LINE:
-            PushVertex(out, s.m_pt[0]);
-            PushVertex(out, s.m_pt[1]);
+        case SHAPE_LINE: {
+            PolylineSink line(out);
+            line.Add(s.m_pt[0].x, s.m_pt[0].y, s.m_pt[0].z);
+            line.Add(s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z);
             break;
-        case SHAPE_FACE:
-            for (int i = 0; i < 4; ++i) {
-                PushVertex(out, s.m_pt[i]);
-                PushVertex(out, s.m_pt[(i + 1) % 4]);
+        }
+        case SHAPE_FACE: {
+            PolylineSink outline(out);
+            for (int i = 0; i <= 4; ++i) {
+                const auto& p = s.m_pt[i % 4];
+                outline.Add(p.x, p.y, p.z);
             }
             break;
+        }
         case SHAPE_CIRCLE:
             // On the ground whatever the centre's height.
-            EmitCircle(out, s.m_pt[0].x, 0.0, s.m_pt[0].z, s.m_pt[1].x);
+            EmitCircle(PolylineSink(out), s.m_pt[0].x, 0.0, s.m_pt[0].z, s.m_pt[1].x);
             break;
         case SHAPE_ARC:
-            EmitArc(out, s.m_pt[0].x, 0.0, s.m_pt[0].z, s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z);
+            EmitArc(PolylineSink(out), s.m_pt[0].x, 0.0, s.m_pt[0].z, s.m_pt[1].x, s.m_pt[1].y,
+                    s.m_pt[1].z);
             break;
         case SHAPE_TEXT:
-            DrawStrokeText(s.m_strText, s.m_pt[0].x, s.m_pt[0].z, s.m_pt[1].x, s.m_pt[1].y,
-                           s.m_pt[1].z, TextTarget::View(out));
+            EmitTextStrokes(s, out);
             break;
         default:
             break;
@@ -172,7 +207,7 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
         PushVertex(out, f.x, f.y, f.z);
         PushVertex(out, p.x, p.y, p.z);
     } else if (drawing == SHAPE_CIRCLE || (drawing == SHAPE_ARC && arcStartGiven == 0)) {
-        EmitCircle(out, f.x, f.y, f.z, Distance(f, p));
+        EmitCircle(SegmentSink(out), f.x, f.y, f.z, Distance(f, p));
     } else if (drawing == SHAPE_ARC) {
         const double s = arcStartAngle;
         const double d = Distance(f, p);
@@ -187,11 +222,11 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
         }
         const double m = s > q ? q + 360.0 : q;
         if (arcReversed == 0) {
-            EmitArc(out, f.x, f.y, f.z, arcRadius, s, m);
+            EmitArc(SegmentSink(out), f.x, f.y, f.z, arcRadius, s, m);
         } else if (s >= m) {
-            EmitArc(out, f.x, f.y, f.z, arcRadius, m, s);
+            EmitArc(SegmentSink(out), f.x, f.y, f.z, arcRadius, m, s);
         } else {
-            EmitArc(out, f.x, f.y, f.z, arcRadius, m, s + 360.0);
+            EmitArc(SegmentSink(out), f.x, f.y, f.z, arcRadius, m, s + 360.0);
         }
     }
 }

@@ -32,19 +32,6 @@ inline constexpr float kMaterialDiffuse[4] = {0.0f, 1.0f, 1.0f, 1.0f};
 inline constexpr float kMaterialSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 inline constexpr float kMaterialShininess = 32.0f;
 
-// The wireframe of all visible shapes: line-segment vertices (x, y, z floats, two per
-// segment) in list order, with one colour run per shape that drew anything.
-struct WireframeRun {
-    uint32_t firstVertex;
-    uint32_t vertexCount;
-    bool selected;  // magenta, else white
-};
-struct Wireframe {
-    std::vector<float> vertices;
-    std::vector<WireframeRun> runs;
-    size_t VertexCount() const { return vertices.size() / 3; }
-};
-
 // One lit quadrilateral of the shaded display: its diffuse colour, then per corner the
 // normal and the point.
 struct ShadedFace {

@@ -69,13 +69,13 @@ size_t VerticesOf(const CShape& s) {
         case SHAPE_LINE:
             return 2;
         case SHAPE_FACE:
-            return 8;
+            return 5;
         case SHAPE_CIRCLE:
-            return 2 * kCircleSegments;
+            return kCircleSegments + 1;
         case SHAPE_ARC: {
             size_t points = 0;
             ForEachArcAngle(s.m_pt[1].y, s.m_pt[1].z, [&](double) { ++points; });
-            return 2 * (points - 1);
+            return points;
         }
         default:
             return 0;
@@ -83,6 +83,21 @@ size_t VerticesOf(const CShape& s) {
 }
 
 }  // namespace
+
+size_t Wireframe::Segments(uint32_t& first, uint32_t end, uint32_t* out, size_t room) const {
+    const uint8_t* begins = starts.data();
+    size_t written = 0;
+    uint32_t v = first;
+    // Every vertex writes the pair it begins; the pair is kept only when the next vertex
+    // is joined to it, which spares a branch per vertex.
+    for (; v + 1 < end && written + 2 <= room; ++v) {
+        out[written] = v;
+        out[written + 1] = v + 1;
+        written += begins[v + 1] == 0 ? 2 : 0;
+    }
+    first = v + 1 < end ? v : end;
+    return written;
+}
 
 WireframeLayout::Result WireframeLayout::Update(const ShapeList& list, bool stale, EmitFn emit,
                                                 Wireframe& wireframe) {
@@ -124,8 +139,7 @@ void WireframeLayout::Rebuild(const ShapeList& list, EmitFn emit, Wireframe& wir
     m_first.assign(list.SlotCount(), kNone);
     m_count.assign(list.SlotCount(), 0);
     std::vector<float>& vertices = wireframe.vertices;
-    vertices.clear();
-    wireframe.runs.clear();
+    wireframe.Clear();
 
     // Room for all of it at once: growing by doubling would hold two copies at the
     // moment of the last move.
@@ -140,6 +154,10 @@ void WireframeLayout::Rebuild(const ShapeList& list, EmitFn emit, Wireframe& wir
         vertices.reserve(needed * 3);
         AdviseBigPages(vertices.data(), needed * 3 * sizeof(float));
     }
+    if (wireframe.starts.capacity() < needed) {
+        std::vector<uint8_t>().swap(wireframe.starts);
+        wireframe.starts.reserve(needed);
+    }
     for (const ShapeRef& shape : list) {
         const uint32_t slot = shape.Slot();
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
@@ -147,7 +165,7 @@ void WireframeLayout::Rebuild(const ShapeList& list, EmitFn emit, Wireframe& wir
         if (!Shown(list, slot)) {
             continue;
         }
-        emit(*shape, vertices);
+        emit(*shape, wireframe);
         const auto count = static_cast<uint32_t>(wireframe.VertexCount() - first);
         m_count[slot] = count;
         if (count > 0) {
@@ -200,15 +218,18 @@ bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wire
         }
         const CShape& shape = list.ShapeInSlot(slot);
         if ((what & kChanged) != 0) {
-            m_scratch.clear();
+            m_scratch.Clear();
             if (Shown(list, slot)) {
                 emit(shape, m_scratch);
             }
-            if (m_scratch.size() != size_t{m_count[slot]} * 3) {
+            const auto at = static_cast<std::ptrdiff_t>(m_first[slot]);
+            if (m_scratch.VertexCount() != m_count[slot]) {
                 return false;  // a different number of vertices would move all later ones
             }
-            std::copy(m_scratch.begin(), m_scratch.end(),
-                      vertices.begin() + static_cast<std::ptrdiff_t>(m_first[slot]) * 3);
+            if (!std::equal(m_scratch.starts.begin(), m_scratch.starts.end(), wireframe.starts.begin() + at)) {
+                return false;  // polylines split otherwise
+            }
+            std::copy(m_scratch.vertices.begin(), m_scratch.vertices.end(), vertices.begin() + at * 3);
         }
         if (m_count[slot] > 0) {
             Colour(wireframe.runs, m_first[slot], m_count[slot], shape.IsSelected());
@@ -221,7 +242,7 @@ bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wire
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
         m_first[slot] = first;
         if (Shown(list, slot)) {
-            emit(shape, vertices);
+            emit(shape, wireframe);
         }
         m_count[slot] = static_cast<uint32_t>(wireframe.VertexCount() - first);
         if (m_count[slot] > 0) {

@@ -6,6 +6,7 @@
 // the tail) makes the whole wireframe again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -14,12 +15,43 @@
 
 namespace marquetta {
 
-struct Wireframe;
+// The wireframe of all visible shapes as polylines, in list order: vertices (x, y, z
+// floats), each shape one polyline or more; `starts` holds 1 for a vertex that begins a
+// polyline (every shape's first vertex does) and 0 for one joined to the vertex before.
+// A circle keeps 37 vertices where its 36 segments as separate pairs would take 72.
+// One colour run per stretch of shapes of one colour; a run starts and ends with a shape.
+struct WireframeRun {
+    uint32_t firstVertex;
+    uint32_t vertexCount;
+    bool selected;  // magenta, else white
+};
+struct Wireframe {
+    std::vector<float> vertices;
+    std::vector<uint8_t> starts;
+    std::vector<WireframeRun> runs;
+    size_t VertexCount() const { return starts.size(); }
+    // Appends a vertex; `begin` starts a new polyline with it.
+    void Add(float x, float y, float z, bool begin) {
+        vertices.push_back(x);
+        vertices.push_back(y);
+        vertices.push_back(z);
+        starts.push_back(begin ? 1 : 0);
+    }
+    void Clear() {
+        vertices.clear();
+        starts.clear();
+        runs.clear();
+    }
+    // Writes the segments of the polylines within vertices [first, end) to `out` as
+    // pairs of vertex indices, at most `room` indices (at least 2); moves `first` on to
+    // where the next call goes on and returns the indices written.
+    size_t Segments(uint32_t& first, uint32_t end, uint32_t* out, size_t room) const;
+};
 
 class WireframeLayout {
   public:
-    // Appends the segments of one shape (two vertices each) to `out`.
-    using EmitFn = void (*)(const CShape& shape, std::vector<float>& out);
+    // Appends the polylines of one shape to `out` (its vertices and starts only).
+    using EmitFn = void (*)(const CShape& shape, Wireframe& out);
 
     enum class Result { Unchanged, Updated, Rebuilt };
 
@@ -50,7 +82,7 @@ class WireframeLayout {
     // Whether each layer key was shown at the last update.
     std::vector<int8_t> m_shown;
     size_t m_gaps = 0;  // vertices no run covers
-    std::vector<float> m_scratch;
+    Wireframe m_scratch;
     size_t m_rebuilds = 0;
 };
 

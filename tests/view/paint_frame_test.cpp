@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/program_defaults.h"
@@ -136,11 +137,13 @@ TEST_F(PaintFrameTest, SelectionTurnsMagentaOnlyAfterTheWireframeIsStale) {
 TEST_F(PaintFrameTest, CircleLiesOnTheGroundWhateverItsCentreHeight) {
     Add(SHAPE_CIRCLE, {100, 500, 200}, {50, 0, 0});
     const Wireframe& w = *Paint().wireframe;
-    ASSERT_EQ(w.VertexCount(), 72u);
+    // One closed polyline of 36 segments.
+    ASSERT_EQ(w.VertexCount(), 37u);
+    EXPECT_EQ(std::count(w.starts.begin(), w.starts.end(), 1), 1);
     EXPECT_EQ(Vertex(w.vertices, 0), (Float3{150, 0, 200}));
-    EXPECT_EQ(Vertex(w.vertices, 71), (Float3{150, 0, 200}));
+    EXPECT_EQ(Vertex(w.vertices, 36), (Float3{150, 0, 200}));
     // 90 degrees lies toward +z for circles.
-    EXPECT_NEAR(Vertex(w.vertices, 17).z, 250.0f, 1e-3);
+    EXPECT_NEAR(Vertex(w.vertices, 9).z, 250.0f, 1e-3);
     for (size_t i = 0; i < w.VertexCount(); ++i) {
         EXPECT_EQ(Vertex(w.vertices, i).y, 0.0f);
     }
@@ -150,25 +153,24 @@ TEST_F(PaintFrameTest, ArcsRunThroughWholeTenDegreeSteps) {
     Add(SHAPE_ARC, {0, 0, 0}, {100, 350, 370});
     const Wireframe& w = *Paint().wireframe;
     // P(350), P(360), P(370), then the end P(370) again: whole steps up to trunc(end).
-    ASSERT_EQ(w.VertexCount(), 6u);
-    EXPECT_EQ(Vertex(w.vertices, 4), Vertex(w.vertices, 5));
+    ASSERT_EQ(w.VertexCount(), 4u);
+    EXPECT_EQ(Vertex(w.vertices, 2), Vertex(w.vertices, 3));
     const float c350 = static_cast<float>(100 * std::cos(350 * kRadiansPerDegree));
     EXPECT_EQ(Vertex(w.vertices, 0).x, c350);
-    EXPECT_EQ(Vertex(w.vertices, 1), Vertex(w.vertices, 2));
     EXPECT_NEAR(Vertex(w.vertices, 1).x, 100.0f, 1e-3);
     EXPECT_NEAR(Vertex(w.vertices, 1).z, 0.0f, 1e-3);
     // 370 degrees lies toward -z for arcs.
-    EXPECT_LT(Vertex(w.vertices, 3).z, 0.0f);
+    EXPECT_LT(Vertex(w.vertices, 2).z, 0.0f);
 
     doc.DeleteAllShapes();
     Add(SHAPE_ARC, {0, 0, 0}, {100, 30, 10});
     EXPECT_EQ(Paint().wireframe->VertexCount(), 2u);  // a single chord
     doc.DeleteAllShapes();
     Add(SHAPE_ARC, {0, 0, 0}, {100, 0, 90});
-    EXPECT_EQ(Paint().wireframe->VertexCount(), 2u * 10u);
+    EXPECT_EQ(Paint().wireframe->VertexCount(), 11u);
     doc.DeleteAllShapes();
     Add(SHAPE_ARC, {0, 0, 0}, {100, 0, 1e30f});  // stored nonsense stays bounded
-    EXPECT_LE(Paint().wireframe->VertexCount(), 2u * 38u);
+    EXPECT_LE(Paint().wireframe->VertexCount(), 38u);
 }
 
 TEST_F(PaintFrameTest, FacesAreOutlinedAndTextIsStroked) {
@@ -178,10 +180,11 @@ TEST_F(PaintFrameTest, FacesAreOutlinedAndTextIsStroked) {
     CShape& text = Add(SHAPE_TEXT, {0, 0, 0}, {300, 300, 0});
     text.m_strText = "A";
     const Wireframe& w = *Paint().wireframe;
-    EXPECT_EQ(Vertex(w.vertices, 7), (Float3{0, 0, 0}));
-    EXPECT_GT(w.VertexCount(), 8u);
+    // The outline closes on its first corner.
+    EXPECT_EQ(Vertex(w.vertices, 4), (Float3{0, 0, 0}));
+    EXPECT_GT(w.VertexCount(), 5u);
     // The text's strokes stay within its 300 x 300 cell, above the baseline (toward -z).
-    for (size_t i = 8; i < w.VertexCount(); ++i) {
+    for (size_t i = 5; i < w.VertexCount(); ++i) {
         EXPECT_GE(Vertex(w.vertices, i).x, 0.0f);
         EXPECT_LE(Vertex(w.vertices, i).x, 150.0f);
         EXPECT_LE(Vertex(w.vertices, i).z, 0.0f);

@@ -12,12 +12,19 @@
 namespace marquetta {
 namespace {
 
-// Every vertex the runs draw, in drawing order, with whether it is magenta.
+// Every segment the runs draw, as its two vertices, in drawing order, with whether it is
+// magenta; cut into chunks of a few segments as the painter cuts them.
 std::vector<std::pair<Float3, bool>> Drawn(const Wireframe& w) {
     std::vector<std::pair<Float3, bool>> drawn;
+    uint32_t chunk[6];
     for (const WireframeRun& run : w.runs) {
-        for (uint32_t i = run.firstVertex; i < run.firstVertex + run.vertexCount; ++i) {
-            drawn.push_back({{w.vertices[3 * i], w.vertices[3 * i + 1], w.vertices[3 * i + 2]}, run.selected});
+        const uint32_t end = run.firstVertex + run.vertexCount;
+        for (uint32_t next = run.firstVertex; next < end;) {
+            const size_t count = w.Segments(next, end, chunk, 6);
+            for (size_t i = 0; i < count; ++i) {
+                const float* p = &w.vertices[3 * size_t{chunk[i]}];
+                drawn.push_back({{p[0], p[1], p[2]}, run.selected});
+            }
         }
     }
     return drawn;
