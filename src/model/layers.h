@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstring>
 #include <string>
 
 namespace marquetta {
@@ -64,7 +65,11 @@ struct LayerSlot {
     std::string name;
     std::array<double, LAYER_ATTRIBUTE_COUNT> attributes{};
     std::string texture;
-    bool operator==(const LayerSlot&) const = default;
+    // Bit for bit: a slot whose 0.0 became -0.0 is saved otherwise, so it is a change.
+    bool operator==(const LayerSlot& other) const {
+        return name == other.name && texture == other.texture &&
+               std::memcmp(attributes.data(), other.attributes.data(), sizeof attributes) == 0;
+    }
 };
 // Slot `index` (0 to kLayerSlots - 1; any other index gives an empty slot).
 LayerSlot GetLayerSlot(int index);
