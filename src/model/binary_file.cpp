@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -120,6 +121,33 @@ void BinaryReader::ReadAcrossFills(void* out, size_t count) {
         dst += n;
         count -= n;
     }
+}
+
+std::string_view BinaryReader::Buffered(size_t want) {
+    const uint64_t wanted = std::min<uint64_t>(want, Remaining());
+    if (m_fd >= 0 && m_bufferEnd - m_bufferPos < wanted) {
+        // What is left moves to the front; the file's next bytes follow it.
+        std::memmove(m_buffer.data(), m_buffer.data() + m_bufferPos, m_bufferEnd - m_bufferPos);
+        m_bufferEnd -= m_bufferPos;
+        m_bufferPos = 0;
+        if (m_buffer.size() < wanted) {
+            m_buffer.resize(static_cast<size_t>(wanted));
+        }
+        while (m_bufferEnd < wanted) {
+            const ssize_t got = ::read(m_fd, m_buffer.data() + m_bufferEnd, m_buffer.size() - m_bufferEnd);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                throw FileFailure{FileError::OpenFailed};
+            }
+            if (got == 0) {
+                break;  // the file is shorter than it was: the reader will find the end
+            }
+            m_bufferEnd += static_cast<size_t>(got);
+        }
+    }
+    return {m_buffer.data() + m_bufferPos, m_bufferEnd - m_bufferPos};
 }
 
 void BinaryReader::Require(uint64_t bytes) const {

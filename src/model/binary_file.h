@@ -65,6 +65,15 @@ public:
     }
     // Refuses (UnexpectedFormat) a claim of more bytes than the file has left.
     void Require(uint64_t bytes) const;
+    // The bytes from the current position on that lie in memory, after reading more so
+    // that there are at least `want` of them where the file has that many (the buffer
+    // grows to hold them). Throws FileFailure{OpenFailed} on a read error.
+    std::string_view Buffered(size_t want);
+    // Moves on by `count` of the bytes Buffered returned.
+    void Skip(size_t count) {
+        m_bufferPos += count;
+        m_position += count;
+    }
 
 private:
     void Fill();

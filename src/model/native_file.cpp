@@ -1,6 +1,7 @@
 #include "model/native_file.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <numeric>
@@ -182,11 +183,12 @@ std::string GetString(BinaryReader& r) {
 // references to an announced shape class may precede a shape.
 class ObjectTable {
   public:
-    void ReadShapeTag(BinaryReader& r) {
-        const uint16_t tag = r.Get<uint16_t>();
+    template <class Source>
+    void ReadShapeTag(Source& r) {
+        const uint16_t tag = r.template Get<uint16_t>();
         if (tag == kNewClassTag) {
-            const uint16_t schema = r.Get<uint16_t>();
-            const uint16_t nameLength = r.Get<uint16_t>();
+            const uint16_t schema = r.template Get<uint16_t>();
+            const uint16_t nameLength = r.template Get<uint16_t>();
             if (nameLength != sizeof kShapeClassName - 1) {
                 throw FileFailure{FileError::UnexpectedFormat};
             }
@@ -197,7 +199,7 @@ class ObjectTable {
             }
             m_shapeClasses.push_back(m_count++);
         } else if (tag == kBigObjectTag) {
-            const uint32_t bigTag = r.Get<uint32_t>();
+            const uint32_t bigTag = r.template Get<uint32_t>();
             if ((bigTag & kBigClassTag) == 0) {
                 throw FileFailure{FileError::UnexpectedFormat};  // an object, not a class
             }
@@ -225,14 +227,17 @@ class ObjectTable {
     std::vector<uint32_t> m_shapeClasses;
 };
 
+// The 33 words follow each other in the shape as in the file, and are read at once.
+static_assert(offsetof(CShape, m_reserved) == offsetof(CShape, m_attr) + sizeof(CShape::m_attr) &&
+                  offsetof(CShape, m_pt) == offsetof(CShape, m_reserved) + sizeof(CShape::m_reserved) &&
+                  offsetof(CShape, m_normal) == offsetof(CShape, m_pt) + sizeof(CShape::m_pt),
+              "a shape's words lie together");
+
 void GetShapeBody(BinaryReader& r, CShape& shape) {
     shape.m_nType = r.Get<int32_t>();
     shape.m_bSelected = r.Get<int32_t>();
     GetString(r, shape.m_strLayer);
-    r.Read(shape.m_attr, sizeof shape.m_attr);
-    r.Read(shape.m_reserved, sizeof shape.m_reserved);
-    r.Read(shape.m_pt, sizeof shape.m_pt);
-    r.Read(shape.m_normal, sizeof shape.m_normal);
+    r.Read(shape.m_attr, kShapeBodyWords * 4);
     GetString(r, shape.m_strText);
 }
 
@@ -265,11 +270,10 @@ int32_t GetShapeCount(BinaryReader& r) {
     return shapes;
 }
 
-// Everything after the banner, into `contents` except the shapes: reserve(count) is
-// told how many there are, then each is read into the empty shape newShape() gives.
-template <class Reserve, class NewShape>
-void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, Reserve&& reserve,
-                     NewShape&& newShape) {
+// Everything after the banner into `contents`, except the shapes, which
+// readShapes(count) reads.
+template <class ReadShapes>
+void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, ReadShapes&& readShapes) {
     contents.sky = GetString(r);
     contents.ground = GetString(r);
     contents.north = r.Get<double>();
@@ -280,10 +284,189 @@ void ReadAfterBanner(BinaryReader& r, DrawingFileContents& contents, Reserve&& r
     for (StoredLayer& layer : contents.layers) {
         GetLayer(r, layer.name, layer.attributes, layer.texture);
     }
-    const int32_t shapes = GetShapeCount(r);
-    reserve(static_cast<size_t>(shapes));
+    readShapes(static_cast<size_t>(GetShapeCount(r)));
+}
+
+// ---- reading many shapes at once ----
+
+// Bytes in memory that a record has been found to hold whole.
+struct ByteCursor {
+    const char* p;
+    void Read(void* out, size_t count) {
+        std::memcpy(out, p, count);
+        p += count;
+    }
+    template <class T>
+    T Get() {
+        T value;
+        Read(&value, sizeof value);
+        return value;
+    }
+};
+
+// The length prefix of a string of 8-bit characters at `at` in `bytes`: moves `at` to
+// its first character. False when the prefix runs past the bytes or announces 16-bit
+// characters (those take the careful path).
+bool PlainStringAt(std::string_view bytes, size_t& at, uint64_t& length) {
+    if (at >= bytes.size()) {
+        return false;
+    }
+    const auto byteLength = static_cast<uint8_t>(bytes[at]);
+    if (byteLength < 0xFF) {
+        length = byteLength;
+        at += 1;
+        return true;
+    }
+    if (bytes.size() - at < 3) {
+        return false;
+    }
+    uint16_t wordLength;
+    std::memcpy(&wordLength, bytes.data() + at + 1, 2);
+    if (wordLength == 0xFFFE) {
+        return false;
+    }
+    if (wordLength < 0xFFFF) {
+        length = wordLength;
+        at += 3;
+        return true;
+    }
+    if (bytes.size() - at < 7) {
+        return false;
+    }
+    uint32_t longLength;
+    std::memcpy(&longLength, bytes.data() + at + 3, 4);
+    length = longLength;
+    at += 7;
+    return true;
+}
+
+// Where the parts of one shape record lie in the bytes.
+struct RecordPlace {
+    uint32_t body;    // the type, then the selected flag
+    uint32_t layer;   // the layer name's characters; the 33 words follow them
+    uint32_t layerLength;
+    uint32_t text;
+    uint32_t textLength;
+};
+
+// The record at `at` in `bytes`, when the bytes hold it whole and its strings are of
+// 8-bit characters: its tag is taken by `table` (which throws on a tag that cannot
+// stand there) and `at` moves past it. False, with nothing taken, otherwise.
+bool FindRecord(std::string_view bytes, size_t& at, ObjectTable& table, RecordPlace& place) {
+    const size_t size = bytes.size();
+    if (size - at < 2) {
+        return false;
+    }
+    uint16_t tag;
+    std::memcpy(&tag, bytes.data() + at, 2);
+    size_t pos = at + 2;
+    if (tag == kNewClassTag) {
+        if (size - pos < 4) {
+            return false;
+        }
+        uint16_t nameLength;
+        std::memcpy(&nameLength, bytes.data() + pos + 2, 2);
+        pos += 4 + nameLength;
+    } else if (tag == kBigObjectTag) {
+        pos += 4;
+    }
+    if (pos > size || size - pos < 8) {
+        return false;
+    }
+    place.body = static_cast<uint32_t>(pos);
+    pos += 8;
+    uint64_t length;
+    if (!PlainStringAt(bytes, pos, length) || size - pos < length + kShapeBodyWords * 4) {
+        return false;
+    }
+    place.layer = static_cast<uint32_t>(pos);
+    place.layerLength = static_cast<uint32_t>(length);
+    pos += length + kShapeBodyWords * 4;
+    if (!PlainStringAt(bytes, pos, length) || size - pos < length) {
+        return false;
+    }
+    place.text = static_cast<uint32_t>(pos);
+    place.textLength = static_cast<uint32_t>(length);
+    ByteCursor cursor{bytes.data() + at};
+    table.ReadShapeTag(cursor);
+    at = pos + length;
+    return true;
+}
+
+// Builds the shape of a record found by FindRecord at `slot`.
+void BuildShape(void* slot, const char* bytes, const RecordPlace& place) {
+    auto* shape = new (slot) CShape();
+    std::memcpy(&shape->m_nType, bytes + place.body, 4);
+    std::memcpy(&shape->m_bSelected, bytes + place.body + 4, 4);
+    shape->m_strLayer.assign(bytes + place.layer, place.layerLength);
+    std::memcpy(shape->m_attr, bytes + place.layer + place.layerLength, kShapeBodyWords * 4);
+    shape->m_strText.assign(bytes + place.text, place.textLength);
+}
+
+constexpr size_t kPrefetchAhead = 4;
+
+// Builds the shapes of the records in their slots. Every slot holds a shape afterwards,
+// an empty one where building failed (out of memory for a long text).
+void BuildShapes(const std::vector<CShape*>& slots, const char* bytes,
+                 const std::vector<RecordPlace>& places) {
+    size_t i = 0;
+    try {
+        for (; i < places.size(); ++i) {
+            if (i + kPrefetchAhead < slots.size()) {
+                // The slots are written from scratch: their lines are asked for early.
+                const char* ahead = reinterpret_cast<const char*>(slots[i + kPrefetchAhead]);
+                for (size_t line = 0; line < sizeof(CShape); line += 64) {
+                    __builtin_prefetch(ahead + line, 1);
+                }
+            }
+            BuildShape(slots[i], bytes, places[i]);
+        }
+    } catch (...) {
+        for (++i; i < places.size(); ++i) {
+            new (slots[i]) CShape();
+        }
+        throw;
+    }
+}
+
+// The bytes of records looked at in one go.
+constexpr size_t kRecordWindow = size_t{1} << 20;
+
+// Reads `count` shapes to the tail of `list`: the records a window of the file holds
+// whole are found first, then built in place in one go; a record that does not fit or
+// has 16-bit strings is read on its own, as ReadShapesInTurn would.
+void ReadShapesInto(BinaryReader& r, size_t count, ShapeList& list) {
+    list.Reserve(count);
     ObjectTable table;
-    for (int32_t i = 0; i < shapes; ++i) {
+    std::vector<RecordPlace> places;
+    std::vector<CShape*> slots;
+    size_t left = count;
+    while (left > 0) {
+        const std::string_view window = r.Buffered(kRecordWindow).substr(0, kRecordWindow);
+        places.clear();
+        size_t at = 0;
+        RecordPlace place;
+        while (places.size() < left && FindRecord(window, at, table, place)) {
+            places.push_back(place);
+        }
+        if (places.empty()) {
+            table.ReadShapeTag(r);
+            GetShapeBody(r, list.AppendEmpty());
+            --left;
+            continue;
+        }
+        list.AppendUnbuilt(places.size(), slots);
+        BuildShapes(slots, window.data(), places);
+        r.Skip(at);
+        left -= places.size();
+    }
+}
+
+// Reads `count` shapes one after the other into the empty shapes newShape() gives.
+template <class NewShape>
+void ReadShapesInTurn(BinaryReader& r, size_t count, NewShape&& newShape) {
+    ObjectTable table;
+    for (size_t i = 0; i < count; ++i) {
         table.ReadShapeTag(r);
         GetShapeBody(r, newShape());
     }
@@ -309,9 +492,10 @@ FileError ReadDrawingContents(BinaryReader& reader, DrawingFileContents& content
     DrawingFileContents read;
     try {
         read.banner = GetString(reader);
-        ReadAfterBanner(
-            reader, read, [&](size_t count) { read.shapes.reserve(count); },
-            [&]() -> CShape& { return read.shapes.emplace_back(); });
+        ReadAfterBanner(reader, read, [&](size_t count) {
+            read.shapes.reserve(count);
+            ReadShapesInTurn(reader, count, [&]() -> CShape& { return read.shapes.emplace_back(); });
+        });
     } catch (const FileFailure& failure) {
         return failure.error;
     }
@@ -362,9 +546,8 @@ LoadResult LoadDrawing(CZorader_ezDoc& doc, BinaryReader& reader, const std::str
             contents.banner = GetString(reader);
             result.foreignBanner = contents.banner != g_fileBanner;
             if (!result.foreignBanner) {
-                ReadAfterBanner(
-                    reader, contents, [&](size_t count) { shapes.Reserve(count); },
-                    [&]() -> CShape& { return shapes.AppendEmpty(); });
+                ReadAfterBanner(reader, contents,
+                                [&](size_t count) { ReadShapesInto(reader, count, shapes); });
             }
         } catch (const FileFailure& failure) {
             static_cast<FileResult&>(result) = MakeFileResult(failure.error, path);

@@ -88,6 +88,17 @@ CShape* ShapeList::SlotAddress(uint32_t slot) const {
 
 CShape& ShapeList::ShapeInSlot(uint32_t slot) const { return *SlotAddress(slot); }
 
+void ShapeList::AddChunk() {
+    const auto first = static_cast<uint32_t>(m_chunks.size()) * kChunkSlots;
+    // Left as the system gives it: slots are built one by one.
+    m_chunks.push_back(static_cast<std::byte*>(AllocateBigBlock(kBigPage)));
+    std::memcpy(m_chunks.back() + kBigPage - sizeof first, &first, sizeof first);
+    const auto address = reinterpret_cast<uintptr_t>(m_chunks.back());
+    const std::pair<uintptr_t, uint32_t> entry{address, static_cast<uint32_t>(m_chunks.size() - 1)};
+    m_chunksByAddress.insert(
+        std::upper_bound(m_chunksByAddress.begin(), m_chunksByAddress.end(), entry), entry);
+}
+
 uint32_t ShapeList::AllocateSlot() {
     if (!m_freeSlots.empty()) {
         const uint32_t slot = m_freeSlots.back();
@@ -96,13 +107,7 @@ uint32_t ShapeList::AllocateSlot() {
     }
     const uint32_t slot = static_cast<uint32_t>(m_positions.size());
     if (slot % kChunkSlots == 0) {
-        // Left as the system gives it: slots are built one by one.
-        m_chunks.push_back(static_cast<std::byte*>(AllocateBigBlock(kBigPage)));
-        std::memcpy(m_chunks.back() + kBigPage - sizeof slot, &slot, sizeof slot);
-        const auto address = reinterpret_cast<uintptr_t>(m_chunks.back());
-        const std::pair<uintptr_t, uint32_t> entry{address, static_cast<uint32_t>(m_chunks.size() - 1)};
-        m_chunksByAddress.insert(
-            std::upper_bound(m_chunksByAddress.begin(), m_chunksByAddress.end(), entry), entry);
+        AddChunk();
     }
     m_positions.push_back(kNoPosition);
     m_layerKeys.push_back(kNoPosition);
@@ -166,8 +171,49 @@ CShape& ShapeList::AppendEmpty() {
     CShape* made = new (SlotAddress(slot)) CShape();
     m_positions[slot] = static_cast<uint32_t>(m_order.size());
     m_order.push_back(ShapeRef(made));
-    Record(slot, ShapeChange::Added);
+    NewEpoch();
     return *made;
+}
+
+void ShapeList::AppendUnbuilt(size_t count, std::vector<CShape*>& slots) {
+    slots.resize(count);
+    size_t handed = 0;
+    try {
+        // Free slots first, then new ones a block at a time.
+        for (; handed < count && !m_freeSlots.empty(); ++handed) {
+            const uint32_t slot = AllocateSlot();
+            CShape* address = SlotAddress(slot);
+            m_positions[slot] = static_cast<uint32_t>(m_order.size());
+            m_order.push_back(ShapeRef(address));
+            slots[handed] = address;
+        }
+        while (handed < count) {
+            const auto slot = static_cast<uint32_t>(m_positions.size());
+            if (slot % kChunkSlots == 0) {
+                AddChunk();
+            }
+            const uint32_t run = std::min<uint32_t>(static_cast<uint32_t>(count - handed),
+                                                    kChunkSlots - slot % kChunkSlots);
+            CShape* address = SlotAddress(slot);
+            m_layerKeys.resize(slot + run, kNoPosition);
+            m_positions.resize(slot + run);
+            for (uint32_t i = 0; i < run; ++i) {
+                m_positions[slot + i] = static_cast<uint32_t>(m_order.size());
+                m_order.push_back(ShapeRef(address + i));
+                slots[handed + i] = address + i;
+            }
+            handed += run;
+        }
+    } catch (...) {
+        // Out of memory part-way: the slots taken hold empty shapes, and nothing is handed out.
+        for (size_t i = 0; i < handed; ++i) {
+            new (slots[i]) CShape();
+        }
+        slots.clear();
+        NewEpoch();
+        throw;
+    }
+    NewEpoch();
 }
 
 CShape& ShapeList::Insert(size_t position, const CShape& shape) {

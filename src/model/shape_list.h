@@ -187,9 +187,16 @@ class ShapeList {
 
     // Makes room for `count` shapes in all, so that appending them moves nothing.
     void Reserve(size_t count);
-    // Appends a copy of `shape` (or an empty shape to be filled in place) at the tail.
+    // Appends a copy of `shape` at the tail.
     CShape& Append(const CShape& shape);
+    // Appends an empty shape to be filled in place, for filling a list in bulk (a file
+    // being read): no journal entry, the epoch changes instead, so that a reader starts
+    // again from the whole list.
     CShape& AppendEmpty();
+    // The same for `count` shapes at once, whose slots are handed out in `slots` to be
+    // built in place: the caller must construct a CShape at every one of them before
+    // the list is used again.
+    void AppendUnbuilt(size_t count, std::vector<CShape*>& slots);
     // Puts a copy of `shape` at `position` (at most size()); later shapes move back.
     CShape& Insert(size_t position, const CShape& shape);
     // Destroys every shape (those detached too) and gives the memory back.
@@ -239,6 +246,7 @@ class ShapeList {
 
   private:
     friend class DetachedShapes;
+    void AddChunk();  // the next block of slots
     uint32_t AllocateSlot();
     void FreeSlot(uint32_t slot);
     CShape* SlotAddress(uint32_t slot) const;
