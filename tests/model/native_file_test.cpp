@@ -169,6 +169,61 @@ TEST_F(NativeFileTest, SixteenBitStringsAreReadAsCp932) {
     EXPECT_EQ(g_layerTextures[0], std::string(300, 'a'));
 }
 
+// A file of several windows' worth of records is read a window at a time: records
+// that straddle a window's end, strings in every length form, a 16-bit layer name and
+// a text longer than a window must come out as reading them one by one gives them.
+TEST_F(NativeFileTest, LargeFileReadsAsRecordByRecord) {
+    Bytes b = DefaultHeader();
+    b.i32(1);
+    AppendLayerZero(b);
+    constexpr int kShapes = 15000;
+    b.i32(kShapes);
+    for (int i = 0; i < kShapes; ++i) {
+        if (i == 0) {
+            b.text(std::string(kShapeClass, sizeof kShapeClass - 1));
+        } else if (i == 4321) {
+            b.u16(0x7FFF).u32(0x80000001u);  // the class referred to by a big tag
+        } else {
+            b.u16(0x8001);
+        }
+        b.i32(i % 5 + 1).i32(i % 3);
+        if (i == 7000) {
+            b.hex("FF FE FF 02 30 00 31 00");  // "01" in 16-bit characters
+        } else {
+            b.str(i % 2 ? "0" : "壁");
+        }
+        b.f32(static_cast<float>(i)).zeros(32 * 4 - 4).f32(-static_cast<float>(i));
+        if (i % 997 == 0) {
+            b.u8(0xFF).u16(300).text(std::string(300, 'a' + i % 26));
+        } else if (i == 9999) {
+            b.u8(0xFF).u16(0xFFFF).u32(3u << 19).text(std::string(3u << 19, 't'));
+        } else {
+            b.str(i % 7 ? "" : "図");
+        }
+    }
+    DrawingFileContents expected;
+    ASSERT_EQ(ReadDrawingBytes(b.get(), expected), FileError::None);
+    ASSERT_EQ(expected.shapes.size(), static_cast<size_t>(kShapes));
+    ASSERT_EQ(expected.shapes[9999].m_strText.size(), 3u << 19);
+    CZorader_ezDoc loaded;
+    const LoadResult r = LoadBytes(b.get(), loaded);
+    ASSERT_TRUE(r.ok()) << r.message;
+    ASSERT_EQ(loaded.m_shapes.size(), expected.shapes.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < expected.shapes.size(); ++i) {
+        differing += !(*loaded.m_shapes[i] == expected.shapes[i]);
+    }
+    EXPECT_EQ(differing, 0u);
+    EXPECT_EQ(loaded.m_shapes[7000]->m_strLayer, "01");
+
+    // Cut inside the long text, or a few bytes short: refused, the drawing kept.
+    for (const size_t cut : {b.get().size() / 2, b.get().size() - 3}) {
+        const LoadResult cutShort = LoadBytes(b.get().substr(0, cut), loaded);
+        EXPECT_EQ(cutShort.error, FileError::UnexpectedFormat) << cut;
+        EXPECT_EQ(loaded.m_shapes.size(), static_cast<size_t>(kShapes));
+    }
+}
+
 TEST_F(NativeFileTest, RoundTripKeepsEveryField) {
     g_skyTexture = "";
     g_groundTexture = "texture { T_Grass }";
