@@ -19,8 +19,10 @@ bench paint 'Paint|MouseMove'
 bench grid 'Grid'
 bench undo 'Undo|Redo|AnchorWireframe'
 bench native 'AnchorReadFile|LoadDrawing|AnchorCopyFile|SaveDrawing'
-bench dxf 'Dxflib|BareScan|ExportDxf'
-bench dxf_import 'ImportDxfPlan'
+bench dxf 'Dxflib|ExportDxf'
+# The import beside its floor in one process, one right after the other: this
+# machine's speed drifts between processes by more than the goal's margin.
+bench dxf_import 'BareScan|ImportDxfPlan'
 nice xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/marquetta_gl_bench" \
     --benchmark_out="$out/gl.json" --benchmark_out_format=json >/dev/null
 nice python3 bench/open_drawing.py "$build" --json "$out/open.json" >/dev/null

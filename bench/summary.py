@@ -104,8 +104,9 @@ def main():
         row("native file save", f"{ms(save_b):.0f} ms", f"copy {ms(copyf):.0f} ms",
             f"{ms(copyf) / ms(save_b):.2f} of the copy's speed", ">= 0.25")
     dxf = load(d, "dxf")
-    dxf_import = find(load(d, "dxf_import"), "BM_ImportDxfPlan")
-    scan = dxf and find(dxf, "BM_DxfAnchorBareScan")
+    dxf_group = load(d, "dxf_import")
+    dxf_import = find(dxf_group, "BM_ImportDxfPlan")
+    scan = dxf_group and find(dxf_group, "BM_DxfAnchorBareScan")
     lib = dxf and find(dxf, "BM_DxflibParsePlan")
     if dxf_import and scan:
         mb = scan.get("MB", 0) or dxf_import.get("MB", 0)
