@@ -1,5 +1,7 @@
 #include "ui/text_import.h"
 
+#include <algorithm>
+
 #include "edit/command_state.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
@@ -95,6 +97,15 @@ TextImportResult ImportTextFile(CZorader_ezDoc& doc, const std::string& path) {
         return result;
     }
     result.opened = true;
+    // Without the converter every Japanese character would become "?": such a file is
+    // refused, as the drawing readers refuse theirs.
+    const bool ascii = std::none_of(bytes.begin(), bytes.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (!ascii && !Cp932Available() && IsValidUtf8(bytes)) {
+        result.message = CommandMessage{MakeFileResult(FileError::NoCp932, path).message,
+                                        kWarningCaption, MessageIcon::Exclamation};
+        return result;
+    }
     result.textsMade = AddImportedTexts(doc, ReadTextLines(bytes));
     return result;
 }

@@ -43,7 +43,9 @@ size_t AddImportedTexts(CZorader_ezDoc& doc, const std::vector<ImportedLine>& li
 struct TextImportResult {
     bool opened = false;
     size_t textsMade = 0;
-    CommandMessage message;  // "%s が開けません" when the file could not be read
+    // "%s が開けません" when the file could not be read; the CP932 message for UTF-8
+    // text on a system without the converter.
+    CommandMessage message;
 };
 
 // Reads the file and makes its texts; a file that cannot be read changes nothing.

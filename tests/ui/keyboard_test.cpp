@@ -121,6 +121,20 @@ TEST(TextLinesTest, LinesPiecesAndEncodings) {
     }
 }
 
+TEST(TextImportTest, Utf8TextWithoutTheConverterIsRefusedAndAsciiStillImports) {
+    testing::TempDir dir;
+    testing::WriteBytes(dir.File("jp.txt"), "図面\n");
+    testing::WriteBytes(dir.File("en.txt"), "plan\n");
+    testing::WithoutCp932 minimalSystem;
+    CZorader_ezDoc doc;
+    const TextImportResult refused = ImportTextFile(doc, dir.File("jp.txt"));
+    EXPECT_EQ(refused.textsMade, 0u);
+    EXPECT_TRUE(doc.m_shapes.empty());
+    EXPECT_NE(refused.message.text.find("CP932"), std::string::npos);
+    EXPECT_NE(refused.message.text.find("jp.txt"), std::string::npos);
+    EXPECT_EQ(ImportTextFile(doc, dir.File("en.txt")).textsMade, 1u);
+}
+
 TEST_F(KeyboardTest, NineImportsATextFileUnderTheOrigin) {
     testing::TempDir dir;
     const std::string path = dir.File("lines.txt");
