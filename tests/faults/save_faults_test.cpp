@@ -43,8 +43,11 @@ struct FaultRun {
 
 // Runs `args` with the fault library preloaded: the call `failAt` (0: none) on files in
 // `folder` fails with `error`.
+// When the tests run as root, a non-zero `asUser` runs the program as that user (root
+// may create files in any folder).
 FaultRun RunWithFault(const std::vector<std::string>& args, const fs::path& folder, long failAt,
-                 int error, const std::vector<std::string>& extraEnvironment = {}) {
+                 int error, const std::vector<std::string>& extraEnvironment = {},
+                 uid_t asUser = 0) {
     const fs::path report = folder.parent_path() / "fault-report";
     const fs::path errors = folder.parent_path() / "fault-stderr";
     std::vector<std::string> env = {
@@ -81,11 +84,20 @@ FaultRun RunWithFault(const std::vector<std::string>& args, const fs::path& fold
     envp.push_back(nullptr);
 
     fs::remove(report);
+    const bool switchUser = asUser != 0 && ::geteuid() == 0;
+    if (switchUser) {
+        WriteBytes(report.string(), "");  // for the library to write as that user
+        fs::permissions(report, fs::perms::all & ~fs::perms::others_exec & ~fs::perms::group_exec &
+                                    ~fs::perms::owner_exec);
+    }
     FaultRun run;
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, 2);
+        if (switchUser && (::setgid(asUser) != 0 || ::setuid(asUser) != 0)) {
+            ::_exit(126);
+        }
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
@@ -188,6 +200,68 @@ INSTANTIATE_TEST_SUITE_P(Writers, SaveFaultsTest,
                          ::testing::Values(Writer{"trn", false}, Writer{"dxf", true},
                                            Writer{"pov", true}, Writer{"svg", false}),
                          [](const auto& info) { return std::string(info.param.extension); });
+
+// A folder that takes no new file, holding a drawing that may be written: the drawing
+// is rewritten in place from a verified copy in the temporary folder. A failure while
+// rewriting leaves that copy whole and the message names it; the next save succeeds.
+TEST(InPlaceSaveFaultsTest, AFailedRewriteKeepsTheCopyAndSaysWhereItIs) {
+    constexpr uid_t kNobody = 65534;
+    TempDir dir;
+    // The program may run as another user: it must reach the folders and the input.
+    fs::permissions(dir.Path(), fs::perms::all);
+    const fs::path folder = dir.Path() / "locked";
+    const fs::path temporary = dir.Path() / "tmp";
+    fs::create_directory(folder);
+    fs::create_directory(temporary);
+    fs::permissions(temporary, fs::perms::all);
+    const std::string input = LargeDrawing(dir.File("input.trn"));
+    fs::permissions(input, fs::perms::others_read, fs::perm_options::add);
+    const std::string target = (folder / "plan.trn").string();
+    auto save = [&](long at, int error) {
+        WriteBytes(target, kPrevious);
+        fs::permissions(target, fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
+                                    ~fs::perms::others_exec);
+        fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
+        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
+        const FaultRun run = RunWithFault({MARQUETTA_CONVERT_EXE, input, target}, folder, at, error,
+                                          {"TMPDIR=" + temporary.string()}, kNobody);
+        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+        return run;
+    };
+    const FaultRun clean = save(0, EIO);
+    ASSERT_EQ(clean.status, 0) << clean.errors;
+    const std::string expected = ReadBytes(target);
+    ASSERT_NE(expected, kPrevious);
+    ASSERT_TRUE(fs::is_empty(temporary));
+    // The first call is the temporary file the folder refuses.
+    for (long at = 2; at <= clean.calls; ++at) {
+        const FaultRun run = save(at, EIO);
+        SCOPED_TRACE(run.failed);
+        const std::vector<std::string> copies = Listing(temporary);
+        if (run.failed == "close") {
+            // Synced and read back before the file is closed: the drawing is saved.
+            EXPECT_EQ(run.status, 0) << run.errors;
+            EXPECT_TRUE(ReadBytes(target) == expected);
+            EXPECT_TRUE(copies.empty());
+        } else if (run.failed.starts_with("open")) {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_TRUE(ReadBytes(target) == kPrevious);
+            EXPECT_TRUE(copies.empty());
+        } else {
+            EXPECT_EQ(run.status, 1);
+            ASSERT_EQ(copies.size(), 1u);
+            const fs::path copy = temporary / copies[0];
+            EXPECT_TRUE(ReadBytes(copy.string()) == expected) << "the kept copy is not whole";
+            EXPECT_NE(run.errors.find(copy.string() + " に残っています"), std::string::npos)
+                << run.errors;
+            fs::remove(copy);
+        }
+    }
+    EXPECT_EQ(save(0, EIO).status, 0);
+    EXPECT_TRUE(ReadBytes(target) == expected);
+}
 
 #ifdef MARQUETTA_RECENT_FILES_DRIVER
 // The recent-file list in the desktop's settings file: a failed write keeps the old
