@@ -196,7 +196,7 @@ bool CZorader_ezView::EditingRightDown() {
 void CZorader_ezView::EditingRightUp() {
     Platform& platform = CurrentPlatform();
     if (pastePlacing == 1) {
-        EndPastePlacement();
+        EndPastePlacement(m_doc);
     } else if (editState == EDIT_MOVE_SELECT) {
         editState = EDIT_MOVE;
         platform.SetPrompt(kPromptMoveBase);

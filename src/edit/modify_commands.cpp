@@ -5,6 +5,7 @@
 #include "edit/command_state.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
+#include "edit/picking.h"
 #include "edit/view.h"
 #include "model/layers.h"
 #include "platform/command_ids.h"
@@ -22,10 +23,12 @@ bool Carried(const CShape& shape) {
     return shape.IsSelected() && shape.m_nType != SHAPE_FACE && IsLayerVisible(shape.m_strLayer);
 }
 
-void EndMoveOrCopy() {
+// Faces, shapes of hidden layers and shapes left in place stay selected, and the
+// commands that act on a selection see them.
+void EndMoveOrCopy(const CZorader_ezDoc& doc) {
     editState = EDIT_IDLE;
     pastePlacing = 0;
-    selectionExists = 0;
+    RecomputeSelectionExists(doc);
     basePointSet = 0;
     CurrentPlatform().SetPrompt(kPromptNone);
 }
@@ -88,8 +91,8 @@ void StartPastePlacement(const Float3& base) {
     CurrentPlatform().SetPrompt(kPromptPasteDestination);
 }
 
-void EndPastePlacement() {
-    EndMoveOrCopy();
+void EndPastePlacement(const CZorader_ezDoc& doc) {
+    EndMoveOrCopy(doc);
     stepPending = 0;
     rubberBand = 0;
     CurrentPlatform().InvalidateView();
@@ -106,7 +109,7 @@ void MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
             doc.SetSelected(*shape, false);
         }
     }
-    EndMoveOrCopy();
+    EndMoveOrCopy(doc);
 }
 
 void CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
@@ -133,7 +136,7 @@ void CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
         stepPending = 1;
         rubberBand = 1;
     } else {
-        EndMoveOrCopy();
+        EndMoveOrCopy(doc);
     }
 }
 

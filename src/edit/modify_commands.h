@@ -35,7 +35,7 @@ void DestinationClick(CZorader_ezDoc& doc, int x, int y);
 // them, as the destination of a move; the right button leaves them where they are.
 void StartPastePlacement(const Float3& base);
 // The right button while placing: the shapes stay, selected, and the move ends.
-void EndPastePlacement();
+void EndPastePlacement(const CZorader_ezDoc& doc);
 
 // The selected shapes of visible layers, faces excepted, moved by destination -
 // firstPoint and deselected; the move ends. Faces and shapes of hidden layers stay
