@@ -483,8 +483,6 @@ struct UndoHistory::Entry {
     bool step = true;
     StepKind kind = StepKind::Edit;
     ChangeSet changes;
-    int selectionBefore = 0;
-    int selectionAfter = 0;
     size_t bytes = 0;
 };
 
@@ -558,7 +556,6 @@ void UndoHistory::CommandStarted() {
     }
     m_loose->Append(std::move(*m_command));
     CompactIfLarge(*m_loose);
-    m_selectionAtCommand = SelectionFlag();
 }
 
 void UndoHistory::Begin(StepKind kind, bool extendsPaste) {
@@ -604,7 +601,6 @@ void UndoHistory::End() {
         paste.changes.Append(std::move(*m_loose));
         paste.changes.Append(std::move(changes));
         m_loose = std::make_unique<ChangeSet>();
-        paste.selectionAfter = SelectionFlag();
         paste.bytes = paste.changes.Bytes();
         m_bytes += paste.bytes;
     } else {
@@ -612,11 +608,8 @@ void UndoHistory::End() {
         auto entry = std::make_unique<Entry>();
         entry->kind = m_openKind;
         entry->changes = std::move(changes);
-        entry->selectionBefore = m_selectionAtCommand;
-        entry->selectionAfter = SelectionFlag();
         Push(std::move(entry));
     }
-    m_selectionAtCursor = m_selectionAtCommand = SelectionFlag();
     Trim();
 }
 
@@ -634,8 +627,6 @@ void UndoHistory::CommitLooseChanges() {
             auto entry = std::make_unique<Entry>();
             entry->step = structural;
             entry->changes = std::move(*m_loose);
-            entry->selectionBefore = m_selectionAtCursor;
-            entry->selectionAfter = m_selectionAtCommand;
             Push(std::move(entry));
         }
     }
@@ -753,7 +744,9 @@ bool UndoHistory::Undo() {
     Entry& entry = *m_entries[--m_cursor];
     entry.changes.Revert(m_doc, m_references);
     m_applying = false;
-    SetSelectionFlag(entry.selectionBefore);
+    // The flags are back as they were; whether a selection exists follows from them
+    // (a command may have ended with shapes it did not carry still selected).
+    SetSelectionFlag(m_doc.AnySelected() ? 1 : 0);
     Finish();
     return true;
 }
@@ -770,7 +763,7 @@ bool UndoHistory::Redo() {
     Entry& entry = *m_entries[m_cursor++];
     entry.changes.Reapply(m_doc, m_references);
     m_applying = false;
-    SetSelectionFlag(entry.selectionAfter);
+    SetSelectionFlag(m_doc.AnySelected() ? 1 : 0);
     Finish();
     return true;
 }
@@ -779,7 +772,6 @@ void UndoHistory::SetSelectionFlag(int value) {
     if (m_selectionFlag != nullptr) {
         *m_selectionFlag = value;
     }
-    m_selectionAtCursor = m_selectionAtCommand = value;
 }
 
 void UndoHistory::Finish() {
@@ -797,14 +789,12 @@ void UndoHistory::Clear() {
     if (m_depth > 0) {
         m_open = std::make_unique<ChangeSet>();
     }
-    m_selectionAtCursor = m_selectionAtCommand = SelectionFlag();
 }
 
 void UndoHistory::MarkSaved() {
     if (LooseStructural()) {
         CommandStarted();
         CommitLooseChanges();
-        m_selectionAtCursor = SelectionFlag();
     }
     m_saved = m_cursor;
 }

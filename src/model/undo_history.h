@@ -94,8 +94,8 @@ class UndoHistory {
     // The drawing as it is now is the one in its file.
     void MarkSaved();
 
-    // The program-wide flag that says a selection exists: taken with each step and put
-    // back by undo and redo. Not owned.
+    // The program-wide flag that says a selection exists: undo and redo set it from the
+    // selected flags they put back. Not owned.
     void TrackSelectionFlag(int* flag) { m_selectionFlag = flag; }
     // A reference to a shape of the drawing that undo and redo set to null when they
     // take its shape out of the drawing. Not owned.
@@ -120,7 +120,6 @@ class UndoHistory {
 
     ChangeSet& Target();
     void CompactIfLarge(ChangeSet& changes);
-    int SelectionFlag() const { return m_selectionFlag != nullptr ? *m_selectionFlag : 0; }
     void SetSelectionFlag(int value);
     void Push(std::unique_ptr<Entry> entry);
     void DropRedo();
@@ -146,8 +145,6 @@ class UndoHistory {
     // command that runs began, and those since (which go with its next step).
     std::unique_ptr<ChangeSet> m_loose;
     std::unique_ptr<ChangeSet> m_command;
-    int m_selectionAtCursor = 0;
-    int m_selectionAtCommand = 0;
 
     // The step being recorded.
     int m_depth = 0;
@@ -156,7 +153,6 @@ class UndoHistory {
     bool m_openExtendsPaste = false;
     std::unique_ptr<LayerTableCopy> m_layersAtBegin;
     std::string m_pathAtBegin;
-    int m_selectionAtBegin = 0;
 
     bool m_applying = false;
     int* m_selectionFlag = nullptr;

@@ -351,6 +351,59 @@ TEST_F(UndoTest, EditItemsFollowTheStateAndNameTheStep) {
 
 // ---- Copy and paste ---------------------------------------------------------------------
 
+// Whatever a user does, and however often undo and redo take it back and forth, the
+// flag that guards the modify commands says whether a shape is selected.
+TEST_F(UndoTest, SelectionExistsFollowsTheShapesThroughUndoAndRedo) {
+    const int commands[] = {ID_LINE,      ID_CIRCLE,    ID_ARC,        ID_ERASE,
+                            ID_MOVE,      ID_COPY,      ID_STRETCH,    ID_CANCEL,
+                            ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL, ID_EDIT_UNDO,
+                            ID_EDIT_REDO, ID_EDIT_UNDO, ID_EDIT_REDO, ID_FILE_NEW};
+    // A circle command outlives select-all and a new drawing; the first circle of the
+    // new drawing, taken back, leaves nothing selected.
+    Run(ID_CIRCLE);
+    Run(ID_EDIT_SELECT_ALL);
+    Run(ID_FILE_NEW);
+    ClickWorld(0, 0);
+    ClickWorld(500, 0);
+    ASSERT_EQ(doc.m_shapes.size(), 1u);
+    Run(ID_EDIT_UNDO);
+    EXPECT_EQ(selectionExists, 0);
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        StartDrawing();
+        doc.m_shapes.front().get()->m_bSelected = 0;
+        unsigned state = seed;
+        auto below = [&state](unsigned n) {
+            state = state * 1103515245u + 12345u;
+            return (state >> 16) % n;
+        };
+        for (int step = 0; step < 1000; ++step) {
+            std::string what;
+            switch (below(4)) {
+                case 0:
+                case 1: {
+                    const double x = static_cast<double>(below(9)) * 1000.0 - 3000.0;
+                    const double z = static_cast<double>(below(9)) * 1000.0 - 4000.0;
+                    ClickWorld(x, z);
+                    what = "click " + std::to_string(x) + " " + std::to_string(z);
+                    break;
+                }
+                case 2:
+                    RightClick(0, 0);
+                    what = "right click";
+                    break;
+                default: {
+                    const int id = commands[below(std::size(commands))];
+                    Run(id);
+                    what = "command " + std::to_string(id);
+                    break;
+                }
+            }
+            ASSERT_EQ(selectionExists == 1, doc.AnySelected())
+                << "seed " << seed << ", step " << step << ": " << what;
+        }
+    }
+}
+
 TEST_F(UndoTest, CopyPutsTheShapesAndTheirLayersAndTheirDxf) {
     ClickWorld(-2500, 0);  // the circle, on "B"
     ClickWorld(1000, 0);   // the first line, on "0"
