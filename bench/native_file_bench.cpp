@@ -127,7 +127,7 @@ void BM_AnchorCopyFile(benchmark::State& state) {
 }
 
 BENCHMARK(BM_AnchorReadFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-BENCHMARK(BM_LoadDrawing)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_LoadDrawing)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_AnchorCopyFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_SaveDrawing)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
