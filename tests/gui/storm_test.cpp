@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -33,6 +34,7 @@
 #include "model/binary_file.h"
 #include "model/layers.h"
 #include "model/native_file.h"
+#include "model/render_settings.h"
 #include "platform/command_ids.h"
 #include "platform/keys.h"
 
@@ -226,20 +228,37 @@ std::string SaveAndReadBack(CZorader_ezDoc& doc, const std::string& path) {
         }
         ++i;
     }
-    for (const StoredLayer& layer : contents.layers) {
-        if (FindLayer(layer.name) < 0) {
-            return "layer " + layer.name + " read back but not in the table";
+    if (contents.layers.size() != static_cast<size_t>(g_layerCount)) {
+        return "read back " + std::to_string(contents.layers.size()) + " layers of " +
+               std::to_string(g_layerCount);
+    }
+    for (size_t l = 0; l < contents.layers.size(); ++l) {
+        const StoredLayer& layer = contents.layers[l];
+        // Bit for bit: a -0.0 read back as 0.0 would be a change.
+        if (layer.name != g_layerNames[l] || layer.texture != g_layerTextures[l] ||
+            std::memcmp(layer.attributes.data(), g_layerAttributes[l].data(),
+                        sizeof layer.attributes) != 0) {
+            return "layer " + std::to_string(l) + " (" + g_layerNames[l] + ") read back otherwise";
         }
+    }
+    const double settings[] = {g_sunNorth, g_sunSeason, g_sunLatitude, g_sunHour};
+    const double readSettings[] = {contents.north, contents.season, contents.latitude,
+                                   contents.hour};
+    if (contents.sky != g_skyTexture || contents.ground != g_groundTexture ||
+        std::memcmp(settings, readSettings, sizeof settings) != 0) {
+        return "the rendering settings read back otherwise";
     }
     return {};
 }
 
-// The shapes without their selection flags, and the layer table.
+// The shapes without their selection flags (the Esc before an undo may have cleared
+// them after the step), and the whole layer table.
 struct DrawingState {
     std::vector<CShape> shapes;
     int layerCount = g_layerCount;
     decltype(g_layerNames) layerNames = g_layerNames;
     decltype(g_layerAttributes) layerAttributes = g_layerAttributes;
+    decltype(g_layerTextures) layerTextures = g_layerTextures;
 
     explicit DrawingState(const CZorader_ezDoc& doc) {
         for (const auto& shape : doc.m_shapes) {
