@@ -86,7 +86,9 @@ TEST_F(RenderCommandTest, FailuresAreToldAndStopTheCommandWhereTheyMust) {
     std::filesystem::create_directory(dir.File("TEMP.pov"));
     RenderDrawing(doc);
     EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::StartProgram).size(), 1u);  // the refused one
-    EXPECT_EQ(Messages().size(), 3u);
+    ASSERT_EQ(Messages().size(), 3u);
+    EXPECT_EQ(Messages()[2].text, dir.File("TEMP.pov") + " が開けません");
+    EXPECT_EQ(Messages()[2].caption, "ワーニング");
 }
 
 TEST_F(RenderCommandTest, RendererIsTheFirstExecutableOnThePath) {
