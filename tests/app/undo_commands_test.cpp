@@ -262,6 +262,15 @@ TEST_F(UndoTest, ANewChangeDropsTheRedoStepsAndTheSavedPointDecidesModified) {
     Run(ID_FILE_NEW);
     EXPECT_FALSE(doc.History().CanUndo());
     EXPECT_FALSE(doc.History().CanRedo());
+    DrawLine(0, -3000, 1000, -3000);
+    Run(ID_EDIT_UNDO);
+    ASSERT_TRUE(doc.History().CanRedo());
+    ASSERT_FALSE(doc.IsModified());  // Open asks nothing
+    platform.QueueFileName(dir.File("start.trn"));
+    Run(ID_FILE_OPEN);
+    EXPECT_EQ(doc.m_shapes.size(), 5u);
+    EXPECT_FALSE(doc.History().CanUndo());
+    EXPECT_FALSE(doc.History().CanRedo());
 }
 
 TEST_F(UndoTest, TheOldestStepsGoBeyondTheBoundsButTheNewestStays) {
