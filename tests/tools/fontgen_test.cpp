@@ -253,7 +253,7 @@ TEST_F(FontGenerator, RejectsMalformedSources) {
 
 TEST_F(FontGenerator, RegeneratesTheCommittedFontByteForByte) {
     if (!fs::exists(kStrokeFontSource) || !fs::exists(kBitmapFontSource)) {
-        GTEST_SKIP() << "the font sources are not installed (scripts/setup.sh installs them)";
+        FAIL() << "the font sources are not installed (scripts/setup.sh installs them)";
     }
     ASSERT_EQ(Generate(kStrokeFontSource, kBitmapFontSource, dir_ / "stroke.fnt"), 0) << output_;
     EXPECT_EQ(Count("characters addressable:"), 7350);
