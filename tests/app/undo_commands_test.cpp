@@ -10,6 +10,7 @@
 #include "edit/modify_commands.h"
 #include "edit/view_fixture.h"
 #include "exchange/dxf_writer.h"
+#include "model/cp932.h"
 #include "model/native_file.h"
 #include "test_files.h"
 
@@ -414,7 +415,14 @@ TEST_F(UndoTest, SelectionExistsFollowsTheShapesThroughUndoAndRedo) {
 }
 
 TEST_F(UndoTest, CopyPutsTheShapesAndTheirLayersAndTheirDxf) {
-    ClickWorld(-2500, 0);  // the circle, on "B"
+    const std::string wall = Utf8ToCp932("壁");
+    g_layerNames[1] = wall;
+    for (const auto& shape : doc.m_shapes) {
+        if (shape->m_strLayer == "B") {
+            shape->m_strLayer = wall;
+        }
+    }
+    ClickWorld(-2500, 0);  // the circle, on "壁"
     ClickWorld(1000, 0);   // the first line, on "0"
     ASSERT_TRUE(Run(ID_EDIT_COPY));
     const std::optional<std::string> bytes = platform.ReadClipboard(kShapesMimeType);
@@ -434,7 +442,10 @@ TEST_F(UndoTest, CopyPutsTheShapesAndTheirLayersAndTheirDxf) {
     alone.AppendShape(std::make_unique<CShape>(Shape(0)));
     alone.AppendShape(std::make_unique<CShape>(Shape(2)));
     ASSERT_TRUE(WriteDxfFile(alone, dir.File("alone.dxf")).ok());
-    EXPECT_EQ(platform.ReadClipboard(kPlainText), ReadBytes(dir.File("alone.dxf")));
+    // ... as Unicode text, the desktop's clipboard text being UTF-8.
+    const std::optional<std::string> text = platform.ReadClipboard(kPlainText);
+    EXPECT_EQ(text, Cp932ToUtf8(ReadBytes(dir.File("alone.dxf"))));
+    EXPECT_NE(text.value_or("").find("\n8\r\n壁\r\n"), std::string::npos);
 }
 
 TEST_F(UndoTest, PasteMergesLayersSelectsAndPlacesWithOneClickAsOneStep) {
