@@ -308,6 +308,8 @@ TEST_F(AppControllerTest, CommandLineOpensTheNamedFileOrFails) {
 TEST(CommandTableTest, AcceleratorsAndMenus) {
     EXPECT_EQ(TranslateAccelerator('L', MOD_NONE, 'l'), ID_LINE);
     EXPECT_EQ(TranslateAccelerator('E', MOD_SHIFT, 'E'), ID_ERASE);
+    EXPECT_EQ(TranslateAccelerator('M', MOD_SHIFT, 'M'), ID_MOVE);
+    EXPECT_EQ(TranslateAccelerator('C', MOD_SHIFT, 'C'), ID_COPY);
     EXPECT_EQ(TranslateAccelerator(KEY_DELETE, MOD_NONE, 0), ID_EDIT_CUT);
     EXPECT_EQ(TranslateAccelerator('X', MOD_CTRL, 0x18), ID_EDIT_CUT);
     // "@" is a character, whatever keys type it.
