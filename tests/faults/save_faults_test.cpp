@@ -201,6 +201,40 @@ INSTANTIATE_TEST_SUITE_P(Writers, SaveFaultsTest,
                                            Writer{"pov", true}, Writer{"svg", false}),
                          [](const auto& info) { return std::string(info.param.extension); });
 
+// The program's Save command over the drawing it opened: a failed save keeps the file,
+// tells the user and leaves the drawing marked modified, so nothing drawn is lost.
+TEST(SaveCommandFaultsTest, AFailedSaveKeepsTheFileAndTheDrawingModified) {
+    TempDir dir;
+    const fs::path folder = dir.Path() / "plans";
+    fs::create_directory(folder);
+    const std::string target = LargeDrawing((folder / "plan.trn").string());
+    const std::string previous = ReadBytes(target);
+    auto save = [&](long at, int error) {
+        WriteBytes(target, previous);
+        return RunWithFault({MARQUETTA_SAVE_COMMAND_DRIVER, target}, folder, at, error);
+    };
+    const FaultRun clean = save(0, ENOSPC);
+    ASSERT_EQ(clean.status, 0) << clean.errors;
+    ASSERT_GE(clean.calls, 6);
+    const std::string expected = ReadBytes(target);
+    ASSERT_FALSE(expected == previous);
+
+    for (const int error : {ENOSPC, EIO}) {
+        for (long at = 1; at <= clean.calls; ++at) {
+            SCOPED_TRACE("error " + std::to_string(error) + ", call " + std::to_string(at));
+            const FaultRun run = save(at, error);
+            ASSERT_NE(run.failed, "-");
+            EXPECT_EQ(run.status, 1) << run.failed << " told: " << run.errors;
+            EXPECT_TRUE(ReadBytes(target) == previous) << run.failed << " changed the file";
+            EXPECT_EQ(Listing(folder), std::vector<std::string>{"plan.trn"}) << run.failed;
+            EXPECT_NE(run.errors.find(error == ENOSPC ? kDiskFull : kSaveFailed), std::string::npos)
+                << run.failed << " told: " << run.errors;
+        }
+    }
+    EXPECT_EQ(save(0, ENOSPC).status, 0);
+    EXPECT_TRUE(ReadBytes(target) == expected) << "the save after the faults differs";
+}
+
 // A folder that takes no new file, holding a drawing that may be written: the drawing
 // is rewritten in place from a verified copy in the temporary folder. A failure while
 // rewriting leaves that copy whole and the message names it; the next save succeeds.
