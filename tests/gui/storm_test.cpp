@@ -283,11 +283,8 @@ std::string UndoRedoChanges(GuiSession& s) {
     return DrawingState(doc) == before ? std::string() : "undo then redo changed the drawing";
 }
 
-// What must hold between any two events; empty when it does.
-std::string BrokenInvariant(GuiSession& s, const std::string& copyPath) {
-    if (std::string changed = UndoRedoChanges(s); !changed.empty()) {
-        return changed;
-    }
+// The window is there and paints; the pointers and the selection flag tell the truth.
+std::string BrokenPointerOrFlag(GuiSession& s) {
     CZorader_ezDoc& doc = s.App().Document();
     if (!s.Frame().isVisible()) {
         return "the main window has gone";
@@ -313,8 +310,25 @@ std::string BrokenInvariant(GuiSession& s, const std::string& copyPath) {
         return "selectionExists is " + std::to_string(selectionExists) + " with " +
                (anySelected ? "shapes" : "no shape") + " selected";
     }
-    return SaveAndReadBack(doc, copyPath);
+    return {};
 }
+
+// What must hold between any two events; empty when it does.
+std::string BrokenInvariant(GuiSession& s, const std::string& copyPath) {
+    // First as the events left the program, a command perhaps half done; then after the
+    // Esc that undo and redo begin with.
+    if (std::string broken = BrokenPointerOrFlag(s); !broken.empty()) {
+        return broken;
+    }
+    if (std::string changed = UndoRedoChanges(s); !changed.empty()) {
+        return changed;
+    }
+    if (std::string broken = BrokenPointerOrFlag(s); !broken.empty()) {
+        return broken + " after undo and redo";
+    }
+    return SaveAndReadBack(s.App().Document(), copyPath);
+}
+
 
 size_t FromEnvironment(const char* name, size_t otherwise) {
     const char* value = std::getenv(name);
