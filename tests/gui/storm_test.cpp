@@ -294,12 +294,12 @@ std::string BrokenPointerOrFlag(GuiSession& s) {
     }
     bool pickedFound = pickedLine == nullptr;
     bool boundaryFound = boundaryLine == nullptr;
-    bool anySelected = false;
     for (const auto& shape : doc.m_shapes) {
         pickedFound = pickedFound || shape.get() == pickedLine;
         boundaryFound = boundaryFound || shape.get() == boundaryLine;
-        anySelected = anySelected || shape->m_bSelected;
     }
+    // Only a flag of 1 selects: a file may hold other values.
+    const bool anySelected = doc.AnySelected();
     if (!pickedFound) {
         return "pickedLine points outside the drawing";
     }
