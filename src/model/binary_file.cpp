@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -172,6 +173,8 @@ void SafeFileWriter::Discard() {
 namespace {
 
 constexpr int kMaxLinks = 40;
+// The longest name of one folder entry on Linux's file systems.
+constexpr size_t kLongestName = 255;
 
 // The file a path names once symbolic links are followed; a link to a missing file
 // gives that file's path, so that saving creates it and the link stays a link.
@@ -197,6 +200,44 @@ bool IsFolder(const std::filesystem::path& folder) {
     struct stat st;
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+std::filesystem::path FolderOf(const std::string& path) {
+    const std::filesystem::path file(path);
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+// Whether the file carries extended attributes (ACLs among them) that a new file put in
+// its place would not have. A security label is given to every new file by the system's
+// policy and does not count.
+bool HasExtendedAttributes(const std::string& path) {
+    const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
+    if (size <= 0) {
+        return false;  // none, or a file system without them
+    }
+    std::vector<char> names(static_cast<size_t>(size));
+    const ssize_t got = ::listxattr(path.c_str(), names.data(), names.size());
+    if (got < 0) {
+        return true;  // they grew meanwhile: there are some
+    }
+    for (size_t at = 0; at < static_cast<size_t>(got);) {
+        const std::string_view name(names.data() + at);
+        if (name != "security.selinux") {
+            return true;
+        }
+        at += name.size() + 1;
+    }
+    return false;
+}
+
+// Whether the file is one that only a rewrite in place keeps whole: a replacement
+// would split its hard links, take it from its owner, or drop its attributes.
+bool KeptOnlyInPlace(const struct stat& st, const std::string& path) {
+    return st.st_nlink > 1 || st.st_uid != ::geteuid() || HasExtendedAttributes(path);
+}
+
+// The errors of a rename that another route may get round: a folder whose sticky bit
+// keeps the file from being replaced, a file mounted in its place.
+bool RenameRefused(int err) { return err == EPERM || err == EACCES || err == EBUSY; }
 
 // FNV-1a over the bytes, to verify copies.
 uint64_t Checksum(uint64_t hash, const char* data, size_t count) {
@@ -245,13 +286,14 @@ int WriteAll(int fd, const char* data, size_t count, off_t offset) {
     return 0;
 }
 
-// Gives the new file the permissions (and, for root, the owner) of the one it replaces,
-// or the usual ones for a new file.
+// Gives the new file the permissions, the group and (for root) the owner of the one it
+// replaces, as far as the system lets it, or the usual permissions of a new file.
 void TakeOwnerAndMode(int fd, const struct stat* replaced) {
     mode_t mode;
     if (replaced != nullptr) {
-        if (::geteuid() == 0 && ::fchown(fd, replaced->st_uid, replaced->st_gid) != 0) {
-            // The permissions below still apply.
+        const uid_t owner = ::geteuid() == 0 ? replaced->st_uid : static_cast<uid_t>(-1);
+        if (::fchown(fd, owner, replaced->st_gid) != 0) {
+            // A group the user is not in: the file then goes in place (SameOwnerAndMode).
         }
         mode = replaced->st_mode & 07777;
     } else {
@@ -262,66 +304,102 @@ void TakeOwnerAndMode(int fd, const struct stat* replaced) {
     ::fchmod(fd, mode);
 }
 
+bool SameOwnerAndMode(int fd, const struct stat& replaced) {
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && st.st_uid == replaced.st_uid &&
+           st.st_gid == replaced.st_gid && (st.st_mode & 07777) == (replaced.st_mode & 07777);
+}
+
+// The copy's name in the temporary folder: the file's own with a suffix, so that the
+// user knows it, where that is a valid name; else a short one.
+std::string CopyPattern(const std::filesystem::path& folder, const std::string& name) {
+    const std::string own = name + ".XXXXXX";
+    return (folder / (own.size() <= kLongestName ? own : std::string("marquetta-save.XXXXXX")))
+        .string();
+}
+
 }  // namespace
 
-FileError SafeFileWriter::Open(const std::string& target) {
+FileError SafeFileWriter::Open(const std::string& target, SaveTarget kind) {
     namespace fs = std::filesystem;
     if (fs::path(target).filename().empty()) {
         return FileError::NotFound;
     }
-    if (!FollowLinks(target, m_target)) {
+    m_kind = kind;
+    // The scratch file's own name is replaced, whatever it is; the user's file is the
+    // one a link names.
+    if (kind == SaveTarget::ScratchFile) {
+        m_target = target;
+    } else if (!FollowLinks(target, m_target)) {
         return FileError::SaveFailed;
     }
-    const fs::path targetPath(m_target);
-    // Saving over a folder, or a file we may not write, fails before anything else.
+    // Saving over a folder, a device, a pipe or a socket, or a file we may not write,
+    // fails before anything else: a rename would put a regular file in its place.
     struct stat st;
-    const bool exists = ::stat(m_target.c_str(), &st) == 0;
+    const bool exists = ::lstat(m_target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
         return FileError::InUseWriting;
     }
-    if (exists && ::access(m_target.c_str(), W_OK) != 0) {
+    if (exists && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+        return FileError::NotRegularFile;
+    }
+    m_replaces = exists && S_ISREG(st.st_mode);
+    if (m_replaces && ::access(m_target.c_str(), W_OK) != 0) {
         return FileError::InUseWriting;
     }
-    const fs::path folder = targetPath.has_parent_path() ? targetPath.parent_path() : fs::path(".");
-    // Built up in steps: g++ 12 at -O3 warns wrongly about `"." + name + ".XXXXXX"`.
-    std::string tempName = ".";
-    tempName += targetPath.filename().string();
-    tempName += ".XXXXXX";
-    std::string pattern = (folder / tempName).string();
+    if (m_replaces) {
+        m_replaced = st;
+        if (kind == SaveTarget::UsersFile && KeptOnlyInPlace(st, m_target)) {
+            return OpenCopyInTemporaryFolder();
+        }
+    }
+    const fs::path folder = FolderOf(m_target);
+    // A short name of its own: the file's name and a suffix could pass the limit.
+    std::string pattern = (folder / ".marquetta.XXXXXX").string();
     m_fd = ::mkstemp(pattern.data());
     if (m_fd < 0) {
         const int err = errno;
         // Only a folder that refuses new files sends the data round the temporary
         // folder: on a full or failing disk the file is not rewritten in place.
-        if (exists && S_ISREG(st.st_mode) && (err == EACCES || err == EPERM || err == EROFS)) {
-            return OpenCopyInTemporaryFolder(st);
+        if (m_replaces && MayRewriteInPlace() && (err == EACCES || err == EPERM || err == EROFS)) {
+            return OpenCopyInTemporaryFolder();
         }
         // A folder that exists but takes no file (such as /proc) is no missing path.
         return err == ENOENT && IsFolder(folder) ? FileError::InUseWriting : WriteError(err);
     }
     m_tempPath = pattern;
-    TakeOwnerAndMode(m_fd, exists ? &st : nullptr);
+    TakeOwnerAndMode(m_fd, m_replaces ? &st : nullptr);
+    if (m_replaces && kind == SaveTarget::UsersFile && !SameOwnerAndMode(m_fd, st)) {
+        // The new file could not take the group or permissions of the old one.
+        Discard();
+        return OpenCopyInTemporaryFolder();
+    }
     m_buffer.resize(kBufferSize);
     m_used = 0;
+    m_written = 0;
     return FileError::None;
 }
 
-FileError SafeFileWriter::OpenCopyInTemporaryFolder(const struct stat& target) {
+bool SafeFileWriter::MayRewriteInPlace() const {
+    // The scratch file is never written through a second link to it.
+    return m_replaces && (m_kind == SaveTarget::UsersFile || m_replaced.st_nlink == 1);
+}
+
+FileError SafeFileWriter::OpenCopyInTemporaryFolder() {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path folder = fs::temp_directory_path(ec);
     if (ec) {
         return FileError::InUseWriting;
     }
-    std::string pattern = (folder / fs::path(m_target).filename()).string();
-    pattern += ".XXXXXX";
+    std::string pattern = CopyPattern(folder, fs::path(m_target).filename().string());
     m_fd = ::mkstemp(pattern.data());
     if (m_fd < 0) {
         return FileError::InUseWriting;
     }
     m_tempPath = pattern;
     // The copy holds the user's data and may be all that is left of it: private.
-    ::fchmod(m_fd, target.st_mode & 0600);
+    ::fchmod(m_fd, m_replaced.st_mode & 0600);
     m_buffer.resize(kBufferSize);
     m_used = 0;
     m_inPlace = true;
@@ -333,8 +411,8 @@ FileError SafeFileWriter::OpenCopyInTemporaryFolder(const struct stat& target) {
 void SafeFileWriter::Flush() {
     if (m_inPlace) {
         m_checksum = Checksum(m_checksum, m_buffer.data(), m_used);
-        m_written += m_used;
     }
+    m_written += m_used;
     size_t done = 0;
     while (done < m_used) {
         const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_used - done);
@@ -371,7 +449,7 @@ FileError SafeFileWriter::Commit() {
         return failure.error;
     }
     if (m_inPlace) {
-        return CommitInPlace();
+        return RewriteInPlace();
     }
     int err = ::fsync(m_fd) == 0 ? 0 : errno;
     if (::close(m_fd) != 0 && err == 0) {
@@ -383,29 +461,58 @@ FileError SafeFileWriter::Commit() {
         return WriteError(err);
     }
     if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
-        const FileError error = WriteError(errno);
+        err = errno;
+        if (RenameRefused(err) && MayRewriteInPlace()) {
+            // The complete file beside the target is the copy it is rewritten from.
+            m_fd = ::open(m_tempPath.c_str(), O_RDONLY | O_CLOEXEC);
+            if (m_fd >= 0) {
+                return RewriteInPlace();
+            }
+        }
         Discard();
-        return error;
+        return WriteError(err);
     }
     m_tempPath.clear();
-    return FileError::None;
+    return SyncFolder();
+}
+
+// The rename is on disk only once the folder is: until then a power loss can bring
+// the old file back.
+FileError SafeFileWriter::SyncFolder() const {
+    const int folder = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        return FileError::None;  // a folder we may not read: the system syncs it in time
+    }
+    const int err = ::fsync(folder) == 0 ? 0 : errno;
+    ::close(folder);
+    // EINVAL: a file system that has no use for it.
+    return err == 0 || err == EINVAL ? FileError::None : WriteError(err);
 }
 
 // The target is rewritten only from a copy that reads back whole; should the rewrite
 // fail, the copy stays and the user is told where it is.
-FileError SafeFileWriter::CommitInPlace() {
+FileError SafeFileWriter::RewriteInPlace() {
     uint64_t size = 0;
     uint64_t checksum = 0;
     if (::fsync(m_fd) != 0 || !ChecksumOf(m_fd, size, checksum) || size != m_written ||
-        checksum != m_checksum) {
+        (m_inPlace && checksum != m_checksum)) {
         Discard();
         return FileError::SaveFailed;
     }
-    const int target = ::open(m_target.c_str(), O_RDWR | O_CLOEXEC);
+    // The file checked when the save began, and no other: never a pipe or a link put in
+    // its place since.
+    const int target = ::open(m_target.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (target < 0) {
         const FileError error = WriteError(errno);
         Discard();
         return error;
+    }
+    struct stat st;
+    if (::fstat(target, &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != m_replaced.st_dev ||
+        st.st_ino != m_replaced.st_ino) {
+        ::close(target);
+        Discard();
+        return FileError::SaveFailed;
     }
     FileError error = FileError::None;
     std::vector<char> buffer(kBufferSize);
@@ -450,10 +557,11 @@ namespace marquetta {
 
 FileResult WriteFileSafely(const std::string& path,
                            const std::function<void(SafeFileWriter&)>& write,
-                           const std::string& cannotCreate) {
+                           const std::string& cannotCreate, SaveTarget kind) {
     SafeFileWriter writer;
-    FileError error = writer.Open(path);
-    if (error != FileError::None && !cannotCreate.empty()) {
+    FileError error = writer.Open(path, kind);
+    // A device or a pipe is named as such: it is there, but no file to write.
+    if (error != FileError::None && error != FileError::NotRegularFile && !cannotCreate.empty()) {
         return FileResult{FileError::SaveFailed, cannotCreate};
     }
     if (error == FileError::None) {

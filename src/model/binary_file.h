@@ -1,8 +1,8 @@
 // Buffered little-endian reading and writing of whole files, for the file formats.
 // Reading knows the file's size, so a reader can refuse counts the rest of the file
 // cannot hold before allocating anything. Writing goes to a temporary file in the
-// target's folder that replaces the target only once everything is on disk; a symbolic
-// link is followed, so the file it names is replaced and the link stays a link.
+// target's folder that replaces the target only once everything is on disk (or, for a
+// file that must keep its identity, to a verified copy the target is rewritten from).
 #pragma once
 
 #include <sys/stat.h>
@@ -87,6 +87,18 @@ private:
     size_t m_bufferEnd = 0;
 };
 
+// How a writer treats the name it is given.
+enum class SaveTarget {
+    // The user's file. Symbolic links are followed: the file a link names is replaced
+    // and the link stays. A file that a replacement would change beyond its contents
+    // (other hard links, another owner, a group or permissions a new file cannot take,
+    // extended attributes or ACLs) is rewritten in place from a verified copy instead.
+    UsersFile,
+    // The program's own scratch file (the render's scene): the name itself is replaced,
+    // never written through a symbolic or a hard link to another file.
+    ScratchFile,
+};
+
 class SafeFileWriter {
 public:
     SafeFileWriter() = default;
@@ -94,12 +106,14 @@ public:
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-    // Creates the temporary file beside the file `target` names, after following
-    // symbolic links; it gets the mode of the file it replaces (and its owner when
-    // running as root). When that folder takes no new file but the existing target may
-    // be written, the data goes to a copy in the system's temporary folder instead, and
-    // Commit rewrites the target in place from that copy once it has been verified.
-    FileError Open(const std::string& target);
+    // Creates the temporary file beside the file `target` names (see SaveTarget); it gets
+    // the mode, the group and (for root) the owner of the file it replaces. A target
+    // that is there but no regular file (a device, a pipe, a socket) is refused
+    // (NotRegularFile), a folder too (InUseWriting). When the file must keep its
+    // identity, or its folder takes no new file but the file may be written, the data
+    // goes to a copy in the system's temporary folder instead, and Commit rewrites the
+    // target in place from that copy once it has been verified.
+    FileError Open(const std::string& target, SaveTarget kind = SaveTarget::UsersFile);
     // Throws FileFailure{DiskFull or SaveFailed}.
     void Write(const void* data, size_t count) {
         if (count > m_buffer.size() - m_used) {
@@ -113,27 +127,36 @@ public:
     void Put(T value) {
         Write(&value, sizeof value);
     }
-    // Flushes, syncs and renames over the target (or rewrites it in place).
+    // Flushes, syncs and renames over the target, then syncs its folder. A rename that
+    // the folder or a mount refuses is followed by a rewrite in place from the complete
+    // temporary file. Or rewrites the target in place from the copy.
     FileError Commit();
-    // The complete copy left in the temporary folder when rewriting the target in place
-    // failed part-way; empty otherwise.
+    // The complete copy left when rewriting the target in place failed part-way; empty
+    // otherwise.
     const std::string& KeptCopy() const { return m_keptCopy; }
 
 private:
     void WriteSlow(const void* data, size_t count);
     void Flush();
     void Discard();
-    FileError OpenCopyInTemporaryFolder(const struct stat& target);
-    FileError CommitInPlace();
+    bool MayRewriteInPlace() const;
+    FileError OpenCopyInTemporaryFolder();
+    FileError RewriteInPlace();
+    FileError SyncFolder() const;
 
     int m_fd = -1;
-    std::string m_target;  // the file written: symbolic links followed
+    SaveTarget m_kind = SaveTarget::UsersFile;
+    std::string m_target;  // the file written: symbolic links followed for the user's file
     std::string m_tempPath;
     std::vector<char> m_buffer;
     size_t m_used = 0;
-    // Rewriting in place: the bytes written so far and their checksum.
+    uint64_t m_written = 0;  // bytes flushed
+    // The regular file being replaced, as it was when the save began.
+    bool m_replaces = false;
+    struct stat m_replaced {};
+    // Writing to a copy in the temporary folder from the start: the checksum of what
+    // was flushed.
     bool m_inPlace = false;
-    uint64_t m_written = 0;
     uint64_t m_checksum = 0;
     std::string m_keptCopy;
 };
@@ -145,9 +168,11 @@ namespace marquetta {
 // Runs `write` on a SafeFileWriter for `path` and commits it; any failure leaves the
 // old file as it was and comes back with its message (naming the copy that holds the
 // data when an in-place rewrite failed). `cannotCreate`, when given, is the message
-// for a file that cannot be created at all.
+// for a file that cannot be created at all (a target that is no regular file keeps its
+// own message).
 FileResult WriteFileSafely(const std::string& path,
                            const std::function<void(SafeFileWriter&)>& write,
-                           const std::string& cannotCreate = {});
+                           const std::string& cannotCreate = {},
+                           SaveTarget kind = SaveTarget::UsersFile);
 
 }  // namespace marquetta

@@ -33,6 +33,12 @@ std::string FileErrorMessage(FileError error, std::string_view fileName) {
                 "%1 を読み込めません。\nこのシステムの文字コード変換には CP932 (シフト JIS) "
                 "がありません。";
             break;
+        case FileError::NotADrawing:
+            text = "%1 は Marquetta の図面ﾌｧｲﾙではないため、開けません。";
+            break;
+        case FileError::NotRegularFile:
+            text = "%1 は通常のﾌｧｲﾙではないため、書き込めません。";
+            break;
     }
     std::string message(text);
     const auto at = message.find("%1");

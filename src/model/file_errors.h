@@ -18,6 +18,8 @@ enum class FileError {
     OpenFailed,  // any other failure while loading
     SaveFailed,  // any other failure while saving
     NoCp932,     // text that needs the CP932 converter, which this system lacks
+    NotADrawing,     // a file whose banner is not the drawing file's
+    NotRegularFile,  // saving onto a device, a pipe or a socket
 };
 
 // The message with "%1" replaced by the file name.

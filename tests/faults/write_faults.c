@@ -4,11 +4,14 @@
  * folder MARQUETTA_FAULT_DIR: open and openat with write access or O_CREAT, creat,
  * mkstemp and its kin, write, pwrite, writev, pwritev, fsync, fdatasync, ftruncate,
  * close of a file open for writing, rename, renameat, renameat2 and linkat (which puts
- * an unnamed file in place). The call numbered
- * MARQUETTA_FAULT_AT (from 1) fails with the error number MARQUETTA_FAULT_ERRNO and
- * does nothing; every other call goes through. At exit the library writes
- * "CALLS FAILED-CALL" (the count, and the name of the call it failed or "-") to the
- * file MARQUETTA_FAULT_REPORT. Calls on files elsewhere are never counted. */
+ * an unnamed file in place); an fsync of the folder itself is named "fsync-folder". The
+ * call numbered MARQUETTA_FAULT_AT (from 1) fails with the error number
+ * MARQUETTA_FAULT_ERRNO and does nothing; every other call goes through. With
+ * MARQUETTA_FAULT_RENAME set, every rename in the folder fails with that error number, as
+ * over a file mounted in place (EBUSY) or another user's file in a sticky folder
+ * (EPERM). At exit the library writes "CALLS FAILED-CALL" (the count, and the name of
+ * the call it failed or "-") and on the next line the names of the calls in order to
+ * the file MARQUETTA_FAULT_REPORT. Calls on files elsewhere are never counted. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -29,6 +32,10 @@ static long g_failAt;
 static int g_errno;
 static long g_calls;
 static const char* g_failed = "-";
+static int g_renameErrno;
+/* The names of the calls counted, in order, for the report. */
+static char g_trace[8192];
+static size_t g_traceLength;
 
 __attribute__((constructor)) static void Start(void) {
     const char* folder = getenv("MARQUETTA_FAULT_DIR");
@@ -39,6 +46,8 @@ __attribute__((constructor)) static void Start(void) {
     g_failAt = at != NULL ? atol(at) : 0;
     const char* number = getenv("MARQUETTA_FAULT_ERRNO");
     g_errno = number != NULL ? atoi(number) : EIO;
+    const char* rename = getenv("MARQUETTA_FAULT_RENAME");
+    g_renameErrno = rename != NULL ? atoi(rename) : 0;
 }
 
 __attribute__((destructor)) static void Report(void) {
@@ -48,7 +57,7 @@ __attribute__((destructor)) static void Report(void) {
     }
     FILE* out = fopen(report, "w");
     if (out != NULL) {
-        fprintf(out, "%ld %s\n", g_calls, g_failed);
+        fprintf(out, "%ld %s\n%s\n", g_calls, g_failed, g_trace);
         fclose(out);
     }
 }
@@ -114,11 +123,25 @@ static int FdInside(int fd) {
 /* Counts a call; true when this one is to fail (errno is then set). */
 static int Fails(const char* name) {
     ++g_calls;
+    const int n = snprintf(g_trace + g_traceLength, sizeof g_trace - g_traceLength, "%s%s",
+                           g_traceLength > 0 ? " " : "", name);
+    if (n > 0 && g_traceLength + (size_t)n < sizeof g_trace) {
+        g_traceLength += (size_t)n;
+    }
     if (g_calls != g_failAt) {
         return 0;
     }
     g_failed = name;
     errno = g_errno;
+    return 1;
+}
+
+/* Whether a rename is refused whatever the count (errno is then set). */
+static int Refused(void) {
+    if (g_renameErrno == 0) {
+        return 0;
+    }
+    errno = g_renameErrno;
     return 1;
 }
 
@@ -256,8 +279,13 @@ ssize_t pwritev(int fd, const struct iovec* parts, int count, off_t offset) {
     return NEXT(pwritev)(fd, parts, count, offset);
 }
 
+static int IsFolder(int fd) {
+    struct stat st;
+    return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 int fsync(int fd) {
-    if (FdInside(fd) && Fails("fsync")) {
+    if (FdInside(fd) && Fails(IsFolder(fd) ? "fsync-folder" : "fsync")) {
         return -1;
     }
     return NEXT(fsync)(fd);
@@ -296,14 +324,14 @@ int close(int fd) {
 }
 
 int rename(const char* from, const char* to) {
-    if ((PathInside(AT_FDCWD, from) || PathInside(AT_FDCWD, to)) && Fails("rename")) {
+    if ((PathInside(AT_FDCWD, from) || PathInside(AT_FDCWD, to)) && (Fails("rename") || Refused())) {
         return -1;
     }
     return NEXT(rename)(from, to);
 }
 
 int renameat(int fromDir, const char* from, int toDir, const char* to) {
-    if ((PathInside(fromDir, from) || PathInside(toDir, to)) && Fails("renameat")) {
+    if ((PathInside(fromDir, from) || PathInside(toDir, to)) && (Fails("renameat") || Refused())) {
         return -1;
     }
     return NEXT(renameat)(fromDir, from, toDir, to);
@@ -317,7 +345,7 @@ int linkat(int fromDir, const char* from, int toDir, const char* to, int flags) 
 }
 
 int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned int flags) {
-    if ((PathInside(fromDir, from) || PathInside(toDir, to)) && Fails("renameat2")) {
+    if ((PathInside(fromDir, from) || PathInside(toDir, to)) && (Fails("renameat2") || Refused())) {
         return -1;
     }
     return NEXT(renameat2)(fromDir, from, toDir, to, flags);
