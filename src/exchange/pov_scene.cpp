@@ -206,21 +206,15 @@ SceneCamera ComputeSceneCamera() {
     return camera;
 }
 
-FileResult WritePovScene(const CZorader_ezDoc& doc, const std::string& path) {
-    SafeFileWriter writer;
-    if (writer.Open(path) != FileError::None) {
-        return FileResult{FileError::SaveFailed, CannotOpenMessage(path).text};
-    }
-    FileError error;
-    try {
-        const CNumbersScope numbers;
-        SceneOut out(writer);
-        WriteScene(out, doc);
-        error = writer.Commit();
-    } catch (const FileFailure& failure) {
-        error = failure.error;
-    }
-    return MakeFileResult(error, path);
+FileResult WritePovScene(const CZorader_ezDoc& doc, const std::string& path, SaveTarget kind) {
+    return WriteFileSafely(
+        path,
+        [&](SafeFileWriter& writer) {
+            const CNumbersScope numbers;
+            SceneOut out(writer);
+            WriteScene(out, doc);
+        },
+        CannotOpenMessage(path).text, kind);
 }
 
 }  // namespace marquetta

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "model/binary_file.h"
 #include "model/document.h"
 #include "model/file_errors.h"
 
@@ -29,7 +30,10 @@ SceneCamera ComputeSceneCamera();
 
 // Writes the scene to `path`, replacing the file only once all of it is written. A
 // file that cannot be created gives "%s が開けません"; a failure while writing gives
-// the file layer's message.
-FileResult WritePovScene(const CZorader_ezDoc& doc, const std::string& path);
+// the file layer's message, which names the copy kept when an in-place rewrite failed.
+// The render command writes its scratch scene as SaveTarget::ScratchFile: a link of
+// that name is replaced, never followed.
+FileResult WritePovScene(const CZorader_ezDoc& doc, const std::string& path,
+                         SaveTarget kind = SaveTarget::UsersFile);
 
 }  // namespace marquetta

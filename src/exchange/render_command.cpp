@@ -122,7 +122,9 @@ std::string LastLines(std::string_view output, size_t count) {
 void RenderDrawing(const CZorader_ezDoc& doc) {
     const std::string folder = CurrentFolder();
     const std::string scene = (std::filesystem::path(folder) / kSceneFileName).string();
-    const FileResult written = WritePovScene(doc, scene);
+    // The scene is the program's own scratch file: a link named like it is replaced,
+    // so that no file it points to is overwritten.
+    const FileResult written = WritePovScene(doc, scene, SaveTarget::ScratchFile);
     if (!written.ok()) {
         Warn(written.message);
         return;

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "app/program_defaults.h"
 #include "platform/platform.h"
 #include "test_files.h"
@@ -89,6 +92,40 @@ TEST_F(RenderCommandTest, FailuresAreToldAndStopTheCommandWhereTheyMust) {
     ASSERT_EQ(Messages().size(), 3u);
     EXPECT_EQ(Messages()[2].text, dir.File("TEMP.pov") + " が開けません");
     EXPECT_EQ(Messages()[2].caption, "ワーニング");
+}
+
+// The scene is the program's own scratch file: a link named TEMP.pov, symbolic or hard,
+// is replaced by the scene, and the file it points to is never written (nor created).
+TEST_F(RenderCommandTest, SceneReplacesALinkOfItsNameNeverItsTarget) {
+    g_rendererPath.clear();
+    const std::string victim = dir.File("someone's.txt");
+    const struct {
+        const char* what;
+        std::function<void()> link;
+        bool victimThere;
+    } cases[] = {
+        {"a symbolic link to a file", [&] { std::filesystem::create_symlink(victim, "TEMP.pov"); },
+         true},
+        {"a relative symbolic link to no file yet",
+         [&] { std::filesystem::create_symlink("someone's.txt", "TEMP.pov"); }, false},
+        {"a hard link", [&] { std::filesystem::create_hard_link(victim, "TEMP.pov"); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dir.File("TEMP.pov"));
+        std::filesystem::remove(victim);
+        if (c.victimThere) {
+            WriteBytes(victim, "kept");
+        }
+        c.link();
+        RenderDrawing(doc);
+        EXPECT_FALSE(std::filesystem::is_symlink(dir.File("TEMP.pov")));
+        EXPECT_NE(ReadBytes(dir.File("TEMP.pov")).find("camera"), std::string::npos);
+        EXPECT_EQ(std::filesystem::exists(victim), c.victimThere);
+        if (c.victimThere) {
+            EXPECT_EQ(ReadBytes(victim), "kept");
+        }
+    }
 }
 
 TEST_F(RenderCommandTest, RendererIsTheFirstExecutableOnThePath) {
