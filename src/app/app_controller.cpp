@@ -1,6 +1,8 @@
 #include "app/app_controller.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <iterator>
 
 #include "app/command_table.h"
 #include "app/dialog_commands.h"
@@ -124,8 +126,25 @@ bool AppController::SaveAs() {
     request.filter = kDrawingFilter;
     request.defaultExtension = "trn";
     request.initialName = m_doc.GetTitle();
-    const std::optional<std::string> path = AskFileName(request);
-    return path && SaveTo(*path);
+    request.foreignExtensions.assign(std::begin(kOtherFormatExtensions),
+                                     std::end(kOtherFormatExtensions));
+    for (;;) {
+        const std::optional<std::string> path = AskFileName(request);
+        if (!path) {
+            return false;
+        }
+        // The dialog adds ".trn" to a name of another format; so does the save, whatever
+        // the dialog did.
+        const std::string name = NativeFileName(*path);
+        if (SaveTo(name)) {
+            return true;
+        }
+        // The user has been told why; the dialog opens again on that name, so that
+        // another folder or name can be chosen.
+        const std::filesystem::path failed(name);
+        request.folder = failed.has_parent_path() ? failed.parent_path().string() : ".";
+        request.initialName = failed.filename().string();
+    }
 }
 
 void AppController::RegisterDocumentCommands() {

@@ -1,5 +1,7 @@
 // The commands that bring drawings in and out: DXF import and export, inserting
 // another drawing file, and the rendered scene with its settings.
+#include <cctype>
+
 #include "app/app_controller.h"
 #include "edit/editing_state.h"
 #include "exchange/dxf_import.h"
@@ -13,6 +15,22 @@
 
 namespace marquetta {
 namespace {
+
+// The export's name offered at first: the drawing's, its ".trn" made ".dxf"
+// ("無題.dxf" for an untitled drawing).
+std::string DxfExportName(const std::string& title) {
+    std::string name = title;
+    if (name.size() > 4) {
+        std::string extension = name.substr(name.size() - 4);
+        for (char& c : extension) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        if (extension == ".trn") {
+            name.resize(name.size() - 4);
+        }
+    }
+    return name + ".dxf";
+}
 
 void Show(const CommandMessage& message) {
     if (!message.empty()) {
@@ -74,6 +92,7 @@ void AppController::RegisterExchangeCommands() {
         // A name typed with its extension replaces a file unasked; one that gains it in
         // the dialog is asked about.
         request.askBeforeReplacing = false;
+        request.initialName = DxfExportName(m_doc.GetTitle());
         if (const std::optional<std::string> path = AskFileName(request)) {
             Show(ExportDxfFile(m_doc, *path).message);
         }

@@ -153,17 +153,17 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
     } else {
         const LoadResult loaded = LoadDrawingFile(doc, in);
+        if (loaded.foreignBanner) {
+            err << "marquetta-convert: " << in
+                << " is not a Marquetta drawing; nothing converted\n";
+            return 1;
+        }
         if (!loaded.ok()) {
             err << loaded.message << "\n";
             return 1;
         }
         if (loaded.emptyFile) {
             err << "marquetta-convert: " << in << " is empty; nothing converted\n";
-            return 1;
-        }
-        if (loaded.foreignBanner) {
-            err << "marquetta-convert: " << in
-                << " is not a Marquetta drawing; nothing converted\n";
             return 1;
         }
     }

@@ -3,9 +3,10 @@
 // Lines end with CR LF. The file is written beside the target and renamed over it only
 // when complete, so a failed export leaves an existing file as it was.
 //
-// The desktop's export command shows the save dialog (kDxfExportFilter; a name typed
-// without an extension gains ".dxf" there and is asked about before it replaces a file,
-// a name typed with it is not), calls ExportDxfFile and shows its message.
+// The desktop's export command shows the save dialog on the drawing's name with ".dxf"
+// (kDxfExportFilter; a name typed without an extension gains ".dxf" there and is asked
+// about before it replaces a file, and so is the offered name accepted as it is; a name
+// typed with its extension is not), calls ExportDxfFile and shows its message.
 #pragma once
 
 #include <string>

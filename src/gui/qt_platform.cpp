@@ -160,7 +160,11 @@ class CFileDialog : public QFileDialog {
   public:
     CFileDialog(const FileDialogRequest& request, QWidget* parent)
         : QFileDialog(parent, QString::fromStdString(request.title)),
-          askBeforeReplacing_(request.askBeforeReplacing) {
+          askBeforeReplacing_(request.askBeforeReplacing),
+          offeredName_(QString::fromStdString(request.initialName)) {
+        for (const std::string& extension : request.foreignExtensions) {
+            foreignExtensions_ << QString::fromStdString(extension);
+        }
         setOption(QFileDialog::DontUseNativeDialog);
         setOption(QFileDialog::DontUseCustomDirectoryIcons);
         setIconProvider(NameOnlyIcons());
@@ -183,18 +187,47 @@ class CFileDialog : public QFileDialog {
     }
 
     void accept() override {
-        if (acceptMode() == QFileDialog::AcceptSave && !askBeforeReplacing_) {
-            setOption(QFileDialog::DontConfirmOverwrite, !GainsDefaultSuffix());
+        if (acceptMode() == QFileDialog::AcceptSave) {
+            AddSuffixToForeignName();
+            if (!askBeforeReplacing_) {
+                // The offered name was not typed: replacing a file under it is asked about.
+                setOption(QFileDialog::DontConfirmOverwrite,
+                          !GainsDefaultSuffix() && !OfferedNameKept());
+            }
         }
         QFileDialog::accept();
     }
 
   private:
+    QLineEdit* NameBox() const { return findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
+
+    // A name whose extension belongs to another format gains the default extension in
+    // the name box, before the dialog asks about replacing a file of that name.
+    void AddSuffixToForeignName() {
+        QLineEdit* nameBox = NameBox();
+        if (nameBox == nullptr || defaultSuffix().isEmpty() || foreignExtensions_.isEmpty()) {
+            return;
+        }
+        const QString name = nameBox->text().trimmed();
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot > name.lastIndexOf(QLatin1Char('/')) + 1 &&
+            foreignExtensions_.contains(name.mid(dot + 1).toLower())) {
+            nameBox->setText(name + QLatin1Char('.') + defaultSuffix());
+        }
+    }
+
+    // Whether the name box still holds the name offered, untyped by the user.
+    bool OfferedNameKept() const {
+        const QLineEdit* nameBox = NameBox();
+        return nameBox != nullptr && !offeredName_.isEmpty() && !nameBox->isModified() &&
+               nameBox->text() == offeredName_;
+    }
+
     // Whether the name in the name box gets the default extension appended: it has no
     // extension of its own (the dialog's rule). Without a name box to read, it counts
     // as one that does, so that the question is asked.
     bool GainsDefaultSuffix() const {
-        const auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QLineEdit* nameBox = NameBox();
         if (nameBox == nullptr || defaultSuffix().isEmpty()) {
             return nameBox == nullptr;
         }
@@ -203,6 +236,8 @@ class CFileDialog : public QFileDialog {
     }
 
     bool askBeforeReplacing_;
+    QString offeredName_;
+    QStringList foreignExtensions_;
 };
 
 QtPlatform::QtPlatform() : prompt_(QString::fromUtf8(kInitialPromptText)) {}

@@ -477,6 +477,20 @@ void ReadShapesInTurn(BinaryReader& r, size_t count, NewShape&& newShape) {
 
 }  // namespace
 
+std::string NativeFileName(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    if (extension.size() > 1) {
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        for (const char* other : kOtherFormatExtensions) {
+            if (extension.substr(1) == other) {
+                return path + ".trn";
+            }
+        }
+    }
+    return path;
+}
+
 FileResult SaveDrawingFile(CZorader_ezDoc& doc, const std::string& path) {
     FileResult result =
         WriteFileSafely(path, [&](SafeFileWriter& writer) {
@@ -536,6 +550,20 @@ FileError ReadDrawingBytes(std::string_view bytes, DrawingFileContents& contents
 
 namespace {
 
+// The message for a file of another kind: its name, and its banner where that reads as
+// plain text (a newer version's, another program's).
+FileResult NotADrawingResult(const std::string& path, const std::string& banner) {
+    FileResult result = MakeFileResult(FileError::NotADrawing, path);
+    constexpr size_t kLongestShown = 64;
+    const bool printable =
+        !banner.empty() && banner.size() <= kLongestShown &&
+        std::all_of(banner.begin(), banner.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+    if (printable) {
+        result.message += "\nﾌｧｲﾙの先頭: \"" + banner + "\"";
+    }
+    return result;
+}
+
 LoadResult LoadDrawing(CZorader_ezDoc& doc, BinaryReader& reader, const std::string& path) {
     LoadResult result;
     if (reader.Size() == 0) {
@@ -547,34 +575,35 @@ LoadResult LoadDrawing(CZorader_ezDoc& doc, BinaryReader& reader, const std::str
         CZorader_ezDoc::ShapeList shapes;
         try {
             contents.banner = GetString(reader);
-            result.foreignBanner = contents.banner != g_fileBanner;
-            if (!result.foreignBanner) {
-                ReadAfterBanner(reader, contents,
-                                [&](size_t count) { ReadShapesInto(reader, count, shapes); });
+            if (contents.banner != g_fileBanner) {
+                // Another kind of file: opened as an empty drawing under its name, the
+                // next save would destroy it.
+                result.foreignBanner = true;
+                static_cast<FileResult&>(result) = NotADrawingResult(path, contents.banner);
+                return result;
             }
+            ReadAfterBanner(reader, contents,
+                            [&](size_t count) { ReadShapesInto(reader, count, shapes); });
         } catch (const FileFailure& failure) {
             static_cast<FileResult&>(result) = MakeFileResult(failure.error, path);
             return result;
         }
         g_displayListValid = 0;
         doc.DeleteAllShapes();
-        if (!result.foreignBanner) {
-            // Another kind of file opens as an empty drawing and keeps the settings.
-            g_skyTexture = std::move(contents.sky);
-            g_groundTexture = std::move(contents.ground);
-            g_sunNorth = contents.north;
-            g_sunSeason = contents.season;
-            g_sunLatitude = contents.latitude;
-            g_sunHour = contents.hour;
-            // Slots above the stored layers keep what they held.
-            g_layerCount = static_cast<int>(contents.layers.size());
-            for (size_t i = 0; i < contents.layers.size(); ++i) {
-                g_layerNames[i] = std::move(contents.layers[i].name);
-                g_layerAttributes[i] = contents.layers[i].attributes;
-                g_layerTextures[i] = std::move(contents.layers[i].texture);
-            }
-            doc.ReplaceShapes(std::move(shapes));
+        g_skyTexture = std::move(contents.sky);
+        g_groundTexture = std::move(contents.ground);
+        g_sunNorth = contents.north;
+        g_sunSeason = contents.season;
+        g_sunLatitude = contents.latitude;
+        g_sunHour = contents.hour;
+        // Slots above the stored layers keep what they held.
+        g_layerCount = static_cast<int>(contents.layers.size());
+        for (size_t i = 0; i < contents.layers.size(); ++i) {
+            g_layerNames[i] = std::move(contents.layers[i].name);
+            g_layerAttributes[i] = contents.layers[i].attributes;
+            g_layerTextures[i] = std::move(contents.layers[i].texture);
         }
+        doc.ReplaceShapes(std::move(shapes));
     }
     doc.SetPathName(AbsolutePath(path));
     doc.SetModifiedFlag(false);

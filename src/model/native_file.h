@@ -18,9 +18,17 @@ namespace marquetta {
 extern const std::string g_fileBanner;
 
 struct LoadResult : FileResult {
-    bool foreignBanner = false;  // another kind of file: read as an empty drawing
+    bool foreignBanner = false;  // another kind of file: refused (NotADrawing)
     bool emptyFile = false;      // 0 bytes: nothing read, the drawing kept as it was
 };
+
+// The extensions of the other formats the program writes (DXF, SVG, the POV-Ray
+// scene, the JSON dump, a printed PDF, a rendered picture), without the dot.
+inline constexpr const char* kOtherFormatExtensions[] = {"dxf", "svg", "pov", "json", "pdf", "png"};
+// The name a drawing is saved under when asked for `path`: `path` itself, or with ".trn"
+// added where its extension (in any letter case) belongs to another format, so that no
+// program takes the drawing for a file of that format.
+std::string NativeFileName(const std::string& path);
 
 // Saves the settings, the layer table and the shapes. The target is replaced only
 // after the whole file is written; on failure the old file is untouched. On success
@@ -28,11 +36,12 @@ struct LoadResult : FileResult {
 FileResult SaveDrawingFile(CZorader_ezDoc& doc, const std::string& path);
 
 // Opens a drawing. A file of 0 bytes is not read and the document takes its name. A
-// file of another kind (a foreign banner) gives an empty drawing, keeps the layers and
-// settings, and counts as success. Otherwise the whole file is read and checked first:
-// a file that cannot be opened, or that fails part-way, leaves the drawing, the layer
-// table and the settings as they were; a good one replaces the shapes, the settings
-// and the stored layer slots.
+// file of another kind (a banner not the drawing file's: a newer version's, another
+// program's) is refused with a message naming it and its banner where printable, and
+// changes nothing, so that no later save can write over it. Otherwise the whole file
+// is read and checked first: a file that cannot be opened, or that fails part-way,
+// leaves the drawing, the layer table and the settings as they were; a good one
+// replaces the shapes, the settings and the stored layer slots.
 LoadResult LoadDrawingFile(CZorader_ezDoc& doc, const std::string& path);
 // The same for a drawing file's bytes held in memory; the document takes `path`.
 LoadResult LoadDrawingBytes(CZorader_ezDoc& doc, std::string_view bytes, const std::string& path);

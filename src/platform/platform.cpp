@@ -74,7 +74,9 @@ std::string FileDialogFolder(Platform& platform, const std::string& drawingPath)
 
 std::optional<std::string> AskFileNameFrom(Platform& platform, FileDialogRequest request,
                                            const std::string& drawingPath) {
-    request.folder = FileDialogFolder(platform, drawingPath);
+    if (request.folder.empty()) {
+        request.folder = FileDialogFolder(platform, drawingPath);
+    }
     std::optional<std::string> path = platform.AskFileName(request);
     if (path) {
         platform.WriteSetting(kFolderSection, kFolderKey, FolderOf(*path));

@@ -69,8 +69,13 @@ struct FileDialogRequest {
     std::string initialName;
     std::string folder;  // where the dialog starts; empty: the desktop's choice
     // Saving: whether a name typed in full asks before replacing a file. A name that
-    // gains the default extension in the dialog always asks.
+    // gains the default extension in the dialog, or the initial name accepted as it was
+    // offered, always asks.
     bool askBeforeReplacing = true;
+    // Saving: extensions (without the dot, lower case) that belong to other formats. A
+    // name ending in one of them, in any letter case, gains the default extension too
+    // ("plan.dxf" becomes "plan.dxf.trn").
+    std::vector<std::string> foreignExtensions;
 };
 
 // A program to start in a folder of its own choosing, not waited for: it goes on
@@ -191,8 +196,8 @@ class ScopedPlatform {
 // untitled drawing (empty path) the folder last used in any file dialog, kept in the
 // settings, or else the home folder.
 std::string FileDialogFolder(Platform& platform, const std::string& drawingPath);
-// Asks for a file name starting in FileDialogFolder and remembers the folder of the
-// file chosen.
+// Asks for a file name starting in the request's folder, or where it has none in
+// FileDialogFolder, and remembers the folder of the file chosen.
 std::optional<std::string> AskFileNameFrom(Platform& platform, FileDialogRequest request,
                                            const std::string& drawingPath);
 

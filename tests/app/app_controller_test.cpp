@@ -290,6 +290,76 @@ TEST_F(AppControllerTest, FailedOpenKeepsTheDrawingAndShowsTheMessage) {
     EXPECT_EQ(Messages().back().text, "予期しないﾌｧｲﾙ形式です。");
     EXPECT_EQ(app->Document().m_shapes.size(), 1u);
     EXPECT_EQ(app->WindowTitle(), "plan.trn - Marquetta");
+
+    // So is a file of another kind, and the next save goes to the drawing's own file.
+    std::string newer = ReadBytes(path);
+    newer[15] = '9';  // "Tarno_III V0.09"
+    WriteBytes(dir.File("newer.trn"), newer);
+    EXPECT_FALSE(app->OpenDocumentFile(dir.File("newer.trn")));
+    EXPECT_NE(Messages().back().text.find(dir.File("newer.trn")), std::string::npos);
+    EXPECT_EQ(app->WindowTitle(), "plan.trn - Marquetta");
+    AddLine(2);
+    ASSERT_TRUE(app->Execute(ID_FILE_SAVE));
+    EXPECT_EQ(ReadBytes(dir.File("newer.trn")), newer);
+    EXPECT_EQ(Messages().size(), 3u);
+}
+
+// Save As never writes the drawing under a name another format owns: ".trn" is added
+// (the dialog adds it first, so that its question is about that name).
+TEST_F(AppControllerTest, SaveAsNeverWritesTheDrawingUnderAnotherFormatsName) {
+    const struct {
+        const char* chosen;
+        const char* written;
+    } cases[] = {
+        {"export.dxf", "export.dxf.trn"}, {"plan.SVG", "plan.SVG.trn"},
+        {"scene.pov", "scene.pov.trn"},   {"dump.json", "dump.json.trn"},
+        {"print.pdf", "print.pdf.trn"},   {"TEMP.png", "TEMP.png.trn"},
+        {"plan.trn", "plan.trn"},         {"plan.v2", "plan.v2"},
+        {".dxf", ".dxf"},                 {"a.dxf.trn", "a.dxf.trn"},
+    };
+    AddLine(1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        platform.QueueFileName(dir.File(c.chosen));
+        ASSERT_TRUE(app->Execute(ID_FILE_SAVE_AS));
+        EXPECT_EQ(app->Document().GetPathName(), dir.File(c.written));
+        EXPECT_TRUE(std::filesystem::exists(dir.File(c.written)));
+        if (std::string(c.chosen) != c.written) {
+            EXPECT_FALSE(std::filesystem::exists(dir.File(c.chosen)));
+        }
+    }
+    const FileDialogRequest asked =
+        platform.CallsOf(PlatformCall::Kind::AskFileName).back().fileDialog;
+    EXPECT_EQ(asked.foreignExtensions,
+              (std::vector<std::string>{"dxf", "svg", "pov", "json", "pdf", "png"}));
+    EXPECT_TRUE(Messages().empty());
+}
+
+// A Save As that fails says why and opens the dialog again on the name that failed, until
+// the user saves elsewhere or cancels.
+TEST_F(AppControllerTest, FailedSaveAsReturnsToTheDialog) {
+    AddLine(1);
+    platform.QueueFileName("/proc/plan.trn");  // a folder that takes no file
+    platform.QueueFileName(dir.File("plan.trn"));
+    ASSERT_TRUE(app->Execute(ID_FILE_SAVE_AS));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "/proc/plan.trn は使用中または読み取り専用のため、書き込めません。");
+    const auto dialogs = platform.CallsOf(PlatformCall::Kind::AskFileName);
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[1].fileDialog.folder, "/proc");
+    EXPECT_EQ(dialogs[1].fileDialog.initialName, "plan.trn");
+    EXPECT_TRUE(dialogs[1].fileDialog.save);
+    EXPECT_EQ(app->WindowTitle(), "plan.trn - Marquetta");
+    EXPECT_FALSE(app->Document().IsModified());
+
+    // Cancelled on the second showing: nothing saved, the drawing still modified.
+    AddLine(2);
+    platform.QueueFileName("/proc/other.trn");
+    app->Execute(ID_FILE_SAVE_AS);
+    EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::AskFileName).size(), 4u);
+    EXPECT_EQ(Messages().size(), 2u);
+    EXPECT_TRUE(app->Document().IsModified());
+    EXPECT_EQ(app->WindowTitle(), "plan.trn - Marquetta");
 }
 
 TEST_F(AppControllerTest, CommandLineOpensTheNamedFileOrFails) {

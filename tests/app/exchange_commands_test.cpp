@@ -98,6 +98,22 @@ TEST_F(ExchangeCommandsTest, DxfExportChecksTheExtensionAndReports) {
     EXPECT_NE(ReadBytes(dir.File("plan.dxf")).find("LINE\r\n"), std::string::npos);
 }
 
+// The export's dialog offers the drawing's name with ".dxf".
+TEST_F(ExchangeCommandsTest, DxfExportOffersTheDrawingsName) {
+    const struct {
+        const char* drawing;  // empty: untitled
+        const char* offered;
+    } cases[] = {{"", "無題.dxf"}, {"plan.trn", "plan.dxf"}, {"PLAN.TRN", "PLAN.dxf"},
+                 {"site.v2", "site.v2.dxf"}, {"平面図.trn", "平面図.dxf"}};
+    for (const auto& c : cases) {
+        app.Document().SetPathName(*c.drawing ? dir.File(c.drawing) : "");
+        app.Execute(ID_DXF_EXPORT);
+        const auto dialogs = platform.CallsOf(PlatformCall::Kind::AskFileName);
+        ASSERT_FALSE(dialogs.empty());
+        EXPECT_EQ(dialogs.back().fileDialog.initialName, c.offered) << c.drawing;
+    }
+}
+
 TEST_F(ExchangeCommandsTest, InsertAddsTheFilesShapesSelected) {
     AddLine();
     const std::string path = dir.File("part.trn");

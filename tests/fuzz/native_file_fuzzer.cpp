@@ -70,10 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(size == 0 && doc.m_shapes.size() == shapesBefore);
         return 0;
     }
-    if (loaded.foreignBanner) {
-        FUZZ_CHECK(doc.m_shapes.empty() && layers.Unchanged() && settings.Unchanged());
-        return 0;
-    }
     FUZZ_CHECK(g_layerCount >= 0 && g_layerCount <= kLayerSlots);
 
     // Saved and read back, the drawing is the same.

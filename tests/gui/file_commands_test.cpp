@@ -220,11 +220,16 @@ class FileCommandsTest : public QObject {
             {ID_DXF_EXPORT, "plan.dxf", "plan", true, QMessageBox::No},
             // A DXF name typed in full replaces its file without a question.
             {ID_DXF_EXPORT, "plan.dxf", "plan.dxf", false, QMessageBox::NoButton},
+            // The name offered (the drawing's, saved as plan.trn above) was not typed: asked.
+            {ID_DXF_EXPORT, "plan.dxf", nullptr, true, QMessageBox::No},
+            // The drawing is never saved under a DXF name: ".trn" comes in the dialog.
+            {ID_FILE_SAVE_AS, "export.dxf.trn", "export.dxf", true, QMessageBox::Yes},
         };
         for (const auto& c : cases) {
             const std::string existing = folder.Path(c.existing);
             QVERIFY(WriteFileBytes(existing, "old"));
             QString question;
+            QString offered;
             bool stillOpen = false;
             const auto typed = WhenModal([&](QWidget* modal) {
                 auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -240,8 +245,12 @@ class FileCommandsTest : public QObject {
                     ask->button(c.answer)->click();
                     return true;
                 });
-                NameBox(*dialog)->clear();
-                QTest::keyClicks(NameBox(*dialog), QString::fromUtf8(c.typed));
+                if (c.typed == nullptr) {
+                    offered = NameBox(*dialog)->text();
+                } else {
+                    NameBox(*dialog)->clear();
+                    QTest::keyClicks(NameBox(*dialog), QString::fromUtf8(c.typed));
+                }
                 QTest::keyClick(NameBox(*dialog), Qt::Key_Return);
                 *answered = true;
                 stillOpen = dialog->isVisible();
@@ -256,7 +265,13 @@ class FileCommandsTest : public QObject {
             const bool replaced = !c.asks || c.answer == QMessageBox::Yes;
             QCOMPARE(stillOpen, !replaced);
             QCOMPARE(ReadFileBytes(existing) != std::optional<std::string>("old"), replaced);
+            if (c.typed == nullptr) {
+                QCOMPARE(offered, QString::fromUtf8(c.existing));
+            }
         }
+        QVERIFY(!std::filesystem::exists(folder.Path("export.dxf")));
+        s.Frame().UpdateCommandUi();
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("export.dxf.trn - Marquetta"));
     }
 
     void fileDialogsStartInTheDrawingsFolderOrTheLastOneUsed() {

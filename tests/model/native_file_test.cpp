@@ -325,20 +325,43 @@ TEST_F(NativeFileTest, SuccessfulLoadAndSaveNameTheDocument) {
     EXPECT_EQ(other.m_shapes.size(), 1u);
 }
 
-TEST_F(NativeFileTest, ForeignBannerOpensAsEmptyDrawingKeepingLayersAndSettings) {
+// A file of another kind (a newer version's, another program's) is refused: opened as
+// an empty drawing under its name, the next save would destroy it.
+TEST_F(NativeFileTest, ForeignBannerIsRefusedNamingTheFileAndTheDrawingKept) {
     AddLine(0, 1);
+    doc.SetPathName("/plans/open.trn");
+    doc.SetModifiedFlag(true);
     g_sunHour = 7;
-    Bytes b;
-    b.u8(0x15).text("Tarno_III V0.08      ").str("other").str("sky").f64(1).f64(1).f64(1).f64(1);
-    const LoadResult r = LoadBytes(b.get(), doc);
-    EXPECT_TRUE(r.ok());
-    EXPECT_TRUE(r.message.empty());
-    EXPECT_TRUE(r.foreignBanner);
-    EXPECT_TRUE(doc.m_shapes.empty());
-    EXPECT_EQ(g_layerCount, 1);
-    EXPECT_EQ(g_skyTexture, "S_Cloud1");
-    EXPECT_EQ(g_sunHour, 7);
-    EXPECT_EQ(doc.GetTitle(), "in.trn");
+    const std::string png = std::string("\x89PNG\r\n\x1a\n") + std::string(200, '\0');
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* bannerShown;  // nullptr: no banner in the message
+    } cases[] = {
+        {"a newer version", Bytes().u8(0x14).text("Tarno_III V0.09     ").str("other").get(),
+         "Tarno_III V0.09     "},
+        {"one more trailing space", Bytes().u8(0x15).text("Tarno_III V0.08      ").str("sky").get(),
+         "Tarno_III V0.08      "},
+        {"another program's bytes", png, nullptr},
+        {"an empty banner", Bytes().u8(0).str("sky").str("ground").get(), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LoadResult r = LoadBytes(c.bytes, doc);
+        EXPECT_EQ(r.error, FileError::NotADrawing);
+        EXPECT_TRUE(r.foreignBanner);
+        const std::string named =
+            dir.File("in.trn") + " は Marquetta の図面ﾌｧｲﾙではないため、開けません。";
+        EXPECT_EQ(r.message, c.bannerShown == nullptr
+                                 ? named
+                                 : named + "\nﾌｧｲﾙの先頭: \"" + c.bannerShown + "\"");
+        EXPECT_EQ(doc.m_shapes.size(), 1u);
+        EXPECT_EQ(g_layerCount, 1);
+        EXPECT_EQ(g_skyTexture, "S_Cloud1");
+        EXPECT_EQ(g_sunHour, 7);
+        EXPECT_EQ(doc.GetPathName(), "/plans/open.trn");
+        EXPECT_TRUE(doc.IsModified());
+    }
 }
 
 TEST_F(NativeFileTest, EmptyFileKeepsTheDrawingAndTakesTheName) {
