@@ -237,7 +237,9 @@ bool KeptOnlyInPlace(const struct stat& st, const std::string& path) {
 
 // The errors of a rename that another route may get round: a folder whose sticky bit
 // keeps the file from being replaced, a file mounted in its place.
-bool RenameRefused(int err) { return err == EPERM || err == EACCES || err == EBUSY; }
+bool RenameRefused(int err) {
+    return err == EPERM || err == EACCES || err == EBUSY;
+}
 
 // FNV-1a over the bytes, to verify copies.
 uint64_t Checksum(uint64_t hash, const char* data, size_t count) {
@@ -306,8 +308,8 @@ void TakeOwnerAndMode(int fd, const struct stat* replaced) {
 
 bool SameOwnerAndMode(int fd, const struct stat& replaced) {
     struct stat st;
-    return ::fstat(fd, &st) == 0 && st.st_uid == replaced.st_uid &&
-           st.st_gid == replaced.st_gid && (st.st_mode & 07777) == (replaced.st_mode & 07777);
+    return ::fstat(fd, &st) == 0 && st.st_uid == replaced.st_uid && st.st_gid == replaced.st_gid &&
+           (st.st_mode & 07777) == (replaced.st_mode & 07777);
 }
 
 // The copy's name in the temporary folder: the file's own with a suffix, so that the

@@ -15,9 +15,9 @@ enum class FileError {
     InUseReading,      // no permission or locked while reading
     InUseWriting,      // no permission, read-only or locked while writing
     DiskFull,
-    OpenFailed,  // any other failure while loading
-    SaveFailed,  // any other failure while saving
-    NoCp932,     // text that needs the CP932 converter, which this system lacks
+    OpenFailed,      // any other failure while loading
+    SaveFailed,      // any other failure while saving
+    NoCp932,         // text that needs the CP932 converter, which this system lacks
     NotADrawing,     // a file whose banner is not the drawing file's
     NotRegularFile,  // saving onto a device, a pipe or a socket
 };

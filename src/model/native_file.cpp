@@ -480,8 +480,9 @@ void ReadShapesInTurn(BinaryReader& r, size_t count, NewShape&& newShape) {
 std::string NativeFileName(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     if (extension.size() > 1) {
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        });
         for (const char* other : kOtherFormatExtensions) {
             if (extension.substr(1) == other) {
                 return path + ".trn";

@@ -311,11 +311,16 @@ TEST_F(AppControllerTest, SaveAsNeverWritesTheDrawingUnderAnotherFormatsName) {
         const char* chosen;
         const char* written;
     } cases[] = {
-        {"export.dxf", "export.dxf.trn"}, {"plan.SVG", "plan.SVG.trn"},
-        {"scene.pov", "scene.pov.trn"},   {"dump.json", "dump.json.trn"},
-        {"print.pdf", "print.pdf.trn"},   {"TEMP.png", "TEMP.png.trn"},
-        {"plan.trn", "plan.trn"},         {"plan.v2", "plan.v2"},
-        {".dxf", ".dxf"},                 {"a.dxf.trn", "a.dxf.trn"},
+        {"export.dxf", "export.dxf.trn"},
+        {"plan.SVG", "plan.SVG.trn"},
+        {"scene.pov", "scene.pov.trn"},
+        {"dump.json", "dump.json.trn"},
+        {"print.pdf", "print.pdf.trn"},
+        {"TEMP.png", "TEMP.png.trn"},
+        {"plan.trn", "plan.trn"},
+        {"plan.v2", "plan.v2"},
+        {".dxf", ".dxf"},
+        {"a.dxf.trn", "a.dxf.trn"},
     };
     AddLine(1);
     for (const auto& c : cases) {
@@ -343,7 +348,8 @@ TEST_F(AppControllerTest, FailedSaveAsReturnsToTheDialog) {
     platform.QueueFileName(dir.File("plan.trn"));
     ASSERT_TRUE(app->Execute(ID_FILE_SAVE_AS));
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].text, "/proc/plan.trn は使用中または読み取り専用のため、書き込めません。");
+    EXPECT_EQ(Messages()[0].text,
+              "/proc/plan.trn は使用中または読み取り専用のため、書き込めません。");
     const auto dialogs = platform.CallsOf(PlatformCall::Kind::AskFileName);
     ASSERT_EQ(dialogs.size(), 2u);
     EXPECT_EQ(dialogs[1].fileDialog.folder, "/proc");

@@ -103,8 +103,11 @@ TEST_F(ExchangeCommandsTest, DxfExportOffersTheDrawingsName) {
     const struct {
         const char* drawing;  // empty: untitled
         const char* offered;
-    } cases[] = {{"", "無題.dxf"}, {"plan.trn", "plan.dxf"}, {"PLAN.TRN", "PLAN.dxf"},
-                 {"site.v2", "site.v2.dxf"}, {"平面図.trn", "平面図.dxf"}};
+    } cases[] = {{"", "無題.dxf"},
+                 {"plan.trn", "plan.dxf"},
+                 {"PLAN.TRN", "PLAN.dxf"},
+                 {"site.v2", "site.v2.dxf"},
+                 {"平面図.trn", "平面図.dxf"}};
     for (const auto& c : cases) {
         app.Document().SetPathName(*c.drawing ? dir.File(c.drawing) : "");
         app.Execute(ID_DXF_EXPORT);

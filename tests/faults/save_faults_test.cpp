@@ -5,9 +5,9 @@
 // next save succeeds. The same for the rewrites in place (a folder that takes no new
 // file, a file with a second link, a rename refused), where a failure part-way keeps a
 // whole copy and names it; and targets that are no regular file are never touched.
-#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -103,8 +103,8 @@ FaultRun RunWithFault(const std::vector<std::string>& args, const fs::path& fold
         const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, 2);
         const gid_t groups[] = {asUser};
-        if (switchUser && (::setgroups(1, groups) != 0 || ::setgid(asUser) != 0 ||
-                           ::setuid(asUser) != 0)) {
+        if (switchUser &&
+            (::setgroups(1, groups) != 0 || ::setgid(asUser) != 0 || ::setuid(asUser) != 0)) {
             ::_exit(126);
         }
         ::execve(argv[0], argv.data(), envp.data());
@@ -342,9 +342,10 @@ TEST(InPlaceSaveFaultsTest, AFailedRewriteKeepsTheCopyAndSaysWhereItIs) {
                     fs::create_hard_link(target, otherName);
                 }
                 if (route.lockedFolder) {
-                    fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write |
-                                                fs::perms::others_write,
-                                    fs::perm_options::remove);
+                    fs::permissions(
+                        folder,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
                 }
                 const FaultRun run =
                     RunWithFault({MARQUETTA_CONVERT_EXE, input, target}, folder, at, EIO,
@@ -367,8 +368,9 @@ TEST(InPlaceSaveFaultsTest, AFailedRewriteKeepsTheCopyAndSaysWhereItIs) {
             }
             // The rewrite opens the file last of all it opens in the folder; its close ends it.
             const auto last = [&](const char* call) {
-                const auto at = std::find_if(clean.trace.rbegin(), clean.trace.rend(),
-                                             [&](const std::string& c) { return c.starts_with(call); });
+                const auto at =
+                    std::find_if(clean.trace.rbegin(), clean.trace.rend(),
+                                 [&](const std::string& c) { return c.starts_with(call); });
                 return static_cast<long>(clean.trace.rend() - at);  // from 1
             };
             const long opening = last("open");
@@ -400,7 +402,8 @@ TEST(InPlaceSaveFaultsTest, AFailedRewriteKeepsTheCopyAndSaysWhereItIs) {
                     ASSERT_EQ(copies.size(), 1u);
                     const fs::path copy =
                         copies[0].front() == '/' ? fs::path(copies[0]) : temporary / copies[0];
-                    EXPECT_TRUE(ReadBytes(copy.string()) == expected) << "the kept copy is not whole";
+                    EXPECT_TRUE(ReadBytes(copy.string()) == expected)
+                        << "the kept copy is not whole";
                     EXPECT_NE(run.errors.find(copy.string() + " に残っています"), std::string::npos)
                         << run.errors;
                     fs::remove(copy);

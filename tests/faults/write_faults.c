@@ -324,7 +324,8 @@ int close(int fd) {
 }
 
 int rename(const char* from, const char* to) {
-    if ((PathInside(AT_FDCWD, from) || PathInside(AT_FDCWD, to)) && (Fails("rename") || Refused())) {
+    if ((PathInside(AT_FDCWD, from) || PathInside(AT_FDCWD, to)) &&
+        (Fails("rename") || Refused())) {
         return -1;
     }
     return NEXT(rename)(from, to);

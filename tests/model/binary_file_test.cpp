@@ -215,9 +215,9 @@ TEST(SafeFileWriterTest, FileThatMustKeepItsIdentityIsRewrittenInPlace) {
     const fs::path folder = dir.Path() / "shared";
     const std::string path = (folder / name).string();
     // An ACL granting user 1 read and write, in the form the system keeps it.
-    const unsigned char acl[] = {2, 0, 0, 0, 1, 0, 6, 0, 255, 255, 255, 255, 2, 0, 6, 0, 1, 0, 0, 0,
-                                 4, 0, 4, 0, 255, 255, 255, 255, 16, 0, 6, 0, 255, 255, 255, 255,
-                                 32, 0, 4, 0, 255, 255, 255, 255};
+    const unsigned char acl[] = {2, 0, 0,   0,   1,   0,   6,  0, 255, 255, 255, 255, 2,   0,  6,
+                                 0, 1, 0,   0,   0,   4,   0,  4, 0,   255, 255, 255, 255, 16, 0,
+                                 6, 0, 255, 255, 255, 255, 32, 0, 4,   0,   255, 255, 255, 255};
     const auto give = [&](uid_t owner, gid_t group, mode_t mode) {
         ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
         ASSERT_EQ(::chmod(path.c_str(), mode), 0);
@@ -333,7 +333,8 @@ TEST(SafeFileWriterTest, NamesNearTheLimitSave) {
     const std::string names[] = {std::string(247, 'a') + ".trn", kanji + ".trn"};
     for (const std::string& name : names) {
         for (const bool hardLinked : {false, true}) {
-            SCOPED_TRACE(std::to_string(name.size()) + (hardLinked ? " bytes, in place" : " bytes"));
+            SCOPED_TRACE(std::to_string(name.size()) +
+                         (hardLinked ? " bytes, in place" : " bytes"));
             ASSERT_LE(name.size(), 255u);
             TempDir dir;
             const std::string path = dir.File(name);
