@@ -1,6 +1,7 @@
 #include "edit/draw_commands.h"
 
 #include <cmath>
+#include <limits>
 
 #include "edit/command_state.h"
 #include "edit/editing_state.h"
@@ -23,12 +24,21 @@ double Distance(const Double3& a, const Double3& b) {
 
 }  // namespace
 
+float Narrow(double value) {
+    if (FitsFloat(value)) {
+        return static_cast<float>(value);
+    }
+    return std::isnan(value) ? std::numeric_limits<float>::quiet_NaN()
+                             : std::copysign(std::numeric_limits<float>::infinity(), value);
+}
+
 Float3 Narrow(const Double3& p) {
-    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+    return {Narrow(p.x), Narrow(p.y), Narrow(p.z)};
 }
 
 bool FitsFloat(double value) {
-    return std::isfinite(static_cast<float>(value));
+    // Compared before any conversion: a double beyond the float range has none.
+    return std::fabs(value) <= std::numeric_limits<float>::max();
 }
 
 bool FitsFloat(const Double3& point) {
@@ -153,7 +163,7 @@ void CircleRadiusClick(CZorader_ezDoc& doc, int x, int y) {
     }
     const double r = Distance(firstPoint, cursorPoint);
     if (r > kSmallestLength &&
-        !AddDrawnShape(doc, SHAPE_CIRCLE, firstPoint, Float3{static_cast<float>(r), 0.0f, 0.0f}, {})) {
+        !AddDrawnShape(doc, SHAPE_CIRCLE, firstPoint, Float3{Narrow(r), 0.0f, 0.0f}, {})) {
         stepPending = 1;
         rubberBand = 1;
         return;

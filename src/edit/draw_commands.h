@@ -13,7 +13,9 @@ namespace marquetta {
 // Shorter than this, a line, circle or arc is not made.
 inline constexpr double kSmallestLength = 0.01;
 
-// An editing point as the single-precision point of a stored shape.
+// An editing point as the single-precision point of a stored shape; a value beyond
+// single precision becomes an infinity of its sign, which FitsFloat refuses.
+float Narrow(double value);
 Float3 Narrow(const Double3& p);
 
 // What a command says, refusing a point or a size that single precision cannot hold

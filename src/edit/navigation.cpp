@@ -1,7 +1,6 @@
 #include "edit/navigation.h"
 
-#include <cmath>
-
+#include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
 #include "edit/view.h"
@@ -25,7 +24,7 @@ bool CameraTakes(double value) {
 }
 
 bool CameraTakes(double a, double b) {
-    if (std::isfinite(static_cast<float>(a)) && std::isfinite(static_cast<float>(b))) {
+    if (FitsFloat(a) && FitsFloat(b)) {
         return true;
     }
     CurrentPlatform().SetPrompt(kPromptViewLimit);

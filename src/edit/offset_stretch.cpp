@@ -174,14 +174,14 @@ std::optional<std::array<Float3, 4>> StretchedLinePoints(const CShape& target,
     for (int i = 0; i < 4; ++i) {
         points[i] = target.m_pt[i];
     }
-    points[moving].x = static_cast<float>(ix);
-    points[moving].z = static_cast<float>(iz);
-    if (!std::isfinite(points[moving].x) || !std::isfinite(points[moving].z)) {
+    if (!FitsFloat(ix) || !FitsFloat(iz)) {
         if (beyondRange != nullptr) {
             *beyondRange = true;  // a crossing beyond what a drawing can hold
         }
         return std::nullopt;
     }
+    points[moving].x = static_cast<float>(ix);
+    points[moving].z = static_cast<float>(iz);
     return points;
 }
 
