@@ -7,6 +7,7 @@
 #include "app/command_table.h"
 #include "app/dialog_commands.h"
 #include "app/print_commands.h"
+#include "edit/command_state.h"
 #include "edit/editing_state.h"
 #include "model/cp932.h"
 #include "model/layers.h"
@@ -91,6 +92,7 @@ bool AppController::LoadDocument(const std::string& path) {
         return false;
     }
     ForgetReplacedShapes();
+    EndModifyCommand();
     m_doc.History().Clear();
     selectionExists = 0;
     for (const auto& shape : m_doc.m_shapes) {
@@ -103,6 +105,14 @@ bool AppController::LoadDocument(const std::string& path) {
     m_recent.Add(m_doc.GetPathName());
     CurrentPlatform().InvalidateView();
     return true;
+}
+
+void AppController::EndModifyCommand() {
+    // A move, copy, offset, stretch or paste under way would act on the new drawing's
+    // shapes with the old drawing's points. A draw command goes on: it only adds.
+    if (editState != EDIT_IDLE || pastePlacing == 1) {
+        EndRunningCommand(m_doc);
+    }
 }
 
 bool AppController::SaveTo(const std::string& path) {
@@ -184,6 +194,7 @@ void AppController::RegisterApplicationCommands() {
         }
         m_doc.NewDrawing();
         ForgetReplacedShapes();
+        EndModifyCommand();
         selectionExists = 0;
         CurrentPlatform().InvalidateView();
     });

@@ -59,6 +59,9 @@ private:
     void RegisterEditCommands();
     // Opens without asking about the current drawing.
     bool LoadDocument(const std::string& path);
+    // After the drawing was replaced (New, Open): ends a modify command or a paste that
+    // was under way.
+    void EndModifyCommand();
     bool Save();
     bool SaveAs();
     bool SaveTo(const std::string& path);

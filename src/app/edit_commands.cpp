@@ -25,12 +25,22 @@ std::string NamedCaption(int command, std::optional<StepKind> step) {
     return caption;
 }
 
-std::vector<const CShape*> SelectedShapes(const CZorader_ezDoc& doc) {
+// The selected shapes that a paste can take; the others are counted into `leftOut`,
+// with why the first of them cannot go.
+std::vector<const CShape*> SelectedShapes(const CZorader_ezDoc& doc, size_t& leftOut,
+                                          std::string& why) {
     std::vector<const CShape*> shapes;
     for (const auto& shape : doc.m_shapes) {
-        if (shape->IsSelected()) {
-            shapes.push_back(shape.get());
+        if (!shape->IsSelected()) {
+            continue;
         }
+        if (std::string problem = ClipboardShapeProblem(*shape); !problem.empty()) {
+            if (leftOut++ == 0) {
+                why = std::move(problem);
+            }
+            continue;
+        }
+        shapes.push_back(shape.get());
     }
     return shapes;
 }
@@ -43,6 +53,10 @@ std::string UndoCaption(std::optional<StepKind> step) {
 
 std::string RedoCaption(std::optional<StepKind> step) {
     return NamedCaption(ID_EDIT_REDO, step);
+}
+
+std::string CopyLeftOutPrompt(size_t count, const std::string& why) {
+    return "ｺﾋﾟｰしなかった図形が " + std::to_string(count) + " 個あります（" + why + "）";
 }
 
 void AppController::RegisterEditCommands() {
@@ -71,11 +85,17 @@ void AppController::RegisterEditCommands() {
             ui.SetText(RedoCaption(history.NextRedo()));
         });
 
-    // Every selected shape, whatever its layer: what erase would take away.
+    // Every selected shape, whatever its layer: what erase would take away. Those that no
+    // paste would take are left out, and the prompt line says so.
     m_documentCommands.On(
         ID_EDIT_COPY,
         [this] {
-            const std::vector<const CShape*> shapes = SelectedShapes(m_doc);
+            size_t leftOut = 0;
+            std::string why;
+            const std::vector<const CShape*> shapes = SelectedShapes(m_doc, leftOut, why);
+            if (leftOut > 0) {
+                CurrentPlatform().SetPrompt(CopyLeftOutPrompt(leftOut, why));
+            }
             if (shapes.empty()) {
                 return;
             }
@@ -99,10 +119,19 @@ void AppController::RegisterEditCommands() {
                                     MessageIcon::Exclamation, MessageButtons::Ok);
                 return;
             }
+            if (const std::string problem = ClipboardContentsProblem(contents);
+                !problem.empty()) {
+                platform.MessageBox(std::string(kPasteRefusedMessage) + "\n" + problem,
+                                    kWarningCaption, MessageIcon::Exclamation,
+                                    MessageButtons::Ok);
+                return;
+            }
             if (contents.shapes.empty()) {
                 return;
             }
             const Float3 base = contents.shapes.front().m_pt[0];
+            // Shapes still being placed from an earlier paste stay where they are.
+            EndAnyPastePlacement(m_doc);
             {
                 UndoStep step(history, StepKind::Paste);
                 m_router.Execute(ID_CANCEL);

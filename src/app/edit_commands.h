@@ -2,6 +2,7 @@
 // shapes. Their handlers are the document's (AppController registers them).
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -21,5 +22,9 @@ inline constexpr const char* kPasteRefusedMessage =
 // "元に戻す(&U) 移動\tCtrl+Z", "やり直し(&R) 移動\tCtrl+Y".
 std::string UndoCaption(std::optional<StepKind> step);
 std::string RedoCaption(std::optional<StepKind> step);
+
+// What the copy command says of the selected shapes it left out, none of which a paste
+// would take (ClipboardShapeProblem), with why the first could not go.
+std::string CopyLeftOutPrompt(size_t count, const std::string& why);
 
 }  // namespace marquetta

@@ -9,6 +9,7 @@
 #include "exchange/insert_file.h"
 #include "exchange/render_command.h"
 #include "model/layers.h"
+#include "model/render_settings.h"
 #include "platform/command_ids.h"
 #include "platform/platform.h"
 #include "ui/render_settings_dialog.h"
@@ -123,8 +124,15 @@ void AppController::RegisterExchangeCommands() {
         Show(result.message);
     });
 
-    // Neither changes the drawing: no modified flag, no repaint.
-    m_exchangeCommands.On(ID_RENDER_SETTINGS, [] { RunRenderSettingsDialog(); });
+    // The settings are saved with the drawing: changed, they are a change to it, one
+    // step of the history. The view does not show them: no repaint.
+    m_exchangeCommands.On(ID_RENDER_SETTINGS, [this] {
+        const RenderSettings before = CurrentRenderSettings();
+        UndoStep step(m_doc.History(), StepKind::RenderSettings);
+        if (RunRenderSettingsDialog() && !(CurrentRenderSettings() == before)) {
+            m_doc.SetModifiedFlag();
+        }
+    });
     m_exchangeCommands.On(ID_RENDER, [this] { RenderDrawing(m_doc); });
 }
 

@@ -13,7 +13,13 @@
 namespace marquetta {
 
 void CancelCommand(CZorader_ezDoc& doc) {
+    // Shapes being pasted go again, as if never pasted. Where the cancel is part of
+    // another step (an import, another paste) they stay where they are.
+    const bool pasting = pastePlacing == 1;
     EndRunningCommand(doc);
+    if (pasting) {
+        doc.History().Withdraw(StepKind::Paste);
+    }
     doc.DeselectAll();
     selectionExists = 0;
 }
@@ -44,11 +50,17 @@ void CZorader_ezView::RegisterEditingCommands() {
 // stays, and the next click finishes the new command's second step from it. An arc
 // start given before does not: its radius and angle belong to the arc abandoned, and
 // an arc begun now about the pending point takes its start from the next click.
+// A selection, seen or not (on a hidden layer), is let go of first: drawing does not
+// work on it. Shapes being pasted stay where they are.
 void CZorader_ezView::StartDrawCommand(int type, const char* prompt) {
-    if (selectionExists == 1) {
-        return;  // a selection waits for a modify command or Esc first
-    }
+    EndAnyPastePlacement(m_doc);
     m_doc.History().CommandStarted();
+    if (selectionExists == 1) {
+        m_doc.DeselectAll();
+        selectionExists = 0;
+        g_displayListValid = 0;
+        CurrentPlatform().InvalidateView();
+    }
     m_doc.m_current.m_nType = type;
     arcStartGiven = 0;
     CurrentPlatform().SetPrompt(prompt);

@@ -22,7 +22,8 @@ inline constexpr const char* kPromptCopyBase = "【複写】－基点(M:連続)"
 inline constexpr const char* kPromptNone = "";
 
 // Esc: ends every command and step and clears the whole selection, whatever the layer.
-// The arc direction and the offset width stay for the next time.
+// The arc direction and the offset width stay for the next time. Shapes being pasted
+// go again, as if never pasted (no redo brings them back).
 void CancelCommand(CZorader_ezDoc& doc);
 // The same but for the selection, which stays: undo and redo end the running command
 // so, then put the selection back as it was at the step.

@@ -1,6 +1,7 @@
 #include "edit/draw_commands.h"
 
 #include <cmath>
+#include <limits>
 
 #include "edit/command_state.h"
 #include "edit/editing_state.h"
@@ -23,8 +24,35 @@ double Distance(const Double3& a, const Double3& b) {
 
 }  // namespace
 
+float Narrow(double value) {
+    if (FitsFloat(value)) {
+        return static_cast<float>(value);
+    }
+    return std::isnan(value) ? std::numeric_limits<float>::quiet_NaN()
+                             : std::copysign(std::numeric_limits<float>::infinity(), value);
+}
+
 Float3 Narrow(const Double3& p) {
-    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+    return {Narrow(p.x), Narrow(p.y), Narrow(p.z)};
+}
+
+bool FitsFloat(double value) {
+    // Compared before any conversion: a double beyond the float range has none.
+    return std::fabs(value) <= std::numeric_limits<float>::max();
+}
+
+bool FitsFloat(const Double3& point) {
+    return FitsFloat(point.x) && FitsFloat(point.y) && FitsFloat(point.z);
+}
+
+bool FitsFloat(const Float3& point) {
+    return std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z);
+}
+
+void RefuseBeyondRange() {
+    Platform& platform = CurrentPlatform();
+    platform.Beep(BeepKind::Exclamation);
+    platform.SetPrompt(kPromptBeyondRange);
 }
 
 namespace {
@@ -44,8 +72,12 @@ StepKind DrawnStep(int type) {
 
 }  // namespace
 
-void AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float3& p1,
+bool AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float3& p1,
                    const std::string& text) {
+    if (!FitsFloat(p0) || !FitsFloat(p1)) {
+        RefuseBeyondRange();
+        return false;
+    }
     UndoStep step(doc.History(), DrawnStep(type));
     CShape& current = doc.m_current;
     current.m_nType = type;
@@ -57,6 +89,7 @@ void AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float
     doc.SetCurrentText(text);
     EnsureLayer(kDrawingLayer);
     doc.AddCurrentShape();
+    return true;
 }
 
 namespace {
@@ -106,12 +139,16 @@ void LineNextClick(CZorader_ezDoc& doc, int x, int y) {
         return;
     }
     const Double3 end = cursorPoint;
-    if (Distance(firstPoint, end) > kSmallestLength) {
-        AddDrawnShape(doc, SHAPE_LINE, firstPoint, Narrow(end), {});
-    }
-    firstPoint = end;
     stepPending = 1;
     rubberBand = 1;
+    if (Distance(firstPoint, end) > kSmallestLength) {
+        if (!AddDrawnShape(doc, SHAPE_LINE, firstPoint, Narrow(end), {})) {
+            return;
+        }
+        // Again, after a refusal said why in its place.
+        CurrentPlatform().SetPrompt(kPromptLineEnd);
+    }
+    firstPoint = end;
 }
 
 void CircleCentreClick(const CZorader_ezDoc& doc, int x, int y) {
@@ -125,8 +162,11 @@ void CircleRadiusClick(CZorader_ezDoc& doc, int x, int y) {
         return;
     }
     const double r = Distance(firstPoint, cursorPoint);
-    if (r > kSmallestLength) {
-        AddDrawnShape(doc, SHAPE_CIRCLE, firstPoint, Float3{static_cast<float>(r), 0.0f, 0.0f}, {});
+    if (r > kSmallestLength &&
+        !AddDrawnShape(doc, SHAPE_CIRCLE, firstPoint, Float3{Narrow(r), 0.0f, 0.0f}, {})) {
+        stepPending = 1;
+        rubberBand = 1;
+        return;
     }
     EndDrawCommand(doc);
 }
@@ -171,13 +211,18 @@ void ArcPointClick(CZorader_ezDoc& doc, int x, int y) {
         if (!TakeSecondPoint(doc, x, y)) {
             return;
         }
-        arcStartGiven = 1;
         stepPending = 1;
         rubberBand = 1;
         const double dx = cursorPoint.x - centre.x;
         const double dy = cursorPoint.y - centre.y;
         const double dz = cursorPoint.z - centre.z;
-        arcRadius = std::sqrt(dx * dx + dy * dy + dz * dz);
+        const double radius = std::sqrt(dx * dx + dy * dy + dz * dz);
+        if (!FitsFloat(radius)) {
+            RefuseBeyondRange();
+            return;
+        }
+        arcStartGiven = 1;
+        arcRadius = radius;
         arcStartAngle = DirectionAngle(dx, dz, arcRadius);
         basePointSet = 1;
         CurrentPlatform().SetPrompt(kPromptArcEnd);
@@ -195,11 +240,15 @@ void ArcPointClick(CZorader_ezDoc& doc, int x, int y) {
     // An end click on the centre gives no direction (the angle is not a number); such
     // an arc would carry that into the drawing.
     if (arcRadius > kSmallestLength && angles.end != angles.start && std::isfinite(angles.start) &&
-        std::isfinite(angles.end)) {
-        AddDrawnShape(doc, SHAPE_ARC, centre,
-                      Float3{static_cast<float>(arcRadius), static_cast<float>(angles.start),
-                             static_cast<float>(angles.end)},
-                      {});
+        std::isfinite(angles.end) &&
+        !AddDrawnShape(doc, SHAPE_ARC, centre,
+                       Float3{static_cast<float>(arcRadius), static_cast<float>(angles.start),
+                              static_cast<float>(angles.end)},
+                       {})) {
+        arcStartGiven = 1;
+        stepPending = 1;
+        rubberBand = 1;
+        return;
     }
     EndDrawCommand(doc);
     basePointSet = 0;
@@ -232,6 +281,10 @@ void TextClick(CZorader_ezDoc& doc, int x, int y) {
         return;
     }
     const Double3 point = firstPoint;
+    if (!FitsFloat(point)) {
+        RefuseBeyondRange();  // before any text is typed for it
+        return;
+    }
     TextDialog dialog(lastText, lastTextHeight, lastTextWidth, lastTextAngle, textHistory);
     if (CurrentPlatform().RunDialog(dialog) && !dialog.Text().empty()) {
         const std::string text = dialog.Text();

@@ -13,13 +13,28 @@ namespace marquetta {
 // Shorter than this, a line, circle or arc is not made.
 inline constexpr double kSmallestLength = 0.01;
 
-// An editing point as the single-precision point of a stored shape.
+// An editing point as the single-precision point of a stored shape; a value beyond
+// single precision becomes an infinity of its sign, which FitsFloat refuses.
+float Narrow(double value);
 Float3 Narrow(const Double3& p);
 
+// What a command says, refusing a point or a size that single precision cannot hold
+// (a click near the horizon, a move far beyond the drawing): it stores nothing.
+inline constexpr const char* kPromptBeyondRange =
+    "座標が大きすぎて図面に記録できません（何も変更していません）";
+// Whether a value, or every coordinate of a point, stays finite in single precision.
+bool FitsFloat(double value);
+bool FitsFloat(const Double3& point);
+bool FitsFloat(const Float3& point);
+// Says so on the prompt line, with the warning beep of a refused click.
+void RefuseBeyondRange();
+
 // Makes a shape as the user draws it: through the template, on layer "0" (created if
-// need be), white, not selected, with `text`; one undo step, named by the kind. Only m_pt[0] and m_pt[1] are written;
-// the template's other slots keep what they held, and its type stays `type`.
-void AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float3& p1,
+// need be), white, not selected, with `text`; one undo step, named by the kind. Only
+// m_pt[0] and m_pt[1] are written; the template's other slots keep what they held, and
+// its type stays `type`. A point that single precision cannot hold is refused
+// (RefuseBeyondRange): false, and nothing is made.
+bool AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float3& p1,
                    const std::string& text);
 
 // A first point: the point under the cursor (also the first screen point), with snap on
@@ -32,6 +47,8 @@ bool TakeSecondPoint(const CZorader_ezDoc& doc, int x, int y);
 
 // Line: the first click starts a chain, every further click makes a line from the
 // chain's last point (unless it is no longer than kSmallestLength) and goes on from it.
+// A refused point leaves the chain where it was. Circles, arcs and texts whose point or
+// radius is refused keep waiting for that click.
 void LineFirstClick(const CZorader_ezDoc& doc, int x, int y);
 void LineNextClick(CZorader_ezDoc& doc, int x, int y);
 // Circle: the centre, then a point on the circle; one circle per command.

@@ -1,5 +1,6 @@
 #include "edit/modify_commands.h"
 
+#include <cmath>
 #include <vector>
 
 #include "edit/command_state.h"
@@ -14,13 +15,61 @@
 namespace marquetta {
 namespace {
 
-// What move and copy carry: selected shapes of visible layers, but never faces. Shapes
-// just pasted are placed whole: every one of them, whatever its kind and layer.
-bool Carried(const CShape& shape) {
-    if (pastePlacing == 1) {
-        return shape.IsSelected();
+// Whether a shape is of a kind the program draws: a file may hold others, which no
+// command changes.
+bool KnownKind(const CShape& shape) {
+    switch (shape.m_nType) {
+        case SHAPE_LINE:
+        case SHAPE_CIRCLE:
+        case SHAPE_ARC:
+        case SHAPE_FACE:
+        case SHAPE_TEXT:
+            return true;
+        default:
+            return false;
     }
-    return shape.IsSelected() && shape.m_nType != SHAPE_FACE && IsLayerVisible(shape.m_strLayer);
+}
+
+// What move and copy carry: selected lines, circles, arcs and texts of visible layers;
+// never faces, nor shapes of kinds the program does not know. Shapes just pasted are
+// placed whole: every one of them, whatever its layer, faces too.
+bool Carried(const CShape& shape) {
+    if (!shape.IsSelected() || !KnownKind(shape)) {
+        return false;
+    }
+    if (pastePlacing == 1) {
+        return true;
+    }
+    return shape.m_nType != SHAPE_FACE && IsLayerVisible(shape.m_strLayer);
+}
+
+// The point a shape's coordinate c becomes when moved from `base` to `to`, as the
+// document moves points.
+float Moved(float c, float to, float base) {
+    return (c + to) - base;
+}
+
+// Whether moving every carried shape from `base` to `to` keeps each of its finite
+// coordinates finite (a point that was not finite before stays as it was).
+bool MoveFits(const CZorader_ezDoc& doc, const Float3& base, const Float3& to) {
+    for (const auto& shape : doc.m_shapes) {
+        if (!Carried(*shape)) {
+            continue;
+        }
+        const int points = shape->m_nType == SHAPE_LINE || shape->m_nType == SHAPE_FACE ? 4 : 1;
+        for (int i = 0; i < points; ++i) {
+            const Float3& p = shape->m_pt[i];
+            const float before[3] = {p.x, p.y, p.z};
+            const float after[3] = {Moved(p.x, to.x, base.x), Moved(p.y, to.y, base.y),
+                                    Moved(p.z, to.z, base.z)};
+            for (int c = 0; c < 3; ++c) {
+                if (std::isfinite(before[c]) && !std::isfinite(after[c])) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
 }
 
 // Faces, shapes of hidden layers and shapes left in place stay selected, and the
@@ -73,10 +122,11 @@ void DestinationClick(CZorader_ezDoc& doc, int x, int y) {
     if (!TakeSecondPoint(doc, x, y)) {
         return;
     }
-    if (editState == EDIT_MOVE) {
-        MoveSelectionTo(doc, cursorPoint);
-    } else {
-        CopySelectionTo(doc, cursorPoint);
+    const bool done = editState == EDIT_MOVE ? MoveSelectionTo(doc, cursorPoint)
+                                             : CopySelectionTo(doc, cursorPoint);
+    if (!done) {
+        stepPending = 1;  // another destination may do
+        rubberBand = 1;
     }
 }
 
@@ -98,11 +148,21 @@ void EndPastePlacement(const CZorader_ezDoc& doc) {
     CurrentPlatform().InvalidateView();
 }
 
-void MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
-    // Placing shapes just pasted finishes the paste's own step.
-    UndoStep step(doc.History(), StepKind::Move, pastePlacing == 1);
+void EndAnyPastePlacement(const CZorader_ezDoc& doc) {
+    if (pastePlacing == 1) {
+        EndPastePlacement(doc);
+    }
+}
+
+bool MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
     const Float3 base = Narrow(firstPoint);
     const Float3 to = Narrow(destination);
+    if (!MoveFits(doc, base, to)) {
+        RefuseBeyondRange();
+        return false;
+    }
+    // Placing shapes just pasted finishes the paste's own step.
+    UndoStep step(doc.History(), StepKind::Move, pastePlacing == 1);
     for (const auto& shape : doc.m_shapes) {
         if (Carried(*shape)) {
             doc.TranslateShape(*shape, base, to);
@@ -110,12 +170,17 @@ void MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
         }
     }
     EndMoveOrCopy(doc);
+    return true;
 }
 
-void CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
-    UndoStep step(doc.History(), StepKind::Copy);
+bool CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
     const Float3 base = Narrow(firstPoint);
     const Float3 to = Narrow(destination);
+    if (!MoveFits(doc, base, to)) {
+        RefuseBeyondRange();
+        return false;
+    }
+    UndoStep step(doc.History(), StepKind::Copy);
     // The copies go behind the last shape there was: none is copied again. The sources
     // are deselected after all copies are made (one run of records each in the step).
     std::vector<CShape*> sources;
@@ -138,6 +203,7 @@ void CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
     } else {
         EndMoveOrCopy(doc);
     }
+    return true;
 }
 
 void CZorader_ezView::RegisterModifyCommands() {
@@ -153,10 +219,13 @@ void CZorader_ezView::OnErase() {
     EraseSelection(m_doc);
 }
 void CZorader_ezView::OnMove() {
+    // Shapes being pasted stay where they are, selected: the move takes them.
+    EndAnyPastePlacement(m_doc);
     m_doc.History().CommandStarted();
     StartMove();
 }
 void CZorader_ezView::OnCopy() {
+    EndAnyPastePlacement(m_doc);
     m_doc.History().CommandStarted();
     StartCopy();
 }

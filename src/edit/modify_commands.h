@@ -36,14 +36,21 @@ void DestinationClick(CZorader_ezDoc& doc, int x, int y);
 void StartPastePlacement(const Float3& base);
 // The right button while placing: the shapes stay, selected, and the move ends.
 void EndPastePlacement(const CZorader_ezDoc& doc);
+// The same when a placement is going on: another command begins, or the drawing is
+// replaced.
+void EndAnyPastePlacement(const CZorader_ezDoc& doc);
 
-// The selected shapes of visible layers, faces excepted, moved by destination -
-// firstPoint and deselected; the move ends. Faces and shapes of hidden layers stay
-// where they are and stay selected. Placing pasted shapes moves every selected shape.
-void MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination);
+// The selected lines, circles, arcs and texts of visible layers moved by destination -
+// firstPoint and deselected; the move ends. Faces, shapes of kinds the program does not
+// know and shapes of hidden layers stay where they are and stay selected. Placing
+// pasted shapes moves every selected shape of a known kind. A move that would take a
+// coordinate beyond single precision is refused (RefuseBeyondRange) and changes
+// nothing: false.
+bool MoveSelectionTo(CZorader_ezDoc& doc, const Double3& destination);
 // A copy of each of those shapes, moved by destination - firstPoint. Without
 // continuous copy the sources are deselected and the copy ends; with it they stay
-// selected and the next destination is awaited from the same base point.
-void CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination);
+// selected and the next destination is awaited from the same base point. Refused as
+// the move is.
+bool CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination);
 
 }  // namespace marquetta

@@ -1,5 +1,6 @@
 #include "edit/navigation.h"
 
+#include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
 #include "edit/view.h"
@@ -18,6 +19,18 @@ constexpr CursorShape kRightDragCursor = CursorShape::SizeDiagonal;
 
 }  // namespace
 
+bool CameraTakes(double value) {
+    return CameraTakes(value, 0.0);
+}
+
+bool CameraTakes(double a, double b) {
+    if (FitsFloat(a) && FitsFloat(b)) {
+        return true;
+    }
+    CurrentPlatform().SetPrompt(kPromptViewLimit);
+    return false;
+}
+
 void FollowZoom(double oldZ, double newZ) {
     const double cx = g_viewWidth * 0.5;
     const double cy = g_viewHeight * 0.5;
@@ -28,7 +41,7 @@ void FollowZoom(double oldZ, double newZ) {
 void ZoomBy(double amount, double perUnit) {
     const double oldZ = g_viewTranslate.z;
     const double newZ = oldZ + (-oldZ) * amount * perUnit;
-    if (-newZ > kClosestViewingDistance) {
+    if (-newZ > kClosestViewingDistance && CameraTakes(newZ)) {
         g_viewTranslate.z = static_cast<float>(newZ);
         FollowZoom(oldZ, newZ);
     }
@@ -37,8 +50,13 @@ void ZoomBy(double amount, double perUnit) {
 
 void PanBy(int dx, int dy) {
     const double distance = -g_viewTranslate.z;
-    g_viewTranslate.y = static_cast<float>(g_viewTranslate.y + distance * dy * kPanPerPixel);
-    g_viewTranslate.x = static_cast<float>(g_viewTranslate.x + distance * dx * kPanPerPixel);
+    const double y = g_viewTranslate.y + distance * dy * kPanPerPixel;
+    const double x = g_viewTranslate.x + distance * dx * kPanPerPixel;
+    if (!CameraTakes(x, y)) {
+        return;
+    }
+    g_viewTranslate.y = static_cast<float>(y);
+    g_viewTranslate.x = static_cast<float>(x);
     firstScreenPoint.x += dx;
     firstScreenPoint.y -= dy;
     CurrentPlatform().InvalidateView();

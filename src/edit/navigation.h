@@ -23,6 +23,13 @@ inline constexpr double kZoomPerWheelUnit = 0.0005;
 // The camera never comes this close to the ground (the near plane).
 inline constexpr double kClosestViewingDistance = 500.0;
 
+// What a pan or zoom says that would take the camera beyond single precision (it keeps
+// the camera as it was).
+inline constexpr const char* kPromptViewLimit = "これ以上は表示を動かせません（座標の範囲の限界です）";
+// Whether the camera can take these values: else the prompt line says so.
+bool CameraTakes(double value);
+bool CameraTakes(double a, double b);
+
 // The view's navigation state; all zero when the view is created.
 struct NavigationState {
     int moveViewArmed = 0;  // 1 after the move-view command until the next left release
@@ -47,10 +54,12 @@ void FollowZoom(double oldZ, double newZ);
 
 // One zoom step of `amount` units (drag pixels upward, or wheel delta) at `perUnit` of
 // the viewing distance each; positive comes closer. Taken only while the camera stays
-// farther than the closest distance; the view repaints either way.
+// farther than the closest distance and the distance can be held (CameraTakes); the
+// view repaints either way.
 void ZoomBy(double amount, double perUnit);
 
-// A pan of (dx, dy) pixels, dy counted upward: the camera and firstScreenPoint follow.
+// A pan of (dx, dy) pixels, dy counted upward: the camera and firstScreenPoint follow,
+// unless the camera cannot take the place (CameraTakes).
 void PanBy(int dx, int dy);
 
 }  // namespace marquetta

@@ -6,6 +6,7 @@
 #include "edit/command_state.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
+#include "edit/modify_commands.h"
 #include "edit/picking.h"
 #include "edit/view.h"
 #include "platform/platform.h"
@@ -22,11 +23,22 @@ std::string OffsetSidePrompt(double width) {
 }
 
 void StartOffset() {
+    Platform& platform = CurrentPlatform();
     if (selectionExists == 1) {
+        platform.SetPrompt(kPromptOffsetSelection);
         return;
     }
     const std::optional<double> width = AskOffsetWidth();
-    if (!width || !(std::fabs(*width) >= kSmallestOffsetWidth)) {
+    if (!width) {
+        return;
+    }
+    if (!(std::fabs(*width) >= kSmallestOffsetWidth)) {
+        platform.SetPrompt(kPromptOffsetWidthSmall);
+        return;
+    }
+    if (!FitsFloat(*width)) {
+        // No line lies that far off another in a drawing of single precision.
+        platform.SetPrompt(kPromptOffsetWidthLarge);
         return;
     }
     offsetWidth = *width;
@@ -38,6 +50,7 @@ void StartOffset() {
 
 void StartStretch() {
     if (selectionExists == 1) {
+        CurrentPlatform().SetPrompt(kPromptStretchSelection);
         return;
     }
     editState = EDIT_STRETCH;
@@ -63,14 +76,17 @@ void OffsetSideClick(CZorader_ezDoc& doc, int x, int y) {
     computeCursorPoint(x, y, false);
     UndoStep step(doc.History(), StepKind::Offset);
     CShape& reference = *pickedLine;
+    bool made = true;
     if (const auto points = OffsetLinePoints(reference, cursorPoint, offsetWidth)) {
         const Double3& b = (*points)[1];
-        AddDrawnShape(doc, SHAPE_LINE, (*points)[0], Narrow(b), {});
+        made = AddDrawnShape(doc, SHAPE_LINE, (*points)[0], Narrow(b), {});
         doc.m_current.m_nType = SHAPE_NONE;
     }
     doc.SetSelected(reference, false);
     RecomputeSelectionExists(doc);
-    CurrentPlatform().SetPrompt(kPromptOffsetReference);
+    if (made) {
+        CurrentPlatform().SetPrompt(kPromptOffsetReference);
+    }
 }
 
 void StretchBoundaryClick(CZorader_ezDoc& doc, int x, int y) {
@@ -95,12 +111,16 @@ void StretchTargetClick(CZorader_ezDoc& doc, int x, int y) {
     CShape& target = *pickedLine;
     computeCursorPoint(x, y, false);
     UndoStep step(doc.History(), StepKind::Stretch);
-    if (const auto points = StretchedLinePoints(target, *boundaryLine, cursorPoint)) {
+    bool beyondRange = false;
+    if (const auto points = StretchedLinePoints(target, *boundaryLine, cursorPoint, &beyondRange)) {
         doc.SetShapePoints(target, *points);
     }
     doc.SetSelected(target, false);
     RecomputeSelectionExists(doc);
     stepPending = 1;
+    if (beyondRange) {
+        RefuseBeyondRange();
+    }
 }
 
 std::optional<std::array<Double3, 2>> OffsetLinePoints(const CShape& line, const Double3& click,
@@ -123,7 +143,8 @@ std::optional<std::array<Double3, 2>> OffsetLinePoints(const CShape& line, const
 
 std::optional<std::array<Float3, 4>> StretchedLinePoints(const CShape& target,
                                                          const CShape& boundary,
-                                                         const Double3& click) {
+                                                         const Double3& click,
+                                                         bool* beyondRange) {
     const double ax = target.m_pt[0].x, az = target.m_pt[0].z;
     const double bx = target.m_pt[1].x, bz = target.m_pt[1].z;
     const double px = boundary.m_pt[0].x, pz = boundary.m_pt[0].z;
@@ -153,19 +174,25 @@ std::optional<std::array<Float3, 4>> StretchedLinePoints(const CShape& target,
     for (int i = 0; i < 4; ++i) {
         points[i] = target.m_pt[i];
     }
+    if (!FitsFloat(ix) || !FitsFloat(iz)) {
+        if (beyondRange != nullptr) {
+            *beyondRange = true;  // a crossing beyond what a drawing can hold
+        }
+        return std::nullopt;
+    }
     points[moving].x = static_cast<float>(ix);
     points[moving].z = static_cast<float>(iz);
-    if (!std::isfinite(points[moving].x) || !std::isfinite(points[moving].z)) {
-        return std::nullopt;  // a crossing beyond what a drawing can hold
-    }
     return points;
 }
 
 void CZorader_ezView::OnOffset() {
+    // Shapes being pasted stay where they are, selected: the offset then says so.
+    EndAnyPastePlacement(m_doc);
     m_doc.History().CommandStarted();
     StartOffset();
 }
 void CZorader_ezView::OnStretch() {
+    EndAnyPastePlacement(m_doc);
     m_doc.History().CommandStarted();
     StartStretch();
 }

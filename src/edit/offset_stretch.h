@@ -15,6 +15,15 @@ namespace marquetta {
 inline constexpr const char* kPromptOffsetReference = "【複線】－基準線の選択(右クリックで終了)";
 inline constexpr const char* kPromptStretchBoundary = "【伸縮】－基準線の選択";
 inline constexpr const char* kPromptStretchTarget = "【伸縮】－対象線の指示(右クリックで終了)";
+// Why the commands did not start.
+inline constexpr const char* kPromptOffsetSelection =
+    "【複線】－選択中の図形があります。Escで選択を解除してから始めてください";
+inline constexpr const char* kPromptStretchSelection =
+    "【伸縮】－選択中の図形があります。Escで選択を解除してから始めてください";
+inline constexpr const char* kPromptOffsetWidthSmall =
+    "【複線】－幅は 0.01 以上（負の側は -0.01 以下）の数字で入力してください";
+inline constexpr const char* kPromptOffsetWidthLarge =
+    "【複線】－幅が大きすぎて図面に記録できません";
 
 // A typed width smaller than this does not start the offset.
 inline constexpr double kSmallestOffsetWidth = 0.01;
@@ -27,7 +36,8 @@ inline constexpr double kShortestStretchedLine = 0.1;
 std::string OffsetSidePrompt(double width);
 
 // The offset command (only while nothing is selected): the width dialog; a width of at
-// least 0.01 either way starts picking reference lines.
+// least 0.01 either way, and one that single precision holds, starts picking reference
+// lines. A refusal says why on the prompt line.
 void StartOffset();
 // The stretch command (only while nothing is selected): picking the boundary line.
 void StartStretch();
@@ -48,9 +58,11 @@ std::optional<std::array<Double3, 2>> OffsetLinePoints(const CShape& line, const
 // The points of `target` trimmed or extended to the infinite line through `boundary`:
 // where the boundary crosses the target, the end beyond the crossing from the click
 // moves to it; otherwise the end in the clicked half does. Nothing when the lines are
-// parallel or no more than 0.1 of the target would remain.
+// parallel or no more than 0.1 of the target would remain, or when the crossing lies
+// beyond single precision (then `beyondRange` is set, where given).
 std::optional<std::array<Float3, 4>> StretchedLinePoints(const CShape& target,
                                                          const CShape& boundary,
-                                                         const Double3& click);
+                                                         const Double3& click,
+                                                         bool* beyondRange = nullptr);
 
 }  // namespace marquetta

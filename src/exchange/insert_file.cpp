@@ -1,5 +1,8 @@
 #include "exchange/insert_file.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "model/binary_file.h"
 #include "model/layers.h"
 #include "model/native_file.h"
@@ -56,6 +59,70 @@ void MergeDrawingContents(CZorader_ezDoc& doc, DrawingFileContents& contents,
     result.shapesAdded = contents.shapes.size();
     current.m_nType = SHAPE_NONE;
     g_displayListValid = 0;
+}
+
+namespace {
+
+bool Finite(const Float3& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// The values a shape's kind uses: its points, and the sizes and angles kept in them.
+bool FiniteValues(const CShape& shape) {
+    const Float3* pt = shape.m_pt;
+    switch (shape.m_nType) {
+        case SHAPE_CIRCLE:
+            return Finite(pt[0]) && std::isfinite(pt[1].x);
+        case SHAPE_FACE:
+            return Finite(pt[0]) && Finite(pt[1]) && Finite(pt[2]) && Finite(pt[3]);
+        default:  // lines, arcs and texts
+            return Finite(pt[0]) && Finite(pt[1]);
+    }
+}
+
+std::string TooLong(const char* what) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%zu バイトを超える%sがあります", kMaxClipboardStringBytes,
+                  what);
+    return text;
+}
+
+}  // namespace
+
+std::string ClipboardShapeProblem(const CShape& shape) {
+    if (shape.m_nType < SHAPE_LINE || shape.m_nType > SHAPE_TEXT) {
+        char text[96];
+        std::snprintf(text, sizeof text, "種類 %d の図形は扱えません",
+                      static_cast<int>(shape.m_nType));
+        return text;
+    }
+    if (!FiniteValues(shape)) {
+        return "座標や大きさが数でない図形があります";
+    }
+    if (shape.m_strText.size() > kMaxClipboardStringBytes) {
+        return TooLong("文字");
+    }
+    if (shape.m_strLayer.size() > kMaxClipboardStringBytes) {
+        return TooLong("画層名");
+    }
+    return {};
+}
+
+std::string ClipboardContentsProblem(const DrawingFileContents& contents) {
+    for (const StoredLayer& layer : contents.layers) {
+        if (layer.name.size() > kMaxClipboardStringBytes) {
+            return TooLong("画層名");
+        }
+        if (layer.texture.size() > kMaxClipboardStringBytes) {
+            return TooLong("材質");
+        }
+    }
+    for (const CShape& shape : contents.shapes) {
+        if (std::string problem = ClipboardShapeProblem(shape); !problem.empty()) {
+            return problem;
+        }
+    }
+    return {};
 }
 
 InsertResult InsertDrawingFile(CZorader_ezDoc& doc, const std::string& path,

@@ -51,4 +51,17 @@ InsertResult InsertDrawingBytes(CZorader_ezDoc& doc, std::string_view bytes,
 void MergeDrawingContents(CZorader_ezDoc& doc, DrawingFileContents& contents,
                           InsertResult& result);
 
+// The clipboard carries shapes between drawings, and from any program. Beyond the
+// checks of reading the bytes as a drawing file, what a paste takes is bounded: shapes
+// of the kinds the program draws, whose points and sizes are finite numbers (the first
+// point becomes the placement's base), and texts, layer names and materials no longer
+// than the longest line the DXF reader takes.
+inline constexpr size_t kMaxClipboardStringBytes = size_t{1} << 20;
+
+// Why a shape cannot go through the clipboard (UTF-8, for the user); empty when it can.
+std::string ClipboardShapeProblem(const CShape& shape);
+// The same for everything a paste would take: the layers' names and materials, then
+// each shape; empty when the whole paste can be taken.
+std::string ClipboardContentsProblem(const DrawingFileContents& contents);
+
 }  // namespace marquetta

@@ -43,6 +43,8 @@ CListDialog::CListDialog(ListDialogModel& model, QWidget* parent)
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, this);
     buttons->setGeometry(FromDialogUnits(font(), 130, 7, 50, 31));
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    // As the program's other dialogs write it, not as Qt's translation does.
+    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("ｷｬﾝｾﾙ"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     Refresh();

@@ -20,13 +20,14 @@ class CListDialog : public QDialog {
     CListDialog(ListDialogModel& model, QWidget* parent = nullptr);
 
     QListWidget* List() const { return list_; }
+    // Shows the model's items again; a dialog that opens over this one calls it first,
+    // so that the list behind it shows what the model holds then.
+    void Refresh();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Shows the model's items again.
-    void Refresh();
     int ItemAt(const QPoint& position) const;
 
     ListDialogModel& model_;

@@ -450,6 +450,11 @@ bool QtPlatform::OpenWithDesktop(const std::string& path) {
 }
 
 bool QtPlatform::RunDialog(DialogModel& model) {
+    // A double click in a list opens a dialog before the list was shown again: the
+    // list behind it shows the model as it is now (a layer's box as it was before).
+    if (auto* list = qobject_cast<CListDialog*>(QApplication::activeModalWidget())) {
+        list->Refresh();
+    }
     CModelDialog dialog(model, *this, DialogParent());
     return dialog.exec() == QDialog::Accepted;
 }

@@ -1,5 +1,7 @@
 #include "model/render_settings.h"
 
+#include <cstring>
+
 namespace marquetta {
 
 std::string g_skyTexture;
@@ -16,6 +18,26 @@ void InitRenderSettingsDefaults() {
     g_sunSeason = 0.0;
     g_sunLatitude = 36.0;
     g_sunHour = 10.0;
+}
+
+bool RenderSettings::operator==(const RenderSettings& other) const {
+    const double mine[] = {north, season, latitude, hour};
+    const double theirs[] = {other.north, other.season, other.latitude, other.hour};
+    return sky == other.sky && ground == other.ground &&
+           std::memcmp(mine, theirs, sizeof mine) == 0;
+}
+
+RenderSettings CurrentRenderSettings() {
+    return {g_skyTexture, g_groundTexture, g_sunNorth, g_sunSeason, g_sunLatitude, g_sunHour};
+}
+
+void SetRenderSettings(const RenderSettings& settings) {
+    g_skyTexture = settings.sky;
+    g_groundTexture = settings.ground;
+    g_sunNorth = settings.north;
+    g_sunSeason = settings.season;
+    g_sunLatitude = settings.latitude;
+    g_sunHour = settings.hour;
 }
 
 }  // namespace marquetta

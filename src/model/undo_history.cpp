@@ -9,6 +9,7 @@
 
 #include "model/document.h"
 #include "model/layers.h"
+#include "model/render_settings.h"
 
 namespace marquetta {
 
@@ -44,6 +45,8 @@ const char* StepName(StepKind kind) {
             return "画層";
         case StepKind::Paste:
             return "貼り付け";
+        case StepKind::RenderSettings:
+            return "レンダリング設定";
     }
     return "編集";
 }
@@ -64,8 +67,20 @@ LayerTableCopy CopyLayerTable() {
     return copy;
 }
 
-// What a shape held out of the drawing is taken to cost: its slot and its pointer.
+// What a shape held out of the drawing is taken to cost: its slot and its pointer, and
+// the memory behind its texts (StringBytes).
 constexpr size_t kHeldShapeBytes = sizeof(CShape) + sizeof(void*);
+
+// The memory a string holds beyond its own object: nothing while its characters fit
+// inside it.
+size_t StringBytes(const std::string& s) {
+    static const size_t kInPlace = std::string().capacity();
+    return s.capacity() > kInPlace ? s.capacity() + 1 : 0;
+}
+
+size_t SlotBytes(const LayerSlot& slot) {
+    return StringBytes(slot.name) + StringBytes(slot.texture);
+}
 
 void ForgetDetached(const DetachedShapes& detached, const std::vector<CShape**>& references) {
     for (CShape** reference : references) {
@@ -92,10 +107,10 @@ std::array<Float3, 4> PointsOf(const Float3 (&points)[4]) {
 // of records came.
 class ChangeSet {
   public:
-    bool Empty() const { return m_ops.empty() && !m_layers && !m_path; }
+    bool Empty() const { return m_ops.empty() && !m_layers && !m_path && !m_settings; }
     // Anything beyond selection flags.
     bool Structural() const {
-        return m_layers || m_path ||
+        return m_layers || m_path || m_settings ||
                std::any_of(m_ops.begin(), m_ops.end(),
                            [](const Op& op) { return op.kind != OpKind::Select; });
     }
@@ -156,8 +171,32 @@ class ChangeSet {
     }
 
     void AddRemoved(DetachedShapes removed) {
-        m_lists.push_back({false, std::move(removed)});
+        // The shapes are held while the step is done: their texts' memory with them.
+        size_t textBytes = 0;
+        for (const CShape* shape : removed.Shapes()) {
+            textBytes += StringBytes(shape->m_strLayer) + StringBytes(shape->m_strText);
+        }
+        m_lists.push_back({false, std::move(removed), textBytes});
         m_ops.push_back({OpKind::List, 0, m_lists.size() - 1, 1});
+    }
+
+    void SetSettingsChange(RenderSettings before, RenderSettings after) {
+        m_settings = std::make_pair(std::move(before), std::move(after));
+    }
+
+    // The shapes whose flags these changes set, selected now although they were not
+    // before the first change: what a command picked on its way and left selected.
+    // Each with the flag it had before.
+    std::vector<std::pair<CShape*, int32_t>> PicksLeftSelected() const {
+        std::vector<std::pair<CShape*, int32_t>> picks;
+        std::unordered_map<const CShape*, bool> seen;
+        for (const SelectionChange& change : m_selections) {
+            if (change.shape->m_bSelected == 1 && seen.try_emplace(change.shape, true).second &&
+                change.before != 1) {
+                picks.emplace_back(change.shape, change.before);
+            }
+        }
+        return picks;
     }
 
     void SetLayerChange(int countBefore, int countAfter, const LayerTableCopy& before) {
@@ -232,6 +271,10 @@ class ChangeSet {
         if (later.m_path) {
             m_path = m_path ? std::make_pair(m_path->first, later.m_path->second) : *later.m_path;
         }
+        if (later.m_settings) {
+            m_settings = m_settings ? std::make_pair(m_settings->first, later.m_settings->second)
+                                    : *later.m_settings;
+        }
         later = ChangeSet();
     }
 
@@ -298,6 +341,9 @@ class ChangeSet {
         if (m_path) {
             doc.SetPathName(m_path->first);
         }
+        if (m_settings) {
+            SetRenderSettings(m_settings->first);
+        }
     }
 
     void Reapply(CZorader_ezDoc& doc, const std::vector<CShape**>& references) {
@@ -309,6 +355,9 @@ class ChangeSet {
         }
         if (m_path) {
             doc.SetPathName(m_path->second);
+        }
+        if (m_settings) {
+            SetRenderSettings(m_settings->second);
         }
         for (const Op& op : m_ops) {
             switch (op.kind) {
@@ -348,10 +397,21 @@ class ChangeSet {
                        m_lists.capacity() * sizeof(ListChange);
         for (const ListChange& change : m_lists) {
             bytes += change.held.runs.capacity() * sizeof(ShapeRun) +
-                     change.held.Count() * kHeldShapeBytes;
+                     change.held.Count() * kHeldShapeBytes + change.textBytes;
         }
         if (m_layers) {
-            bytes += m_layers->edits.size() * sizeof(LayerEdit);
+            bytes += m_layers->edits.capacity() * sizeof(LayerEdit);
+            for (const LayerEdit& edit : m_layers->edits) {
+                bytes += SlotBytes(edit.before) + SlotBytes(edit.after);
+            }
+        }
+        if (m_path) {
+            bytes += StringBytes(m_path->first) + StringBytes(m_path->second);
+        }
+        if (m_settings) {
+            for (const RenderSettings* settings : {&m_settings->first, &m_settings->second}) {
+                bytes += StringBytes(settings->sky) + StringBytes(settings->ground);
+            }
         }
         return bytes;
     }
@@ -389,10 +449,13 @@ class ChangeSet {
         std::array<Float3, 4> after;
     };
     // Shapes added (`inserted`) or removed. `held` keeps their places, and the shapes
-    // themselves while they are out of the drawing.
+    // themselves while they are out of the drawing. Shapes added belong to the drawing
+    // while the step is done; those removed are the history's, with `textBytes` behind
+    // their layer names and texts.
     struct ListChange {
         bool inserted = false;
         DetachedShapes held;
+        size_t textBytes = 0;
     };
     struct LayerEdit {
         int index;
@@ -475,6 +538,7 @@ class ChangeSet {
     std::vector<ListChange> m_lists;
     std::optional<LayerChange> m_layers;
     std::optional<std::pair<std::string, std::string>> m_path;
+    std::optional<std::pair<RenderSettings, RenderSettings>> m_settings;
 };
 
 struct UndoHistory::Entry {
@@ -484,6 +548,19 @@ struct UndoHistory::Entry {
     StepKind kind = StepKind::Edit;
     ChangeSet changes;
     size_t bytes = 0;
+    // The shapes the step's command picked on its way (a stretch's boundary, shapes a
+    // copy goes on copying) and left selected, with their flags from before: the
+    // state after the step, as undo or redo reach it, has them so again. The command
+    // itself let go of them only when it ended.
+    std::vector<std::pair<CShape*, int32_t>> picks;
+
+    void LetGoOfPicks(CZorader_ezDoc& doc) const {
+        for (const auto& [shape, flag] : picks) {
+            if (shape->m_bSelected == 1) {
+                doc.SetSelectedFlag(*shape, flag);
+            }
+        }
+    }
 };
 
 UndoHistory::UndoHistory(CZorader_ezDoc& doc)
@@ -572,6 +649,7 @@ void UndoHistory::Begin(StepKind kind, bool extendsPaste) {
     m_openExtendsPaste = extendsPaste;
     m_layersAtBegin = std::make_unique<LayerTableCopy>(CopyLayerTable());
     m_pathAtBegin = m_doc.GetPathName();
+    m_settingsAtBegin = CurrentRenderSettings();
 }
 
 void UndoHistory::End() {
@@ -584,14 +662,21 @@ void UndoHistory::End() {
     if (m_doc.GetPathName() != m_pathAtBegin) {
         open->SetPathChange(m_pathAtBegin, m_doc.GetPathName());
     }
+    if (RenderSettings now = CurrentRenderSettings(); !(now == m_settingsAtBegin)) {
+        open->SetSettingsChange(std::move(m_settingsAtBegin), std::move(now));
+    }
     if (!open->Structural()) {
         m_command->Append(std::move(*open));
         return;
     }
+    // Placing what was pasted joins the paste, unless the drawing was saved between:
+    // the state saved must stay one that undo and redo reach.
     const bool extends = m_openExtendsPaste && m_cursor == m_entries.size() &&
                          !m_entries.empty() && m_entries.back()->step &&
-                         m_entries.back()->kind == StepKind::Paste && !LooseStructural();
+                         m_entries.back()->kind == StepKind::Paste && !LooseStructural() &&
+                         m_saved != m_cursor;
     // The step: what its command did on the way, then the step itself.
+    std::vector<std::pair<CShape*, int32_t>> picks = m_command->PicksLeftSelected();
     ChangeSet changes = std::move(*m_command);
     m_command = std::make_unique<ChangeSet>();
     changes.Append(std::move(*open));
@@ -608,6 +693,7 @@ void UndoHistory::End() {
         auto entry = std::make_unique<Entry>();
         entry->kind = m_openKind;
         entry->changes = std::move(changes);
+        entry->picks = std::move(picks);
         Push(std::move(entry));
     }
     Trim();
@@ -654,25 +740,54 @@ void UndoHistory::DropRedo() {
 
 void UndoHistory::Trim() {
     while (StepCount() > 1 && (StepCount() > m_maxSteps || m_bytes > m_maxBytes)) {
-        // The oldest step, with the selection changes that follow it.
-        size_t dropped = 0;
-        do {
-            ++dropped;
-        } while (dropped < m_entries.size() && !m_entries[dropped]->step);
-        if (m_saved) {
-            if (*m_saved >= dropped) {
-                *m_saved -= dropped;
-            } else if (*m_saved == 0) {
-                m_saved.reset();  // saved before a step that can no longer be undone
-            } else {
-                m_saved = 0;  // after it, where only selection changes followed
-            }
+        if (StepsBetween(0, m_cursor)) {
+            DropOldest();
+        } else {
+            DropNewestUndone();
         }
-        for (size_t i = 0; i < dropped; ++i) {
-            m_bytes -= m_entries.front()->bytes;
-            m_entries.pop_front();
+    }
+}
+
+void UndoHistory::DropOldest() {
+    // The oldest step, with the selection changes around it up to the next step or the
+    // cursor.
+    size_t dropped = 0;
+    size_t step = 0;
+    bool stepFound = false;
+    while (dropped < m_cursor && !(stepFound && m_entries[dropped]->step)) {
+        if (m_entries[dropped]->step) {
+            stepFound = true;
+            step = dropped;
         }
-        m_cursor -= dropped;
+        ++dropped;
+    }
+    if (m_saved) {
+        if (*m_saved >= dropped) {
+            *m_saved -= dropped;
+        } else if (*m_saved <= step) {
+            m_saved.reset();  // saved before a step that can no longer be undone
+        } else {
+            m_saved = 0;  // after it, where only selection changes followed
+        }
+    }
+    for (size_t i = 0; i < dropped; ++i) {
+        m_bytes -= m_entries.front()->bytes;
+        m_entries.pop_front();
+    }
+    m_cursor -= dropped;
+}
+
+void UndoHistory::DropNewestUndone() {
+    // The last step undone, with the selection changes before it back to the cursor or
+    // to the step before.
+    bool stepDropped = false;
+    while (m_entries.size() > m_cursor && !(stepDropped && m_entries.back()->step)) {
+        stepDropped = stepDropped || m_entries.back()->step;
+        m_bytes -= m_entries.back()->bytes;
+        m_entries.pop_back();
+    }
+    if (m_saved && *m_saved > m_entries.size()) {
+        m_saved.reset();  // the state saved can no longer be reached
     }
 }
 
@@ -743,6 +858,9 @@ bool UndoHistory::Undo() {
     }
     Entry& entry = *m_entries[--m_cursor];
     entry.changes.Revert(m_doc, m_references);
+    if (m_cursor > 0 && m_entries[m_cursor - 1]->step) {
+        m_entries[m_cursor - 1]->LetGoOfPicks(m_doc);
+    }
     m_applying = false;
     // The flags are back as they were; whether a selection exists follows from them
     // (a command may have ended with shapes it did not carry still selected).
@@ -762,8 +880,19 @@ bool UndoHistory::Redo() {
     }
     Entry& entry = *m_entries[m_cursor++];
     entry.changes.Reapply(m_doc, m_references);
+    entry.LetGoOfPicks(m_doc);
     m_applying = false;
     SetSelectionFlag(m_doc.AnySelected() ? 1 : 0);
+    Finish();
+    return true;
+}
+
+bool UndoHistory::Withdraw(StepKind kind) {
+    if (m_depth > 0 || LooseStructural() || m_cursor != m_entries.size() || m_entries.empty() ||
+        !m_entries.back()->step || m_entries.back()->kind != kind || !Undo()) {
+        return false;
+    }
+    DropRedo();
     Finish();
     return true;
 }

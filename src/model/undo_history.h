@@ -2,7 +2,7 @@
 // undone and redone. A step keeps what it changed, not a copy of the drawing: the
 // shapes it added or removed (the very objects, with their places in the list), the old
 // points of the shapes it moved or reshaped, the selection flags it changed, the layer
-// slots it changed and the drawing's file name if that changed.
+// slots and rendering settings it changed and the drawing's file name if that changed.
 //
 // The document records its own operations here; the commands only mark where a step
 // begins and ends (UndoStep) and where a click command begins. Changes to selection
@@ -10,8 +10,10 @@
 // a step brings back the drawing exactly as it was before it, selection included: as
 // it was when its command began, for the selecting and picking a command does on its
 // way to the step (a move collecting its shapes, offset and stretch picking lines)
-// belongs to the step. Undo and redo put the drawing back through the document's and
-// the layer table's own operations.
+// belongs to the step. What such picking left selected (a stretch's boundary) is no
+// selection of the user's: where undo or redo reach the state after the step, it is
+// not selected. Undo and redo put the drawing back through the document's, the layer
+// table's and the rendering settings' own operations.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "model/geometry.h"
+#include "model/render_settings.h"
 #include "model/shape_list.h"
 
 namespace marquetta {
@@ -48,6 +51,7 @@ enum class StepKind {
     Insert,
     Layers,
     Paste,
+    RenderSettings,
 };
 
 // The step's short name in the menu ("移動").
@@ -64,7 +68,8 @@ class UndoHistory {
     UndoHistory& operator=(const UndoHistory&) = delete;
 
     // The oldest steps go once there are more than `steps` of them or they take more
-    // than `bytes`; the newest step always stays.
+    // than `bytes`; the newest step always stays. Of a history partly undone the
+    // oldest steps done go first, then the last steps undone; one step stays.
     void SetLimits(size_t steps, size_t bytes);
 
     // A command that makes its steps with clicks begins (draw, move, copy, offset,
@@ -88,6 +93,10 @@ class UndoHistory {
     // False when there was nothing to do. Not within a step.
     bool Undo();
     bool Redo();
+    // Takes back the last step, of `kind`, and forgets it, as if it had never been
+    // made: no redo brings it back. False, changing nothing, when the last step is
+    // another or has been undone, or a step is being recorded.
+    bool Withdraw(StepKind kind);
 
     // Forgets every step (a new or opened drawing); the drawing as it is counts as saved.
     void Clear();
@@ -101,7 +110,8 @@ class UndoHistory {
     // take its shape out of the drawing. Not owned.
     void TrackShapeReference(CShape** reference) { m_references.push_back(reference); }
 
-    // Memory the steps take (the shapes they hold included), and their number.
+    // Memory the steps take (the shapes they hold and their texts included), and their
+    // number.
     size_t Bytes() const;
     size_t StepCount() const;
 
@@ -124,6 +134,8 @@ class UndoHistory {
     void Push(std::unique_ptr<Entry> entry);
     void DropRedo();
     void Trim();
+    void DropOldest();
+    void DropNewestUndone();
     // Drops the steps undone and keeps the changes before the command as an entry: a
     // step of its own when they are more than selection flags.
     void CommitLooseChanges();
@@ -153,6 +165,7 @@ class UndoHistory {
     bool m_openExtendsPaste = false;
     std::unique_ptr<LayerTableCopy> m_layersAtBegin;
     std::string m_pathAtBegin;
+    RenderSettings m_settingsAtBegin;
 
     bool m_applying = false;
     int* m_selectionFlag = nullptr;

@@ -1,7 +1,6 @@
 #include "ui/keyboard.h"
 
 #include <cstdio>
-#include <limits>
 
 #include "edit/editing_state.h"
 #include "edit/navigation.h"
@@ -20,7 +19,7 @@ void ZoomByKey(double factor) {
     const double newZ = factor * oldZ;
     // Zooming out for long enough would overflow the distance and lose the picture
     // until Home; the step that would is not taken.
-    if (-newZ <= std::numeric_limits<float>::max()) {
+    if (CameraTakes(newZ)) {
         const auto stored = static_cast<float>(newZ);
         if (-stored > kClosestViewingDistance) {
             g_viewTranslate.z = stored;
@@ -33,25 +32,38 @@ void ZoomByKey(double factor) {
 void PanByKey(int key) {
     const double step = -g_viewTranslate.z * kKeyPanShare;
     Float3& t = g_viewTranslate;
+    // The coordinate that moves, its new value, and where the first screen point goes.
+    float* moving = nullptr;
+    double to = 0.0;
+    Double2 screen = firstScreenPoint;
     switch (key) {
         case KEY_LEFT:
-            t.x = static_cast<float>(t.x + step);
-            firstScreenPoint.x += kKeyPanPixels;
+            moving = &t.x;
+            to = t.x + step;
+            screen.x += kKeyPanPixels;
             break;
         case KEY_RIGHT:
-            t.x = static_cast<float>(t.x - step);
-            firstScreenPoint.x -= kKeyPanPixels;
+            moving = &t.x;
+            to = t.x - step;
+            screen.x -= kKeyPanPixels;
             break;
         case KEY_UP:
-            t.y = static_cast<float>(t.y - step);
-            firstScreenPoint.y += kKeyPanPixels;
+            moving = &t.y;
+            to = t.y - step;
+            screen.y += kKeyPanPixels;
             break;
         case KEY_DOWN:
-            t.y = static_cast<float>(t.y + step);
-            firstScreenPoint.y -= kKeyPanPixels;
+            moving = &t.y;
+            to = t.y + step;
+            screen.y -= kKeyPanPixels;
             break;
         default:
             return;
+    }
+    // Far out, a few presses would pass the largest float and lose the picture.
+    if (CameraTakes(to)) {
+        *moving = static_cast<float>(to);
+        firstScreenPoint = screen;
     }
     CurrentPlatform().InvalidateView();
 }

@@ -21,12 +21,13 @@ inline constexpr double kKeyZoomIn = 0.9;
 inline constexpr double kKeyZoomOut = 1.1;
 
 // One zoom step: the viewing distance times `factor`, taken while the camera stays
-// farther than the closest distance and the distance can be held; the first screen
-// point follows the picture. The view repaints either way.
+// farther than the closest distance and the distance can be held (else the prompt line
+// says so); the first screen point follows the picture. The view repaints either way.
 void ZoomByKey(double factor);
 
 // One pan step for an arrow key (KEY_LEFT ... KEY_DOWN): the picture and the first
-// screen point move 50 pixels the arrow's way. The view repaints.
+// screen point move 50 pixels the arrow's way, unless the camera would pass what single
+// precision holds (the prompt line says so). The view repaints.
 void PanByKey(int key);
 
 // The numbers of the first selected shape of a visible layer: its place in the list

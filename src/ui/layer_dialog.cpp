@@ -1,5 +1,7 @@
 #include "ui/layer_dialog.h"
 
+#include <cstring>
+
 #include "model/cp932.h"
 #include "model/layers.h"
 #include "platform/platform.h"
@@ -44,7 +46,10 @@ bool RunLayerDialog() {
     CurrentPlatform().RunListDialog(dialog);
     g_displayListValid = 0;
     CurrentPlatform().InvalidateView();
-    return attributes != g_layerAttributes || textures != g_layerTextures;
+    // Bit for bit: an attribute that is not a number (a file may hold one) is unchanged
+    // when it is still the same bits, though it never compares equal to itself.
+    return std::memcmp(&attributes, &g_layerAttributes, sizeof attributes) != 0 ||
+           textures != g_layerTextures;
 }
 
 }  // namespace marquetta

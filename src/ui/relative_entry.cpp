@@ -42,6 +42,37 @@ std::string NumbersOnly(std::string_view utf8) {
     return out;
 }
 
+// The refusals of the two dialogs; %1 is the text as typed.
+constexpr const char* kNoNumberMessage = "数字を入力してください。";
+constexpr const char* kUnreadableDistanceMessage =
+    "「%1」は相対距離として読めません。「Δx, Δy」または「Δx, Δy, Δz」の数字で入力してください。";
+constexpr const char* kPolarNotYetMessage =
+    "「%1」の「長さ<角度」の形はまだ使えません。「Δx, Δy」の数字で入力してください。";
+constexpr const char* kUnreadableAngleMessage =
+    "「%1」は角度として読めません。度の数字を一つ入力してください。";
+
+std::string Named(const char* message, const std::string& typed) {
+    std::string text = message;
+    const size_t at = text.find("%1");
+    text.replace(at, 2, typed);
+    return text;
+}
+
+bool IsBlankChar(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string_view SkipBlanks(std::string_view text) {
+    while (!text.empty() && IsBlankChar(text.front())) {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+bool Blank(std::string_view text) {
+    return SkipBlanks(text).empty();
+}
+
 bool Counts(double value) {
     const double magnitude = std::fabs(value);
     return magnitude >= kSmallestTypedValue && magnitude <= kLargestTypedValue;
@@ -81,9 +112,15 @@ void EnterLineEnd(CZorader_ezDoc& doc) {
         return;
     }
     if (const std::optional<Double3> delta = ReadDisplacement(dialog.Text())) {
-        cursorPoint = {firstPoint.x + delta->x, firstPoint.y + delta->y, firstPoint.z + delta->z};
-        AddDrawnShape(doc, SHAPE_LINE, firstPoint, Narrow(cursorPoint), {});
-        firstPoint = cursorPoint;  // the chain goes on from the new end
+        const Double3 end{firstPoint.x + delta->x, firstPoint.y + delta->y,
+                          firstPoint.z + delta->z};
+        if (AddDrawnShape(doc, SHAPE_LINE, firstPoint, Narrow(end), {})) {
+            cursorPoint = end;
+            firstPoint = end;  // the chain goes on from the new end
+            CurrentPlatform().SetPrompt(kPromptLineEnd);
+        }
+    } else {
+        CurrentPlatform().SetPrompt(kPromptEntryTooShort);
     }
     g_displayListValid = 0;
     CurrentPlatform().InvalidateView();
@@ -94,20 +131,24 @@ void EnterArcEnd(CZorader_ezDoc& doc) {
     if (!CurrentPlatform().RunDialog(dialog)) {
         return;
     }
-    arcStartGiven = 0;
     const double sweep = ReadSweepAngle(dialog.Text());
     const TypedArc arc = TypedArcAngles(arcStartAngle, sweep, arcReversed == 1);
-    arcStartAngle = arc.start;
     const auto radius = static_cast<float>(arcRadius);
     if (arcRadius > kSmallestLength) {
+        bool made = true;
         if (arc.fullCircle) {
-            AddDrawnShape(doc, SHAPE_CIRCLE, firstPoint, Float3{radius, 0.0f, 0.0f}, {});
+            made = AddDrawnShape(doc, SHAPE_CIRCLE, firstPoint, Float3{radius, 0.0f, 0.0f}, {});
         } else if (arc.end != arc.start) {
-            AddDrawnShape(
+            made = AddDrawnShape(
                 doc, SHAPE_ARC, firstPoint,
                 Float3{radius, static_cast<float>(arc.start), static_cast<float>(arc.end)}, {});
         }
+        if (!made) {
+            return;  // refused, and said why: the arc still waits for its end
+        }
     }
+    arcStartGiven = 0;
+    arcStartAngle = arc.start;
     // Whatever was typed, the arc command ends.
     doc.m_current.m_nType = SHAPE_NONE;
     CurrentPlatform().SetPrompt(kPromptNone);
@@ -125,14 +166,17 @@ void EnterDestination(CZorader_ezDoc& doc) {
     }
     const std::optional<Double3> delta = ReadDisplacement(dialog.Text());
     if (!delta) {
+        CurrentPlatform().SetPrompt(kPromptEntryTooShort);
         return;
     }
-    cursorPoint = {firstPoint.x + delta->x, firstPoint.y + delta->y, firstPoint.z + delta->z};
-    if (editState == EDIT_MOVE) {
-        MoveSelectionTo(doc, cursorPoint);
-    } else {
-        CopySelectionTo(doc, cursorPoint);
+    const Double3 destination{firstPoint.x + delta->x, firstPoint.y + delta->y,
+                              firstPoint.z + delta->z};
+    const bool done = editState == EDIT_MOVE ? MoveSelectionTo(doc, destination)
+                                             : CopySelectionTo(doc, destination);
+    if (!done) {
+        return;  // refused, and said why
     }
+    cursorPoint = destination;
     if (editState == EDIT_IDLE) {
         // The command ended: no destination is pending any more.
         stepPending = 0;
@@ -148,6 +192,22 @@ RelativeDistanceDialog::RelativeDistanceDialog() : ValueDialog("相対距離", "
     Fields()[0].hint = "（例： Δｘ，Δｙ）";
 }
 
+std::optional<DialogRefusal> RelativeDistanceDialog::Validate() {
+    const std::string& typed = Text();
+    if (Blank(typed)) {
+        return DialogRefusal{kNoNumberMessage, 0};
+    }
+    switch (ReadTypedPoint(typed).form) {
+        case TypedForm::Displacement:
+            return std::nullopt;
+        case TypedForm::Polar:
+            return DialogRefusal{Named(kPolarNotYetMessage, typed), 0};
+        case TypedForm::Unreadable:
+            break;
+    }
+    return DialogRefusal{Named(kUnreadableDistanceMessage, typed), 0};
+}
+
 RelativeAngleDialog::RelativeAngleDialog()
     : ValueDialog("相対角度", "＜", {"45", "90", "135", "180", "225", "270", "315"}) {
     // The list is sorted as text: 135 ... 315 come before 45 and 90.
@@ -156,18 +216,68 @@ RelativeAngleDialog::RelativeAngleDialog()
     Fields()[0].hint = "（単位： 度）";
 }
 
-std::optional<Double3> ReadDisplacement(std::string_view text) {
+std::optional<DialogRefusal> RelativeAngleDialog::Validate() {
+    const std::string& typed = Text();
+    if (Blank(typed)) {
+        return DialogRefusal{kNoNumberMessage, 0};
+    }
+    // One number, after the "<" of the dialog's label if the user types it too.
+    const std::string numbers = NumbersOnly(typed);
+    std::string_view rest = SkipBlanks(numbers);
+    if (!rest.empty() && rest.front() == '<') {
+        rest.remove_prefix(1);
+    }
+    size_t used = 0;
+    if (!ReadLeadingDouble(rest, &used) || !Blank(rest.substr(used))) {
+        return DialogRefusal{Named(kUnreadableAngleMessage, typed), 0};
+    }
+    return std::nullopt;
+}
+
+TypedPoint ReadTypedPoint(std::string_view text) {
     const std::string numbers = NumbersOnly(text);
-    std::string_view rest = numbers;
-    double v[3] = {0.0, 0.0, 0.0};
-    for (double& value : v) {
+    std::string_view rest = SkipBlanks(numbers);
+    if (!rest.empty() && rest.front() == '@') {
+        rest.remove_prefix(1);
+    }
+    TypedPoint point;
+    bool polar = false;
+    while (true) {
         size_t used = 0;
-        const std::optional<double> read = ReadLeadingDouble(rest, &used);
-        if (!read) {
+        const std::optional<double> value = ReadLeadingDouble(rest, &used);
+        if (!value || point.count == (polar ? 2 : 3)) {
+            return {};
+        }
+        point.numbers[point.count++] = *value;
+        rest.remove_prefix(used);
+        const std::string_view after = SkipBlanks(rest);
+        const bool apart = after.size() < rest.size();
+        rest = after;
+        if (rest.empty()) {
             break;
         }
-        value = Counts(*read) ? *read : 0.0;
-        rest.remove_prefix(used);
+        if (rest.front() == '<' && point.count == 1) {
+            polar = true;
+            rest.remove_prefix(1);
+        } else if (polar || (!apart && rest.front() != '+' && rest.front() != '-')) {
+            return {};  // "10<20 30", "1.5.5", "1e5e3"
+        }
+    }
+    if (polar && point.count != 2) {
+        return {};
+    }
+    point.form = polar ? TypedForm::Polar : TypedForm::Displacement;
+    return point;
+}
+
+std::optional<Double3> ReadDisplacement(std::string_view text) {
+    const TypedPoint point = ReadTypedPoint(text);
+    if (point.form != TypedForm::Displacement) {
+        return std::nullopt;
+    }
+    double v[3] = {0.0, 0.0, 0.0};
+    for (size_t i = 0; i < point.count; ++i) {
+        v[i] = Counts(point.numbers[i]) ? point.numbers[i] : 0.0;
     }
     if (std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) < kShortestDisplacement) {
         return std::nullopt;
@@ -176,8 +286,14 @@ std::optional<Double3> ReadDisplacement(std::string_view text) {
 }
 
 double ReadSweepAngle(std::string_view text) {
-    // Read as a typed offset width is read: the first number after commas and blanks.
-    return ReadOffsetWidth(NumbersOnly(text));
+    // Read as a typed offset width is read: the first number after commas and blanks,
+    // and after the "<" of the dialog's label where the user types it too.
+    const std::string numbers = NumbersOnly(text);
+    std::string_view rest = SkipBlanks(numbers);
+    if (!rest.empty() && rest.front() == '<') {
+        rest.remove_prefix(1);
+    }
+    return ReadOffsetWidth(rest);
 }
 
 void RunRelativeEntry(CZorader_ezDoc& doc) {
@@ -190,16 +306,20 @@ void RunRelativeEntry(CZorader_ezDoc& doc) {
             // from an earlier arc must not make this one.
             if (arcStartGiven == 1) {
                 EnterArcEnd(doc);
+            } else {
+                CurrentPlatform().SetPrompt(kPromptEntryNoArcStart);
             }
             return;
         case SHAPE_NONE:
             if (editState == EDIT_MOVE || editState == EDIT_COPY) {
                 EnterDestination(doc);
+                return;
             }
-            return;
+            break;
         default:
-            return;
+            break;
     }
+    CurrentPlatform().SetPrompt(kPromptEntryNotHere);
 }
 
 void CZorader_ezView::RegisterRelativeEntryCommand() {

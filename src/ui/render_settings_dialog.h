@@ -2,8 +2,9 @@
 // typed, and the sun's place: true north (a whole number), latitude, season and hour.
 // OK checks sky, north, latitude, hour, season, ground in that order and refuses the
 // first bad field with its message; only a passing OK stores the six settings. The
-// settings are not drawn by the view and are not a change to the drawing: neither a
-// repaint nor the modified flag follows.
+// settings are not drawn by the view: no repaint follows. They are saved with the
+// drawing, so the command that runs the dialog makes a changed setting a change to the
+// drawing.
 #pragma once
 
 #include <optional>

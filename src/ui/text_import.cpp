@@ -106,8 +106,37 @@ TextImportResult ImportTextFile(CZorader_ezDoc& doc, const std::string& path) {
                                         kWarningCaption, MessageIcon::Exclamation};
         return result;
     }
+    // Characters the drawing cannot hold would become "?": the user decides, knowing
+    // which.
+    if (!ascii && IsValidUtf8(bytes)) {
+        std::string_view text = bytes;
+        if (text.starts_with(kByteOrderMark)) {
+            text.remove_prefix(kByteOrderMark.size());
+        }
+        const std::vector<std::string> outside = CharactersOutsideCp932(text);
+        if (!outside.empty() &&
+            CurrentPlatform().MessageBox(ReplacedCharactersQuestion(outside), kWarningCaption,
+                                         MessageIcon::Exclamation,
+                                         MessageButtons::YesNo) != MessageAnswer::Yes) {
+            result.declined = true;
+            return result;
+        }
+    }
     result.textsMade = AddImportedTexts(doc, ReadTextLines(bytes));
     return result;
+}
+
+std::string ReplacedCharactersQuestion(const std::vector<std::string>& characters) {
+    std::string list;
+    size_t shown = 0;
+    for (const std::string& character : characters) {
+        if (shown++ == kNamedCharacters) {
+            list += "…";
+            break;
+        }
+        list += character;
+    }
+    return "「" + list + "」は図面に保存できない文字です。「?」に置き換えて読み込みますか？";
 }
 
 void RunTextImport(CZorader_ezDoc& doc) {

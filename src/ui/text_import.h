@@ -32,8 +32,8 @@ struct ImportedLine {
 // The texts of a whole file's bytes. A line ends at LF, with a CR before it (or at the
 // end of the file) dropped; the last line needs no line end. A file that is valid UTF-8
 // (a byte-order mark is dropped) is converted to CP932, a character CP932 lacks
-// becoming "?"; any other file is taken byte for byte as CP932. Pieces of long lines
-// never split a two-byte character.
+// becoming "?" (ImportTextFile asks first); any other file is taken byte for byte as
+// CP932. Pieces of long lines never split a two-byte character.
 std::vector<ImportedLine> ReadTextLines(std::string_view bytes);
 
 // Makes the texts through the document's template and leaves no draw command behind.
@@ -42,14 +42,22 @@ size_t AddImportedTexts(CZorader_ezDoc& doc, const std::vector<ImportedLine>& li
 
 struct TextImportResult {
     bool opened = false;
+    // The user chose not to import a file with characters the drawing cannot hold.
+    bool declined = false;
     size_t textsMade = 0;
     // "%s が開けません" when the file could not be read; the CP932 message for UTF-8
     // text on a system without the converter.
     CommandMessage message;
 };
 
-// Reads the file and makes its texts; a file that cannot be read changes nothing.
+// Reads the file and makes its texts; a file that cannot be read changes nothing. A
+// UTF-8 file with characters CP932 cannot hold is imported with "?" in their place only
+// when the user answers Yes to ReplacedCharactersQuestion.
 TextImportResult ImportTextFile(CZorader_ezDoc& doc, const std::string& path);
+
+// The question naming those characters (UTF-8), the first kNamedCharacters of them.
+inline constexpr size_t kNamedCharacters = 20;
+std::string ReplacedCharactersQuestion(const std::vector<std::string>& characters);
 
 // The key's command: the open dialog; unless it is cancelled, the running command is
 // cancelled, the file imported, and a file that cannot be read reported.

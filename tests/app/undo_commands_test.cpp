@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 #include "app/command_table.h"
 #include "app/edit_commands.h"
 #include "edit/modify_commands.h"
+#include "exchange/insert_file.h"
 #include "edit/view_fixture.h"
 #include "exchange/dxf_writer.h"
 #include "model/cp932.h"
@@ -152,6 +154,7 @@ TEST_F(UndoTest, EveryKindOfStepUndoesAndRedoesToTheSameFile) {
              Run(ID_STRETCH);
              ClickWorld(2000, -1500);
              ClickWorld(3000, 0);
+             RightClick(0, 0);  // the boundary is let go of
          },
          1, StepKind::Stretch},
         {"typed line", none,
@@ -188,6 +191,12 @@ TEST_F(UndoTest, EveryKindOfStepUndoesAndRedoesToTheSameFile) {
              Run(ID_LAYERS);
          },
          1, StepKind::Layers},
+        {"rendering settings", none,
+         [&] {
+             platform.QueueDialog({{"S_Cloud3"}, true});
+             Run(ID_RENDER_SETTINGS);
+         },
+         1, StepKind::RenderSettings},
         {"paste and place",
          [&] {
              ClickWorld(1000, 0);
@@ -296,6 +305,134 @@ TEST_F(UndoTest, TheOldestStepsGoBeyondTheBoundsButTheNewestStays) {
         }
         EXPECT_EQ(undone, c.undoable) << c.steps << " " << c.bytes;
         EXPECT_EQ(doc.m_shapes.size(), 5u + 5 - static_cast<size_t>(undone));
+    }
+}
+
+// A step that takes shapes away holds them, with the memory behind their texts and
+// layer names; the bound counts it.
+TEST_F(UndoTest, TheBoundCountsTheMemoryBehindTextsAndLayerNames) {
+    constexpr size_t kText = size_t{12} << 20;
+    doc.History().SetLimits(UndoHistory::kDefaultMaxSteps, size_t{16} << 20);
+    for (int i = 0; i < 2; ++i) {
+        CShape& text = AddShape(SHAPE_TEXT, {0, 0, -5000}, {300, 300, 0});
+        text.m_strText.assign(kText, 'A');
+        text.m_strLayer.assign(kText / 4, 'L');
+        DrawLine(0, -3000, 1000, -3000);  // a step before the erase
+        text.m_bSelected = selectionExists = 1;
+        Run(ID_ERASE);
+        EXPECT_GE(doc.History().Bytes(), kText + kText / 4) << i;
+    }
+    // Two erases of 15 MiB each cannot both stay within 16 MiB: the older one went.
+    DrawLine(0, -4000, 1000, -4000);
+    EXPECT_LE(doc.History().Bytes(), size_t{16} << 20);
+    int erases = 0;
+    for (; doc.History().CanUndo(); Run(ID_EDIT_UNDO)) {
+        erases += doc.History().NextUndo() == StepKind::Erase ? 1 : 0;
+    }
+    EXPECT_EQ(erases, 1);
+}
+
+// Lowering the bounds of a history partly undone: the oldest steps done go first, then
+// the last undone; what stays undoes and redoes as before.
+TEST_F(UndoTest, SetLimitsAfterUndoingKeepsTheCursorAndItsSteps) {
+    constexpr int kSteps = 5;
+    for (int undone = 0; undone <= kSteps; ++undone) {
+        for (size_t limit = 1; limit <= kSteps; ++limit) {
+            SCOPED_TRACE(std::to_string(undone) + " undone, limit " + std::to_string(limit));
+            StartDrawing();
+            doc.History().SetLimits(UndoHistory::kDefaultMaxSteps, UndoHistory::kDefaultMaxBytes);
+            for (int i = 0; i < kSteps; ++i) {
+                DrawLine(0, -1000.0 * (i + 2), 1000, -1000.0 * (i + 2));
+            }
+            for (int i = 0; i < undone; ++i) {
+                ASSERT_TRUE(Run(ID_EDIT_UNDO));
+            }
+            doc.History().SetLimits(limit, UndoHistory::kDefaultMaxBytes);
+            const size_t drops = kSteps - limit;
+            const size_t done = kSteps - undone;
+            const size_t doneDropped = std::min(done, drops);
+            const std::string now = Snapshot();
+            int undos = 0;
+            while (Run(ID_EDIT_UNDO)) {
+                ++undos;
+            }
+            int redos = 0;
+            while (Run(ID_EDIT_REDO)) {
+                ++redos;
+            }
+            EXPECT_EQ(undos, static_cast<int>(done - doneDropped));
+            EXPECT_EQ(redos, static_cast<int>(limit));
+            for (int i = 0; i < redos - undos; ++i) {
+                ASSERT_TRUE(Run(ID_EDIT_UNDO));
+            }
+            EXPECT_EQ(Snapshot(), now);
+        }
+    }
+}
+
+// What a command picked on its way to a step and left selected, until it ended, is
+// part of the step's undo, but comes back selected by neither undo nor redo: no later
+// Delete erases it, no draw command finds it in the way.
+TEST_F(UndoTest, UndoAndRedoBringNoPickOfACommandBackAsASelection) {
+    const struct Case {
+        const char* name;
+        std::function<void()> act;
+        int steps;
+    } cases[] = {
+        {"stretch of one line",
+         [&] {
+             Run(ID_STRETCH);
+             ClickWorld(2000, -1500);  // the boundary
+             ClickWorld(3000, 0);
+             RightClick(0, 0);
+         },
+         1},
+        {"stretch of two lines, ended by Esc",
+         [&] {
+             DrawLine(2500, 1000, 3500, 1000);
+             Run(ID_STRETCH);
+             ClickWorld(2000, -1500);
+             ClickWorld(3500, 0);     // trimmed
+             ClickWorld(2600, 1000);  // extended
+             Run(ID_CANCEL);
+         },
+         3},
+        {"continuous copy of shapes it collected",
+         [&] {
+             Run(ID_COPY);
+             ClickWorld(1000, 0);
+             RightClick(0, 0);
+             ClickWorld(0, 0);
+             view.OnKeyDown('M');
+             ClickWorld(0, -1000);
+             ClickWorld(0, -2000);
+             RightClick(0, 0);
+         },
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartDrawing();
+        Run(ID_CANCEL);  // the face's flag 7 as Esc at the end will leave it
+        const std::string before = Snapshot();
+        c.act();
+        const std::string after = Snapshot();
+        for (int i = 0; i < c.steps; ++i) {
+            ASSERT_TRUE(Run(ID_EDIT_UNDO));
+            EXPECT_EQ(selectionExists, 0) << "undo " << i;
+            EXPECT_EQ(doc.AnySelected(), false) << "undo " << i;
+        }
+        EXPECT_EQ(Snapshot(), before);
+        for (int i = 0; i < c.steps; ++i) {
+            ASSERT_TRUE(Run(ID_EDIT_REDO));
+            EXPECT_EQ(selectionExists, 0) << "redo " << i;
+            EXPECT_EQ(doc.AnySelected(), false) << "redo " << i;
+        }
+        EXPECT_EQ(Snapshot(), after);
+        // Delete finds nothing to erase; a line command starts at once.
+        const size_t shapes = doc.m_shapes.size();
+        Run(ID_ERASE);
+        EXPECT_EQ(doc.m_shapes.size(), shapes);
     }
 }
 
@@ -516,6 +653,116 @@ TEST_F(UndoTest, BadClipboardContentsPasteNothingAndSaySo) {
         EXPECT_EQ(Snapshot(), before) << payload.size();
         EXPECT_FALSE(doc.History().CanUndo());
     }
+}
+
+// Saving between a paste and its placing click: the state saved is the paste
+// unplaced, and undo and redo reach it and leave it as any other step.
+TEST_F(UndoTest, ASaveBetweenPasteAndPlacingKeepsTheSavedStateReachable) {
+    platform.QueueFileName(dir.File("plan.trn"));
+    Run(ID_FILE_SAVE_AS);
+    ClickWorld(1000, 0);
+    Run(ID_EDIT_COPY);
+    Run(ID_CANCEL);
+    Run(ID_EDIT_PASTE);
+    Run(ID_FILE_SAVE);
+    const std::string saved = ReadBytes(dir.File("plan.trn"));
+    ClickWorld(1000, -6000);
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_EQ(doc.History().NextUndo(), StepKind::Move);  // the placing, a step of its own
+    Run(ID_EDIT_UNDO);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(Snapshot(), saved);
+    Run(ID_EDIT_REDO);
+    EXPECT_TRUE(doc.IsModified());
+    Run(ID_EDIT_UNDO);
+    Run(ID_EDIT_UNDO);
+    EXPECT_TRUE(doc.IsModified());  // the file holds the pasted shapes: closing asks
+
+    // Esc takes the paste back after a save too: the drawing differs from its file.
+    Run(ID_EDIT_REDO);
+    Run(ID_FILE_SAVE);
+    Run(ID_EDIT_PASTE);
+    Run(ID_FILE_SAVE);
+    Run(ID_CANCEL);
+    EXPECT_TRUE(doc.IsModified());
+}
+
+// Esc while placing takes the paste back as if it had never been made: no shape, no
+// step to undo or redo, not modified. (New and Open ending the placing: the GUI test.)
+TEST_F(UndoTest, EscWhilePlacingTakesThePasteBack) {
+    ClickWorld(1000, 0);
+    Run(ID_EDIT_COPY);
+    Run(ID_CANCEL);  // as Esc will leave every flag
+    const std::string before = Snapshot();
+    ASSERT_TRUE(Run(ID_EDIT_PASTE));
+    ASSERT_EQ(pastePlacing, 1);
+    Run(ID_CANCEL);
+    EXPECT_EQ(pastePlacing + editState + stepPending, 0);
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_FALSE(doc.History().CanUndo() || doc.History().CanRedo() || doc.IsModified());
+}
+
+// The clipboard may hold anything: a paste takes only shapes a drawing can hold, and a
+// copy leaves out (and says so) what no paste would take.
+TEST_F(UndoTest, PasteRefusesShapesNoDrawingHoldsAndCopyLeavesThemOut) {
+    const std::string tooLong(kMaxClipboardStringBytes + 1, 'x');
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* name;
+        std::function<void(CShape&)> spoil;
+        const char* says;
+    } cases[] = {
+        {"a kind unknown", [](CShape& s) { s.m_nType = 7; }, "種類 7 の図形"},
+        {"an infinite first point", [&](CShape& s) { s.m_pt[0].x = inf; }, "数でない"},
+        {"a circle of infinite radius",
+         [&](CShape& s) {
+             s.m_nType = SHAPE_CIRCLE;
+             s.m_pt[1].x = inf;
+         },
+         "数でない"},
+        {"a text too long", [&](CShape& s) { s.m_strText = tooLong; }, "バイトを超える文字"},
+        {"a layer name too long",
+         [&](CShape& s) {
+             g_layerNames[0] = tooLong;
+             s.m_strLayer = tooLong;
+         },
+         "バイトを超える画層名"},
+        {"a material too long", [&](CShape&) { g_layerTextures[0] = tooLong; },
+         "バイトを超える材質"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartDrawing();
+        CShape spoiled = Shape(0);
+        spoiled.m_pt[1] = {10, 0, 0};
+        c.spoil(spoiled);
+        platform.WriteClipboard({{kShapesMimeType, ShapesToBytes({&Shape(1), &spoiled})}});
+        InitLayerDefaults();  // the pasting drawing's own table
+        EnsureLayer("0");
+        const std::string before = Snapshot();
+        platform.ClearCalls();
+        Run(ID_EDIT_PASTE);
+        const auto boxes = platform.CallsOf(PlatformCall::Kind::MessageBox);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text.rfind(kPasteRefusedMessage, 0), 0u);
+        EXPECT_NE(boxes[0].text.find(c.says), std::string::npos) << boxes[0].text;
+        EXPECT_EQ(Snapshot(), before);
+        EXPECT_EQ(pastePlacing, 0);
+        EXPECT_FALSE(doc.History().CanUndo());
+    }
+
+    // Copied from a drawing, such a shape stays behind, and the prompt says why.
+    StartDrawing();
+    CShape& unknown = AddShape(SHAPE_LINE, {0, 0, 0}, {10, 0, 0});
+    unknown.m_nType = 7;
+    Run(ID_EDIT_SELECT_ALL);
+    Run(ID_EDIT_COPY);
+    EXPECT_EQ(platform.Prompt(), CopyLeftOutPrompt(1, "種類 7 の図形は扱えません"));
+    DrawingFileContents contents;
+    ASSERT_EQ(ReadDrawingBytes(*platform.ReadClipboard(kShapesMimeType), contents),
+              FileError::None);
+    EXPECT_EQ(contents.shapes.size(), doc.m_shapes.size() - 1);
+    EXPECT_EQ(ClipboardContentsProblem(contents), "");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "edit/draw_commands.h"
+#include "edit/offset_stretch.h"
 #include "platform/command_ids.h"
 #include "view_fixture.h"
 
@@ -37,20 +38,51 @@ TEST_F(CommandStateTest, DrawCommandsSetTheTypeAndThePrompt) {
     }
 }
 
-TEST_F(CommandStateTest, LineCommandIsIgnoredWhileASelectionExistsUntilEsc) {
-    AddLine({0, 0, 0}, {910, 0, 0}).m_bSelected = 1;
-    selectionExists = 1;
-    platform.SetPrompt("before");
-    for (int id : {ID_LINE, ID_CIRCLE, ID_ARC, ID_TEXT}) {
-        Run(id);
-        EXPECT_EQ(Type(), SHAPE_NONE);
-        EXPECT_EQ(platform.Prompt(), "before");
+// A selection, seen or not, never blocks drawing: a draw command lets go of it and
+// starts. Offset and stretch, which work on lines picked one at a time, refuse and say
+// why.
+TEST_F(CommandStateTest, DrawCommandsLetGoOfASelectionAndOffsetAndStretchSayWhyNot) {
+    const struct {
+        int id;
+        int type;
+        const char* prompt;
+    } commands[] = {{ID_LINE, SHAPE_LINE, "【直線】－始点"},
+                    {ID_CIRCLE, SHAPE_CIRCLE, "【円】－中心点"},
+                    {ID_ARC, SHAPE_ARC, "【円弧】－中心点"},
+                    {ID_TEXT, SHAPE_TEXT, "【文字】－始点"},
+                    {ID_OFFSET, SHAPE_NONE, kPromptOffsetSelection},
+                    {ID_STRETCH, SHAPE_NONE, kPromptStretchSelection}};
+    for (const auto& c : commands) {
+        doc.DeleteAllShapes();
+        Run(ID_CANCEL);
+        // One shape seen, one on a layer hidden since it was selected.
+        AddLine({0, 0, 0}, {910, 0, 0}).m_bSelected = 1;
+        AddLine({0, 0, 910}, {910, 0, 910}, "hidden").m_bSelected = 1;
+        HideLayer("hidden");
+        selectionExists = 1;
+        platform.ClearCalls();
+        Run(c.id);
+        const bool draws = c.type != SHAPE_NONE;
+        EXPECT_EQ(Type(), c.type) << c.prompt;
+        EXPECT_EQ(platform.Prompt(), c.prompt);
+        EXPECT_EQ(selectionExists, draws ? 0 : 1) << c.prompt;
+        EXPECT_EQ(Shape(0).m_bSelected + Shape(1).m_bSelected, draws ? 0 : 2) << c.prompt;
+        EXPECT_EQ(editState, EDIT_IDLE);
+        EXPECT_EQ(CountOf(PlatformCall::Kind::RunDialog), 0u);  // no width asked for
     }
+    // The line goes on to draw; undone, the selection it let go of comes back.
     Run(ID_CANCEL);
-    EXPECT_EQ(Shape(0).m_bSelected, 0);
+    AddLine({0, 0, -910}, {910, 0, -910}).m_bSelected = 1;
+    selectionExists = 1;
     Run(ID_LINE);
-    EXPECT_EQ(Type(), SHAPE_LINE);
-    EXPECT_EQ(platform.Prompt(), "【直線】－始点");
+    ClickWorld(0, -1820);
+    ClickWorld(910, -1820);
+    ASSERT_EQ(doc.m_shapes.size(), 4u);
+    EXPECT_EQ(Shape(3).m_pt[1], (Float3{910, 0, -1820}));
+    ASSERT_TRUE(app.Execute(ID_EDIT_UNDO));
+    EXPECT_EQ(doc.m_shapes.size(), 3u);
+    EXPECT_EQ(Shape(2).m_bSelected, 1);
+    EXPECT_EQ(selectionExists, 1);
 }
 
 TEST_F(CommandStateTest, LineChainSnapsToTheGridAndSkipsZeroLengthSegments) {

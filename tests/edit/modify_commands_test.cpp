@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+
+#include "edit/draw_commands.h"
 #include "edit/offset_stretch.h"
 #include "platform/command_ids.h"
 #include "view_fixture.h"
@@ -139,6 +143,117 @@ TEST_F(ModifyTest, MoveCarriesSelectedShapesOfVisibleLayersButNotFaces) {
     EXPECT_EQ(g_displayListValid, 0);
 }
 
+// A shape of a kind the program does not draw (a file may hold one) is neither moved
+// nor copied, clicked or typed, and stays selected.
+TEST_F(ModifyTest, MoveAndCopyLeaveShapesOfUnknownKindsWhereTheyAre) {
+    const struct {
+        int command;
+        bool typed;
+    } cases[] = {{ID_MOVE, false}, {ID_MOVE, true}, {ID_COPY, false}, {ID_COPY, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.command) + (c.typed ? " typed" : " clicked"));
+        doc.DeleteAllShapes();
+        Run(ID_CANCEL);
+        CShape& line = AddLine({0, 0, 0}, {910, 0, 0});
+        CShape& unknown = AddLine({0, 0, 0}, {910, 0, 0});
+        unknown.m_nType = 7;
+        Select(line);
+        Select(unknown);
+        Run(c.command);
+        ClickWorld(0, 0);
+        if (c.typed) {
+            platform.QueueDialog({{"1820,910"}, true});
+            Run(ID_RELATIVE_ENTRY);
+        } else {
+            ClickWorld(1820, -910);
+        }
+        const CShape& carried = c.command == ID_MOVE ? line : Shape(2);
+        ASSERT_EQ(doc.m_shapes.size(), c.command == ID_MOVE ? 2u : 3u);
+        EXPECT_EQ(carried.m_nType, SHAPE_LINE);
+        EXPECT_EQ(carried.m_pt[0], (Float3{1820, 0, -910}));
+        EXPECT_EQ(unknown.m_pt[0], (Float3{0, 0, 0}));
+        EXPECT_EQ(unknown.m_pt[1], (Float3{910, 0, 0}));
+        EXPECT_EQ(unknown.m_bSelected, 1);
+        EXPECT_EQ(selectionExists, 1);
+    }
+}
+
+// A click near the horizon, a base point far off, a width that reaches beyond the
+// drawing: no command stores a point single precision cannot hold. It says so and
+// changes nothing; the step waits for another click.
+TEST_F(ModifyTest, NoCommandStoresAPointBeyondSinglePrecision) {
+    g_snapOn = 0;
+    const struct Case {
+        const char* name;
+        std::function<void()> act;
+        int pending;  // stepPending afterwards
+    } cases[] = {
+        {"move",
+         [&] {
+             Select(AddLine({1e38f, 0, 0}, {1e38f, 0, 10}));
+             Run(ID_MOVE);
+             ClickWorld(0, 0);
+             firstPoint = {-3e38, 0, 0};  // a base point clicked near the horizon
+             ClickWorld(0, 0);
+         },
+         1},
+        {"line",
+         [&] {
+             Run(ID_LINE);
+             ClickWorld(0, 0);
+             firstPoint = {1e39, 0, 0};
+             ClickWorld(910, 0);
+         },
+         1},
+        {"circle",
+         [&] {
+             Run(ID_CIRCLE);
+             ClickWorld(0, 0);
+             firstPoint = {-1e39, 0, 0};
+             ClickWorld(910, 0);
+         },
+         1},
+        {"offset",
+         [&] {
+             CShape& far = AddLine({-3e38f, 0, 0}, {-3e38f, 0, 10});
+             platform.QueueDialog({{"-3e38"}, true});
+             Run(ID_OFFSET);
+             pickedLine = &far;  // picked as a click would
+             stepPending = 1;
+             ClickWorld(0, 0);
+         },
+         0},
+        {"stretch",
+         [&] {
+             AddLine({0, 0, 0}, {1000, 0, 0});
+             // Nearly parallel: the lines cross far beyond the drawing.
+             CShape& boundary = AddLine({0, 0, 1000}, {3e38f, 0, 1000.0001f});
+             Run(ID_STRETCH);
+             boundaryLine = &boundary;
+             stepPending = 1;
+             ClickWorld(500, 0);
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        doc.DeleteAllShapes();
+        Run(ID_CANCEL);
+        AddLine({0, 0, 0}, {1, 0, 0});  // so that the list is never empty
+        doc.History().Clear();
+        c.act();
+        EXPECT_EQ(platform.Prompt(), kPromptBeyondRange);
+        // No step: at most the shapes the case itself added.
+        EXPECT_EQ(doc.History().NextUndo().value_or(StepKind::Edit), StepKind::Edit);
+        for (const auto& shape : doc.m_shapes) {
+            for (const Float3& p : shape->m_pt) {
+                EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+            }
+        }
+        EXPECT_EQ(stepPending, c.pending);
+    }
+}
+
 TEST_F(ModifyTest, TranslationIsComputedInSinglePrecision) {
     CShape& line = AddLine({0.1f, 0, 0}, {910, 0, 0});
     Select(line);
@@ -238,11 +353,17 @@ TEST_F(ModifyTest, OffsetWidthComesFromTheDialog) {
         bool ok;
         int state;
         double width;
+        const char* prompt;
     } cases[] = {
-        {"2,5", true, EDIT_OFFSET, 2.0},
-        {"-0.01", true, EDIT_OFFSET, -0.01},
-        {"0.005", true, EDIT_IDLE, 7.0},
-        {"5", false, EDIT_IDLE, 7.0},
+        {"2,5", true, EDIT_OFFSET, 2.0, kPromptOffsetReference},
+        {"-0.01", true, EDIT_OFFSET, -0.01, kPromptOffsetReference},
+        {"3e38", true, EDIT_OFFSET, 3e38, kPromptOffsetReference},
+        {"0.005", true, EDIT_IDLE, 7.0, kPromptOffsetWidthSmall},
+        {"abc", true, EDIT_IDLE, 7.0, kPromptOffsetWidthSmall},
+        // Finite, but no line a drawing holds lies that far from another.
+        {"1e39", true, EDIT_IDLE, 7.0, kPromptOffsetWidthLarge},
+        {"-1e39", true, EDIT_IDLE, 7.0, kPromptOffsetWidthLarge},
+        {"5", false, EDIT_IDLE, 7.0, "before"},
     };
     for (const auto& c : cases) {
         editState = EDIT_IDLE;
@@ -252,10 +373,10 @@ TEST_F(ModifyTest, OffsetWidthComesFromTheDialog) {
         Run(ID_OFFSET);
         EXPECT_EQ(editState, c.state) << c.typed;
         EXPECT_EQ(offsetWidth, c.width) << c.typed;
-        EXPECT_EQ(platform.Prompt(),
-                  c.state == EDIT_OFFSET ? "【複線】－基準線の選択(右クリックで終了)" : "before");
+        EXPECT_EQ(platform.Prompt(), c.prompt) << c.typed;
     }
-    // Not while something is selected: no dialog opens.
+    // Not while something is selected: no dialog opens (the prompt says why: see the
+    // command state's tests).
     platform.ClearCalls();
     selectionExists = 1;
     Run(ID_OFFSET);

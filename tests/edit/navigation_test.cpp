@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+
 #include "edit/picking.h"
 #include "platform/command_ids.h"
+#include "platform/keys.h"
 #include "view_fixture.h"
 
 namespace marquetta {
@@ -101,6 +105,49 @@ TEST_F(NavigationTest, ZoomNeverComesTo500OrCloser) {
     g_viewTranslate.z = -1000.0f;
     view.OnMouseWheel(1000);
     EXPECT_EQ(g_viewTranslate.z, -1000.0f);
+}
+
+// At the farthest zoom a few presses or drags would pass the largest float and lose
+// the picture until Home: every pan and zoom stops short, keeps the camera and the
+// first screen point as they were, and says so.
+TEST_F(NavigationTest, NoPanOrZoomTakesTheCameraBeyondSinglePrecision) {
+    const struct {
+        const char* name;
+        std::function<void()> once;
+    } cases[] = {
+        {"left", [&] { view.OnKeyDown(KEY_LEFT); }},
+        {"right", [&] { view.OnKeyDown(KEY_RIGHT); }},
+        {"up", [&] { view.OnKeyDown(KEY_UP); }},
+        {"down", [&] { view.OnKeyDown(KEY_DOWN); }},
+        {"page down", [&] { view.OnKeyDown(KEY_PAGE_DOWN); }},
+        {"wheel back", [&] { view.OnMouseWheel(-1200); }},
+        {"middle drag",
+         [&] {
+             view.OnMButtonDown(400, 300);
+             view.OnMouseMove(700, 50);
+             view.OnMButtonUp(700, 50);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_viewTranslate = {0.0f, 0.0f, -3e38f};
+        firstScreenPoint = {500.0, 400.0};
+        platform.SetPrompt("");
+        Float3 last = g_viewTranslate;
+        Double2 lastScreen = firstScreenPoint;
+        bool refused = false;
+        for (int i = 0; i < 40 && !refused; ++i) {
+            last = g_viewTranslate;
+            lastScreen = firstScreenPoint;
+            c.once();
+            refused = platform.Prompt() == kPromptViewLimit;
+        }
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(g_viewTranslate, last);
+        EXPECT_EQ(firstScreenPoint, lastScreen);
+        EXPECT_TRUE(std::isfinite(g_viewTranslate.x) && std::isfinite(g_viewTranslate.y) &&
+                    std::isfinite(g_viewTranslate.z));
+    }
 }
 
 TEST_F(NavigationTest, ZoomCommandArmsExactlyOneLeftDrag) {

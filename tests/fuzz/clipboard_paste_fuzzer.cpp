@@ -1,7 +1,7 @@
-// The clipboard's shape format over arbitrary bytes, read and merged as a paste does:
-// bytes that fail leave the drawing as it was; a paste adds the shapes read, selected,
-// on layers of the table; undoing it gives back the drawing and the layer table as
-// they were, and redoing it the pasted drawing.
+// The clipboard's shape format over arbitrary bytes, read, checked and merged as a paste
+// does: bytes that fail, or hold shapes no drawing holds, leave the drawing as it was;
+// a paste adds the shapes read, selected, on layers of the table; undoing it gives back
+// the drawing and the layer table as they were, and redoing it the pasted drawing.
 #include <vector>
 
 #include "exchange/insert_file.h"
@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     DrawingFileContents contents;
     if (ReadDrawingBytes(AsText(data, size), contents) != FileError::None ||
-        contents.banner != g_fileBanner || contents.shapes.empty()) {
+        contents.banner != g_fileBanner || !ClipboardContentsProblem(contents).empty() ||
+        contents.shapes.empty()) {
         FUZZ_CHECK(Same(before, doc) && layers.Unchanged());
         return 0;
     }
@@ -66,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_CHECK(shape->m_bSelected == 1 && shape->m_nType == read.m_nType);
             FUZZ_CHECK(shape->m_strLayer == read.m_strLayer && shape->m_strText == read.m_strText);
             FUZZ_CHECK(SameBits(shape->m_pt, read.m_pt, sizeof read.m_pt));
+            // What the placement's base and every moved point come from is a number.
+            FUZZ_CHECK(ClipboardShapeProblem(*shape).empty());
         }
         ++i;
     }

@@ -98,6 +98,8 @@ class LayersTest : public QObject {
         QString colorTitle;
         QColor swatchCenter;
         QString steppedTransparency;
+        QString cancelCaption;
+        bool boxRightUnderColour = false;
         QTimer::singleShot(0, this, [&] {
             auto* dialog = qobject_cast<CListDialog*>(QApplication::activeModalWidget());
             if (dialog == nullptr) {
@@ -105,6 +107,11 @@ class LayersTest : public QObject {
                 return;
             }
             QListWidget* list = dialog->List();
+            for (auto* button : dialog->findChildren<QAbstractButton*>()) {
+                if (button->text() != QStringLiteral("OK")) {
+                    cancelCaption = button->text();
+                }
+            }
             for (int i = 0; i < list->count(); ++i) {
                 rows << list->item(i)->text();
             }
@@ -121,6 +128,8 @@ class LayersTest : public QObject {
                     return;
                 }
                 colorTitle = color->windowTitle();
+                // The double click left layer "0" shown: so does its box behind.
+                boxRightUnderColour = Shows(RowPicture(list, 0), kCheckedBox);
                 QTest::mouseClick(color->FieldButton(kColorField), Qt::LeftButton);
                 QWidget* swatch = color->FieldSwatch(kColorField);
                 swatchCenter = swatch->grab().toImage().pixelColor(swatch->rect().center());
@@ -137,6 +146,8 @@ class LayersTest : public QObject {
         QCOMPARE(rows, QStringList({QStringLiteral("0"), QStringLiteral("walls")}));
         QVERIFY(boxesShown);
         QCOMPARE(colorTitle, QStringLiteral("色，材質"));
+        QVERIFY(boxRightUnderColour);
+        QCOMPARE(cancelCaption, QStringLiteral("ｷｬﾝｾﾙ"));
         QCOMPARE(swatchCenter, QColor(255, 0, 0));
         QCOMPARE(steppedTransparency, QStringLiteral("1"));
         QCOMPARE(g_layerAttributes[0], (std::array<double, 6>{1.0, 0.0, 0.0, 1 / 255.0, 0.0, 1.0}));

@@ -176,6 +176,40 @@ TEST_F(KeyboardTest, NineImportsATextFileUnderTheOrigin) {
     }
 }
 
+// Characters the drawing cannot hold would become "?": the import names them and asks.
+TEST_F(KeyboardTest, NineNamesTheCharactersItWouldReplaceAndAsks) {
+    testing::TempDir dir;
+    const std::string path = dir.File("mail.txt");
+    testing::WriteBytes(path, "\xEF\xBB\xBF" "寿司🍣\n😀🍣😀\n");
+    const struct {
+        MessageAnswer answer;
+        size_t texts;
+    } cases[] = {{MessageAnswer::No, 0}, {MessageAnswer::Yes, 2}};
+    for (const auto& c : cases) {
+        doc.DeleteAllShapes();
+        platform.ClearCalls();
+        platform.QueueFileName(path);
+        platform.QueueAnswer(c.answer);
+        view.OnKeyDown('9');
+        const auto boxes = platform.CallsOf(PlatformCall::Kind::MessageBox);
+        ASSERT_EQ(boxes.size(), 1u);
+        // Each once, in the order met; the byte-order mark is no character of the text.
+        EXPECT_EQ(boxes[0].text,
+                  "「🍣😀」は図面に保存できない文字です。「?」に置き換えて読み込みますか？");
+        EXPECT_EQ(boxes[0].buttons, MessageButtons::YesNo);
+        ASSERT_EQ(doc.m_shapes.size(), c.texts);
+        if (c.texts > 0) {
+            EXPECT_EQ(Shape(1).m_strText, "???");
+        }
+    }
+    // A file whose every character converts asks nothing.
+    testing::WriteBytes(path, "寿司\n");
+    platform.ClearCalls();
+    platform.QueueFileName(path);
+    view.OnKeyDown('9');
+    EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::MessageBox).empty());
+}
+
 TEST(KeyNameTest, NamesKeysAsTheMenusShowThem) {
     const struct {
         int key, modifiers;

@@ -99,6 +99,8 @@ TEST_F(LayerDialogTest, CommandRepaintsWhateverTheAnswerAndMarksAChangedDrawing)
     EXPECT_TRUE(view.Commands().Knows(ID_LAYERS));
     AppController app;
     EXPECT_TRUE(app.Query(ID_LAYERS).enabled);
+    // An attribute that is not a number, as a file may hold one, is no change each time.
+    g_layerAttributes[2][LAYER_REFLECTION] = std::numeric_limits<double>::quiet_NaN();
     struct Case {
         std::vector<Step> steps;
         bool ok;

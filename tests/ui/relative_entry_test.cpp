@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "edit/view_fixture.h"
 #include "platform/command_ids.h"
 
@@ -43,6 +45,15 @@ TEST(RelativeReadingTest, Displacements) {
         {"", std::nullopt},
         {"x100", std::nullopt},
         {"nan,5", std::nullopt},
+        // The text must read wholly as the numbers, after an "@" if one is typed.
+        {"@0,-1000", Double3{0, 0, 1000}},
+        {"＠１００，５０", Double3{100, 0, -50}},
+        {" @ 100 50 ", Double3{100, 0, -50}},
+        {"1000<270", std::nullopt},
+        {"100,50mm", std::nullopt},
+        {"1 2 3 4", std::nullopt},
+        {"1.5.5", std::nullopt},
+        {"100@", std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -50,6 +61,97 @@ TEST(RelativeReadingTest, Displacements) {
     }
     EXPECT_EQ(ReadSweepAngle("90,45"), 90.0);
     EXPECT_EQ(ReadSweepAngle("inf"), 0.0);
+}
+
+// Each form as read, so that the polar one, refused today, can be taken later.
+TEST(RelativeReadingTest, TypedForms) {
+    const struct {
+        const char* typed;
+        TypedForm form;
+        size_t count;
+        std::array<double, 3> numbers;
+    } cases[] = {
+        {"1000<270", TypedForm::Polar, 2, {1000, 270, 0}},
+        {"１０００＜２７０", TypedForm::Polar, 2, {1000, 270, 0}},
+        {"10-20", TypedForm::Displacement, 2, {10, -20, 0}},
+        {"7", TypedForm::Displacement, 1, {7, 0, 0}},
+        {"1000<270<5", TypedForm::Unreadable, 0, {}},
+        {"10,20<30", TypedForm::Unreadable, 0, {}},
+        {"<90", TypedForm::Unreadable, 0, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const TypedPoint point = ReadTypedPoint(c.typed);
+        EXPECT_EQ(point.form, c.form);
+        EXPECT_EQ(point.count, c.count);
+        if (c.form != TypedForm::Unreadable) {
+            EXPECT_EQ(point.numbers, c.numbers);
+        }
+    }
+}
+
+// OK refuses text that does not read wholly as the dialog's numbers, naming it; the
+// dialog stays open (here: the refusal, then Cancel) and nothing is drawn.
+TEST_F(RelativeEntryTest, TextThatIsNotTheNumbersIsRefusedByName) {
+    const struct {
+        bool arc;
+        const char* typed;
+        const char* says;
+    } cases[] = {
+        {false, "1000<270", "「1000<270」の「長さ<角度」の形はまだ使えません"},
+        {false, "100,50mm", "「100,50mm」は相対距離として読めません"},
+        {false, "", "数字を入力してください"},
+        {true, "90,5", "「90,5」は角度として読めません"},
+        {true, "90度", "「90度」は角度として読めません"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        doc.DeleteAllShapes();
+        view.OnCancel();
+        if (c.arc) {
+            view.OnDrawArc();
+            ClickWorld(0, 0);
+            ClickWorld(910, 0);
+        } else {
+            view.OnDrawLine();
+            ClickWorld(0, 0);
+        }
+        platform.ClearCalls();
+        Enter(c.typed);
+        const auto boxes = platform.CallsOf(PlatformCall::Kind::MessageBox);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text.rfind(c.says, 0), 0u) << boxes[0].text;
+        EXPECT_TRUE(doc.m_shapes.empty());
+        EXPECT_EQ(stepPending, 1);
+    }
+    // "<90" in the angle dialog repeats its label: it reads as 90.
+    Enter("<90");
+    ASSERT_EQ(doc.m_shapes.size(), 1u);
+    EXPECT_EQ(Shape(0).m_nType, SHAPE_ARC);
+    // "@0,-1000" goes down the plan, from where the line is.
+    view.OnDrawLine();
+    ClickWorld(0, 0);
+    Enter("@0,-1000");
+    ASSERT_EQ(doc.m_shapes.size(), 2u);
+    EXPECT_EQ(Shape(1).m_pt[1], (Float3{0, 0, 1000}));
+}
+
+// Where the entry has nothing to do, or what was typed is too short, the prompt line
+// says so.
+TEST_F(RelativeEntryTest, AnEntryThatDoesNothingSaysWhy) {
+    view.OnDrawLine();
+    ClickWorld(0, 0);
+    Enter("0.5");
+    EXPECT_EQ(platform.Prompt(), kPromptEntryTooShort);
+    view.OnDrawCircle();  // a base point stays from the line
+    ASSERT_TRUE(Enabled());
+    ASSERT_TRUE(view.Commands().Run(ID_RELATIVE_ENTRY));
+    EXPECT_EQ(platform.Prompt(), kPromptEntryNotHere);
+    view.OnDrawArc();
+    ASSERT_TRUE(view.Commands().Run(ID_RELATIVE_ENTRY));
+    EXPECT_EQ(platform.Prompt(), kPromptEntryNoArcStart);
+    EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::RunDialog).size() == 1u);
+    EXPECT_TRUE(doc.m_shapes.empty());
 }
 
 TEST_F(RelativeEntryTest, LineEndsChainFromTheTypedPoint) {

@@ -135,7 +135,7 @@ TEST_F(RenderSettingsDialogTest, TexturesCp932CannotHoldAreRefusedUntouchedOnesK
     EXPECT_EQ(g_groundTexture, "T_\x82");
 }
 
-TEST_F(RenderSettingsDialogTest, CancelStoresNothingAndNothingIsRepaintedOrModified) {
+TEST_F(RenderSettingsDialogTest, CancelStoresNothingAndAChangeIsAStepThatRepaintsNothing) {
     AppController app;
     // A refused OK, then Cancel.
     Type({"S_Cloud3", "g", "400", "0", "0", "夏至"});
@@ -146,14 +146,22 @@ TEST_F(RenderSettingsDialogTest, CancelStoresNothingAndNothingIsRepaintedOrModif
     EXPECT_EQ(g_sunSeason, 0.0);
     EXPECT_EQ(g_sunHour, 10.0);
 
-    // The settings are not drawn: an accepted OK repaints nothing and leaves the
-    // drawing unmodified.
-    platform.ClearCalls();
-    Type({"S_Cloud3"});
-    app.Execute(ID_RENDER_SETTINGS);
-    EXPECT_EQ(g_skyTexture, "S_Cloud3");
-    EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::InvalidateView).empty());
     EXPECT_FALSE(app.Document().IsModified());
+    EXPECT_FALSE(app.Document().History().CanUndo());
+
+    // The settings are not drawn: an accepted OK repaints nothing. They are saved with
+    // the drawing, so a change marks it modified and is a step; OK without a change is
+    // neither.
+    for (const bool change : {false, true}) {
+        platform.ClearCalls();
+        Type({change ? "S_Cloud3" : "S_Cloud1"});
+        app.Execute(ID_RENDER_SETTINGS);
+        EXPECT_EQ(g_skyTexture, change ? "S_Cloud3" : "S_Cloud1");
+        EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::InvalidateView).empty());
+        EXPECT_EQ(app.Document().IsModified(), change);
+        EXPECT_EQ(app.Document().History().NextUndo(),
+                  change ? std::optional(StepKind::RenderSettings) : std::nullopt);
+    }
 }
 
 }  // namespace
