@@ -130,7 +130,7 @@ class StormPlatform : public TestPlatform {
     }
 
     // The manual, pictures and the renderer stay closed; the window stays open.
-    bool OpenWithDesktop(const std::string&) override { return false; }
+    bool OpenWithDesktop(const std::string&, ProgramEnded) override { return false; }
     bool ShowPicture(const std::string&) override { return false; }
     bool StartProgram(const ProgramLaunch&, ProgramEnded) override { return false; }
     void CloseMainWindow() override {}
