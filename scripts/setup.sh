@@ -14,6 +14,8 @@ packages=(
   librecad-data unifont
   # DXF peers: ezdxf reads what we write and writes what we read; dxflib for the benchmark
   python3-ezdxf libdxflib-dev
+  # DXF peer: LibreCAD (its DXF reading is libdxfrw) prints our files with dxf2pdf
+  librecad
   # desktop: Qt 6, OpenGL, a virtual display for the GUI tests, Japanese fonts, and
   # Qt's own Japanese texts for the standard dialogs and buttons
   qt6-base-dev libqt6opengl6-dev libgl-dev libx11-dev libgl1-mesa-dri xvfb xauth

@@ -8,13 +8,16 @@
 namespace marquetta {
 namespace {
 
-// Always the same: the program's name, header extents of +-100000 with a line-type
-// scale of 18, the code page of the names and texts (CP932, so that other readers do
-// not take them for Windows-1252), one dashed line type, the standard text style, then
-// the entities.
+// Always the same: the program's name; the header's release first (AC1009, the release
+// whose strings are in the code page named below: a reader that finds no release takes
+// the file for a 2007-or-later one, whose strings are UTF-8), extents of +-100000 with
+// a line-type scale of 18, the code page of the names and texts (CP932, so that other
+// readers do not take them for Windows-1252); one dashed line type, the standard text
+// style, then the entities.
 constexpr std::string_view kPreamble =
     "999\r\nCreated by Marquetta\r\n"
-    "0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$EXTMIN\r\n10\r\n -100000\r\n20\r\n -100000\r\n"
+    "0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$ACADVER\r\n1\r\nAC1009\r\n"
+    "9\r\n$EXTMIN\r\n10\r\n -100000\r\n20\r\n -100000\r\n"
     "9\r\n$EXTMAX\r\n10\r\n 100000\r\n20\r\n 100000\r\n9\r\n$LTSCALE\r\n40\r\n18.0\r\n"
     "9\r\n$DWGCODEPAGE\r\n3\r\nANSI_932\r\n0\r\nENDSEC\r\n"
     "0\r\nSECTION\r\n2\r\nTABLES\r\n0\r\nTABLE\r\n2\r\nLTYPE\r\n70\r\n1\r\n0\r\nLTYPE\r\n"

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "exchange/command_message.h"
@@ -17,6 +19,9 @@ namespace marquetta {
 std::string g_rendererPath;
 
 namespace {
+
+// A renderer started by the render command has not ended yet.
+bool renderRunning = false;
 
 bool IsExecutableFile(const std::string& path) {
     struct stat info {};
@@ -39,10 +44,42 @@ std::string CurrentFolder() {
     return error ? std::string(".") : folder.string();
 }
 
-// After the renderer has ended: its picture, or what it said when it failed.
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Takes away the picture of an earlier render, so that only a picture this render
+// writes can be shown; an error text when it stays.
+std::string RemoveEarlierPicture(const std::string& picture) {
+    if (::unlink(picture.c_str()) == 0 || errno == ENOENT) {
+        return std::string();
+    }
+    return "以前の画像 " + picture + " を削除できないため、レンダリングできません（" +
+           std::strerror(errno) + "）";
+}
+
+// The headline, and the last lines the renderer wrote when there are any.
+std::string WithLastLines(std::string headline, const ProgramEnd& end) {
+    const std::string lines = LastLines(end.output, kRendererOutputLines);
+    if (!lines.empty()) {
+        headline += "\n\n";
+        headline += lines;
+    }
+    return headline;
+}
+
+// After the renderer has ended: its picture, or what it said when it failed. The
+// picture was removed before the start, so one that is there now is new.
 void RendererEnded(const ProgramEnd& end, const std::string& picture) {
+    renderRunning = false;
+    CurrentPlatform().InvalidateView();  // the status line
     if (end.ok()) {
-        if (!CurrentPlatform().ShowPicture(picture)) {
+        if (!IsRegularFile(picture)) {
+            Warn(WithLastLines("POV-Ray は終了しましたが、画像 " + picture +
+                                   " を書き出していません",
+                               end));
+        } else if (!CurrentPlatform().ShowPicture(picture)) {
             Warn(CannotOpenMessage(picture).text);
         }
         return;
@@ -52,13 +89,7 @@ void RendererEnded(const ProgramEnd& end, const std::string& picture) {
                   end.exited ? "POV-Ray がエラーで終了しました（終了コード %d）"
                              : "POV-Ray が異常終了しました（シグナル %d）",
                   end.status);
-    std::string text = headline;
-    const std::string lines = LastLines(end.output, kRendererOutputLines);
-    if (!lines.empty()) {
-        text += "\n\n";
-        text += lines;
-    }
-    Warn(text);
+    Warn(WithLastLines(headline, end));
 }
 
 }  // namespace
@@ -86,6 +117,11 @@ std::string FindProgramOnPath(std::string_view pathValue, const std::string& nam
 void InitRendererDefaults() {
     const char* path = std::getenv("PATH");
     g_rendererPath = path != nullptr ? FindProgramOnPath(path, kRendererName) : std::string();
+    renderRunning = false;
+}
+
+bool RenderRunning() {
+    return renderRunning;
 }
 
 std::vector<std::string> RendererArguments() {
@@ -93,7 +129,8 @@ std::vector<std::string> RendererArguments() {
     char height[32];
     std::snprintf(width, sizeof width, "+W%d", static_cast<int>(g_viewWidth));
     std::snprintf(height, sizeof height, "+H%d", static_cast<int>(g_viewHeight));
-    return {std::string("+I") + kSceneFileName, width, height};
+    return {std::string("+I") + kSceneFileName, std::string("+O") + kPictureFileName, "+FN",
+            width, height};
 }
 
 std::string LastLines(std::string_view output, size_t count) {
@@ -120,6 +157,12 @@ std::string LastLines(std::string_view output, size_t count) {
 }
 
 void RenderDrawing(const CZorader_ezDoc& doc) {
+    // A second renderer would write the same picture, and the scene it reads would be
+    // rewritten under the first.
+    if (renderRunning) {
+        Warn("POV-Ray がレンダリング中です。終わってからもう一度レンダリングしてください。");
+        return;
+    }
     const std::string folder = CurrentFolder();
     const std::string scene = (std::filesystem::path(folder) / kSceneFileName).string();
     // The scene is the program's own scratch file: a link named like it is replaced,
@@ -136,11 +179,20 @@ void RenderDrawing(const CZorader_ezDoc& doc) {
         return;
     }
     const std::string picture = (std::filesystem::path(folder) / kPictureFileName).string();
+    if (const std::string error = RemoveEarlierPicture(picture); !error.empty()) {
+        Warn(error);
+        return;
+    }
     const ProgramLaunch launch{g_rendererPath, RendererArguments(), folder};
+    // Running from here on: a platform may report the end before StartProgram returns.
+    renderRunning = true;
     if (!CurrentPlatform().StartProgram(
             launch, [picture](const ProgramEnd& end) { RendererEnded(end, picture); })) {
+        renderRunning = false;
         Warn(g_rendererPath + " を起動できません");
+        return;
     }
+    CurrentPlatform().InvalidateView();  // the status line
 }
 
 }  // namespace marquetta

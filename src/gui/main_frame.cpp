@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app/app_controller.h"
+#include "exchange/render_command.h"
 #include "gui/key_translation.h"
 #include "gui/lock_indicators.h"
 #include "gui/qt_platform.h"
@@ -296,8 +297,12 @@ void CMainFrame::UpdateCommandUi() {
 
 void CMainFrame::UpdateStatusLine() {
     const PaintFrame* frame = view_->LastFrame();
-    const QString text = QString::fromUtf8(
-        frame != nullptr && frame->gridTooFine ? kGridTooFineText : kIdleStatusText);
+    const bool gridTooFine = frame != nullptr && frame->gridTooFine;
+    QString text = QString::fromUtf8(gridTooFine ? kGridTooFineText : kIdleStatusText);
+    if (RenderRunning()) {
+        text = QString::fromUtf8(kRenderingStatusText) +
+               (gridTooFine ? QStringLiteral("　") + text : QString());
+    }
     if (messagePane_->text() != text) {
         messagePane_->setText(text);
     }

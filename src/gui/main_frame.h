@@ -72,7 +72,8 @@ class CMainFrame : public QMainWindow {
     void BuildStatusBar();
     void UpdateRecentFiles();
     void UpdateIndicators();
-    // The message pane's idle text: "ﾚﾃﾞｨ", or why the grid is not drawn.
+    // The message pane's idle text: "ﾚﾃﾞｨ", or why the grid is not drawn; while a render
+    // runs, that it does (before why the grid is not drawn).
     void UpdateStatusLine();
     // A key press for the main window: its accelerator's command runs, and the key goes
     // no further. False when the key has no accelerator.

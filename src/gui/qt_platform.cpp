@@ -18,12 +18,14 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 
 #include "app/app_controller.h"
 #include "app/command_table.h"
+#include "exchange/render_command.h"
 #include "gui/file_filter.h"
 #include "gui/list_dialog.h"
 #include "gui/main_frame.h"
@@ -445,8 +447,35 @@ void QtPlatform::ReleaseMouse() {
     }
 }
 
-bool QtPlatform::OpenWithDesktop(const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+bool QtPlatform::OpenWithDesktop(const std::string& path, ProgramEnded ended) {
+    const char* searchPath = std::getenv("PATH");
+    const std::string opener =
+        searchPath != nullptr ? FindProgramOnPath(searchPath, "xdg-open") : std::string();
+    if (opener.empty()) {
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)))) {
+            return false;
+        }
+        if (ended) {
+            ended(ProgramEnd{});
+        }
+        return true;
+    }
+    if (runner_ == nullptr) {
+        runner_ = std::make_unique<CProgramRunner>();
+    }
+    // The path is absolute: the opener may run anywhere, also when the current folder
+    // is gone.
+    const auto started = std::chrono::steady_clock::now();
+    return runner_->Start(
+        ProgramLaunch{opener, {path}, "/"},
+        [started, ended = std::move(ended)](const ProgramEnd& end) {
+            if (!ended) {
+                return;
+            }
+            const bool answered = std::chrono::steady_clock::now() - started <
+                                  std::chrono::seconds(kOpenerAnswerSeconds);
+            ended(answered ? end : ProgramEnd{});
+        });
 }
 
 bool QtPlatform::RunDialog(DialogModel& model) {

@@ -44,7 +44,12 @@ class QtPlatform : public Platform {
     void SetCursor(CursorShape shape) override;
     void CaptureMouse() override;
     void ReleaseMouse() override;
-    bool OpenWithDesktop(const std::string& path) override;
+    // Through xdg-open, the first on the PATH, whose own end is its answer; an end that
+    // comes after kOpenerAnswerSeconds counts as success (xdg-open may run the browser
+    // itself until the user closes it). Without xdg-open, Qt's opener, whose answer is
+    // only whether it started.
+    bool OpenWithDesktop(const std::string& path, ProgramEnded ended) override;
+    static constexpr int kOpenerAnswerSeconds = 20;
     bool RunDialog(DialogModel& model) override;
     bool RunListDialog(ListDialogModel& model) override;
     std::optional<RgbColor> ChooseColor(RgbColor initial) override;

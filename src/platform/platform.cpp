@@ -235,9 +235,12 @@ void HeadlessPlatform::ReleaseMouse() {
     captured_ = false;
 }
 
-bool HeadlessPlatform::OpenWithDesktop(const std::string& path) {
+bool HeadlessPlatform::OpenWithDesktop(const std::string& path, ProgramEnded ended) {
     PlatformCall& call = Record(PlatformCall::Kind::OpenWithDesktop);
     call.text = path;
+    if (openResult_) {
+        running_.push_back(std::move(ended));
+    }
     return openResult_;
 }
 

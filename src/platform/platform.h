@@ -139,8 +139,11 @@ class Platform {
     // While captured, the view gets every mouse event, also outside its window.
     virtual void CaptureMouse() = 0;
     virtual void ReleaseMouse() = 0;
-    // Opens a file with the desktop's default application; false when that failed.
-    virtual bool OpenWithDesktop(const std::string& path) = 0;
+    // Opens a file with the desktop's default application through the desktop's opener,
+    // not waited for: `ended` (may be empty) runs on the user-interface thread with the
+    // opener's answer once it has one, if this program still runs then; a failure says
+    // why in its output. False when the opener could not be started at all.
+    virtual bool OpenWithDesktop(const std::string& path, ProgramEnded ended) = 0;
     // Runs a modal dialog over `model`; true for OK (its Validate accepted the fields),
     // false for Cancel.
     virtual bool RunDialog(DialogModel& model) = 0;
@@ -280,8 +283,9 @@ class HeadlessPlatform : public Platform {
     void SetCursor(CursorShape shape) override;
     void CaptureMouse() override;
     void ReleaseMouse() override;
-    // Records the path (in `text`) and answers SetOpenWithDesktopResult's value.
-    bool OpenWithDesktop(const std::string& path) override;
+    // Records the path (in `text`) and answers SetOpenWithDesktopResult's value; an
+    // opener that starts runs until FinishProgram ends it, as a started program does.
+    bool OpenWithDesktop(const std::string& path, ProgramEnded ended) override;
     void SetOpenWithDesktopResult(bool result) { openResult_ = result; }
     CursorShape Cursor() const { return cursor_; }
     bool MouseCaptured() const { return captured_; }

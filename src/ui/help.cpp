@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "exchange/command_message.h"
+#include "exchange/render_command.h"
 #include "platform/platform.h"
 
 // The build defines MARQUETTA_VERSION, MARQUETTA_MANUAL_SOURCE (the manual's folder in
@@ -14,6 +15,8 @@ namespace marquetta {
 namespace {
 
 constexpr const char* kManualFirstPage = "index.html";
+// Lines of what a failed opener said that the message shows.
+constexpr size_t kOpenerOutputLines = 4;
 
 bool IsFile(const std::filesystem::path& path) {
     std::error_code error;
@@ -66,7 +69,7 @@ void OpenHelp() {
     const std::string helpFile = HelpFilePath();
     if (!helpFile.empty() && IsFile(helpFile)) {
         // The answer is not needed: a file the desktop cannot open fails silently.
-        CurrentPlatform().OpenWithDesktop(helpFile);
+        CurrentPlatform().OpenWithDesktop(helpFile, nullptr);
         return;
     }
     Platform& platform = CurrentPlatform();
@@ -74,10 +77,25 @@ void OpenHelp() {
     if (manual.empty()) {
         platform.MessageBox("マニュアルが見つかりません。\nインストールし直してください。",
                             kApplicationCaption, MessageIcon::Exclamation, MessageButtons::Ok);
-    } else if (!platform.OpenWithDesktop(manual)) {
-        platform.MessageBox("マニュアルをブラウザで開けませんでした。\n" + manual +
-                                "\nをブラウザで開いてください。",
-                            kApplicationCaption, MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    // The opener answers later (the program goes on meanwhile): a browser that cannot be
+    // started is told then, with what the opener said.
+    auto cannotOpen = [manual](const std::string& said) {
+        std::string text = "マニュアルをブラウザで開けませんでした。\n" + manual +
+                           "\nをブラウザで開いてください。";
+        if (!said.empty()) {
+            text += "\n\n" + said;
+        }
+        CurrentPlatform().MessageBox(text, kApplicationCaption, MessageIcon::Exclamation,
+                                     MessageButtons::Ok);
+    };
+    if (!platform.OpenWithDesktop(manual, [cannotOpen](const ProgramEnd& end) {
+            if (!end.ok()) {
+                cannotOpen(LastLines(end.output, kOpenerOutputLines));
+            }
+        })) {
+        cannotOpen(std::string());
     }
 }
 

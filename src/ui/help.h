@@ -25,8 +25,9 @@ std::string ManualIndexPath();
 
 // The help file when the working directory holds one: opened with the desktop's default
 // application, silently (nothing is said when the desktop cannot open it). Otherwise
-// the manual in the desktop's browser; a message says so when there is no manual or
-// the browser cannot be started, and where the manual lies.
+// the manual in the desktop's browser; a message says so when there is no manual, and
+// when the desktop's opener cannot be started or answers that it failed (then with
+// what it said), and where the manual lies.
 void OpenHelp();
 
 // The program's version, "0.1.0".

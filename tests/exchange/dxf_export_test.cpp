@@ -35,7 +35,8 @@ std::string Crlf(const std::string& lf) {
 std::string Preamble() {
     return Crlf(
         "999\nCreated by Marquetta\n"
-        "0\nSECTION\n2\nHEADER\n9\n$EXTMIN\n10\n -100000\n20\n -100000\n"
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n"
+        "9\n$EXTMIN\n10\n -100000\n20\n -100000\n"
         "9\n$EXTMAX\n10\n 100000\n20\n 100000\n9\n$LTSCALE\n40\n18.0\n"
         "9\n$DWGCODEPAGE\n3\nANSI_932\n0\nENDSEC\n"
         "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLTYPE\n70\n1\n0\nLTYPE\n2\nDASHED2\n70\n64\n"
@@ -81,7 +82,7 @@ TEST_F(DxfExportTest, EmptyDrawingIsThePreambleAndTheEnd) {
     EXPECT_EQ(result.message.caption, "ＤＸＦ");
     EXPECT_EQ(result.message.icon, MessageIcon::Information);
     EXPECT_EQ(ReadBytes(path), Preamble() + kEnd);
-    EXPECT_EQ(ReadBytes(path).size(), 527u + 19u);  // 92 preamble lines, 4 closing ones
+    EXPECT_EQ(ReadBytes(path).size(), 551u + 19u);  // 96 preamble lines, 4 closing ones
 }
 
 TEST_F(DxfExportTest, LineIsWrittenAsXMinusZY) {

@@ -105,7 +105,12 @@ TEST(PovPeerTest, PovRayRendersTheLayersWhereTheViewShowsThem) {
     const FileResult written = WritePovScene(doc, dir.File(kSceneFileName));
     ASSERT_TRUE(written.ok()) << written.message;
 
-    // The program's own arguments; no display window under the test.
+    // The program's own arguments; no display window under the test. A "povray.ini" in
+    // the folder (read in place of the system's, so it names the includes' folder too)
+    // that asks for another file, of another type, or none changes nothing.
+    WriteBytes(dir.File("povray.ini"),
+               "Library_Path=\"/usr/share/povray-3.7/include\"\nOutput_to_File=off\n"
+               "Output_File_Type=J\nOutput_File_Name=other\n");
     std::string command = "cd '" + dir.Path().string() + "' && povray";
     for (const std::string& argument : RendererArguments()) {
         command += " " + argument;

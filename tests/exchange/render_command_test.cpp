@@ -49,24 +49,73 @@ class RenderCommandTest : public ::testing::Test {
 // stand-in renderer; here what follows its end, and the failures.
 TEST_F(RenderCommandTest, TheEndOfTheRendererShowsThePictureOrTheError) {
     RenderDrawing(doc);
-    RenderDrawing(doc);
-    RenderDrawing(doc);
+    WriteBytes(dir.File("TEMP.png"), "picture");  // as the renderer writes it
     ASSERT_TRUE(platform.FinishProgram({}));
     const auto pictures = platform.CallsOf(PlatformCall::Kind::ShowPicture);
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(pictures[0].text, Folder() + "/TEMP.png");
     EXPECT_TRUE(Messages().empty());
 
+    RenderDrawing(doc);
     ASSERT_TRUE(platform.FinishProgram({true, 1, "File 'TEMP.pov' line 40:\nParse Error: x\n"}));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].caption, "ワーニング");
     EXPECT_EQ(Messages()[0].text, "POV-Ray がエラーで終了しました（終了コード 1）\n\n"
                                   "File 'TEMP.pov' line 40:\nParse Error: x");
 
+    RenderDrawing(doc);
+    WriteBytes(dir.File("TEMP.png"), "not a picture");
     platform.SetShowPictureResult(false);
     ASSERT_TRUE(platform.FinishProgram({}));
     EXPECT_EQ(Messages().back().text, Folder() + "/TEMP.png が開けません");
     EXPECT_FALSE(platform.FinishProgram({}));
+}
+
+// A renderer that ends well but writes no picture (a "povray.ini" that turns the file
+// off) must not bring back the picture of an earlier render: that one is removed before
+// the start, and one that cannot be removed stops the command.
+TEST_F(RenderCommandTest, AnEarlierPictureIsNeverShownAsTheNewOne) {
+    WriteBytes(dir.File("TEMP.png"), "earlier picture");
+    RenderDrawing(doc);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("TEMP.png")));
+    ASSERT_TRUE(platform.FinishProgram({true, 0, "Render Options\n  Output file: off\n"}));
+    EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::ShowPicture).empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "POV-Ray は終了しましたが、画像 " + Folder() +
+                                      "/TEMP.png を書き出していません\n\n"
+                                      "Render Options\n  Output file: off");
+
+    std::filesystem::create_directories(dir.File("TEMP.png/inside"));
+    RenderDrawing(doc);
+    EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::StartProgram).size(), 1u);
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[1].text.rfind("以前の画像 " + Folder() +
+                                           "/TEMP.png を削除できないため、レンダリングできません（",
+                                       0),
+              0u)
+        << Messages()[1].text;
+    EXPECT_FALSE(RenderRunning());
+}
+
+// One renderer at a time: while it runs a second render command neither rewrites the
+// scene it reads nor starts another; after its end the next one starts.
+TEST_F(RenderCommandTest, ASecondRenderWaitsForTheFirst) {
+    EXPECT_FALSE(RenderRunning());
+    RenderDrawing(doc);
+    EXPECT_TRUE(RenderRunning());
+    WriteBytes(dir.File("TEMP.pov"), "the scene being read");
+    RenderDrawing(doc);
+    EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::StartProgram).size(), 1u);
+    EXPECT_EQ(ReadBytes(dir.File("TEMP.pov")), "the scene being read");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text,
+              "POV-Ray がレンダリング中です。終わってからもう一度レンダリングしてください。");
+
+    ASSERT_TRUE(platform.FinishProgram({true, 1, ""}));
+    EXPECT_FALSE(RenderRunning());
+    RenderDrawing(doc);
+    EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::StartProgram).size(), 2u);
+    EXPECT_TRUE(RenderRunning());
 }
 
 TEST_F(RenderCommandTest, FailuresAreToldAndStopTheCommandWhereTheyMust) {
@@ -82,6 +131,7 @@ TEST_F(RenderCommandTest, FailuresAreToldAndStopTheCommandWhereTheyMust) {
     platform.SetStartProgramResult(false);
     RenderDrawing(doc);
     EXPECT_EQ(Messages().back().text, "/opt/pov/bin/povray を起動できません");
+    EXPECT_FALSE(RenderRunning());
 
     // A scene that cannot be written: no renderer starts on an old one.
     platform.SetStartProgramResult(true);

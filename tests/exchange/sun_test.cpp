@@ -37,6 +37,39 @@ TEST(SunTest, DirectionAtKnownPlaces) {
     }
 }
 
+// The declination by value, at latitude 36 (phi) in summer (delta = +30) and winter
+// (delta = -30), north 0. Worked by hand from the altitude's sine
+// s = cos w cos phi cos delta + sin phi sin delta and the azimuth from south,
+// sin A = sin w cos delta / c, cos A = (sin phi s - sin delta) / (cos phi c), c = sqrt(1 - s^2):
+// - Noon (w = 0): s = cos(phi - delta); sin phi cos(phi - delta) - sin delta
+//   = cos phi sin(phi - delta), so cos A = 1: due south at 90 - (phi - delta) degrees,
+//   (0, cos(phi - delta), -sin(phi - delta)): summer cos 6, winter cos 66.
+// - 6 o'clock (w = -90): s = sin phi sin delta; sin A c = -cos delta;
+//   cos A c = (sin^2 phi sin delta - sin delta) / cos phi = -cos phi sin delta, so the
+//   direction is (cos delta, sin phi sin delta, cos phi sin delta): east and to the
+//   north of east in summer (z of the opposite sign to noon's), to the south in winter,
+//   and below the horizon then.
+TEST(SunTest, SummerAndWinterDeclination) {
+    struct Case {
+        const char* what;
+        double declination, hour;
+        double x, y, z;
+    };
+    const Case cases[] = {
+        {"summer noon", 30, 12, 0, Cos(6), -Sin(6)},
+        {"winter noon", -30, 12, 0, Cos(66), -Sin(66)},
+        {"summer 6 o'clock", 30, 6, Cos(30), Sin(36) * Sin(30), Cos(36) * Sin(30)},
+        {"winter 6 o'clock", -30, 6, Cos(30), -Sin(36) * Sin(30), -Cos(36) * Sin(30)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const SunDirection sun = ComputeSunDirection(0, 36, c.declination, c.hour);
+        EXPECT_NEAR(sun.x, c.x, 1e-7);
+        EXPECT_NEAR(sun.y, c.y, 1e-7);
+        EXPECT_NEAR(sun.z, c.z, 1e-7);
+    }
+}
+
 TEST(SunTest, MorningAndAfternoonAreMirroredEastWest) {
     for (const double declination : {-30.0, 0.0, 30.0}) {
         SCOPED_TRACE(declination);

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     app.setOrganizationName(QString::fromLatin1(marquetta::kSettingsOrganization));
     app.setApplicationName(QString::fromLatin1(marquetta::kSettingsApplication));
 
+    marquetta::AllowTimeForTheStorm();
     std::vector<std::unique_ptr<QObject>> tests = marquetta::MakeGuiTests();
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     std::vector<char*> qtArgs = {argv[0]};

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,16 @@ std::unique_ptr<QObject> MakeHelpTest();
 std::unique_ptr<QObject> MakeStormTest();
 std::unique_ptr<QObject> MakeUndoTest();
 std::unique_ptr<QObject> MakeEditingStateTest();
+
+// Qt Test stops a test function after QTEST_FUNCTION_TIMEOUT milliseconds (300 s unless
+// set), read once, when the first test function starts.
+inline constexpr size_t kQtFunctionLimitMs = 300000;
+// What the storm allows an event. tests/gui/CMakeLists.txt gives ctest's limit a
+// little more, so that Qt's own verdict comes first.
+inline constexpr size_t kStormMillisecondsPerEvent = 100;
+// Raises that limit, unless the user set it, to what the storm's events need
+// (MARQUETTA_STORM_EVENTS, 10,000 by default). Call it before the first test runs.
+void AllowTimeForTheStorm();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     std::vector<std::unique_ptr<QObject>> tests;

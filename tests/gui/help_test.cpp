@@ -1,6 +1,6 @@
 // Help and the manual's pictures in the window: the Help menu item hands the manual (or
 // the help file of the working folder) to the desktop's browser, a stand-in first on
-// the PATH; the About box names the version and the manual; the screenshot steps play
+// the PATH, and says so when that opener answers that it failed; the About box names the version and the manual; the screenshot steps play
 // commands, clicks and dialogs into the real window.
 #include "ui/help.h"
 
@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QUrl>
 #include <filesystem>
+#include <memory>
 
 #include "app/app_controller.h"
 #include "gui/main_frame.h"
@@ -75,6 +76,31 @@ class HelpTest : public QObject {
         QCOMPARE(RunHelp(s), QString::fromStdString(
                                  std::filesystem::canonical(work.Path(kHelpFileName)).string()));
         QVERIFY(s.platform.messages.empty());
+    }
+
+    void helpWithoutABrowserSaysSoWhenTheOpenerFails() {
+        // xdg-open as it answers on a desktop without a browser.
+        TempFolder failing;
+        const std::string opener = failing.Path("xdg-open");
+        QVERIFY(WriteFileBytes(opener, "#!/bin/sh\nsleep 0.3\n"
+                                       "echo \"xdg-open: no method available for opening '$1'\" >&2\n"
+                                       "exit 3\n"));
+        std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(failing.Path("")) + ":" + path);
+        const std::shared_ptr<void> restore(nullptr, [&](void*) { qputenv("PATH", path); });
+
+        GuiSession s;
+        QVERIFY(s.started);
+        s.Frame().Action(ID_HELP)->trigger();
+        // The command came back before the opener answered.
+        QVERIFY(s.platform.messages.empty());
+        QTRY_COMPARE_WITH_TIMEOUT(s.platform.messages.size(), size_t{1}, 10000);
+        const std::string manual = ManualIndexPath();
+        QCOMPARE(s.platform.messages[0].text,
+                 "マニュアルをブラウザで開けませんでした。\n" + manual +
+                     "\nをブラウザで開いてください。\n\n"
+                     "xdg-open: no method available for opening '" + manual + "'");
     }
 
     void aboutBoxSaysTheVersionAndWhereTheManualIs() {

@@ -1,7 +1,8 @@
 // Rendering from the window: the render command with a stand-in "povray" first on the
 // PATH, which records its arguments and folder and leaves a picture that then opens in
-// its own window; a failing renderer's last lines in a message; a render that goes on
-// after the program has closed; the rendering settings dialog with its arrows in the
+// its own window; a failing renderer's last lines in a message; a running render on the
+// status line, and a second one refused meanwhile; a render that goes on after the
+// program has closed; the rendering settings dialog with its arrows in the
 // "太陽の位置" box.
 #include <QAbstractButton>
 #include <QAction>
@@ -87,7 +88,7 @@ class RenderTest : public QObject {
         QVERIFY(record.has_value());
         const std::string size = "+W" + std::to_string(s.View().width()) + "\n+H" +
                                  std::to_string(s.View().height()) + "\n";
-        QCOMPARE(*record, place.Folder() + "\n+ITEMP.pov\n" + size);
+        QCOMPARE(*record, place.Folder() + "\n+ITEMP.pov\n+OTEMP.png\n+FN\n" + size);
         const std::optional<std::string> scene = ReadFileBytes(place.folder.Path("TEMP.pov"));
         QVERIFY(scene.has_value());
         QCOMPARE(scene->substr(0, 25), std::string("//Created by Tarno_IIILT\n"));
@@ -115,6 +116,40 @@ class RenderTest : public QObject {
                                            "Parsing 1K tokens\nFile 'TEMP.pov' line 40:\n"
                                            "Parse Error: No matching } in 'texture'"));
         QVERIFY(s.platform.PictureWindow() == nullptr);
+    }
+
+    void aRunningRenderIsOnTheStatusLineAndRefusesASecond() {
+        RenderPlace place;
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        QVERIFY(picture.save(QString::fromStdString(place.bin.Path("picture.png"))));
+        // Each start is counted; the renderer waits for "go" before it writes its picture.
+        place.StandIn("echo started >>'" + place.bin.Path("starts.txt") + "'\n" +
+                      "while [ ! -e '" + place.bin.Path("go") + "' ]; do sleep 0.05; done\n" +
+                      "cp '" + place.bin.Path("picture.png") + "' TEMP.png\n");
+        GuiSession s;
+        QVERIFY(s.started);
+        s.Grab();
+        QLabel* status = s.Frame().MessagePane();
+        QCOMPARE(status->text(), QStringLiteral("ﾚﾃﾞｨ"));
+
+        s.Frame().Action(ID_RENDER)->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("POV-Ray でレンダリング中です"),
+                                  5000);
+        s.Frame().Action(ID_RENDER)->trigger();
+        QCOMPARE(s.platform.messages.size(), size_t{1});
+        QCOMPARE(s.platform.messages[0].text,
+                 std::string("POV-Ray がレンダリング中です。終わってからもう一度"
+                             "レンダリングしてください。"));
+
+        WriteFileBytes(place.bin.Path("go"), "");
+        QTRY_VERIFY_WITH_TIMEOUT(s.platform.PictureWindow() != nullptr &&
+                                     s.platform.PictureWindow()->isVisible(),
+                                 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("ﾚﾃﾞｨ"), 5000);
+        QCOMPARE(ReadFileBytes(place.bin.Path("starts.txt")).value_or(""),
+                 std::string("started\n"));
+        QCOMPARE(s.platform.messages.size(), size_t{1});
     }
 
     void aRenderGoesOnWhenTheProgramCloses() {

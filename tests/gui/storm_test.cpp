@@ -8,6 +8,8 @@
 //
 // MARQUETTA_STORM_EVENTS sets the number of events (10,000 by default),
 // MARQUETTA_STORM_SEED the seed (printed at the start; by default a new one each run).
+// Progress is printed every 5,000 events; Qt Test's limit on one test function is
+// raised to what the events need (AllowTimeForTheStorm).
 #include <QAction>
 #include <QApplication>
 #include <QTest>
@@ -130,7 +132,7 @@ class StormPlatform : public TestPlatform {
     }
 
     // The manual, pictures and the renderer stay closed; the window stays open.
-    bool OpenWithDesktop(const std::string&) override { return false; }
+    bool OpenWithDesktop(const std::string&, ProgramEnded) override { return false; }
     bool ShowPicture(const std::string&) override { return false; }
     bool StartProgram(const ProgramLaunch&, ProgramEnded) override { return false; }
     void CloseMainWindow() override {}
@@ -335,7 +337,23 @@ size_t FromEnvironment(const char* name, size_t otherwise) {
     return value != nullptr && *value != '\0' ? std::strtoull(value, nullptr, 10) : otherwise;
 }
 
+size_t StormEvents() {
+    return FromEnvironment("MARQUETTA_STORM_EVENTS", 10000);
+}
+
+// How often the storm says how far it has come.
+constexpr size_t kProgressEvents = 5000;
+
 }  // namespace
+
+void AllowTimeForTheStorm() {
+    if (std::getenv("QTEST_FUNCTION_TIMEOUT") != nullptr) {
+        return;  // the user's own limit
+    }
+    const size_t milliseconds =
+        std::max<size_t>(kQtFunctionLimitMs, StormEvents() * kStormMillisecondsPerEvent);
+    setenv("QTEST_FUNCTION_TIMEOUT", std::to_string(milliseconds).c_str(), 1);
+}
 
 class StormTest : public QObject {
     Q_OBJECT
@@ -345,11 +363,12 @@ class StormTest : public QObject {
         const uint64_t seed = FromEnvironment(
             "MARQUETTA_STORM_SEED",
             static_cast<size_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-        const size_t events = FromEnvironment("MARQUETTA_STORM_EVENTS", 10000);
+        const size_t events = StormEvents();
         qInfo("storm: %zu events, seed %llu (MARQUETTA_STORM_SEED=%llu replays it)", events,
               static_cast<unsigned long long>(seed), static_cast<unsigned long long>(seed));
         Random random(seed);
         TempFolder folder;
+        const auto started = std::chrono::steady_clock::now();
 
         GuiSession s;
         QVERIFY(s.started);
@@ -454,8 +473,21 @@ class StormTest : public QObject {
                                           "), seed " + std::to_string(seed) + ": " + broken)
                                              .c_str());
             }
+            if (n % kProgressEvents == 0 && n < events) {
+                const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                                         std::chrono::steady_clock::now() - started)
+                                         .count();
+                qInfo("storm: %zu of %zu events after %lld s, about %lld s to go", n, events,
+                      static_cast<long long>(seconds),
+                      static_cast<long long>(seconds * static_cast<long long>(events - n) /
+                                             static_cast<long long>(n)));
+            }
         }
-        qInfo("storm: up to %zu shapes, %zu dialogs answered", mostShapes, platform.answered);
+        qInfo("storm: %zu events in %lld s, up to %zu shapes, %zu dialogs answered", events,
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(
+                                         std::chrono::steady_clock::now() - started)
+                                         .count()),
+              mostShapes, platform.answered);
     }
 };
 

@@ -59,17 +59,45 @@ TEST_F(HelpTest, WithoutTheHelpFileOpensTheManual) {
                           .string());
     // A folder of the help file's name is no help file either.
     std::filesystem::create_directory(dir.File(kHelpFileName));
-    for (const bool opened : {true, false}) {
+    const std::string cannotOpen = "マニュアルをブラウザで開けませんでした。\n" + manual +
+                                   "\nをブラウザで開いてください。";
+    // The opener starts or not, then answers (its end); the user is told where the
+    // manual is when it could not be opened, with what the opener said.
+    struct Case {
+        const char* what;
+        bool starts;
+        bool exited;
+        int status;
+        std::string output;
+        std::string message;  // empty: none
+    };
+    const std::string noMethod = "xdg-open: no method available for opening '" + manual + "'";
+    const Case cases[] = {
+        {"opened", true, true, 0, "", ""},
+        {"opener missing", false, true, 0, "", cannotOpen},
+        {"no browser", true, true, 3, noMethod + "\n", cannotOpen + "\n\n" + noMethod},
+        {"opener killed", true, false, 9, "", cannotOpen},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         platform.ClearCalls();
-        platform.SetOpenWithDesktopResult(opened);
+        platform.SetOpenWithDesktopResult(c.starts);
         OpenHelp();
         ASSERT_EQ(Opens().size(), 1u);
         EXPECT_EQ(Opens()[0].text, manual);
+        // Nothing is said before the opener has answered.
+        if (c.starts) {
+            EXPECT_TRUE(platform.CallsOf(PlatformCall::Kind::MessageBox).empty());
+            ProgramEnd end;
+            end.exited = c.exited;
+            end.status = c.status;
+            end.output = c.output;
+            ASSERT_TRUE(platform.FinishProgram(end));
+        }
         const auto messages = platform.CallsOf(PlatformCall::Kind::MessageBox);
-        // When the browser cannot be started the user is told where the manual is.
-        ASSERT_EQ(messages.size(), opened ? 0u : 1u);
-        if (!opened) {
-            EXPECT_NE(messages[0].text.find(manual), std::string::npos);
+        ASSERT_EQ(messages.size(), c.message.empty() ? 0u : 1u);
+        if (!c.message.empty()) {
+            EXPECT_EQ(messages[0].text, c.message);
         }
     }
 }
