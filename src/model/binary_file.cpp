@@ -64,7 +64,7 @@ FileError OpenRegularFile(const std::string& path, int& fd, uint64_t& size) {
     if (fd < 0) {
         return ReadOpenError(errno);
     }
-    struct stat st;
+    struct stat st{};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         fd = -1;
@@ -194,7 +194,7 @@ bool FollowLinks(const std::string& path, std::string& resolved) {
 }
 
 bool IsFolder(const std::filesystem::path& folder) {
-    struct stat st;
+    struct stat st{};
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -274,7 +274,7 @@ FileError SafeFileWriter::Open(const std::string& target) {
     }
     const fs::path targetPath(m_target);
     // Saving over a folder, or a file we may not write, fails before anything else.
-    struct stat st;
+    struct stat st{};
     const bool exists = ::stat(m_target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
         return FileError::InUseWriting;
