@@ -160,7 +160,11 @@ sys.exit(1 if faults else 0)
 EOF
   # The MIME database, built from the package's type alone, knows .trn drawings.
   cp -r "$root/usr/share/mime" "$work/mime"
-  update-mime-database "$work/mime" >&2 || fail "update-mime-database refuses marquetta.xml"
+  # (It says that folder is not searched by the desktop: true, and not a fault.)
+  update-mime-database "$work/mime" >"$work/mime.log" 2>&1 || {
+    cat "$work/mime.log" >&2
+    fail "update-mime-database refuses marquetta.xml"
+  }
   grep -q ':application/x-marquetta-drawing:\*\.trn$' "$work/mime/globs2" ||
     fail "the MIME database does not map *.trn to application/x-marquetta-drawing"
 
