@@ -28,6 +28,11 @@ packages=(
   xdg-utils man-db groff-base
   # a locale with a decimal comma: the tests check that files keep the decimal point
   locales
+  # the Debian package and its test: cpack's dependency list (dpkg-shlibdeps), lintian,
+  # the AppStream, desktop entry and MIME checks
+  dpkg-dev lintian appstream desktop-file-utils shared-mime-info
+  # static analysis in the test command (scripts/tidy.sh)
+  clang-tidy-14
 )
 
 missing=()

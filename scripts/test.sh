@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in a plain build, once more with
-# AddressSanitizer and UndefinedBehaviorSanitizer. Fails on any failure or report.
+# AddressSanitizer and UndefinedBehaviorSanitizer; clang-tidy reads every source file
+# of the program. Fails on any failure or report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -10,6 +11,8 @@ jobs=$(nproc)
 # fail the test build, never a user's build.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARQUETTA_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
+# Static analysis over every file, with the plain build's flags (.clang-tidy).
+bash scripts/tidy.sh --build build --jobs "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1

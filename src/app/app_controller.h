@@ -19,7 +19,7 @@ namespace marquetta {
 inline constexpr const char* kAppTitle = "Marquetta";
 inline constexpr const char* kDrawingFilter = "Marquetta Files (*.trn)|*.trn||";
 
-class AppController {
+class AppController {  // NOLINT(cppcoreguidelines-special-member-functions): not copyable, frees nothing by hand
 public:
     AppController();
     AppController(const AppController&) = delete;

@@ -34,6 +34,9 @@ void AppendMillimetres(std::string& out, double mm) {
 class SvgPen : public PrintPen {
 public:
     explicit SvgPen(std::string& out) : m_out(out) {}
+    // A copy would close the open path a second time.
+    SvgPen(const SvgPen&) = delete;
+    SvgPen& operator=(const SvgPen&) = delete;
     ~SvgPen() override { EndPath(); }
 
     void MoveTo(int x, int y) override {

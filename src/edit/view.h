@@ -14,7 +14,7 @@
 
 namespace marquetta {
 
-class CZorader_ezView {
+class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): not copyable, frees nothing by hand
   public:
     explicit CZorader_ezView(CZorader_ezDoc& doc);
     CZorader_ezView(const CZorader_ezView&) = delete;

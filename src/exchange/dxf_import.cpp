@@ -583,7 +583,7 @@ class EntityReader {
 struct LayerTable {
     int count = 0;
     std::array<std::string, kLayerSlots> names;
-    std::array<std::array<double, LAYER_ATTRIBUTE_COUNT>, kLayerSlots> attributes;
+    std::array<std::array<double, LAYER_ATTRIBUTE_COUNT>, kLayerSlots> attributes{};
     std::array<std::string, kLayerSlots> textures;
 };
 

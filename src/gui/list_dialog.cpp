@@ -75,7 +75,11 @@ bool CListDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched != list_->viewport()) {
         return QDialog::eventFilter(watched, event);
     }
-    const auto* mouse = static_cast<QMouseEvent*>(event);
+    // Paints, resizes and the like reach the viewport too: only mouse events are ours.
+    const auto* mouse = dynamic_cast<const QMouseEvent*>(event);
+    if (mouse == nullptr) {
+        return QDialog::eventFilter(watched, event);
+    }
     switch (event->type()) {
         case QEvent::MouseButtonPress:
             // A release lost to the colour dialog must not swallow this click.

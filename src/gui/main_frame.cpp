@@ -368,7 +368,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         if (widget != nullptr && widget->window() == this &&
             QApplication::activePopupWidget() == nullptr &&
             QApplication::activeModalWidget() == nullptr && !menuBar()->hasFocus() &&
-            TranslateAccelerator(*static_cast<QKeyEvent*>(event))) {
+            TranslateAccelerator(*static_cast<QKeyEvent*>(event))) {  // NOLINT(cppcoreguidelines-pro-type-static-cast-downcast): a KeyPress, as type() said
             return true;
         }
     }

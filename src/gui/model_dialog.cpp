@@ -262,7 +262,7 @@ void CModelDialog::Step(size_t index, int step) {
 
 bool CModelDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int key = static_cast<QKeyEvent*>(event)->key();  // NOLINT(cppcoreguidelines-pro-type-static-cast-downcast): a KeyPress, as type() said
         for (size_t i = 0; i < edits_.size(); ++i) {
             if (edits_[i] == watched && downArrows_[i] != nullptr &&
                 (key == Qt::Key_Up || key == Qt::Key_Down)) {

@@ -94,6 +94,7 @@ bool CProgramRunner::Start(const ProgramLaunch& launch, ProgramEnded ended) {
     texts.push_back(launch.program);
     texts.insert(texts.end(), launch.arguments.begin(), launch.arguments.end());
     std::vector<char*> argv;
+    argv.reserve(texts.size() + 1);
     for (std::string& text : texts) {
         argv.push_back(text.data());
     }

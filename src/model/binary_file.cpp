@@ -65,7 +65,7 @@ FileError OpenRegularFile(const std::string& path, int& fd, uint64_t& size) {
     if (fd < 0) {
         return ReadOpenError(errno);
     }
-    struct stat st;
+    struct stat st{};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         fd = -1;
@@ -197,7 +197,7 @@ bool FollowLinks(const std::string& path, std::string& resolved) {
 }
 
 bool IsFolder(const std::filesystem::path& folder) {
-    struct stat st;
+    struct stat st{};
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -337,7 +337,7 @@ FileError SafeFileWriter::Open(const std::string& target, SaveTarget kind) {
     }
     // Saving over a folder, a device, a pipe or a socket, or a file we may not write,
     // fails before anything else: a rename would put a regular file in its place.
-    struct stat st;
+    struct stat st{};
     const bool exists = ::lstat(m_target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
         return FileError::InUseWriting;

@@ -56,7 +56,7 @@ std::string Convert(const char* to, const char* from, std::string_view in,
     }
     std::string out;
     out.reserve(in.size() * 2);
-    char* inPtr = const_cast<char*>(in.data());
+    char* inPtr = const_cast<char*>(in.data());  // NOLINT(cppcoreguidelines-pro-type-const-cast): iconv takes char** but only reads the input
     size_t inLeft = in.size();
     char buffer[4096];
     while (inLeft > 0) {

@@ -16,7 +16,7 @@ namespace marquetta {
 // Title of a drawing that has no file yet.
 inline constexpr const char* kUntitledTitle = "無題";
 
-class CZorader_ezDoc {
+class CZorader_ezDoc {  // NOLINT(cppcoreguidelines-special-member-functions): not copyable, frees nothing by hand
 public:
     using ShapeList = marquetta::ShapeList;
 

@@ -68,7 +68,7 @@ struct LayerSlot {
     // Bit for bit: a slot whose 0.0 became -0.0 is saved otherwise, so it is a change.
     bool operator==(const LayerSlot& other) const {
         return name == other.name && texture == other.texture &&
-               std::memcmp(attributes.data(), other.attributes.data(), sizeof attributes) == 0;
+               std::memcmp(attributes.data(), other.attributes.data(), sizeof attributes) == 0;  // NOLINT(bugprone-suspicious-memory-comparison): bit for bit, as said above
     }
 };
 // Slot `index` (0 to kLayerSlots - 1; any other index gives an empty slot).

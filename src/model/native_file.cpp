@@ -43,9 +43,10 @@ std::string AbsolutePath(const std::string& path) {
 // ---- writing ----
 
 // The 33 words go straight into the fields, which hold them in the same order.
-static_assert(sizeof(Float3) == 3 * sizeof(float) && sizeof(CShape::m_attr) == 3 * 4 &&
-                  sizeof(CShape::m_reserved) == 6 * 4 && sizeof(CShape::m_pt) == 12 * 4 &&
-                  sizeof(CShape::m_normal) == 12 * 4,
+static_assert(sizeof(Float3) == 3 * sizeof(float) && sizeof(CShape::m_attr) == 3 * size_t{4} &&
+                  sizeof(CShape::m_reserved) == 6 * size_t{4} &&
+                  sizeof(CShape::m_pt) == 12 * size_t{4} &&
+                  sizeof(CShape::m_normal) == 12 * size_t{4},
               "a shape's words are read and written field by field");
 
 
@@ -448,7 +449,7 @@ void ReadShapesInto(BinaryReader& r, size_t count, ShapeList& list) {
         const std::string_view window = r.Buffered(kRecordWindow).substr(0, kRecordWindow);
         places.clear();
         size_t at = 0;
-        RecordPlace place;
+        RecordPlace place{};
         while (places.size() < left && FindRecord(window, at, table, place)) {
             places.push_back(place);
         }

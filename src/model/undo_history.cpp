@@ -135,7 +135,7 @@ class ChangeSet {
         // Bit for bit: a redo must compute exactly what the step did.
         const Translation t{base, destination};
         if (m_ops.empty() || m_ops.back().kind != OpKind::Translate ||
-            std::memcmp(&m_translations[m_ops.back().translation], &t, sizeof t) != 0) {
+            std::memcmp(&m_translations[m_ops.back().translation], &t, sizeof t) != 0) {  // NOLINT(bugprone-suspicious-memory-comparison): bit for bit, as said above
             m_translations.push_back(t);
         }
         // Most coordinates come back exactly by moving back; only the others are kept.
@@ -509,7 +509,7 @@ class ChangeSet {
             for (int c = 0; c < 3; ++c) {
                 const float there = (coordinates[c] + move[c][0]) - move[c][1];
                 const float back = (there + move[c][1]) - move[c][0];
-                if (std::memcmp(&back, &coordinates[c], sizeof back) != 0) {
+                if (std::memcmp(&back, &coordinates[c], sizeof back) != 0) {  // NOLINT(bugprone-suspicious-memory-comparison): -0 must not pass for 0
                     return false;
                 }
             }

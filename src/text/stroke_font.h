@@ -33,7 +33,7 @@ inline constexpr int kGlyphIndexRows = 45;
 inline constexpr int kGlyphIndexColumns = 188;
 inline constexpr size_t kGlyphIndexEntrySize = 3;
 inline constexpr size_t kGlyphRecordsOffset =
-    kGlyphIndexOffset + kGlyphIndexRows * kGlyphIndexColumns * kGlyphIndexEntrySize;  // 25,508
+    kGlyphIndexOffset + size_t{kGlyphIndexRows} * kGlyphIndexColumns * kGlyphIndexEntrySize;  // 25,508
 
 // Row and column of the glyph index for a two-byte code; none when a byte is out of range.
 struct GlyphSlot {

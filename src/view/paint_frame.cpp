@@ -56,8 +56,8 @@ private:
 
 // The cosines and sines of a = 0, 10, ..., 350 degrees, worked out once.
 struct TenDegreeSteps {
-    double cosine[kCircleSegments];
-    double sine[kCircleSegments];
+    double cosine[kCircleSegments]{};
+    double sine[kCircleSegments]{};
     TenDegreeSteps() {
         for (int i = 0; i < kCircleSegments; ++i) {
             const double a = i * kTenDegrees;

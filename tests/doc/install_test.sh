@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build under a fresh prefix and checks what lands there: each program,
 # the whole manual where Help looks for it from the program's folder, and a manual page
-# for each program.
+# for each program (compressed, as Debian keeps them).
 #   install_test.sh BUILD SOURCE BINDIR MANUAL_FROM_PROGRAM MANDIR PROGRAM...
 set -euo pipefail
 build=$1 source=$2 bindir=$3 manual_from_program=$4 mandir=$5
@@ -24,7 +24,8 @@ elif ! diff -r "$source/doc/manual" "$manual" >&2; then
 fi
 for program in "$@"; do
   [[ -x $prefix/$bindir/$program ]] || fail "no program $bindir/$program"
-  [[ -f $prefix/$mandir/man1/$program.1 ]] || fail "no manual page $mandir/man1/$program.1"
+  gzip -t "$prefix/$mandir/man1/$program.1.gz" 2>/dev/null ||
+    fail "no compressed manual page $mandir/man1/$program.1.gz"
 done
 # The installed converter runs from where it was put.
 if ! "$prefix/$bindir/marquetta-convert" "$source/res/samples/sample.trn" "$prefix/out.json" ||

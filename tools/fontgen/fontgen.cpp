@@ -317,7 +317,7 @@ std::vector<Segment> TraceBitmap(const Bitmap& bitmap) {
     return segments;
 }
 
-std::vector<Segment> CleanStrokes(std::vector<Segment> strokes) {
+std::vector<Segment> CleanStrokes(const std::vector<Segment>& strokes) {
     // Group the strokes by the line they lie on: its primitive direction (px, py), pointing
     // right or up, and the cross product that is constant along it.
     struct Piece {
@@ -590,7 +590,7 @@ FontBuild BuildFont(const std::map<char32_t, SourceGlyph>& strokeGlyphs,
                 ++build.missing;
                 continue;
             }
-            const std::vector<GlyphStep> path = OrderStrokes(CleanStrokes(std::move(strokes)));
+            const std::vector<GlyphStep> path = OrderStrokes(CleanStrokes(strokes));
             if (path.empty()) {
                 ++build.blank;
             }

@@ -61,7 +61,7 @@ std::vector<Segment> TraceBitmap(const Bitmap& bitmap);
 
 // Drops zero-length strokes and merges collinear strokes that overlap or touch, so no
 // stroke is drawn twice. The result is sorted.
-std::vector<Segment> CleanStrokes(std::vector<Segment> strokes);
+std::vector<Segment> CleanStrokes(const std::vector<Segment>& strokes);
 
 // Orders strokes into one pen path that starts with a pen-up move and keeps the pen-up
 // moves few: it draws on from the pen's point while strokes remain there, and otherwise

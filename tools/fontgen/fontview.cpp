@@ -72,8 +72,10 @@ Page RowPage(int lead, int cell) {
     page.height = 12 * cell + 2 * margin;
     for (int trail = 0x40; trail <= 0xFF; ++trail) {
         const int i = trail - 0x40;
-        const double left = margin + (i % 16) * cell;
-        const double top = margin + (i / 16) * cell;
+        const int column = i % 16;
+        const int row = i / 16;
+        const double left = margin + column * cell;
+        const double top = margin + row * cell;
         AddFrame(page, left, top, cell, cell);
         // The glyph fills 0.85 of the advance; centre the cell in the frame.
         const double inset = cell * 0.1;
@@ -94,7 +96,7 @@ Page TextPage(const std::string& utf8, int cell) {
     double widest = 0;
     for (size_t n = 0; n < lines.size(); ++n) {
         const std::string& s = lines[n];
-        const double bottom = margin + (n + 1) * cell * 1.25 - cell * 0.25;
+        const double bottom = margin + static_cast<double>(n + 1) * cell * 1.25 - cell * 0.25;
         double t = 0;
         for (size_t i = 0; i < s.size(); ++i) {
             const auto b = static_cast<uint8_t>(s[i]);
@@ -113,7 +115,8 @@ Page TextPage(const std::string& utf8, int cell) {
         widest = std::max(widest, t);
     }
     page.width = static_cast<int>(std::ceil(widest * cell)) + 2 * margin;
-    page.height = static_cast<int>(std::ceil(lines.size() * cell * 1.25)) + 2 * margin;
+    page.height =
+        static_cast<int>(std::ceil(static_cast<double>(lines.size()) * cell * 1.25)) + 2 * margin;
     return page;
 }
 
