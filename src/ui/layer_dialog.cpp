@@ -1,6 +1,7 @@
 #include "ui/layer_dialog.h"
 
-#include <cstring>
+#include <bit>
+#include <cstdint>
 
 #include "model/cp932.h"
 #include "model/layers.h"
@@ -48,8 +49,15 @@ bool RunLayerDialog() {
     CurrentPlatform().InvalidateView();
     // Bit for bit: an attribute that is not a number (a file may hold one) is unchanged
     // when it is still the same bits, though it never compares equal to itself.
-    return std::memcmp(&attributes, &g_layerAttributes, sizeof attributes) != 0 ||
-           textures != g_layerTextures;
+    for (std::size_t layer = 0; layer < attributes.size(); ++layer) {
+        for (std::size_t i = 0; i < attributes[layer].size(); ++i) {
+            if (std::bit_cast<std::uint64_t>(attributes[layer][i]) !=
+                std::bit_cast<std::uint64_t>(g_layerAttributes[layer][i])) {
+                return true;
+            }
+        }
+    }
+    return textures != g_layerTextures;
 }
 
 }  // namespace marquetta
