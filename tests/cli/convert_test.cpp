@@ -177,13 +177,14 @@ TEST_F(ConvertTest, SvgIsThePrintedPageAtTheChosenSheetAndScale) {
               std::string::npos);
 }
 
-// A DXF plan becomes a native drawing re-centred as the import command does it, and
+// A DXF plan becomes a native drawing re-centred as the import command does it (by a
+// whole grid pitch of 910 here), and
 // goes back out through the export; any letter case of the extension is accepted.
 TEST_F(ConvertTest, DxfInAndOut) {
     const std::string dxf =
         "0\nSECTION\n2\nENTITIES\n"
-        "0\nLINE\n8\nWALL\n10\n100\n20\n-50\n30\n0\n11\n300\n21\n50\n31\n0\n"
-        "0\nCIRCLE\n8\nTREE\n10\n200\n20\n0\n30\n0\n40\n25\n"
+        "0\nLINE\n8\nWALL\n10\n810\n20\n-50\n30\n0\n11\n1010\n21\n50\n31\n0\n"
+        "0\nCIRCLE\n8\nTREE\n10\n910\n20\n0\n30\n0\n40\n25\n"
         "0\nENDSEC\n0\nEOF\n";
     WriteBytes(dir.File("plan.DXF"), dxf);
     ASSERT_EQ(Run({dir.File("plan.DXF"), dir.File("plan.trn")}), 0) << err.str();
