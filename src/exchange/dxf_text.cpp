@@ -179,7 +179,7 @@ size_t DecodeCode(std::string_view s, size_t i, Builder& out) {
         if (i + 4 < s.size() && c >= '0' && c <= '9' && s[i + 3] >= '0' && s[i + 3] <= '9' &&
             s[i + 4] >= '0' && s[i + 4] <= '9') {
             const int code = (c - '0') * 100 + (s[i + 3] - '0') * 10 + (s[i + 4] - '0');
-            if (code >= 32 && code <= 255) {
+            if ((code >= 32 && code < 127) || (code >= 160 && code <= 255)) {
                 out.CodePoint(static_cast<uint32_t>(code));  // the Latin-1 character
                 return 5;
             }
