@@ -84,6 +84,18 @@ TEST_F(ExchangeCommandsTest, DxfImportAsksToSaveThenReplacesTheDrawing) {
     EXPECT_EQ(app.Document().m_shapes.size(), 1u);
     EXPECT_EQ(Messages().back().text, dir.File("missing.dxf") + " が開けません");
     EXPECT_EQ(Messages().back().caption, "ワーニング");
+
+    // After an import that left something out, the user is told what and how much.
+    const std::string image = dir.File("image.dxf");
+    WriteBytes(image, "0\nSECTION\n2\nENTITIES\n0\nIMAGE\n0\n3DSOLID\n0\nIMAGE\n0\nENDSEC\n");
+    platform.QueueFileName(image);
+    platform.QueueAnswer(MessageAnswer::No);
+    app.Execute(ID_DXF_IMPORT);
+    EXPECT_TRUE(app.Document().m_shapes.empty());
+    EXPECT_EQ(Messages().back().text, "取り込めなかった図形: IMAGE 2, 3DSOLID 1");
+    EXPECT_EQ(Messages().back().caption, "ＤＸＦ");
+    EXPECT_EQ(Messages().back().icon, MessageIcon::Information);
+    EXPECT_EQ(platform.Prompt(), "DXF を読み込みました。図面は移動していません");
 }
 
 TEST_F(ExchangeCommandsTest, DxfExportChecksTheExtensionAndReports) {
