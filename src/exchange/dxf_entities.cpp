@@ -96,37 +96,40 @@ const std::string kHatchName = "HATCH";
 
 LayerNames::LayerNames() = default;
 
-uint32_t LayerNames::NumberOfConverted(std::string_view name) {
-    // Most files use few layers: the number last found for a name of each cheap hash
-    // is tried before the map.
-    uint32_t hash = 0;
-    for (const char c : name) {
-        hash = hash * 31 + static_cast<unsigned char>(c);
-    }
-    uint32_t& recent = m_recent[hash % std::size(m_recent)];
-    if (SameText(name, m_names[recent])) {
-        return recent;
-    }
+uint32_t LayerNames::NumberOfConverted(std::string_view name, std::string_view raw) {
     auto found = m_numbers.find(name);
     if (found == m_numbers.end()) {
         const auto number = static_cast<uint32_t>(m_names.size());
         m_names.emplace_back(name);
+        m_written.emplace_back(raw);
         found = m_numbers.emplace(std::string(name), number).first;
     }
-    recent = found->second;
-    return recent;
+    return found->second;
 }
 
 uint32_t LayerNames::Number(std::string_view raw, const TextDecoder& decoder, int& lost) {
+    // Most files use few layers: the number last found for the bytes of each cheap hash
+    // is tried before anything else.
+    uint32_t hash = 0;
+    for (const char c : raw) {
+        hash = hash * 31 + static_cast<unsigned char>(c);
+    }
+    uint32_t& recent = m_recent[hash % std::size(m_recent)];
+    if (SameText(raw, m_written[recent])) {
+        return recent;
+    }
     if (decoder.TakenAsItIs(raw)) {
-        return NumberOfConverted(raw);
+        recent = NumberOfConverted(raw, raw);
+        return recent;
     }
     const auto found = m_converted.find(raw);
     if (found != m_converted.end()) {
-        return found->second;
+        recent = found->second;
+        return recent;
     }
-    const uint32_t number = NumberOfConverted(decoder.Name(raw, lost));
+    const uint32_t number = NumberOfConverted(decoder.Name(raw, lost), raw);
     m_converted.emplace(std::string(raw), number);
+    recent = number;
     return number;
 }
 
@@ -178,12 +181,13 @@ void EntityReader::End(PrimitiveOutput& out) {
 }
 
 void EntityReader::UseLayer(std::string_view value) {
-    // The same name again costs neither a copy nor a look-up.
-    if (SameText(value, m_context.layers.Name(m_layer)) && m_context.text.TakenAsItIs(value)) {
+    // The same name again costs neither a conversion nor a look-up.
+    if (SameText(value, m_layerWritten)) {
         return;
     }
     int lost = 0;
     m_layer = m_context.layers.Number(value, m_context.text, lost);
+    m_layerWritten.assign(value);
     m_context.report.lostCharacters += static_cast<uint64_t>(lost);
 }
 
@@ -196,6 +200,10 @@ void EntityReader::ReadTrueColour(std::string_view value) {
 
 void EntityReader::Read(int code, std::string_view value) {
     if (m_embedded) {
+        return;
+    }
+    if (code == 8 && m_kind != KIND_POINT) {
+        UseLayer(value);
         return;
     }
     switch (code) {
@@ -456,8 +464,11 @@ void EntityReader::ReadExtended(int code, std::string_view value) {
 // ---- primitives ----
 
 Primitive& EntityReader::Start(PrimitiveKind kind) {
-    m_item = Primitive{};
+    // Each kind sets the points and values it uses; the rest are left as they were.
     m_item.kind = kind;
+    m_item.oneUnitRule = m_item.fullCircle = m_item.upright = false;
+    m_item.text = nullptr;
+    m_item.lost = 0;
     m_item.layer = m_layer;
     m_item.colour = m_colour;
     return m_item;

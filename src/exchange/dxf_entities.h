@@ -16,6 +16,7 @@
 
 #include "exchange/dxf_blocks.h"
 #include "exchange/dxf_curves.h"
+#include "exchange/dxf_reader.h"
 #include "exchange/dxf_text.h"
 
 namespace marquetta::dxf {
@@ -32,9 +33,10 @@ class LayerNames {
     size_t Size() const { return m_names.size(); }
 
   private:
-    uint32_t NumberOfConverted(std::string_view name);
+    uint32_t NumberOfConverted(std::string_view name, std::string_view raw);
 
     std::vector<std::string> m_names{"0"};
+    std::vector<std::string> m_written{"0"};  // each name as the file first wrote it
     struct Hash {
         using is_transparent = void;
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
@@ -150,6 +152,7 @@ class EntityReader {
     // Groups of the entity in progress. Corners 3 and 4, the layer and the text of a
     // TEXT carry over from one entity to the next, as they always have.
     uint32_t m_layer = 0;
+    std::string m_layerWritten = "0";  // the layer's name as the file wrote it
     ColourSpec m_colour;
     bool m_paper = false;
     bool m_embedded = false;  // after group 101: an embedded object's groups follow
@@ -274,12 +277,45 @@ inline constexpr GroupsRead kGroupsReadTable = MakeGroupsRead();
 
 }  // namespace detail
 
-inline void EntityReader::Group(int code, std::string_view value) {
+// Inlined into the reading loop: a call for each of millions of groups would cost
+// more than storing most of them.
+[[gnu::always_inline]] inline void EntityReader::Group(int code, std::string_view value) {
     if (code >= 0 && code < detail::kGroupsRead) {
         const uint64_t word = detail::kGroupsReadTable.bits[m_kind + 1][code / 64];
-        if (((word >> (code % 64)) & 1) != 0) {
-            Read(code, value);
+        if (((word >> (code % 64)) & 1) == 0) {
+            return;
         }
+        // The points and sizes of the plain kinds, nearly every group of a large file,
+        // are stored here without a call.
+        if (m_kind < KIND_POLYLINE) {
+            const unsigned corner = static_cast<unsigned>(code % 10);
+            const unsigned axis = static_cast<unsigned>(code / 10) - 1;
+            if (axis < 3 && corner < 4) {
+                Double3& point = m_corner[corner];
+                (axis == 0 ? point.x : axis == 1 ? point.y : point.z) = ParseDxfReal(value);
+                m_secondPoint |= corner == 1;
+                return;
+            }
+            if (code == 40) {
+                m_size = ParseDxfReal(value);
+                return;
+            }
+            if (code == 8 && m_kind != KIND_POINT) {
+                bool same = value.size() == m_layerWritten.size();
+                for (size_t i = 0; same && i < value.size(); ++i) {
+                    same = value[i] == m_layerWritten[i];
+                }
+                if (!same) {
+                    UseLayer(value);
+                }
+                return;
+            }
+            if (code == 62) {
+                m_colour.number = ParseDxfInteger(value);
+                return;
+            }
+        }
+        Read(code, value);
     } else if (code == 420 && m_kind > KIND_POINT && m_kind != KIND_VERTEX && !m_embedded) {
         ReadTrueColour(value);
     }

@@ -50,24 +50,10 @@ bool Fits(const Double3& p) {
 // A colour number as a shape's plain colour: the few colours the drawing has always
 // given its imported shapes.
 std::array<float, 3> PlainColour(int colour) {
-    switch (colour) {
-        case 0:
-        case 7:
-            return {1, 1, 1};
-        case 1:
-            return {1, 0, 0};
-        case 2:
-            return {1, 1, 0};
-        case 3:
-        case 4:
-            return {0, 1, 0};
-        case 5:
-            return {0, 0, 1};
-        case 6:
-            return {1, 0, 1};
-        default:
-            return {0, 1, 1};
-    }
+    static constexpr std::array<float, 3> kPlain[8] = {
+        {1, 1, 1}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1},
+    };
+    return colour >= 0 && colour < 8 ? kPlain[colour] : std::array<float, 3>{0, 1, 1};
 }
 
 // The colour a number stands for in the standard palette of DXF colour numbers, as
@@ -256,19 +242,18 @@ class ShapeMaker final : public dxf::PrimitiveSink {
 
     // ---- points ----
 
-    // A point of the drawing (millimetres, relative to the origin of the import).
-    Double3 Stored(const Double3& p) {
-        if (m_nearFirstPoint && !m_originSet) {
-            const double pitch = g_gridPitch;
-            const bool grid = pitch > 0.0 && std::isfinite(pitch);
-            m_summary.originX = grid ? std::round(p.x / pitch) * pitch : p.x;
-            m_summary.originY = grid ? std::round(p.y / pitch) * pitch : p.y;
-            if (!std::isfinite(m_summary.originX) || !std::isfinite(m_summary.originY)) {
-                m_summary.originX = m_summary.originY = 0.0;
-            }
-            m_originSet = true;
+    // Shapes are made relative to a point on the grid near the first one.
+    void SetOrigin(const Double3& p) {
+        const double pitch = g_gridPitch;
+        const bool grid = pitch > 0.0 && std::isfinite(pitch);
+        m_originX = grid ? std::round(p.x / pitch) * pitch : p.x;
+        m_originY = grid ? std::round(p.y / pitch) * pitch : p.y;
+        if (!Fits(m_originX) || !Fits(m_originY)) {
+            m_originX = m_originY = 0.0;
         }
-        return {p.x - m_summary.originX, p.y - m_summary.originY, p.z};
+        m_summary.originX = m_originX;
+        m_summary.originY = m_originY;
+        m_originSet = true;
     }
 
     void AddExtents(const Double3& p) {
@@ -282,24 +267,28 @@ class ShapeMaker final : public dxf::PrimitiveSink {
     // extents), its parameters (m_pt[1] of circles, arcs and texts) and its normal.
     // A shape with a value that a float cannot hold is left out whole, before the
     // template is touched, and counted.
+    template <size_t N>
     size_t Make(ShapeType type, uint32_t layer, const std::array<float, 3>& rgb,
-                std::initializer_list<Double3> points, const Double3* parameters = nullptr,
+                const std::array<Double3, N>& points, const Double3* parameters = nullptr,
                 const Float3* normal = nullptr, const std::string* text = nullptr) {
         bool fits = (parameters == nullptr || Fits(*parameters)) &&
                     (normal == nullptr || (std::isfinite(normal->x) && std::isfinite(normal->y) &&
                                            std::isfinite(normal->z)));
-        for (const Double3& p : points) {
-            fits = fits && Fits(p);
-        }
-        // The origin of the import comes from the first shape that is made.
-        Double3 stored[4];
-        int n = 0;
-        for (const Double3& p : points) {
-            if (!fits) {
-                break;
+        if (fits && m_nearFirstPoint && !m_originSet) {
+            // The origin of the import comes from the first shape that is made.
+            for (const Double3& p : points) {
+                fits = fits && Fits(p);
             }
-            stored[n] = Stored(p);
-            fits = Fits(stored[n++]);
+            if (fits) {
+                SetOrigin(points[0]);
+            }
+        }
+        // Values beyond a float, before the origin is taken off or after.
+        std::array<Double3, N> stored;
+        for (size_t i = 0; i < N; ++i) {
+            const Double3& p = points[i];
+            stored[i] = {p.x - m_originX, p.y - m_originY, p.z};
+            fits = fits && Fits(stored[i]) && Fits(p);
         }
         if (!fits) {
             ++m_report.outOfRange;
@@ -311,11 +300,9 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         shape.m_attr[0] = rgb[0];
         shape.m_attr[1] = rgb[1];
         shape.m_attr[2] = rgb[2];
-        for (int i = 0; i < n; ++i) {
+        for (size_t i = 0; i < N; ++i) {
             shape.m_pt[i] = ToDrawing(stored[i]);
-        }
-        for (const Double3& p : points) {
-            AddExtents(p);
+            AddExtents(points[i]);
         }
         if (parameters != nullptr) {
             shape.m_pt[1] = ToFloat(*parameters);
@@ -386,7 +373,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         Resolve(item, at, layer, rgb);
         const Double3& rawRise = item.p[2];
         if (rawRise.x == 0.0 && rawRise.y == 0.0 && rawRise.z == 0.0) {
-            return Make(SHAPE_LINE, layer, rgb, {start, end});
+            return Make(SHAPE_LINE, layer, rgb, std::array{start, end});
         }
         const Double3 rise = at.plain ? rawRise : at.transform.Direction(rawRise);
         // A rise along the line leaves no plane: the normal is then zero.
@@ -396,7 +383,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
             n = (1.0 / nLength) * n;
         }
         const Float3 normal = ToFloat(n);
-        return Make(SHAPE_FACE, layer, rgb, {start, end, end + rise, start + rise}, nullptr,
+        return Make(SHAPE_FACE, layer, rgb, std::array{start, end, end + rise, start + rise}, nullptr,
                     &normal);
     }
 
@@ -413,7 +400,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         std::array<float, 3> rgb;
         Resolve(item, at, layer, rgb);
         const Float3 normal = UnitNormal(ToFloat(c[0] - c[1]), ToFloat(c[1] - c[2]));
-        return Make(SHAPE_FACE, layer, rgb, {c[0], c[1], c[2], c[3]}, nullptr, &normal);
+        return Make(SHAPE_FACE, layer, rgb, std::array{c[0], c[1], c[2], c[3]}, nullptr, &normal);
     }
 
     size_t EmitArc(const Primitive& item, const Placement& at) {
@@ -429,10 +416,10 @@ class ShapeMaker final : public dxf::PrimitiveSink {
             const double radius = item.values[2] * scale;
             if (item.fullCircle) {
                 const Double3 size{radius, 0.0, 0.0};
-                return Make(SHAPE_CIRCLE, layer, rgb, {centre}, &size);
+                return Make(SHAPE_CIRCLE, layer, rgb, std::array{centre}, &size);
             }
             const Double3 arc{radius, start, end};
-            return Make(SHAPE_ARC, layer, rgb, {centre}, &arc);
+            return Make(SHAPE_ARC, layer, rgb, std::array{centre}, &arc);
         }
         const Double3 u = at.plain ? item.p[1] : at.transform.Direction(item.p[1]);
         const Double3 v = at.plain ? item.p[2] : at.transform.Direction(item.p[2]);
@@ -448,7 +435,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
             const double phase = std::atan2(u.y, u.x) * kDegreesPerRadian;
             if (item.fullCircle) {
                 const Double3 size{lu, 0.0, 0.0};
-                return Make(SHAPE_CIRCLE, layer, rgb, {centre}, &size);
+                return Make(SHAPE_CIRCLE, layer, rgb, std::array{centre}, &size);
             }
             double s = turn > 0.0 ? phase + start : phase - end;
             const double sweep = end - start;
@@ -457,7 +444,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
                 s += 360.0;
             }
             const Double3 arc{lu, s, s + sweep};
-            return Make(SHAPE_ARC, layer, rgb, {centre}, &arc);
+            return Make(SHAPE_ARC, layer, rgb, std::array{centre}, &arc);
         }
         // An ellipse (or a circle seen slanted): lines within the tolerance.
         const double reach = std::sqrt(lu * lu + lv * lv);
@@ -473,7 +460,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         for (int k = 1; k <= segments; ++k) {
             const Double3 next = point(k);
             if (dxf::Length(next - previous) > 0.0) {
-                made += Make(SHAPE_LINE, layer, rgb, {previous, next});
+                made += Make(SHAPE_LINE, layer, rgb, std::array{previous, next});
             }
             previous = next;
         }
@@ -490,7 +477,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         if (item.upright && (at.plain || at.transform.IsPlainScale())) {
             const double scale = at.plain ? 1.0 : at.transform.X.x;
             const Double3 size{item.values[0] * scale, item.values[1] * scale, item.values[2]};
-            return Make(SHAPE_TEXT, layer, rgb, {point}, &size, nullptr, &text);
+            return Make(SHAPE_TEXT, layer, rgb, std::array{point}, &size, nullptr, &text);
         }
         Double3 along = at.plain ? item.p[1] : at.transform.Direction(item.p[1]);
         Double3 up = at.plain ? item.p[2] : at.transform.Direction(item.p[2]);
@@ -512,7 +499,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         const double height = width > 0.0 ? turn / width : dxf::Length(up);
         const double angle = width > 0.0 ? std::atan2(along.y, along.x) * kDegreesPerRadian : 0.0;
         const Double3 size{height, width, angle};
-        return Make(SHAPE_TEXT, layer, rgb, {point}, &size, nullptr, &text);
+        return Make(SHAPE_TEXT, layer, rgb, std::array{point}, &size, nullptr, &text);
     }
 
     static constexpr int32_t kNotLookedUp = -2;
@@ -524,6 +511,8 @@ class ShapeMaker final : public dxf::PrimitiveSink {
     const dxf::LayerNames& m_layers;
     bool m_nearFirstPoint;
     bool m_originSet = false;
+    double m_originX = 0.0;
+    double m_originY = 0.0;
     std::unordered_map<std::string, LayerRecord> m_records;
     std::unordered_map<std::string, LayerRecord> m_upperRecords;
     std::vector<int32_t> m_recordOf;
