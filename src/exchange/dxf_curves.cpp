@@ -314,7 +314,9 @@ bool FlattenSpline(const SplineData& spline, double tolerance, std::vector<Doubl
     } else if (spline.control.empty() || spline.degree < 1 || spline.degree > kMaxDegree) {
         made = FlattenFitPoints(spline, tolerance, points);
     }
-    if (!made || !AllFinite(std::vector<Double3>(points.begin() + static_cast<long>(before), points.end()))) {
+    const bool finite = std::all_of(points.begin() + static_cast<std::ptrdiff_t>(before), points.end(),
+                                    [](const Double3& p) { return IsFinite(p); });
+    if (!made || !finite) {
         points.resize(before);
         return false;
     }

@@ -1034,6 +1034,10 @@ void EntityReader::FinishHatch(PrimitiveOutput& out) {
     const auto count = [](double value) {
         return value > 0.0 && value < 1e9 ? static_cast<size_t>(value) : size_t{0};
     };
+    // A flag or a kind written as a number; one beyond any meaning reads as none.
+    const auto whole = [](double value) {
+        return value > -1e9 && value < 1e9 ? static_cast<long>(value) : 0L;
+    };
     const Affine ocs = OcsToWorld(m_extrusion);
     const auto at = [&](double x, double y) { return Double3{x, y, elevation}; };
     double value = 0.0;
@@ -1043,7 +1047,7 @@ void EntityReader::FinishHatch(PrimitiveOutput& out) {
         if (!take(92, flags)) {
             break;
         }
-        if ((static_cast<long>(flags) & 2) != 0) {
+        if ((whole(flags) & 2) != 0) {
             double hasBulge = 0.0, closed = 0.0, n = 0.0;
             take(72, hasBulge);
             take(73, closed);
@@ -1063,7 +1067,7 @@ void EntityReader::FinishHatch(PrimitiveOutput& out) {
             double n = 0.0;
             take(93, n);
             for (size_t edge = 0; edge < count(n) && i < b.size() && b[i].first == 72; ++edge) {
-                const int type = static_cast<int>(b[i++].second);
+                const long type = whole(b[i++].second);
                 double x0 = 0, y0 = 0, x1 = 0, y1 = 0, r = 0, s = 0, e = 0, ccw = 1;
                 if (type == 1) {
                     take(10, x0);

@@ -361,11 +361,21 @@ class ShapeMaker final : public dxf::PrimitiveSink {
 
     // ---- primitives ----
 
+    // Whether an edge is longer than one millimetre (or than nothing), as its length
+    // computed with a square root says; the root is taken only where its rounding
+    // could decide.
+    static bool LongEnough(const Double3& d, bool oneUnit) {
+        const double square = d.x * d.x + d.y * d.y + d.z * d.z;
+        if (!oneUnit) {
+            return square > 0.0;
+        }
+        return square > 1.0 && (square > 1.0 + 1e-15 || std::sqrt(square) > 1.0);
+    }
+
     size_t EmitLine(const Primitive& item, const Placement& at) {
         const Double3 start = at.plain ? item.p[0] : at.transform.Apply(item.p[0]);
         const Double3 end = at.plain ? item.p[1] : at.transform.Apply(item.p[1]);
-        const double length = dxf::Length(end - start);
-        if (!(item.oneUnitRule ? length > 1.0 : length > 0.0)) {
+        if (!LongEnough(end - start, item.oneUnitRule)) {
             return 0;
         }
         uint32_t layer;
@@ -392,8 +402,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         for (int i = 0; i < 4; ++i) {
             c[i] = at.plain ? item.p[i] : at.transform.Apply(item.p[i]);
         }
-        const double edge = dxf::Length(c[1] - c[0]);
-        if (!(item.oneUnitRule ? edge > 1.0 : edge > 0.0)) {
+        if (!LongEnough(c[1] - c[0], item.oneUnitRule)) {
             return 0;
         }
         uint32_t layer;
