@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Blocks may expand to this many shapes here: enough to nest and repeat them, and
     // a run stays within the fuzzer's time and memory.
-    constexpr uint64_t kBound = 200'000;
+    constexpr uint64_t kBound = 20'000;
     const DxfImportResult result =
         ImportDxfBytes(doc, AsText(data, size), "fuzz.dxf", [&] { ++cancelled; }, kBound);
     FUZZ_CHECK(cancelled == 1);
