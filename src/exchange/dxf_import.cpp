@@ -164,6 +164,9 @@ class ShapeMaker final : public dxf::PrimitiveSink {
 
     void SetLayerRecords(std::unordered_map<std::string, LayerRecord> records) {
         m_records = std::move(records);
+        m_upperRecords.clear();
+        m_recordOf.clear();
+        m_found.clear();
         for (const auto& [name, record] : m_records) {
             m_upperRecords.emplace(Upper(name), record);
         }
