@@ -153,9 +153,13 @@ const char* UnitName(int code) {
     return kNames[code];
 }
 
+class ModelSpace;
+
 // Makes the shapes of primitives: in the document's template, on their layers, in
 // their colours, at points relative to the origin of the import.
 class ShapeMaker final : public dxf::PrimitiveSink {
+    friend class ModelSpace;
+
   public:
     ShapeMaker(CZorader_ezDoc& doc, DxfReadSummary& summary, dxf::ImportReport& report,
                const dxf::LayerNames& layers, bool nearFirstPoint)
@@ -230,9 +234,6 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         if (colour.rgb < 0 && colour.number == 256) {
             const LayerRecord* record = RecordOf(colourLayer);
             colour = record != nullptr ? record->colour : ColourSpec{7, -1};
-            if (colour.rgb < 0) {
-                colour.rgb = PaletteColour(colour.number);
-            }
         }
         if (colour.rgb >= 0) {
             rgb = {static_cast<float>((colour.rgb >> 16) & 255) / 255.0f,
@@ -553,6 +554,9 @@ class ModelSpace final : public dxf::PrimitiveOutput {
                     m_report.CountKind(*item.text);
                 }
                 break;
+            case PrimitiveKind::Line:
+                m_maker.EmitLine(item, m_top);  // most of a large file
+                break;
             default:
                 m_maker.Emit(item, m_top);
                 break;
@@ -790,7 +794,8 @@ class FileReader {
             LayerRecord record;
             const int number = m_layerColour < 0 ? -m_layerColour : m_layerColour;
             // A layer has no "by layer" or "by block" of its own: those read as white.
-            record.colour = {number >= 1 && number <= 255 ? number : 7, m_layerRgb};
+            const int colour = number >= 1 && number <= 255 ? number : 7;
+            record.colour = {colour, m_layerRgb >= 0 ? m_layerRgb : PaletteColour(colour)};
             record.visible = m_layerColour >= 0 && (m_layerFlags & 1) == 0;
             int lost = 0;
             m_records.emplace(m_decoder.Name(m_layerName, lost), record);
