@@ -63,19 +63,6 @@ EntityKind KindOf(std::string_view name) {
     return KIND_OTHER;
 }
 
-// Whether two short texts are equal, without a call for so few bytes.
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool IsUpright(const Affine& ocs) {
     return ocs.Z.x == 0.0 && ocs.Z.y == 0.0 && ocs.Z.z == 1.0 && ocs.X.x == 1.0;
 }
@@ -107,29 +94,17 @@ uint32_t LayerNames::NumberOfConverted(std::string_view name, std::string_view r
     return found->second;
 }
 
-uint32_t LayerNames::Number(std::string_view raw, const TextDecoder& decoder, int& lost) {
-    // Most files use few layers: the number last found for the bytes of each cheap hash
-    // is tried before anything else.
-    uint32_t hash = 0;
-    for (const char c : raw) {
-        hash = hash * 31 + static_cast<unsigned char>(c);
-    }
-    uint32_t& recent = m_recent[hash % std::size(m_recent)];
-    if (SameText(raw, m_written[recent])) {
-        return recent;
-    }
+uint32_t LayerNames::NumberOfWritten(std::string_view raw, const TextDecoder& decoder,
+                                     int& lost) {
     if (decoder.TakenAsItIs(raw)) {
-        recent = NumberOfConverted(raw, raw);
-        return recent;
+        return NumberOfConverted(raw, raw);
     }
     const auto found = m_converted.find(raw);
     if (found != m_converted.end()) {
-        recent = found->second;
-        return recent;
+        return found->second;
     }
     const uint32_t number = NumberOfConverted(decoder.Name(raw, lost), raw);
     m_converted.emplace(std::string(raw), number);
-    recent = number;
     return number;
 }
 
@@ -181,13 +156,11 @@ void EntityReader::End(PrimitiveOutput& out) {
 }
 
 void EntityReader::UseLayer(std::string_view value) {
-    // The same name again costs neither a conversion nor a look-up.
-    if (SameText(value, m_layerWritten)) {
+    if (detail::SameBytes(value, m_context.layers.Written(m_layer))) {
         return;
     }
     int lost = 0;
     m_layer = m_context.layers.Number(value, m_context.text, lost);
-    m_layerWritten.assign(value);
     m_context.report.lostCharacters += static_cast<uint64_t>(lost);
 }
 

@@ -23,16 +23,50 @@ namespace marquetta::dxf {
 
 // The layer names met, numbered in order of first meeting; number 0 is "0", the
 // layer of DXF entities that name none.
+namespace detail {
+// Whether two short texts are equal, without a call for so few bytes.
+inline bool SameBytes(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+}  // namespace detail
+
 class LayerNames {
   public:
     LayerNames();
     // The number of a name as the file writes it; characters that CP932 cannot hold
     // are counted into `lost` when the name is first met.
-    uint32_t Number(std::string_view raw, const TextDecoder& decoder, int& lost);
+    uint32_t Number(std::string_view raw, const TextDecoder& decoder, int& lost) {
+        // Most files use few layers: the number last found for the bytes of each
+        // cheap hash is tried before anything else.
+        uint32_t& recent = m_recent[Slot(raw)];
+        if (detail::SameBytes(raw, m_written[recent])) {
+            return recent;
+        }
+        recent = NumberOfWritten(raw, decoder, lost);
+        return recent;
+    }
     const std::string& Name(uint32_t number) const { return m_names[number]; }
+    // The name of a number as the file first wrote it.
+    const std::string& Written(uint32_t number) const { return m_written[number]; }
     size_t Size() const { return m_names.size(); }
 
   private:
+    static size_t Slot(std::string_view raw) {
+        uint32_t hash = 0;
+        for (const char c : raw) {
+            hash = hash * 31 + static_cast<unsigned char>(c);
+        }
+        return hash % kRecent;
+    }
+    uint32_t NumberOfWritten(std::string_view raw, const TextDecoder& decoder, int& lost);
     uint32_t NumberOfConverted(std::string_view name, std::string_view raw);
 
     std::vector<std::string> m_names{"0"};
@@ -44,7 +78,8 @@ class LayerNames {
     std::unordered_map<std::string, uint32_t, Hash, std::equal_to<>> m_numbers{{"0", 0}};
     // Names that needed a conversion, by the bytes the file wrote.
     std::unordered_map<std::string, uint32_t, Hash, std::equal_to<>> m_converted;
-    uint32_t m_recent[64] = {};
+    static constexpr size_t kRecent = 64;
+    uint32_t m_recent[kRecent] = {};
 };
 
 // Where the primitives of entities go: shapes at once (model space) or a block.
@@ -152,7 +187,6 @@ class EntityReader {
     // Groups of the entity in progress. Corners 3 and 4, the layer and the text of a
     // TEXT carry over from one entity to the next, as they always have.
     uint32_t m_layer = 0;
-    std::string m_layerWritten = "0";  // the layer's name as the file wrote it
     ColourSpec m_colour;
     bool m_paper = false;
     bool m_embedded = false;  // after group 101: an embedded object's groups follow
@@ -301,12 +335,12 @@ inline constexpr GroupsRead kGroupsReadTable = MakeGroupsRead();
                 return;
             }
             if (code == 8 && m_kind != KIND_POINT) {
-                bool same = value.size() == m_layerWritten.size();
-                for (size_t i = 0; same && i < value.size(); ++i) {
-                    same = value[i] == m_layerWritten[i];
-                }
-                if (!same) {
-                    UseLayer(value);
+                // The same name again, or one met before, costs neither a conversion
+                // nor a look-up in a map.
+                if (!detail::SameBytes(value, m_context.layers.Written(m_layer))) {
+                    int lost = 0;
+                    m_layer = m_context.layers.Number(value, m_context.text, lost);
+                    m_context.report.lostCharacters += static_cast<uint64_t>(lost);
                 }
                 return;
             }
