@@ -155,18 +155,22 @@ uint64_t BlockExpander::Estimate(const Block& root) {
     if (m_estimates.size() != m_blocks.Size()) {
         // Blocks defined since the last look may change what others expand to.
         m_estimates.assign(m_blocks.Size(), 0);
+        m_visiting.assign(m_blocks.Size(), 0);
     }
+    const size_t rootNumber = root.number;
+    if (m_estimates[rootNumber] != 0) {
+        return m_estimates[rootNumber] - 1;
+    }
+    // Every block marked on the way is unmarked when it is left, so the marks are
+    // kept from one estimate to the next: a drawing of many dimensions, each with a
+    // block of its own, costs no pass over the whole table per reference.
+    std::vector<uint8_t>& visiting = m_visiting;
     struct Visit {
         const Block* block;
         size_t next;
         uint64_t sum;
     };
     std::vector<Visit> path;
-    std::vector<uint8_t> visiting(m_blocks.Size(), 0);
-    const size_t rootNumber = root.number;
-    if (m_estimates[rootNumber] != 0) {
-        return m_estimates[rootNumber] - 1;
-    }
     path.push_back({&root, 0, 0});
     visiting[rootNumber] = 1;
     uint64_t result = 0;
@@ -211,10 +215,14 @@ uint64_t BlockExpander::Estimate(const Block& root) {
     return result;
 }
 
-void BlockExpander::Spend(uint64_t work) {
+bool ExpansionBudget::Exceeds(uint64_t work) const {
+    return SaturatingAdd(m_spent, work) > m_bound;
+}
+
+void ExpansionBudget::Spend(uint64_t work, bool curves) {
     m_spent = SaturatingAdd(m_spent, work);
     if (m_spent > m_bound) {
-        throw ExpansionTooLarge{};
+        throw ExpansionTooLarge{curves};
     }
 }
 
@@ -229,8 +237,7 @@ void BlockExpander::Place(const Primitive& insert, const Placement& at) {
         return;
     }
     const auto [columns, rows] = Grid(insert);
-    if (SaturatingAdd(m_spent, SaturatingMultiply(SaturatingMultiply(columns, rows), Estimate(*block))) >
-        m_bound) {
+    if (m_budget.Exceeds(SaturatingMultiply(SaturatingMultiply(columns, rows), Estimate(*block)))) {
         throw ExpansionTooLarge{};
     }
     if (m_onPath.size() != m_blocks.Size()) {
@@ -261,17 +268,17 @@ void BlockExpander::Place(const Primitive& insert, const Placement& at) {
         }
         const Primitive& item = frame.block->items[frame.next++];
         if (item.kind == PrimitiveKind::Unsupported) {
-            Spend(1);
+            m_budget.Spend(1);
             if (item.text != nullptr) {
                 m_report.CountKind(*item.text);
             }
             continue;
         }
         if (item.kind != PrimitiveKind::Insert) {
-            Spend(std::max<size_t>(1, m_sink.Emit(item, frame.placement)));
+            m_budget.Spend(std::max<size_t>(1, m_sink.Emit(item, frame.placement)));
             continue;
         }
-        Spend(1);
+        m_budget.Spend(1);
         const Block* child = item.text != nullptr ? m_blocks.Find(*item.text) : nullptr;
         if (child == nullptr) {
             ++m_report.missingBlocks;

@@ -116,8 +116,28 @@ struct ImportReport {
     std::string Text() const;
 };
 
-// Thrown when placing blocks would go past the bound.
-struct ExpansionTooLarge {};
+// Thrown when placing blocks, or turning curves into lines, would go past the bound.
+struct ExpansionTooLarge {
+    bool curves = false;  // the lines of curves went past it, not the blocks
+};
+
+// What an import may make beyond one shape per entity it reads: the shapes that
+// blocks place, and the lines of curves beyond the first. A plain file makes as many
+// shapes as it holds entities, bounded by its size; these are not, and a few bytes
+// may ask for millions of them.
+class ExpansionBudget {
+  public:
+    explicit ExpansionBudget(uint64_t bound) : m_bound(bound) {}
+    uint64_t Bound() const { return m_bound; }
+    // Whether `work` more would go past the bound.
+    bool Exceeds(uint64_t work) const;
+    // Spends `work`; throws ExpansionTooLarge past the bound.
+    void Spend(uint64_t work, bool curves = false);
+
+  private:
+    uint64_t m_bound;
+    uint64_t m_spent = 0;
+};
 
 class PrimitiveSink {
   public:
@@ -129,8 +149,8 @@ class PrimitiveSink {
 class BlockExpander {
   public:
     BlockExpander(const BlockTable& blocks, ImportReport& report, PrimitiveSink& sink,
-                  uint64_t bound)
-        : m_blocks(blocks), m_report(report), m_sink(sink), m_bound(bound) {}
+                  ExpansionBudget& budget)
+        : m_blocks(blocks), m_report(report), m_sink(sink), m_budget(budget) {}
 
     // Places the block that `insert` refers to, seen from `at`.
     void Place(const Primitive& insert, const Placement& at);
@@ -154,14 +174,13 @@ class BlockExpander {
     // How many primitives the block makes when placed (an estimate that leaves out
     // references it cannot follow), saturated above the bound.
     uint64_t Estimate(const Block& block);
-    void Spend(uint64_t work);
 
     const BlockTable& m_blocks;
     ImportReport& m_report;
     PrimitiveSink& m_sink;
-    uint64_t m_bound;
-    uint64_t m_spent = 0;
+    ExpansionBudget& m_budget;
     std::vector<uint64_t> m_estimates;  // per block; 0 not yet known, else estimate + 1
+    std::vector<uint8_t> m_visiting;    // the blocks on the path of the estimate under way
     std::vector<uint8_t> m_onPath;
     std::vector<Frame> m_stack;
 };

@@ -72,6 +72,20 @@ Double3 ToOcs(const Affine& ocs, const Double3& p) {
     return {Dot(p, ocs.X), Dot(p, ocs.Y), Dot(p, ocs.Z)};
 }
 
+// The tolerance of a spline in its file's units, for its size in millimetres (the
+// extent of its control and fit points).
+double SplineTolerance(const SplineData& spline, double unitScale) {
+    Double3 low{1e300, 1e300, 1e300}, high{-1e300, -1e300, -1e300};
+    for (const auto* list : {&spline.control, &spline.fit}) {
+        for (const Double3& p : *list) {
+            low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+            high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+        }
+    }
+    const double size = high.x >= low.x ? Length(high - low) * unitScale : 0.0;
+    return CurveTolerance(size) / unitScale;
+}
+
 const std::string kPointName = "POINT";
 const std::string kPolylineName = "POLYLINE";
 const std::string kEllipseName = "ELLIPSE";
@@ -502,6 +516,9 @@ void EntityReader::AddFace(PrimitiveOutput& out, const Double3& a, const Double3
 }
 
 void EntityReader::AddPoints(PrimitiveOutput& out, const std::vector<Double3>& points) {
+    if (points.size() > 2) {
+        m_context.budget.Spend(points.size() - 2, true);
+    }
     for (size_t i = 1; i < points.size(); ++i) {
         AddLine(out, points[i - 1], points[i], Double3{}, false);
     }
@@ -938,18 +955,8 @@ void EntityReader::FinishEllipse(PrimitiveOutput& out) {
 
 void EntityReader::FinishSpline(PrimitiveOutput& out) {
     m_spline.degree = m_int71;
-    // The tolerance in millimetres, for the spline's size in millimetres.
-    Double3 low{1e300, 1e300, 1e300}, high{-1e300, -1e300, -1e300};
-    for (const auto* list : {&m_spline.control, &m_spline.fit}) {
-        for (const Double3& p : *list) {
-            low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-            high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-        }
-    }
-    const double scale = m_context.unitScale;
-    const double size = high.x >= low.x ? Length(high - low) * scale : 0.0;
     std::vector<Double3> points;
-    if (!FlattenSpline(m_spline, CurveTolerance(size) / scale, points)) {
+    if (!FlattenSpline(m_spline, SplineTolerance(m_spline, m_context.unitScale), points)) {
         Unsupported(out);
         return;
     }
@@ -1122,8 +1129,8 @@ void EntityReader::FinishHatch(PrimitiveOutput& out) {
                         spline.endTangent = {x0, y0, 0.0};
                     }
                     std::vector<Double3> points;
-                    const double scale = m_context.unitScale;
-                    if (FlattenSpline(spline, CurveTolerance(0.0) / scale, points)) {
+                    if (FlattenSpline(spline, SplineTolerance(spline, m_context.unitScale),
+                                      points)) {
                         for (Double3& p : points) {
                             p = ocs.Apply(p);
                         }

@@ -93,6 +93,8 @@ struct EntityContext {
     TextDecoder& text;
     LayerNames& layers;
     ImportReport& report;
+    // The lines of flattened splines beyond the first are spent from it.
+    ExpansionBudget& budget;
     // Millimetres per unit of the file: curves flattened while reading (splines) are
     // flattened to the tolerance in millimetres.
     double unitScale = 1.0;
@@ -163,6 +165,7 @@ class EntityReader {
                  const Double3& d, bool oneUnitRule);
     void AddPolyline(PrimitiveOutput& out, const std::vector<Vertex>& vertices, bool closed,
                      double elevation, double thickness, const Affine& ocs);
+    // The lines of a flattened curve.
     void AddPoints(PrimitiveOutput& out, const std::vector<Double3>& points);
     void Unsupported(PrimitiveOutput& out);
 

@@ -540,9 +540,9 @@ class ShapeMaker final : public dxf::PrimitiveSink {
 // Model space: shapes at once, and the blocks that references place.
 class ModelSpace final : public dxf::PrimitiveOutput {
   public:
-    ModelSpace(ShapeMaker& maker, dxf::BlockExpander& expander, dxf::ImportReport& report,
-               const Placement& top)
-        : m_maker(maker), m_expander(expander), m_report(report), m_top(top) {}
+    ModelSpace(ShapeMaker& maker, dxf::BlockExpander& expander, dxf::ExpansionBudget& budget,
+               dxf::ImportReport& report, const Placement& top)
+        : m_maker(maker), m_expander(expander), m_budget(budget), m_report(report), m_top(top) {}
 
     void Add(const Primitive& item) override {
         switch (item.kind) {
@@ -557,6 +557,14 @@ class ModelSpace final : public dxf::PrimitiveOutput {
             case PrimitiveKind::Line:
                 m_maker.EmitLine(item, m_top);  // most of a large file
                 break;
+            case PrimitiveKind::Arc: {
+                // An ellipse (or a circle seen slanted) becomes many lines.
+                const size_t made = m_maker.EmitArc(item, m_top);
+                if (made > 1) {
+                    m_budget.Spend(made - 1, true);
+                }
+                break;
+            }
             default:
                 m_maker.Emit(item, m_top);
                 break;
@@ -566,6 +574,7 @@ class ModelSpace final : public dxf::PrimitiveOutput {
   private:
     ShapeMaker& m_maker;
     dxf::BlockExpander& m_expander;
+    dxf::ExpansionBudget& m_budget;
     dxf::ImportReport& m_report;
     const Placement& m_top;
 };
@@ -598,11 +607,12 @@ class BlockRecorder final : public dxf::PrimitiveOutput {
 class FileReader {
   public:
     FileReader(CZorader_ezDoc& doc, const DxfReadOptions& options)
-        : m_context{m_decoder, m_layers, m_report, 1.0},
+        : m_budget(options.expansionBound),
+          m_context{m_decoder, m_layers, m_report, m_budget, 1.0},
           m_entities(m_context),
           m_maker(doc, m_summary, m_report, m_layers, options.nearFirstPoint),
-          m_expander(m_blocks, m_report, m_maker, options.expansionBound),
-          m_model(m_maker, m_expander, m_report, m_top),
+          m_expander(m_blocks, m_report, m_maker, m_budget),
+          m_model(m_maker, m_expander, m_budget, m_report, m_top),
           m_recorder(m_blocks) {}
 
     void Pair(int code, std::string_view value) {
@@ -874,6 +884,7 @@ class FileReader {
     dxf::TextDecoder m_decoder;
     dxf::LayerNames m_layers;
     dxf::BlockTable m_blocks;
+    dxf::ExpansionBudget m_budget;
     dxf::EntityContext m_context;
     dxf::EntityReader m_entities;
     ShapeMaker m_maker;
@@ -991,9 +1002,10 @@ DxfReadSummary ReadDxfEntities(DxfLineReader& lines, CZorader_ezDoc& doc,
         DxfReadSummary summary = reader.Summary();
         summary.readError = failure.error;
         return summary;
-    } catch (const dxf::ExpansionTooLarge&) {
+    } catch (const dxf::ExpansionTooLarge& expansion) {
         DxfReadSummary summary = reader.Summary();
         summary.tooLarge = true;
+        summary.curvesTooLarge = expansion.curves;
         return summary;
     }
     DxfReadSummary summary = reader.Summary();
@@ -1088,8 +1100,9 @@ DxfImportResult ImportDxfLines(CZorader_ezDoc& doc, DxfLineReader& lines, const 
         RestoreLayerTable(layers);
         const std::string text =
             summary.tooLarge
-                ? path + " は、ブロックを展開すると図形が " + std::to_string(expansionBound) +
-                      " 個を超えるため読み込めません"
+                ? path + (summary.curvesTooLarge ? " は、曲線を直線に置き換えると図形が "
+                                                 : " は、ブロックを展開すると図形が ") +
+                      std::to_string(expansionBound) + " 個を超えるため読み込めません"
                 : FileErrorMessage(summary.readError, path);
         result.message = CommandMessage{text, kWarningCaption, MessageIcon::Exclamation};
         return result;

@@ -37,7 +37,9 @@ inline constexpr const char* kDxfImportInitialName = "*.dxf";
 std::string DxfImportSaveQuestion(const CZorader_ezDoc& doc);
 
 // Placing blocks stops past this many shapes (and as many steps of work): a file whose
-// nested grids of blocks would grow beyond it is refused.
+// nested grids of blocks would grow beyond it is refused. The lines that curves
+// (ellipses, splines) become beyond the first of each count too, so that a few bytes
+// of curves cannot ask for billions of lines either.
 inline constexpr uint64_t kDxfExpansionBound = 10'000'000;
 
 struct DxfReadOptions {
@@ -113,8 +115,10 @@ struct DxfReadSummary {
     // that needs the missing CP932 converter); the shapes made before stay in the
     // document read into.
     FileError readError = FileError::None;
-    // Set when placing its blocks went past the bound; the shapes made before stay.
+    // Set when placing its blocks, or the lines of its curves, went past the bound; the
+    // shapes made before stay.
     bool tooLarge = false;
+    bool curvesTooLarge = false;  // the lines of curves went past it
 };
 
 // Reads the pairs into shapes appended to `doc` through its current-shape template,

@@ -194,20 +194,30 @@ TEST_F(DxfBlocksTest, BlocksThatWouldGrowPastTheBoundAreRefusedAndChangeNothing)
     for (int i = 0; i < 20; ++i) {
         twenty += "0\nINSERT\n2\nL1\n";
     }
+    // A few bytes of curves ask for many lines too: ellipses of a kilometre (thousands of
+    // lines each) in model space, and a spline of many spans in a block never placed.
+    std::string spline = "0\nSPLINE\n71\n1\n";
+    for (int i = 0; i < 200; ++i) {
+        spline += "10\n" + std::to_string(i) + "\n20\n" + std::to_string(i % 2) + "\n";
+    }
     struct Case {
         std::string text;
         uint64_t bound;
+        const char* why;
     };
     const Case cases[] = {
-        {Drawing("0\nINSERT\n2\nL10\n", blocks), kDxfExpansionBound},
+        {Drawing("0\nINSERT\n2\nL10\n", blocks), kDxfExpansionBound, "ブロックを展開すると"},
         {Drawing(twenty, Block("L1", "0\nINSERT\n2\nL0\n70\n10\n44\n10\n") +
                              Block("L0", "0\nLINE\n11\n5\n")),
-         150},
+         150, "ブロックを展開すると"},
+        {Drawing("0\nELLIPSE\n11\n1e6\n40\n0.5\n0\nELLIPSE\n11\n1e6\n40\n0.5\n"), 2000,
+         "曲線を直線に置き換えると"},
+        {Drawing("", Block("S", spline)), 150, "曲線を直線に置き換えると"},
     };
     for (const Case& c : cases) {
         const DxfImportResult result = ImportDxfBytes(doc, c.text, "nested.dxf", {}, c.bound);
         EXPECT_FALSE(result.replaced);
-        EXPECT_EQ(result.message.text, "nested.dxf は、ブロックを展開すると図形が " +
+        EXPECT_EQ(result.message.text, std::string("nested.dxf は、") + c.why + "図形が " +
                                            std::to_string(c.bound) + " 個を超えるため読み込めません");
         EXPECT_EQ(result.message.icon, MessageIcon::Exclamation);
         EXPECT_EQ(doc.m_shapes.size(), 1u);

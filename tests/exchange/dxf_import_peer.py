@@ -86,6 +86,14 @@ def blocks():
     ref = msp.add_blockref("CHAIR", (5000, 5000), dxfattribs={"rotation": 45})
     ref.add_attrib("TAG", "SEAT-1", (5000, 4980), dxfattribs={"height": 25, "layer": "TEXT"})
     ref.add_attrib("TAG", "HIDDEN", (5000, 4950), dxfattribs={"height": 25, "flags": 1})
+    # A centred label in a block mirrored by its scale and by its coordinate system: it
+    # stays centred on its place (the stroke font is never drawn mirrored).
+    label = doc.blocks.new("LABEL")
+    from ezdxf.enums import TextEntityAlignment as A
+    label.add_text("LBL", dxfattribs={"height": 40, "rotation": 20}).set_placement(
+        (100, 50), align=A.MIDDLE_CENTER)
+    msp.add_blockref("LABEL", (7000, 0), dxfattribs={"xscale": -1, "rotation": 30})
+    msp.add_blockref("LABEL", (8000, 0), dxfattribs={"extrusion": (0, 0, -1)})
     return doc
 
 def curves():
@@ -225,8 +233,11 @@ def compare(dxf, ours_file, moved_x, moved_y):
             want["texts"].append(text)
             h, v = e.dxf.halign, e.dxf.valign
             if h or v:
-                aligned.append((text, h, v, e.dxf.insert * scale, e.dxf.align_point * scale,
-                                e.dxf.height * scale))
+                # The points of a text lie in its own coordinate system (a mirrored
+                # block's texts look from below).
+                ocs = e.ocs()
+                aligned.append((text, h, v, ocs.to_wcs(e.dxf.insert) * scale,
+                                ocs.to_wcs(e.dxf.align_point) * scale, e.dxf.height * scale))
         elif t == "MTEXT":
             want["texts"] += [drawn(l) for l in plain_mtext(e.text, split=True) if l]
         elif t in ("3DFACE", "SOLID", "TRACE"):
@@ -276,8 +287,10 @@ def compare(dxf, ours_file, moved_x, moved_y):
     check("texts", sorted(got["texts"]) == sorted(want["texts"]),
           f'{sorted(got["texts"])} against {sorted(want["texts"])}')
 
-    # A justified text's alignment point, where the stroke font's measure puts it.
+    # A justified text's alignment point, where the stroke font's measure puts it: one
+    # of the texts of that string (copies of a block repeat it) stands there.
     for text, h, v, insert, align, height in aligned:
+        misses = []
         for (x, y), (th, tw, ta) in texts.get(text, []):
             c, s = math.cos(math.radians(ta)), math.sin(math.radians(ta))
             length = units(text) * tw
@@ -287,9 +300,13 @@ def compare(dxf, ours_file, moved_x, moved_y):
                 fh = {0: 0.0, 1: 0.5, 2: 1.0, 4: 0.5}.get(h, 0.0)
                 fv = 0.5 if h == 4 else {0: 0.0, 1: 0.0, 2: 0.5, 3: 1.0}[v]
                 ends = [((x + fh * length * c - fv * th * s, y + fh * length * s + fv * th * c), align)]
-            for (px, py), p in ends:
-                check(f"alignment of {text}", math.hypot(px - p.x, py - p.y) <= 0.01 * height,
-                      f"({px:.2f}, {py:.2f}) against ({p.x:.2f}, {p.y:.2f})")
+            miss = [f"({px:.2f}, {py:.2f}) against ({p.x:.2f}, {p.y:.2f})" for (px, py), p in ends
+                    if math.hypot(px - p.x, py - p.y) > 0.01 * height]
+            if not miss:
+                break
+            misses += miss
+        else:
+            check(f"alignment of {text}", False, "; ".join(misses) or "no such text")
 
     # The layers take the colours and the visibility of the file's layers.
     for layer in ours["layers"]:
