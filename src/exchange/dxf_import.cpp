@@ -459,8 +459,13 @@ class ShapeMaker final : public dxf::PrimitiveSink {
             const Double3 arc{lu, s, s + sweep};
             return Make(SHAPE_ARC, layer, rgb, std::array{centre}, &arc);
         }
-        // An ellipse (or a circle seen slanted): lines within the tolerance.
+        // An ellipse (or a circle seen slanted): lines within the tolerance. One whose
+        // size or place no float holds is left out once, not line by line.
         const double reach = std::sqrt(lu * lu + lv * lv);
+        if (!Fits(reach) || !Fits(centre)) {
+            ++m_report.outOfRange;
+            return 0;
+        }
         const double sweep = (item.fullCircle ? 360.0 : end - start) * (std::numbers::pi / 180.0);
         const int segments = dxf::EllipseSegments(reach, sweep, dxf::CurveTolerance(std::max(lu, lv)));
         const double t0 = start * (std::numbers::pi / 180.0);

@@ -235,12 +235,20 @@ TEST_F(DxfBlocksTest, HostileValuesNeverReachTheDrawing) {
         const char* what;
         std::string entities;
         size_t shapes;
+        const char* report = nullptr;  // what the user is told, where it matters
     };
     const Case cases[] = {
         {"bulges beyond reason", "0\nLWPOLYLINE\n70\n1\n10\n0\n20\n0\n42\n1e300\n10\n10\n20\n0\n"
                                  "42\n-1e-300\n10\n10\n20\n10\n42\nnan\n", 3},
-        {"a scale past any float", "0\nINSERT\n2\nB\n41\n3e38\n42\n3e38\n", 0},
+        {"a scale past any float", "0\nINSERT\n2\nB\n41\n3e38\n42\n3e38\n", 0,
+         "取り込めなかった図形: 範囲外の数値 2"},
+        // Each entity left out is counted once, the squeezed circle too (not each of the
+        // lines it would have become).
+        {"an uneven scale past any float", "0\nINSERT\n2\nB\n41\n3e38\n", 0,
+         "取り込めなかった図形: 範囲外の数値 2"},
         {"a scale of nothing", "0\nINSERT\n2\nB\n41\n0\n42\n0\n43\n0\n", 0},
+        {"a grid of no rows and of columns below none",
+         "0\nINSERT\n2\nB\n70\n-5\n71\n0\n44\n10\n45\n10\n", 2},
         // The second copy's line is too short to tell from its start there.
         {"a grid spaced past any float", "0\nINSERT\n2\nB\n70\n3\n44\n3e38\n", 3},
         {"an ellipse with no ratio", "0\nELLIPSE\n11\n10\n40\nnan\n", 0},
@@ -265,6 +273,9 @@ TEST_F(DxfBlocksTest, HostileValuesNeverReachTheDrawing) {
         const DxfImportResult result = ImportDxfBytes(imported, Drawing(c.entities, blocks), "in.dxf");
         ASSERT_TRUE(result.replaced) << result.message.text;
         EXPECT_EQ(imported.m_shapes.size(), c.shapes);
+        if (c.report != nullptr) {
+            EXPECT_EQ(result.report, c.report);
+        }
         for (const auto& shape : imported.m_shapes) {
             for (const Float3* points : {shape->m_pt, shape->m_normal}) {
                 for (int i = 0; i < 4; ++i) {
