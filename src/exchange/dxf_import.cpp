@@ -807,7 +807,10 @@ class FileReader {
     void FlushLayer() {
         if (m_inLayer && !m_layerName.empty()) {
             LayerRecord record;
-            const int number = m_layerColour < 0 ? -m_layerColour : m_layerColour;
+            // A negative number is the colour of a layer turned off; the range is
+            // checked before negating, since the file may say -2147483648.
+            const int number =
+                m_layerColour < 0 && m_layerColour >= -255 ? -m_layerColour : m_layerColour;
             // A layer has no "by layer" or "by block" of its own: those read as white.
             const int colour = number >= 1 && number <= 255 ? number : 7;
             record.colour = {colour, m_layerRgb >= 0 ? m_layerRgb : PaletteColour(colour)};

@@ -109,7 +109,8 @@ TEST_F(DxfBlocksTest, ColoursComeFromLayersAndBlocks) {
         "0\nLAYER\n2\nFURN\n70\n0\n62\n8\n"
         "0\nLAYER\n2\nWOOD\n70\n0\n62\n3\n420\n13143040\n"  // true colour C88C00
         "0\nLAYER\n2\nOFF\n70\n0\n62\n-5\n"
-        "0\nLAYER\n2\nFROZEN\n70\n1\n62\n5\n";
+        "0\nLAYER\n2\nFROZEN\n70\n1\n62\n5\n"
+        "0\nLAYER\n2\nHUGE\n70\n0\n62\n-2147483648\n";  // off, no colour of the palette
     const std::string blocks =
         Block("CHAIR", "0\nLINE\n8\n0\n62\n0\n11\n5\n"  // by block, on the reference's layer
                        "0\nLINE\n8\n0\n11\n6\n"         // by layer: the reference's layer
@@ -120,6 +121,7 @@ TEST_F(DxfBlocksTest, ColoursComeFromLayersAndBlocks) {
         "0\nLINE\n8\nFURN\n62\n256\n11\n5\n"    // by layer
         "0\nLINE\n8\nwall\n62\n2\n11\n5\n"      // its own colour, the plain yellow
         "0\nLINE\n8\nOFF\n11\n5\n0\nLINE\n8\nFROZEN\n11\n5\n0\nLINE\n8\nNEW\n11\n5\n"
+        "0\nLINE\n8\nHUGE\n11\n5\n"
         "0\nINSERT\n8\nFURN\n2\nCHAIR\n62\n1\n"  // red
         "0\nINSERT\n8\nWALL\n2\nSET\n420\n255\n",  // blue through two blocks
         blocks, layers));
@@ -131,6 +133,7 @@ TEST_F(DxfBlocksTest, ColoursComeFromLayersAndBlocks) {
     const Expected expected[] = {
         {"WALL", 1, 0, 0}, {"FURN", grey, grey, grey}, {"wall", 1, 1, 0},
         {"OFF", 0, 0, 1},  {"FROZEN", 0, 0, 1},        {"NEW", 1, 1, 1},
+        {"HUGE", 1, 1, 1},
         {"FURN", 1, 0, 0}, {"FURN", grey, grey, grey}, {"WOOD", 1, 0, 0},
         {"WALL", 0, 0, 1}, {"WALL", 1, 0, 0},          {"WOOD", 0, 0, 1},
     };
@@ -145,10 +148,10 @@ TEST_F(DxfBlocksTest, ColoursComeFromLayersAndBlocks) {
     // The layers take the file's colours and visibility; "wall" is found in any case.
     const std::array<double, 4> table[] = {
         {1, 0, 0, 1}, {grey, grey, grey, 1}, {1, 0, 0, 1}, {0, 0, 1, 0}, {0, 0, 1, 0}, {1, 1, 1, 1},
-        {200.0 / 255, 140.0 / 255, 0, 1},
+        {1, 1, 1, 0}, {200.0 / 255, 140.0 / 255, 0, 1},
     };
-    ASSERT_EQ(g_layerCount, 7);
-    for (int i = 0; i < 7; ++i) {
+    ASSERT_EQ(g_layerCount, 8);
+    for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(g_layerNames[i]);
         EXPECT_NEAR(g_layerAttributes[i][LAYER_RED], table[i][0], 1e-6);
         EXPECT_NEAR(g_layerAttributes[i][LAYER_GREEN], table[i][1], 1e-6);
