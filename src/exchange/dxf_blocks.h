@@ -157,11 +157,11 @@ class BlockExpander {
 
   private:
     struct Frame {
-        const Block* block;
-        const Primitive* insert;
-        size_t next;
-        int32_t column;
-        int32_t row;
+        const Block* block = nullptr;
+        const Primitive* insert = nullptr;
+        size_t next = 0;
+        int32_t column = 0;
+        int32_t row = 0;
         Placement parent;
         Placement placement;
     };

@@ -32,9 +32,10 @@ void FlattenAdaptive(const Curve& curve, double u0, double u1, const Double3& p0
                      const Double3& p1, double tolerance, int minDepth,
                      std::vector<Double3>& points, int& budget) {
     struct Piece {
-        double ua, ub;
+        double ua = 0.0;
+        double ub = 0.0;
         Double3 a, b;
-        int depth;
+        int depth = 0;
     };
     std::array<Piece, kMaxDepth + 2> stack;
     size_t top = 0;
@@ -70,7 +71,7 @@ class Nurbs {
     // The point at u in the span [knots[k], knots[k + 1]).
     Double3 At(double u, size_t k) const {
         std::array<Double3, kMaxDegree + 1> d;
-        std::array<double, kMaxDegree + 1> w;
+        std::array<double, kMaxDegree + 1> w{};
         const size_t first = k - static_cast<size_t>(m_p);
         for (int j = 0; j <= m_p; ++j) {
             const double weight = m_weights.empty() ? 1.0 : m_weights[first + j];

@@ -383,7 +383,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
             return 0;
         }
         uint32_t layer;
-        std::array<float, 3> rgb;
+        std::array<float, 3> rgb{};
         Resolve(item, at, layer, rgb);
         const Double3& rawRise = item.p[2];
         if (rawRise.x == 0.0 && rawRise.y == 0.0 && rawRise.z == 0.0) {
@@ -410,7 +410,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
             return 0;
         }
         uint32_t layer;
-        std::array<float, 3> rgb;
+        std::array<float, 3> rgb{};
         Resolve(item, at, layer, rgb);
         const Float3 normal = UnitNormal(ToFloat(c[0] - c[1]), ToFloat(c[1] - c[2]));
         return Make(SHAPE_FACE, layer, rgb, std::array{c[0], c[1], c[2], c[3]}, nullptr, &normal);
@@ -418,7 +418,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
 
     size_t EmitArc(const Primitive& item, const Placement& at) {
         uint32_t layer;
-        std::array<float, 3> rgb;
+        std::array<float, 3> rgb{};
         Resolve(item, at, layer, rgb);
         const Double3 centre = at.plain ? item.p[0] : at.transform.Apply(item.p[0]);
         double start = item.values[0];
@@ -487,7 +487,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
 
     size_t EmitText(const Primitive& item, const Placement& at) {
         uint32_t layer;
-        std::array<float, 3> rgb;
+        std::array<float, 3> rgb{};
         Resolve(item, at, layer, rgb);
         m_report.lostCharacters += static_cast<uint64_t>(std::max(0, item.lost));
         const std::string& text = item.text != nullptr ? *item.text : m_noText;
@@ -901,31 +901,31 @@ class FileReader {
     ModelSpace m_model;
     BlockRecorder m_recorder;
 
+    // The reading state: the section and header variable being read, the LAYER table's
+    // record, the BLOCK header's values (scalars last, so that they pack together).
+    std::string m_table;
+    std::string m_layerName;
+    std::unordered_map<std::string, LayerRecord> m_records;
+    std::string m_blockName;
+    Double3 m_blockBase;
+    double m_unitScale = 1.0;
     Section m_section = Section::None;
     Variable m_variable = Variable::None;
     int m_unitCode = 0;
-    double m_unitScale = 1.0;
-
-    bool m_tablePending = false;
-    std::string m_table;
-    bool m_inLayer = false;
-    std::string m_layerName;
     int m_layerColour = 7;
     int m_layerFlags = 0;
     int32_t m_layerRgb = -1;
-    std::unordered_map<std::string, LayerRecord> m_records;
-
-    bool m_blockHeader = false;
-    std::string m_blockName;
-    Double3 m_blockBase;
     int m_blockFlags = 0;
+    bool m_tablePending = false;
+    bool m_inLayer = false;
+    bool m_blockHeader = false;
 };
 
 // The layer table as it was before an import, put back when the import fails.
 struct LayerTable {
     int count = 0;
     std::array<std::string, kLayerSlots> names;
-    std::array<std::array<double, LAYER_ATTRIBUTE_COUNT>, kLayerSlots> attributes;
+    std::array<std::array<double, LAYER_ATTRIBUTE_COUNT>, kLayerSlots> attributes{};
     std::array<std::string, kLayerSlots> textures;
 };
 

@@ -316,7 +316,7 @@ std::string TextDecoder::ToWorking(std::string_view raw) const {
     const iconv_t cd = static_cast<iconv_t>(m_iconv);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out;
-    char* in = const_cast<char*>(raw.data());
+    char* in = const_cast<char*>(raw.data());  // NOLINT(cppcoreguidelines-pro-type-const-cast): iconv takes char** but only reads the input
     size_t inLeft = raw.size();
     char buffer[1024];
     while (inLeft > 0) {
