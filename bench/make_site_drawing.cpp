@@ -19,7 +19,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string out = argv[1];
-    if (out.size() > 4 && out.compare(out.size() - 4, 4, ".dxf") == 0) {
+    const bool trn = out.size() > 4 && out.compare(out.size() - 4, 4, ".trn") == 0;
+    const bool dxf = out.size() > 4 && out.compare(out.size() - 4, 4, ".dxf") == 0;
+    if (!trn && !dxf) {
+        // An option or a stray word is never taken for the name of a file to write.
+        std::fprintf(stderr, "usage: make_site_drawing OUT.trn [SHAPES] | OUT.dxf\n");
+        return 2;
+    }
+    if (dxf) {
         return bench::WriteDxfPlan(out) ? 0 : 1;
     }
     const int shapes = argc > 2 ? std::atoi(argv[2]) : bench::kSiteShapes;

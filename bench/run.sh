@@ -23,6 +23,8 @@ bench dxf 'Dxflib|ExportDxf'
 # The import beside its floor in one process, one right after the other: this
 # machine's speed drifts between processes by more than the goal's margin.
 bench dxf_import 'BareScan|ImportDxfPlan'
+# Blocks expanded, beside ezdxf reading the same file (timed by itself in the run).
+bench dxf_blocks 'ImportDxfBlockPlan'
 nice xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/marquetta_gl_bench" \
     --benchmark_out="$out/gl.json" --benchmark_out_format=json >/dev/null
 nice python3 bench/open_drawing.py "$build" --json "$out/open.json" >/dev/null

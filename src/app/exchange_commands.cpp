@@ -81,8 +81,11 @@ void AppController::RegisterExchangeCommands() {
             ForgetReplacedShapes();
             g_displayListValid = 0;
             platform.InvalidateView();
+            platform.SetPrompt(DxfImportStatusText(result));
         }
         Show(result.message);
+        // What the drawing could not hold, once the drawing is there to see.
+        Show(DxfImportReportMessage(result));
     });
 
     m_exchangeCommands.On(ID_DXF_EXPORT, [this] {

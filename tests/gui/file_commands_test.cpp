@@ -1,7 +1,8 @@
 // The file commands from the window: opening the sample drawing from the command line,
 // changing it, saving it under a new name through the save dialog, reopening that file
 // and saving it again byte for byte; a corrupt file refused with the drawing kept; a
-// missing file on the command line ending the start; the recent-file items.
+// missing file on the command line ending the start; the recent-file items; a DXF
+// plan with a block imported into the view.
 #include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
@@ -14,6 +15,7 @@
 
 #include "app/app_controller.h"
 #include "gui/main_frame.h"
+#include "gui/status_dialog_bar.h"
 #include "gui/view_widget.h"
 #include "gui_session.h"
 #include "gui_tests.h"
@@ -365,6 +367,35 @@ class FileCommandsTest : public QObject {
         QVERIFY(second->text().endsWith(QStringLiteral("/b/sample.trn")));
         QCOMPARE(first->statusTip(), QString::fromStdString(a));
         QCOMPARE(second->statusTip(), QString::fromStdString(b));
+    }
+
+    // A DXF plan from another program: the block placed where the reference puts it, a
+    // layer the file has off kept out of sight, the move on the status line and what
+    // the drawing could not hold in a message.
+    void dxfImportPlacesBlocksAndTellsWhatItMovedAndLeftOut() {
+        TempFolder folder;
+        const std::string dxf = folder.Path("plan.dxf");
+        QVERIFY(WriteFileBytes(dxf,
+            "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nOFF\n70\n0\n62\n-1\n"
+            "0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nSEAT\n10\n0\n20\n0\n"
+            "0\nLINE\n8\n0\n11\n3000\n0\nENDBLK\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n"
+            "0\nINSERT\n8\nWALL\n2\nSEAT\n50\n90\n0\nLINE\n8\nOFF\n11\n3000\n0\nIMAGE\n"
+            "0\nENDSEC\n0\nEOF\n"));
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.fileNames.push_back(dxf);
+        s.Frame().Action(ID_DXF_IMPORT)->trigger();
+        QCOMPARE(s.App().Document().m_shapes.size(), size_t{2});
+        // The plan's centre (1500, 1500) is two grid pitches from the origin.
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(),
+                 QStringLiteral("DXF を読み込みました。図面を X -1820 mm、Y -1820 mm 移動しました"));
+        QCOMPARE(s.platform.messages.size(), size_t{1});
+        QCOMPARE(s.platform.messages[0].text, std::string("取り込めなかった図形: IMAGE 1"));
+        QCOMPARE(s.platform.messages[0].icon, MessageIcon::Information);
+        const QImage picture = s.Grab();
+        QVERIFY(WhiteNear(picture, Project(-1820, 0, 320)));   // the turned block's line
+        QVERIFY(!WhiteNear(picture, Project(-320, 0, 1820)));  // the line on the layer off
+        QVERIFY(!WhiteNear(picture, Project(-320, 0, 320)));   // where nothing was drawn
     }
 
     void recentFilesFillTheMenuAndTheSettings() {
