@@ -59,8 +59,8 @@ void DrawSheetOutline(const std::vector<float>& xyz) {
     glDisable(GL_LINE_STIPPLE);
 }
 
-// White with a magenta run per selected shape, in list order. The core keeps polylines;
-// each run goes to GL as separate segments, indices into the core's vertex array a
+// Each colour run in list order (white, a selected shape's magenta). The core keeps
+// polylines; each run goes to GL as separate segments, indices into the core's vertex array a
 // chunk at a time, so the driver draws the same lines as from an array of segments
 // while no such array is ever held, and shades each vertex once.
 void DrawWireframe(const Wireframe& wireframe) {
@@ -72,7 +72,7 @@ void DrawWireframe(const Wireframe& wireframe) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, wireframe.vertices.data());
     for (const WireframeRun& run : wireframe.runs) {
-        glColor4fv(run.selected ? kSelectedColor : kShapeColor);
+        glColor4fv(run.color.rgba);
         const uint32_t end = run.firstVertex + run.vertexCount;
         for (uint32_t next = run.firstVertex; next < end;) {
             const uint32_t from = next;

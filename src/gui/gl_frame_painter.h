@@ -9,10 +9,11 @@ namespace marquetta {
 
 // Draws `frame` into the current context's window of width x height pixels. The
 // wireframe is drawn from the core's polylines, their segments handed to GL as pairs
-// of indices a chunk at a time, a few draws per colour run: the core keeps it between paints and changes only what
-// an edit changed, so no copy of it is kept in GL, and a paint after an edit costs
-// what any other paint costs. (A display list would hold a second copy, and Mesa takes
-// seconds to compile one of a million shapes.)
+// of indices a chunk at a time, a few draws per colour run: the core keeps it between
+// paints, holds only the shapes in view and changes only what an edit or a new view
+// changed, so no copy of it is kept in GL, and a paint after an edit costs what any
+// other paint costs. (A display list would hold a second copy, and Mesa takes seconds
+// to compile one of a million shapes.)
 void DrawPaintFrame(const PaintFrame& frame, int width, int height);
 
 }  // namespace marquetta

@@ -279,40 +279,4 @@ uint32_t ShapeIndex::BuildNode(const BigVector<Box3>& boxes, uint32_t begin, uin
     return index;
 }
 
-void ShapeIndex::Collect(const WindowCone& cone, std::vector<uint32_t>& slots) const {
-    if (!m_nodes.empty()) {
-        uint32_t stack[64];
-        int depth = 0;
-        stack[depth++] = 0;
-        while (depth > 0) {
-            const Node& node = m_nodes[stack[--depth]];
-            const Box3 box{{node.lo[0], node.lo[1], node.lo[2]}, {node.hi[0], node.hi[1], node.hi[2]}};
-            if (!cone.MayMeet(box)) {
-                continue;
-            }
-            if (node.count > 0) {
-                for (uint32_t i = node.first; i < node.first + node.count; ++i) {
-                    const uint32_t slot = m_treeSlots[i];
-                    if (m_current[slot] != 0) {
-                        slots.push_back(slot);
-                    }
-                }
-            } else {
-                stack[depth++] = node.first;
-                stack[depth++] = static_cast<uint32_t>(&node - m_nodes.data()) + 1;
-            }
-        }
-    }
-    for (uint32_t slot : m_everywhere) {
-        if (m_current[slot] != 0) {
-            slots.push_back(slot);
-        }
-    }
-    for (const Pending& pending : m_pending) {
-        if (pending.everywhere || cone.MayMeet(pending.box)) {
-            slots.push_back(pending.slot);
-        }
-    }
-}
-
 }  // namespace marquetta

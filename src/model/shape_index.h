@@ -51,9 +51,11 @@ class ShapeIndex {
     // Brings the index up to date with `list`: the changes in its journal since the
     // last call, or the whole list after a new epoch (or another list).
     void Sync(const ShapeList& list, ShapeExtentFn extent);
-    // Appends to `slots` every shape of the synced list whose box may meet the cone,
-    // and every shape without a box, each once, in no particular order.
-    void Collect(const WindowCone& cone, std::vector<uint32_t>& slots) const;
+    // Appends to `slots` every shape of the synced list whose box may meet the region,
+    // and every shape without a box, each once, in no particular order. A region is a
+    // WindowCone or anything else that answers MayMeet(const Box3&) conservatively.
+    template <class Region>
+    void Collect(const Region& region, std::vector<uint32_t>& slots) const;
 
     // How the index stands, for the benchmarks: shapes in the hierarchy, shapes held
     // apart since it was built, and how many times it was built.
@@ -91,5 +93,43 @@ class ShapeIndex {
     std::unordered_map<uint32_t, uint32_t> m_pendingBySlot;
     size_t m_builds = 0;
 };
+
+template <class Region>
+void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& slots) const {
+    if (!m_nodes.empty()) {
+        uint32_t stack[64];
+        int depth = 0;
+        stack[depth++] = 0;
+        while (depth > 0) {
+            const uint32_t at = stack[--depth];
+            const Node& node = m_nodes[at];
+            const Box3 box{{node.lo[0], node.lo[1], node.lo[2]}, {node.hi[0], node.hi[1], node.hi[2]}};
+            if (!region.MayMeet(box)) {
+                continue;
+            }
+            if (node.count > 0) {
+                for (uint32_t i = node.first; i < node.first + node.count; ++i) {
+                    const uint32_t slot = m_treeSlots[i];
+                    if (m_current[slot] != 0) {
+                        slots.push_back(slot);
+                    }
+                }
+            } else {
+                stack[depth++] = node.first;
+                stack[depth++] = at + 1;
+            }
+        }
+    }
+    for (uint32_t slot : m_everywhere) {
+        if (m_current[slot] != 0) {
+            slots.push_back(slot);
+        }
+    }
+    for (const Pending& pending : m_pending) {
+        if (pending.everywhere || region.MayMeet(pending.box)) {
+            slots.push_back(pending.slot);
+        }
+    }
+}
 
 }  // namespace marquetta

@@ -4,7 +4,6 @@
 #include <unordered_map>
 
 #include "model/layers.h"
-#include "view/paint_frame.h"
 
 namespace marquetta {
 namespace {
@@ -17,7 +16,7 @@ size_t SplitAt(std::vector<WireframeRun>& runs, uint32_t v) {
     auto it = std::upper_bound(runs.begin(), runs.end(), v,
                                [](uint32_t x, const WireframeRun& run) { return x < RunEnd(run); });
     if (it != runs.end() && it->firstVertex < v) {
-        WireframeRun tail{v, RunEnd(*it) - v, it->selected};
+        WireframeRun tail{v, RunEnd(*it) - v, it->color};
         it->vertexCount = v - it->firstVertex;
         it = runs.insert(it + 1, tail);
     }
@@ -27,17 +26,17 @@ size_t SplitAt(std::vector<WireframeRun>& runs, uint32_t v) {
 // Joins runs i and i + 1 while they touch and share a colour.
 void MergeAt(std::vector<WireframeRun>& runs, size_t i) {
     while (i + 1 < runs.size() && RunEnd(runs[i]) == runs[i + 1].firstVertex &&
-           runs[i].selected == runs[i + 1].selected) {
+           runs[i].color == runs[i + 1].color) {
         runs[i].vertexCount += runs[i + 1].vertexCount;
         runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(i) + 1);
     }
 }
 
-void Colour(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, bool selected) {
+void Colour(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, const PaintColor& color) {
     const size_t from = SplitAt(runs, first);
     const size_t to = SplitAt(runs, first + count);
     for (size_t i = from; i < to; ++i) {
-        runs[i].selected = selected;
+        runs[i].color = color;
     }
     if (to > 0) {
         MergeAt(runs, to - 1);
@@ -54,31 +53,11 @@ void Cut(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count) {
                runs.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
-void Append(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, bool selected) {
-    if (!runs.empty() && RunEnd(runs.back()) == first && runs.back().selected == selected) {
+void Append(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, const PaintColor& color) {
+    if (!runs.empty() && RunEnd(runs.back()) == first && runs.back().color == color) {
         runs.back().vertexCount += count;
     } else {
-        runs.push_back({first, count, selected});
-    }
-}
-
-// Vertices of a shape as the wireframe draws it, known without drawing it; texts are
-// left to grow the buffer.
-size_t VerticesOf(const CShape& s) {
-    switch (s.m_nType) {
-        case SHAPE_LINE:
-            return 2;
-        case SHAPE_FACE:
-            return 5;
-        case SHAPE_CIRCLE:
-            return kCircleSegments + 1;
-        case SHAPE_ARC: {
-            size_t points = 0;
-            ForEachArcAngle(s.m_pt[1].y, s.m_pt[1].z, [&](double) { ++points; });
-            return points;
-        }
-        default:
-            return 0;
+        runs.push_back({first, count, color});
     }
 }
 
@@ -99,17 +78,17 @@ size_t Wireframe::Segments(uint32_t& first, uint32_t end, uint32_t* out, size_t 
     return written;
 }
 
-WireframeLayout::Result WireframeLayout::Update(const ShapeList& list, bool stale, EmitFn emit,
-                                                Wireframe& wireframe) {
-    if (!stale) {
+WireframeLayout::Result WireframeLayout::Update(const ShapeList& list, bool stale, bool anew,
+                                                const WireframeSource& source, Wireframe& wireframe) {
+    if (!stale && !anew) {
         return Result::Unchanged;
     }
     // A clear without a change in the journal is a change the journal does not know.
-    const bool followable = m_epoch == list.Epoch() && m_journalRead < list.Journal().size();
-    if (followable && LayersAsBefore(list) && Follow(list, emit, wireframe)) {
+    const bool followable = !anew && m_epoch == list.Epoch() && m_journalRead < list.Journal().size();
+    if (followable && LayersAsBefore(list) && Follow(list, source, wireframe)) {
         return Result::Updated;
     }
-    Rebuild(list, emit, wireframe);
+    Rebuild(list, source, wireframe);
     return Result::Rebuilt;
 }
 
@@ -130,23 +109,48 @@ bool WireframeLayout::Shown(const ShapeList& list, uint32_t slot) {
     return m_shown[key] != 0;
 }
 
-void WireframeLayout::Rebuild(const ShapeList& list, EmitFn emit, Wireframe& wireframe) {
+void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& source, Wireframe& wireframe) {
     ++m_rebuilds;
     m_epoch = list.Epoch();
     m_journalRead = list.Journal().size();
     m_gaps = 0;
     m_shown.clear();
-    m_first.assign(list.SlotCount(), kNone);
-    m_count.assign(list.SlotCount(), 0);
+    // Only the entries made since the last rebuild are cleared, unless they are many.
+    if (m_entered.size() > m_first.size() / 8) {
+        m_first.assign(list.SlotCount(), kNone);
+        m_count.assign(list.SlotCount(), 0);
+    } else {
+        for (uint32_t slot : m_entered) {
+            if (slot < m_first.size()) {
+                m_first[slot] = kNone;
+                m_count[slot] = 0;
+            }
+        }
+        m_first.resize(list.SlotCount(), kNone);
+        m_count.resize(list.SlotCount(), 0);
+    }
+    m_entered.clear();
     std::vector<float>& vertices = wireframe.vertices;
     wireframe.Clear();
+
+    static thread_local std::vector<uint32_t> positions;
+    positions.clear();
+    const bool every = !source.Candidates(list, positions);
+    if (!every) {
+        // The candidates a coarse search found, down to those that may show: the
+        // wireframe then holds the same shapes however it came about.
+        std::erase_if(positions, [&](uint32_t position) { return !source.MayShow(*list[position]); });
+    }
+    const size_t count = every ? list.size() : positions.size();
+    auto shapeAt = [&](size_t i) -> const ShapeRef& { return list[every ? i : positions[i]]; };
 
     // Room for all of it at once: growing by doubling would hold two copies at the
     // moment of the last move.
     size_t needed = 0;
-    for (const ShapeRef& shape : list) {
+    for (size_t i = 0; i < count; ++i) {
+        const ShapeRef& shape = shapeAt(i);
         if (Shown(list, shape.Slot())) {
-            needed += VerticesOf(*shape);
+            needed += source.VertexEstimate(*shape);
         }
     }
     if (vertices.capacity() < needed * 3) {
@@ -158,23 +162,35 @@ void WireframeLayout::Rebuild(const ShapeList& list, EmitFn emit, Wireframe& wir
         std::vector<uint8_t>().swap(wireframe.starts);
         wireframe.starts.reserve(needed);
     }
-    for (const ShapeRef& shape : list) {
+    m_entered.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const ShapeRef& shape = shapeAt(i);
         const uint32_t slot = shape.Slot();
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
         m_first[slot] = first;
+        m_entered.push_back(slot);
         if (!Shown(list, slot)) {
             continue;
         }
-        emit(*shape, wireframe);
-        const auto count = static_cast<uint32_t>(wireframe.VertexCount() - first);
-        m_count[slot] = count;
-        if (count > 0) {
-            Append(wireframe.runs, first, count, shape->IsSelected());
+        source.Emit(*shape, wireframe);
+        const auto emitted = static_cast<uint32_t>(wireframe.VertexCount() - first);
+        m_count[slot] = emitted;
+        if (emitted > 0) {
+            Append(wireframe.runs, first, emitted, source.ColorOf(*shape));
         }
     }
 }
 
-bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wireframe) {
+void WireframeLayout::Leave(uint32_t slot, Wireframe& wireframe) {
+    if (m_count[slot] > 0) {
+        Cut(wireframe.runs, m_first[slot], m_count[slot]);
+        m_gaps += m_count[slot];
+    }
+    m_first[slot] = kNone;
+    m_count[slot] = 0;
+}
+
+bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& source, Wireframe& wireframe) {
     enum : uint8_t { kAdded = 1, kChanged = 2, kSelection = 4, kRemoved = 8 };
     const auto& journal = list.Journal();
     std::unordered_map<uint32_t, uint8_t> touched;
@@ -199,28 +215,32 @@ bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wire
     std::vector<std::pair<uint32_t, uint32_t>> appended;  // (position, slot)
     for (const auto& [slot, what] : touched) {
         const bool live = list.PositionOfSlot(slot) != ShapeList::kNoPosition;
-        const bool had = m_first[slot] != kNone;
-        if (had && ((what & kRemoved) != 0 || !live)) {
-            // The shape that was there is gone: its vertices stay, drawn by no run.
-            if (m_count[slot] > 0) {
-                Cut(wireframe.runs, m_first[slot], m_count[slot]);
-                m_gaps += m_count[slot];
-            }
-            m_first[slot] = kNone;
-            m_count[slot] = 0;
+        if (m_first[slot] != kNone && ((what & kRemoved) != 0 || !live)) {
+            Leave(slot, wireframe);  // the shape that was there is gone
         }
         if (!live) {
             continue;
         }
+        const CShape& shape = list.ShapeInSlot(slot);
         if (m_first[slot] == kNone) {
-            appended.emplace_back(list.PositionOfSlot(slot), slot);
+            // A shape appended goes behind every other; one that came into view from
+            // among the others would have to go between them.
+            if (source.MayShow(shape)) {
+                if ((what & kAdded) == 0) {
+                    return false;
+                }
+                appended.emplace_back(list.PositionOfSlot(slot), slot);
+            }
             continue;
         }
-        const CShape& shape = list.ShapeInSlot(slot);
         if ((what & kChanged) != 0) {
+            if (!source.MayShow(shape)) {
+                Leave(slot, wireframe);  // moved out of view
+                continue;
+            }
             m_scratch.Clear();
             if (Shown(list, slot)) {
-                emit(shape, m_scratch);
+                source.Emit(shape, m_scratch);
             }
             const auto at = static_cast<std::ptrdiff_t>(m_first[slot]);
             if (m_scratch.VertexCount() != m_count[slot]) {
@@ -232,7 +252,7 @@ bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wire
             std::copy(m_scratch.vertices.begin(), m_scratch.vertices.end(), vertices.begin() + at * 3);
         }
         if (m_count[slot] > 0) {
-            Colour(wireframe.runs, m_first[slot], m_count[slot], shape.IsSelected());
+            Colour(wireframe.runs, m_first[slot], m_count[slot], source.ColorOf(shape));
         }
     }
     // New shapes are the list's last ones: behind everything, in list order.
@@ -241,27 +261,28 @@ bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wire
         const CShape& shape = list.ShapeInSlot(slot);
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
         m_first[slot] = first;
+        m_entered.push_back(slot);
         if (Shown(list, slot)) {
-            emit(shape, wireframe);
+            source.Emit(shape, wireframe);
         }
         m_count[slot] = static_cast<uint32_t>(wireframe.VertexCount() - first);
         if (m_count[slot] > 0) {
-            Append(wireframe.runs, first, m_count[slot], shape.IsSelected());
+            Append(wireframe.runs, first, m_count[slot], source.ColorOf(shape));
         }
     }
     if (recolourAll) {
-        Recolour(list, wireframe);
+        Recolour(list, source, wireframe);
     }
     // Gaps are given back once they take a good part of the buffer.
     return m_gaps <= wireframe.VertexCount() / 4 + 4096;
 }
 
-void WireframeLayout::Recolour(const ShapeList& list, Wireframe& wireframe) {
+void WireframeLayout::Recolour(const ShapeList& list, const WireframeSource& source, Wireframe& wireframe) {
     wireframe.runs.clear();
     for (const ShapeRef& shape : list) {
         const uint32_t slot = shape.Slot();
         if (m_count[slot] > 0) {
-            Append(wireframe.runs, m_first[slot], m_count[slot], shape->IsSelected());
+            Append(wireframe.runs, m_first[slot], m_count[slot], source.ColorOf(*shape));
         }
     }
 }

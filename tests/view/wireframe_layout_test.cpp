@@ -7,15 +7,16 @@
 #include <vector>
 
 #include "random_drawing.h"
+#include "view/camera.h"
 #include "view/paint_frame.h"
 
 namespace marquetta {
 namespace {
 
-// Every segment the runs draw, as its two vertices, in drawing order, with whether it is
-// magenta; cut into chunks of a few segments as the painter cuts them.
-std::vector<std::pair<Float3, bool>> Drawn(const Wireframe& w) {
-    std::vector<std::pair<Float3, bool>> drawn;
+// Every segment the runs draw, as its two vertices, in drawing order, with its colour;
+// cut into chunks of a few segments as the painter cuts them.
+std::vector<std::pair<Float3, PaintColor>> Drawn(const Wireframe& w) {
+    std::vector<std::pair<Float3, PaintColor>> drawn;
     uint32_t chunk[6];
     for (const WireframeRun& run : w.runs) {
         const uint32_t end = run.firstVertex + run.vertexCount;
@@ -23,7 +24,7 @@ std::vector<std::pair<Float3, bool>> Drawn(const Wireframe& w) {
             const size_t count = w.Segments(next, end, chunk, 6);
             for (size_t i = 0; i < count; ++i) {
                 const float* p = &w.vertices[3 * size_t{chunk[i]}];
-                drawn.push_back({{p[0], p[1], p[2]}, run.selected});
+                drawn.push_back({{p[0], p[1], p[2]}, run.color});
             }
         }
     }
@@ -34,7 +35,7 @@ class WireframeLayoutTest : public RandomDrawing {
   protected:
     // The kept wireframe, brought up to date, draws what a new one draws.
     void PaintAndCompare(int round) {
-        const std::vector<std::pair<Float3, bool>> drawn = Drawn(*kept.Build(doc, 800, 600).wireframe);
+        const std::vector<std::pair<Float3, PaintColor>> drawn = Drawn(*kept.Build(doc, 800, 600).wireframe);
         PaintBuilder fresh;
         g_displayListValid = 0;
         ASSERT_EQ(drawn, Drawn(*fresh.Build(doc, 800, 600).wireframe)) << "round " << round;
@@ -42,15 +43,38 @@ class WireframeLayoutTest : public RandomDrawing {
     PaintBuilder kept;
 };
 
+// Cameras the rounds look through in turn: the start-up view, the whole drawing, a
+// corner close up (shapes move in and out of view), from below the ground.
+void LookThrough(int view) {
+    InitCameraDefaults();
+    switch (view) {
+        case 1:
+            g_viewTranslate.z = -400000.0f;
+            break;
+        case 2:
+            g_viewTranslate = {-15000.0f, 12000.0f, -8000.0f};
+            break;
+        case 3:
+            g_elevation = -90.0;
+            break;
+        default:
+            break;
+    }
+}
+
 TEST_F(WireframeLayoutTest, EditsDrawAsAWireframeMadeAfresh) {
     for (int round = 0; round < 300; ++round) {
+        LookThrough(round / 20 % 4);
         const int edits = round % 25 == 0 ? 300 : 1 + Below(6);
         for (int e = 0; e < edits; ++e) {
             EditAtRandom();
         }
         ASSERT_NO_FATAL_FAILURE(PaintAndCompare(round));
     }
-    // Drawing, moving, selecting and erasing draw again only what they changed.
+    // Drawing, moving, selecting and erasing draw again only what they changed, while
+    // everything stays in view.
+    LookThrough(1);
+    ASSERT_NO_FATAL_FAILURE(PaintAndCompare(-1));
     const size_t rebuilds = kept.WireframeRebuilds();
     for (int round = 0; round < 50; ++round) {
         AddRandomShape();
