@@ -51,11 +51,11 @@ class ShapeIndex {
     // Brings the index up to date with `list`: the changes in its journal since the
     // last call, or the whole list after a new epoch (or another list).
     void Sync(const ShapeList& list, ShapeExtentFn extent);
-    // Appends to `slots` every shape of the synced list whose box may meet the region,
+    // Appends to `found` every shape of the synced list whose box may meet the region,
     // and every shape without a box, each once, in no particular order. A region is a
     // WindowCone or anything else that answers MayMeet(const Box3&) conservatively.
     template <class Region>
-    void Collect(const Region& region, std::vector<uint32_t>& slots) const;
+    void Collect(const Region& region, std::vector<uint32_t>& found) const;
 
     // How the index stands, for the benchmarks: shapes in the hierarchy, shapes held
     // apart since it was built, and how many times it was built.
@@ -77,6 +77,7 @@ class ShapeIndex {
     };
 
     void Build(const ShapeList& list, ShapeExtentFn extent);
+    // The node over m_treeSlots[begin, end); `boxes` by slot.
     uint32_t BuildNode(const BigVector<Box3>& boxes, uint32_t begin, uint32_t end);
     void Hold(uint32_t slot, const ShapeList& list, ShapeExtentFn extent);
 
@@ -95,7 +96,7 @@ class ShapeIndex {
 };
 
 template <class Region>
-void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& slots) const {
+void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& found) const {
     if (!m_nodes.empty()) {
         uint32_t stack[64];
         int depth = 0;
@@ -111,7 +112,7 @@ void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& slots) con
                 for (uint32_t i = node.first; i < node.first + node.count; ++i) {
                     const uint32_t slot = m_treeSlots[i];
                     if (m_current[slot] != 0) {
-                        slots.push_back(slot);
+                        found.push_back(slot);
                     }
                 }
             } else {
@@ -122,12 +123,12 @@ void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& slots) con
     }
     for (uint32_t slot : m_everywhere) {
         if (m_current[slot] != 0) {
-            slots.push_back(slot);
+            found.push_back(slot);
         }
     }
     for (const Pending& pending : m_pending) {
         if (pending.everywhere || region.MayMeet(pending.box)) {
-            slots.push_back(pending.slot);
+            found.push_back(pending.slot);
         }
     }
 }

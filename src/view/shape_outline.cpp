@@ -57,6 +57,9 @@ void EmitTextStrokes(const CShape& s, Wireframe& out) {
     const size_t from = out.VertexCount();
     for (size_t i = 0; i + 5 < strokes.size(); i += 6) {
         const float* a = &strokes[i];
+        if (!std::all_of(a, a + 6, [](float v) { return std::isfinite(v); })) {
+            continue;  // a stroke beyond a float's range
+        }
         const bool joined =
             out.VertexCount() > from && std::equal(a, a + 3, out.vertices.end() - 3);
         if (!joined) {

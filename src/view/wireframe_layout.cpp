@@ -8,7 +8,9 @@
 namespace marquetta {
 namespace {
 
-uint32_t RunEnd(const WireframeRun& run) { return run.firstVertex + run.vertexCount; }
+uint32_t RunEnd(const WireframeRun& run) {
+    return run.firstVertex + run.vertexCount;
+}
 
 // Makes a run start at vertex v when v lies inside one; the index of the first run
 // that starts at v or later.
@@ -32,7 +34,8 @@ void MergeAt(std::vector<WireframeRun>& runs, size_t i) {
     }
 }
 
-void Colour(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, const PaintColor& color) {
+void Colour(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count,
+            const PaintColor& color) {
     const size_t from = SplitAt(runs, first);
     const size_t to = SplitAt(runs, first + count);
     for (size_t i = from; i < to; ++i) {
@@ -53,7 +56,8 @@ void Cut(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count) {
                runs.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
-void Append(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, const PaintColor& color) {
+void Append(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count,
+            const PaintColor& color) {
     if (!runs.empty() && RunEnd(runs.back()) == first && runs.back().color == color) {
         runs.back().vertexCount += count;
     } else {
@@ -79,12 +83,14 @@ size_t Wireframe::Segments(uint32_t& first, uint32_t end, uint32_t* out, size_t 
 }
 
 WireframeLayout::Result WireframeLayout::Update(const ShapeList& list, bool stale, bool anew,
-                                                const WireframeSource& source, Wireframe& wireframe) {
+                                                const WireframeSource& source,
+                                                Wireframe& wireframe) {
     if (!stale && !anew) {
         return Result::Unchanged;
     }
     // A clear without a change in the journal is a change the journal does not know.
-    const bool followable = !anew && m_epoch == list.Epoch() && m_journalRead < list.Journal().size();
+    const bool followable =
+        !anew && m_epoch == list.Epoch() && m_journalRead < list.Journal().size();
     if (followable && LayersAsBefore(list) && Follow(list, source, wireframe)) {
         return Result::Updated;
     }
@@ -104,32 +110,19 @@ bool WireframeLayout::LayersAsBefore(const ShapeList& list) {
 bool WireframeLayout::Shown(const ShapeList& list, uint32_t slot) {
     const uint32_t key = list.LayerKeyOf(slot);
     while (key >= m_shown.size()) {
-        m_shown.push_back(IsLayerVisible(list.LayerName(static_cast<uint32_t>(m_shown.size()))) ? 1 : 0);
+        m_shown.push_back(
+            IsLayerVisible(list.LayerName(static_cast<uint32_t>(m_shown.size()))) ? 1 : 0);
     }
     return m_shown[key] != 0;
 }
 
-void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& source, Wireframe& wireframe) {
+void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& source,
+                              Wireframe& wireframe) {
     ++m_rebuilds;
     m_epoch = list.Epoch();
     m_journalRead = list.Journal().size();
     m_gaps = 0;
     m_shown.clear();
-    // Only the entries made since the last rebuild are cleared, unless they are many.
-    if (m_entered.size() > m_first.size() / 8) {
-        m_first.assign(list.SlotCount(), kNone);
-        m_count.assign(list.SlotCount(), 0);
-    } else {
-        for (uint32_t slot : m_entered) {
-            if (slot < m_first.size()) {
-                m_first[slot] = kNone;
-                m_count[slot] = 0;
-            }
-        }
-        m_first.resize(list.SlotCount(), kNone);
-        m_count.resize(list.SlotCount(), 0);
-    }
-    m_entered.clear();
     std::vector<float>& vertices = wireframe.vertices;
     wireframe.Clear();
 
@@ -139,9 +132,11 @@ void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& sour
     if (!every) {
         // The candidates a coarse search found, down to those that may show: the
         // wireframe then holds the same shapes however it came about.
-        std::erase_if(positions, [&](uint32_t position) { return !source.MayShow(*list[position]); });
+        std::erase_if(positions,
+                      [&](uint32_t position) { return !source.MayShow(*list[position]); });
     }
     const size_t count = every ? list.size() : positions.size();
+    m_entries.Reset(list.SlotCount(), count);
     auto shapeAt = [&](size_t i) -> const ShapeRef& { return list[every ? i : positions[i]]; };
 
     // Room for all of it at once: growing by doubling would hold two copies at the
@@ -162,19 +157,17 @@ void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& sour
         std::vector<uint8_t>().swap(wireframe.starts);
         wireframe.starts.reserve(needed);
     }
-    m_entered.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         const ShapeRef& shape = shapeAt(i);
         const uint32_t slot = shape.Slot();
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
-        m_first[slot] = first;
-        m_entered.push_back(slot);
         if (!Shown(list, slot)) {
+            m_entries.Set(slot, {first, 0});
             continue;
         }
         source.Emit(*shape, wireframe);
         const auto emitted = static_cast<uint32_t>(wireframe.VertexCount() - first);
-        m_count[slot] = emitted;
+        m_entries.Set(slot, {first, emitted});
         if (emitted > 0) {
             Append(wireframe.runs, first, emitted, source.ColorOf(*shape));
         }
@@ -182,15 +175,16 @@ void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& sour
 }
 
 void WireframeLayout::Leave(uint32_t slot, Wireframe& wireframe) {
-    if (m_count[slot] > 0) {
-        Cut(wireframe.runs, m_first[slot], m_count[slot]);
-        m_gaps += m_count[slot];
+    const SlotEntries::Entry entry = m_entries.Get(slot);
+    if (entry.count > 0) {
+        Cut(wireframe.runs, entry.first, entry.count);
+        m_gaps += entry.count;
     }
-    m_first[slot] = kNone;
-    m_count[slot] = 0;
+    m_entries.Erase(slot);
 }
 
-bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& source, Wireframe& wireframe) {
+bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& source,
+                             Wireframe& wireframe) {
     enum : uint8_t { kAdded = 1, kChanged = 2, kSelection = 4, kRemoved = 8 };
     const auto& journal = list.Journal();
     std::unordered_map<uint32_t, uint8_t> touched;
@@ -208,21 +202,20 @@ bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& sourc
         touched[change.slot] |= kBits[change.kind];
     }
     m_journalRead = journal.size();
-    m_first.resize(list.SlotCount(), kNone);
-    m_count.resize(list.SlotCount(), 0);
 
     std::vector<float>& vertices = wireframe.vertices;
     std::vector<std::pair<uint32_t, uint32_t>> appended;  // (position, slot)
     for (const auto& [slot, what] : touched) {
         const bool live = list.PositionOfSlot(slot) != ShapeList::kNoPosition;
-        if (m_first[slot] != kNone && ((what & kRemoved) != 0 || !live)) {
+        if (m_entries.Get(slot).first != SlotEntries::kNone && ((what & kRemoved) != 0 || !live)) {
             Leave(slot, wireframe);  // the shape that was there is gone
         }
         if (!live) {
             continue;
         }
         const CShape& shape = list.ShapeInSlot(slot);
-        if (m_first[slot] == kNone) {
+        const SlotEntries::Entry entry = m_entries.Get(slot);
+        if (entry.first == SlotEntries::kNone) {
             // A shape appended goes behind every other; one that came into view from
             // among the others would have to go between them.
             if (source.MayShow(shape)) {
@@ -242,17 +235,19 @@ bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& sourc
             if (Shown(list, slot)) {
                 source.Emit(shape, m_scratch);
             }
-            const auto at = static_cast<std::ptrdiff_t>(m_first[slot]);
-            if (m_scratch.VertexCount() != m_count[slot]) {
+            const auto at = static_cast<std::ptrdiff_t>(entry.first);
+            if (m_scratch.VertexCount() != entry.count) {
                 return false;  // a different number of vertices would move all later ones
             }
-            if (!std::equal(m_scratch.starts.begin(), m_scratch.starts.end(), wireframe.starts.begin() + at)) {
+            if (!std::equal(m_scratch.starts.begin(), m_scratch.starts.end(),
+                            wireframe.starts.begin() + at)) {
                 return false;  // polylines split otherwise
             }
-            std::copy(m_scratch.vertices.begin(), m_scratch.vertices.end(), vertices.begin() + at * 3);
+            std::copy(m_scratch.vertices.begin(), m_scratch.vertices.end(),
+                      vertices.begin() + at * 3);
         }
-        if (m_count[slot] > 0) {
-            Colour(wireframe.runs, m_first[slot], m_count[slot], source.ColorOf(shape));
+        if (entry.count > 0) {
+            Colour(wireframe.runs, entry.first, entry.count, source.ColorOf(shape));
         }
     }
     // New shapes are the list's last ones: behind everything, in list order.
@@ -260,14 +255,13 @@ bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& sourc
     for (const auto& [position, slot] : appended) {
         const CShape& shape = list.ShapeInSlot(slot);
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
-        m_first[slot] = first;
-        m_entered.push_back(slot);
         if (Shown(list, slot)) {
             source.Emit(shape, wireframe);
         }
-        m_count[slot] = static_cast<uint32_t>(wireframe.VertexCount() - first);
-        if (m_count[slot] > 0) {
-            Append(wireframe.runs, first, m_count[slot], source.ColorOf(shape));
+        const auto emitted = static_cast<uint32_t>(wireframe.VertexCount() - first);
+        m_entries.Set(slot, {first, emitted});
+        if (emitted > 0) {
+            Append(wireframe.runs, first, emitted, source.ColorOf(shape));
         }
     }
     if (recolourAll) {
@@ -277,13 +271,61 @@ bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& sourc
     return m_gaps <= wireframe.VertexCount() / 4 + 4096;
 }
 
-void WireframeLayout::Recolour(const ShapeList& list, const WireframeSource& source, Wireframe& wireframe) {
+void WireframeLayout::Recolour(const ShapeList& list, const WireframeSource& source,
+                               Wireframe& wireframe) {
     wireframe.runs.clear();
-    for (const ShapeRef& shape : list) {
-        const uint32_t slot = shape.Slot();
-        if (m_count[slot] > 0) {
-            Append(wireframe.runs, m_first[slot], m_count[slot], source.ColorOf(*shape));
+    if (m_entries.Dense()) {
+        for (const ShapeRef& shape : list) {
+            const SlotEntries::Entry entry = m_entries.Get(shape.Slot());
+            if (entry.count > 0) {
+                Append(wireframe.runs, entry.first, entry.count, source.ColorOf(*shape));
+            }
         }
+        return;
+    }
+    // The few shapes of the wireframe in the order of their vertices, which is the list's.
+    std::vector<std::pair<SlotEntries::Entry, uint32_t>> entries;
+    m_entries.ForEach([&](uint32_t slot, SlotEntries::Entry entry) {
+        if (entry.count > 0) {
+            entries.emplace_back(entry, slot);
+        }
+    });
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.first.first < b.first.first; });
+    for (const auto& [entry, slot] : entries) {
+        Append(wireframe.runs, entry.first, entry.count, source.ColorOf(list.ShapeInSlot(slot)));
+    }
+}
+
+void SlotEntries::Reset(uint32_t slotCount, size_t expected) {
+    m_map.clear();
+    m_dense = expected > slotCount / 16;
+    if (m_dense) {
+        m_bySlot.assign(slotCount, Entry{});
+    } else {
+        BigVector<Entry>().swap(m_bySlot);
+        m_map.reserve(expected);
+    }
+}
+
+SlotEntries::Entry SlotEntries::Get(uint32_t slot) const {
+    if (m_dense) {
+        return slot < m_bySlot.size() ? m_bySlot[slot] : Entry{};
+    }
+    const auto found = m_map.find(slot);
+    return found != m_map.end() ? found->second : Entry{};
+}
+
+void SlotEntries::Set(uint32_t slot, Entry entry) {
+    if (m_dense) {
+        if (slot >= m_bySlot.size()) {
+            m_bySlot.resize(slot + 1, Entry{});
+        }
+        m_bySlot[slot] = entry;
+    } else if (entry.first == kNone) {
+        m_map.erase(slot);
+    } else {
+        m_map[slot] = entry;
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "model/page_memory.h"
@@ -74,6 +75,47 @@ class WireframeSource {
     virtual size_t VertexEstimate(const CShape& shape) const = 0;
 };
 
+// Per slot: where its shape's vertices lie in the wireframe. A wireframe of few shapes
+// (a view close up) keeps them by slot in a hash map, one of many in arrays by slot:
+// neither costs memory in proportion to the drawing where the view shows little of it.
+class SlotEntries {
+  public:
+    static constexpr uint32_t kNone = UINT32_MAX;
+    struct Entry {
+        uint32_t first = kNone;  // kNone: no entry
+        uint32_t count = 0;
+    };
+    // Empties the table for about `expected` entries among `slotCount` slots.
+    void Reset(uint32_t slotCount, size_t expected);
+    Entry Get(uint32_t slot) const;
+    void Set(uint32_t slot, Entry entry);
+    void Erase(uint32_t slot) { Set(slot, Entry{}); }
+    bool Dense() const { return m_dense; }
+    // Every entry, in no particular order: fn(slot, entry).
+    template <class Fn>
+    void ForEach(Fn&& fn) const;
+
+  private:
+    bool m_dense = false;
+    BigVector<Entry> m_bySlot;
+    std::unordered_map<uint32_t, Entry> m_map;
+};
+
+template <class Fn>
+void SlotEntries::ForEach(Fn&& fn) const {
+    if (m_dense) {
+        for (uint32_t slot = 0; slot < m_bySlot.size(); ++slot) {
+            if (m_bySlot[slot].first != kNone) {
+                fn(slot, m_bySlot[slot]);
+            }
+        }
+    } else {
+        for (const auto& [slot, entry] : m_map) {
+            fn(slot, entry);
+        }
+    }
+}
+
 class WireframeLayout {
   public:
     enum class Result { Unchanged, Updated, Rebuilt };
@@ -99,15 +141,11 @@ class WireframeLayout {
     // Takes the shape in `slot` out of the wireframe; its vertices become a gap.
     void Leave(uint32_t slot, Wireframe& wireframe);
 
-    static constexpr uint32_t kNone = UINT32_MAX;
     uint64_t m_epoch = 0;  // 0: nothing built yet
     size_t m_journalRead = 0;
-    // Per slot: the first vertex and the number of vertices of its shape, kNone for a
-    // slot without a shape in the wireframe (a shape out of view has none).
-    BigVector<uint32_t> m_first;
-    BigVector<uint32_t> m_count;
-    // The slots given an entry since the last rebuild, so that the next clears only those.
-    std::vector<uint32_t> m_entered;
+    // Per slot: the first vertex and the number of vertices of its shape; no entry for
+    // a slot without a shape in the wireframe (a shape out of view has none).
+    SlotEntries m_entries;
     // Whether each layer key was shown at the last update.
     std::vector<int8_t> m_shown;
     size_t m_gaps = 0;  // vertices no run covers

@@ -21,6 +21,7 @@ std::unique_ptr<QObject> MakeKeyboardTest();
 std::unique_ptr<QObject> MakeHelpTest();
 std::unique_ptr<QObject> MakeStormTest();
 std::unique_ptr<QObject> MakeUndoTest();
+std::unique_ptr<QObject> MakePaintPixelsTest();
 
 inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     std::vector<std::unique_ptr<QObject>> tests;
@@ -38,6 +39,7 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakeHelpTest());
     tests.push_back(MakeStormTest());
     tests.push_back(MakeUndoTest());
+    tests.push_back(MakePaintPixelsTest());
     return tests;
 }
 
