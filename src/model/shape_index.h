@@ -54,8 +54,13 @@ class ShapeIndex {
     // Appends to `found` every shape of the synced list whose box may meet the region,
     // and every shape without a box, each once, in no particular order. A region is a
     // WindowCone or anything else that answers MayMeet(const Box3&) conservatively.
+    // With `inside`, a region that also answers Holds(const Box3&) (the box lies wholly
+    // in it) has the shapes of every part of the hierarchy it holds appended there
+    // instead, untested one by one.
     template <class Region>
     void Collect(const Region& region, std::vector<uint32_t>& found) const;
+    template <class Region>
+    void Collect(const Region& region, std::vector<uint32_t>& found, std::vector<uint32_t>& inside) const;
 
     // How the index stands, for the benchmarks: shapes in the hierarchy, shapes held
     // apart since it was built, and how many times it was built.
@@ -76,6 +81,8 @@ class ShapeIndex {
         Box3 box;
     };
 
+    template <class Region>
+    void CollectInto(const Region& region, std::vector<uint32_t>& found, std::vector<uint32_t>* inside) const;
     void Build(const ShapeList& list, ShapeExtentFn extent);
     // The node over m_treeSlots[begin, end); `boxes` by slot.
     uint32_t BuildNode(const BigVector<Box3>& boxes, uint32_t begin, uint32_t end);
@@ -97,6 +104,18 @@ class ShapeIndex {
 
 template <class Region>
 void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& found) const {
+    CollectInto(region, found, nullptr);
+}
+
+template <class Region>
+void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& found,
+                         std::vector<uint32_t>& inside) const {
+    CollectInto(region, found, &inside);
+}
+
+template <class Region>
+void ShapeIndex::CollectInto(const Region& region, std::vector<uint32_t>& found,
+                             std::vector<uint32_t>* inside) const {
     if (!m_nodes.empty()) {
         uint32_t stack[64];
         int depth = 0;
@@ -107,6 +126,26 @@ void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& found) con
             const Box3 box{{node.lo[0], node.lo[1], node.lo[2]}, {node.hi[0], node.hi[1], node.hi[2]}};
             if (!region.MayMeet(box)) {
                 continue;
+            }
+            if constexpr (requires { region.Holds(box); }) {
+                if (inside != nullptr && region.Holds(box)) {
+                    // The node's shapes are one run of the leaf order.
+                    uint32_t left = at, right = at;
+                    while (m_nodes[left].count == 0) {
+                        left = left + 1;
+                    }
+                    while (m_nodes[right].count == 0) {
+                        right = m_nodes[right].first;
+                    }
+                    const uint32_t end = m_nodes[right].first + m_nodes[right].count;
+                    for (uint32_t i = m_nodes[left].first; i < end; ++i) {
+                        const uint32_t slot = m_treeSlots[i];
+                        if (m_current[slot] != 0) {
+                            inside->push_back(slot);
+                        }
+                    }
+                    continue;
+                }
             }
             if (node.count > 0) {
                 for (uint32_t i = node.first; i < node.first + node.count; ++i) {

@@ -92,17 +92,27 @@ class PaintSource final : public WireframeSource {
         if (m_cullBy == nullptr) {
             return false;
         }
-        static thread_local std::vector<uint32_t> slots;
-        slots.clear();
-        SyncedShapeIndex(m_doc).Collect(*m_cullBy, slots);
+        // Shapes of the parts of the index wholly in view show; the others are asked.
+        static thread_local std::vector<uint32_t> maybe, inside;
+        maybe.clear();
+        inside.clear();
+        SyncedShapeIndex(m_doc).Collect(*m_cullBy, maybe, inside);
         // Into list order through a bit per place, without sorting them.
         static thread_local std::vector<uint64_t> bits;
         bits.assign((list.size() + 63) / 64, 0);
-        for (uint32_t slot : slots) {
+        const auto mark = [&](uint32_t slot) {
             const uint32_t position = list.PositionOfSlot(slot);
             bits[position / 64] |= uint64_t{1} << (position % 64);
+        };
+        for (uint32_t slot : inside) {
+            mark(slot);
         }
-        positions.reserve(slots.size());
+        for (uint32_t slot : maybe) {
+            if (MayShow(list.ShapeInSlot(slot))) {
+                mark(slot);
+            }
+        }
+        positions.reserve(maybe.size() + inside.size());
         for (size_t word = 0; word < bits.size(); ++word) {
             for (uint64_t w = bits[word]; w != 0; w &= w - 1) {
                 positions.push_back(static_cast<uint32_t>(word * 64 + static_cast<unsigned>(std::countr_zero(w))));

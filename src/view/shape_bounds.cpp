@@ -1,5 +1,6 @@
 #include "view/shape_bounds.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "text/text_layout.h"
@@ -26,26 +27,34 @@ bool NarrowUp(double v, float& out) {
 }  // namespace
 
 ShapeExtent ShapeBounds(const CShape& s, Box3& box) {
+    if (s.m_nType == SHAPE_LINE || s.m_nType == SHAPE_FACE) {
+        // Their own points: floats already, nothing to round.
+        box = Box3{{s.m_pt[0].x, s.m_pt[0].y, s.m_pt[0].z}, {s.m_pt[0].x, s.m_pt[0].y, s.m_pt[0].z}};
+        const int points = s.m_nType == SHAPE_LINE ? 2 : 4;
+        for (int i = 0; i < points; ++i) {
+            const float p[3] = {s.m_pt[i].x, s.m_pt[i].y, s.m_pt[i].z};
+            for (int c = 0; c < 3; ++c) {
+                if (!std::isfinite(p[c])) {
+                    return ShapeExtent::Everywhere;
+                }
+                box.lo[c] = std::min(box.lo[c], p[c]);
+                box.hi[c] = std::max(box.hi[c], p[c]);
+            }
+        }
+        return ShapeExtent::Box;
+    }
     double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
     double hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    // A value that is not a number leaves the box as it was.
     auto add = [&](double x, double y, double z) {
         const double p[3] = {x, y, z};
         for (int c = 0; c < 3; ++c) {
-            lo[c] = std::fmin(lo[c], p[c]);
-            hi[c] = std::fmax(hi[c], p[c]);
+            lo[c] = p[c] < lo[c] ? p[c] : lo[c];
+            hi[c] = p[c] > hi[c] ? p[c] : hi[c];
         }
     };
     const Float3& c = s.m_pt[0];
     switch (s.m_nType) {
-        case SHAPE_LINE:
-            add(s.m_pt[0].x, s.m_pt[0].y, s.m_pt[0].z);
-            add(s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z);
-            break;
-        case SHAPE_FACE:
-            for (const Float3& p : s.m_pt) {
-                add(p.x, p.y, p.z);
-            }
-            break;
         case SHAPE_CIRCLE:
         case SHAPE_ARC: {
             // Both are drawn on the ground; a click samples an arc at its centre's height.

@@ -160,11 +160,35 @@ void EmitCurve(const Curve& curve, const ViewFrustum& view, PolylineSink& line) 
         EmitCurvePieces(curve, view, line);
         return;
     }
-    for (int i = 0; i <= segments; ++i) {
-        // A circle closes on its first point exactly.
-        const double a = i == segments && closed ? curve.a0 : curve.a0 + curve.sweep * i / segments;
+    if (closed && whole < 3) {
+        // A circle within the tolerance of its centre: one stroke across it.
+        for (double a : {curve.a0, curve.a0 + std::numbers::pi}) {
+            double x, z;
+            curve.Point(a, x, z);
+            line.Add(x, 0.0, z);
+        }
+        return;
+    }
+    // The points by turning the first one step by step (a few hundred steps at most
+    // lose nothing a float keeps); a circle closes on its first point exactly, an arc
+    // ends on its end worked out afresh.
+    const double step = curve.sweep / segments;
+    const double turnCos = std::cos(step), turnSin = std::sin(step);
+    double c = std::cos(curve.a0), s = std::sin(curve.a0);
+    double x0, z0;
+    curve.Point(curve.a0, x0, z0);
+    line.Add(x0, 0.0, z0);
+    for (int i = 1; i < segments; ++i) {
+        const double next = c * turnCos - s * turnSin;
+        s = s * turnCos + c * turnSin;
+        c = next;
+        line.Add(curve.cx + curve.r * c, 0.0, curve.cz + curve.sense * curve.r * s);
+    }
+    if (closed) {
+        line.Add(x0, 0.0, z0);
+    } else {
         double x, z;
-        curve.Point(a, x, z);
+        curve.Point(curve.a0 + curve.sweep, x, z);
         line.Add(x, 0.0, z);
     }
 }
@@ -222,14 +246,14 @@ bool EmitTextBox(const CShape& s, const ViewFrustum& view, Wireframe& out) {
 
 int CircleSegments(double radiusPixels) {
     if (!(radiusPixels > kCurveTolerancePixels)) {
-        return 4;
+        return 1;  // a diameter: no point of it or of the circle lies farther off
     }
     const double angle = std::acos(1.0 - kCurveTolerancePixels / radiusPixels);
     const double needed = std::numbers::pi / angle;
     if (!(needed <= kMaxEvenSegments)) {
         return kMaxEvenSegments + 1;
     }
-    return std::max(4, static_cast<int>(std::ceil(needed)));
+    return std::max(3, static_cast<int>(std::ceil(needed)));
 }
 
 void EmitOutline(const CShape& s, const OutlineDetail& detail, Wireframe& out) {

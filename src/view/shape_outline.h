@@ -38,8 +38,9 @@ class OutlineDetail {
 void EmitOutline(const CShape& shape, const OutlineDetail& detail, Wireframe& out);
 
 // The segments of a whole circle of radius `radiusPixels` on the screen: the fewest
-// that keep every point of it within the tolerance, at least 4; kMaxEvenSegments + 1 for
-// one that needs more than an even sweep may have.
+// that keep every point of it within the tolerance, at least 3; 1 (a stroke across it)
+// for one within the tolerance of its centre; kMaxEvenSegments + 1 for one that needs
+// more than an even sweep may have.
 int CircleSegments(double radiusPixels);
 
 // The fixed detail's circle: calls point(x, z) for (cx + r cos a, cz + r sin a) at

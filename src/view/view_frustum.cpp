@@ -76,6 +76,10 @@ bool ViewFrustum::Set(const ProjectionRef& t) {
     }
     m_halfWidth = vp[2] * 0.5;
     m_halfHeight = vp[3] * 0.5;
+    m_rateX = Length3(m_clip[0]);
+    m_rateY = Length3(m_clip[1]);
+    m_rateW = Length3(m_clip[3]);
+    m_edge = 1.0 + kMarginPixels / std::min(m_halfWidth, m_halfHeight);
     // A perspective whose w and clip z depend on the eye's depth alone (as every
     // perspective the view makes does) has its near plane at one w.
     const double* p = t.projection;
@@ -85,6 +89,16 @@ bool ViewFrustum::Set(const ProjectionRef& t) {
         m_nearW = std::max(0.0, p[11] * depth + p[15]);
     }
     return Finite(&m_plane[0][0], 24) && std::isfinite(m_nearW);
+}
+
+bool ViewFrustum::Holds(const Box3& box) const {
+    for (const auto& plane : m_plane) {
+        const Range r = Over(plane, box);
+        if (!(r.min > kRounding * r.size)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ViewFrustum::MayMeet(const Box3& box) const {
@@ -104,10 +118,9 @@ double ViewFrustum::PixelsPerUnit(const Box3& box) const {
     if (!(w > 0.0)) {
         return std::numeric_limits<double>::infinity();
     }
-    const double edge = 1.0 + kMarginPixels / std::min(m_halfWidth, m_halfHeight);
-    const double dw = Length3(m_clip[3]) * edge;
-    const double kx = m_halfWidth * (Length3(m_clip[0]) + dw) / w;
-    const double ky = m_halfHeight * (Length3(m_clip[1]) + dw) / w;
+    const double dw = m_rateW * m_edge;
+    const double kx = m_halfWidth * (m_rateX + dw) / w;
+    const double ky = m_halfHeight * (m_rateY + dw) / w;
     return std::sqrt(kx * kx + ky * ky);
 }
 

@@ -20,6 +20,8 @@ class ViewFrustum {
     // at every plane, so that whatever GL might still light is kept), never no for one
     // that holds one.
     bool MayMeet(const Box3& box) const;
+    // Whether every point of the box lies in the volume (with the margins above).
+    bool Holds(const Box3& box) const;
 
     // An upper bound on how far, in pixels, a shift of one millimetre moves a point of
     // the box on the screen, for the points of the box that the paint shows. Infinite
@@ -36,6 +38,9 @@ class ViewFrustum {
     double m_halfWidth = 0.0, m_halfHeight = 0.0;
     // The least w a shown point can have (the near plane's), 0 when there is none.
     double m_nearW = 0.0;
+    // How fast clip x, y and w change along a millimetre at most, and the bound on how
+    // far off the window's middle a shown point lies (in halves of the window).
+    double m_rateX = 0.0, m_rateY = 0.0, m_rateW = 0.0, m_edge = 1.0;
 };
 
 }  // namespace marquetta

@@ -129,12 +129,6 @@ void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& sour
     static thread_local std::vector<uint32_t> positions;
     positions.clear();
     const bool every = !source.Candidates(list, positions);
-    if (!every) {
-        // The candidates a coarse search found, down to those that may show: the
-        // wireframe then holds the same shapes however it came about.
-        std::erase_if(positions,
-                      [&](uint32_t position) { return !source.MayShow(*list[position]); });
-    }
     const size_t count = every ? list.size() : positions.size();
     m_entries.Reset(list.SlotCount(), count);
     auto shapeAt = [&](size_t i) -> const ShapeRef& { return list[every ? i : positions[i]]; };

@@ -68,8 +68,9 @@ class WireframeSource {
     virtual PaintColor ColorOf(const CShape& shape) const = 0;
     // False only for a shape the wireframe may leave out (nothing of it can show).
     virtual bool MayShow(const CShape& shape) const = 0;
-    // The places in the list, ascending, of the shapes the wireframe holds: at least
-    // every one that MayShow keeps. False, with `positions` untouched, for every shape.
+    // The places in the list, ascending, of the shapes the wireframe holds: those that
+    // MayShow keeps, so that the wireframe holds the same shapes whether it was made
+    // afresh or followed the journal. False, with `positions` untouched, for every shape.
     virtual bool Candidates(const ShapeList& list, std::vector<uint32_t>& positions) const = 0;
     // About how many vertices Emit gives the shape (room is made for them at once).
     virtual size_t VertexEstimate(const CShape& shape) const = 0;

@@ -213,11 +213,13 @@ TEST_F(PaintDetailTest, CircleSegmentsFollowTheSizeOnTheScreen) {
         EXPECT_LE(WorstDeviation(w, cx, 0, c.radius), kCurveTolerancePixels + 1e-3)
             << c.radius << " at " << c.distance;
     }
-    // A circle of a fraction of a pixel is a diamond; one filling the window is smooth.
+    // A circle of a fraction of a pixel is a stroke across it; one filling the window is
+    // smoother than the 36 segments the view once gave every circle.
     g_viewTranslate.z = -50000;
-    EXPECT_EQ(SegmentCount(PaintOne(SHAPE_CIRCLE, {0, 0, 0}, {5, 0, 0})), 4u);
+    EXPECT_EQ(SegmentCount(PaintOne(SHAPE_CIRCLE, {0, 0, 0}, {5, 0, 0})), 1u);
     EXPECT_GT(SegmentCount(PaintOne(SHAPE_CIRCLE, {0, 0, 0}, {12000, 0, 0})), 36u);
-    EXPECT_EQ(CircleSegments(0.1), 4);
+    EXPECT_EQ(CircleSegments(0.1), 1);
+    EXPECT_EQ(CircleSegments(0.3), 3);
     EXPECT_EQ(CircleSegments(std::numeric_limits<double>::infinity()), kMaxEvenSegments + 1);
     // An arc takes its share of its circle's segments.
     const size_t whole = SegmentCount(PaintOne(SHAPE_CIRCLE, {0, 0, 0}, {8000, 0, 0}));
