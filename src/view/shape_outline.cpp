@@ -117,8 +117,10 @@ void EmitCurvePieces(const Curve& curve, const ViewFrustum& view, PolylineSink& 
         curve.Point(piece.from, x0, z0);
         curve.Point(piece.to, x1, z1);
         const double half = (piece.to - piece.from) * 0.5;
-        // The piece lies within its chord's box widened by the sagitta.
-        const double sagitta = radius * (1.0 - std::cos(half));
+        // The piece lies within its chord's box widened by the sagitta, r (1 - cos h),
+        // worked out as 2 r sin^2(h / 2), which keeps its size for the finest pieces.
+        const double sine = std::sin(half * 0.5);
+        const double sagitta = 2.0 * radius * sine * sine;
         const Box3 box = BoxOf(std::min(x0, x1) - sagitta, std::min(z0, z1) - sagitta,
                                std::max(x0, x1) + sagitta, std::max(z0, z1) + sagitta);
         if (!view.MayMeet(box)) {
