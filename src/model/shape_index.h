@@ -62,6 +62,11 @@ class ShapeIndex {
     template <class Region>
     void Collect(const Region& region, std::vector<uint32_t>& found, std::vector<uint32_t>& inside) const;
 
+    // Whether the region holds the box of every shape of the synced list that has one
+    // (as far as Holds(const Box3&) can tell).
+    template <class Region>
+    bool AllWithin(const Region& region) const;
+
     // How the index stands, for the benchmarks: shapes in the hierarchy, shapes held
     // apart since it was built, and how many times it was built.
     size_t TreeSize() const { return m_treeSlots.size(); }
@@ -101,6 +106,22 @@ class ShapeIndex {
     std::unordered_map<uint32_t, uint32_t> m_pendingBySlot;
     size_t m_builds = 0;
 };
+
+template <class Region>
+bool ShapeIndex::AllWithin(const Region& region) const {
+    if (!m_nodes.empty()) {
+        const Node& root = m_nodes[0];
+        if (!region.Holds(Box3{{root.lo[0], root.lo[1], root.lo[2]}, {root.hi[0], root.hi[1], root.hi[2]}})) {
+            return false;
+        }
+    }
+    for (const Pending& pending : m_pending) {
+        if (!pending.everywhere && !region.Holds(pending.box)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 template <class Region>
 void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& found) const {

@@ -92,11 +92,15 @@ class PaintSource final : public WireframeSource {
         if (m_cullBy == nullptr) {
             return false;
         }
+        const ShapeIndex& index = SyncedShapeIndex(m_doc);
+        if (index.AllWithin(*m_cullBy)) {
+            return false;  // the whole drawing is in view
+        }
         // Shapes of the parts of the index wholly in view show; the others are asked.
         static thread_local std::vector<uint32_t> maybe, inside;
         maybe.clear();
         inside.clear();
-        SyncedShapeIndex(m_doc).Collect(*m_cullBy, maybe, inside);
+        index.Collect(*m_cullBy, maybe, inside);
         // Into list order through a bit per place, without sorting them.
         static thread_local std::vector<uint64_t> bits;
         bits.assign((list.size() + 63) / 64, 0);

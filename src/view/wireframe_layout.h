@@ -70,7 +70,8 @@ class WireframeSource {
     virtual bool MayShow(const CShape& shape) const = 0;
     // The places in the list, ascending, of the shapes the wireframe holds: those that
     // MayShow keeps, so that the wireframe holds the same shapes whether it was made
-    // afresh or followed the journal. False, with `positions` untouched, for every shape.
+    // afresh or followed the journal. False, with `positions` untouched, for every shape
+    // (when MayShow keeps them all, or leaves out only shapes that draw nothing).
     virtual bool Candidates(const ShapeList& list, std::vector<uint32_t>& positions) const = 0;
     // About how many vertices Emit gives the shape (room is made for them at once).
     virtual size_t VertexEstimate(const CShape& shape) const = 0;
