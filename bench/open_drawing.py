@@ -81,15 +81,16 @@ def main():
         programs = {"new": program}
         if baseline:
             programs["baseline"] = baseline
-        empty = measure({name: [p, "--screenshot", shot] for name, p in programs.items()})
-        for name, (seconds, peak) in empty.items():
-            result[f"empty_{name}_s"], result[f"empty_{name}_peak_mb"] = seconds, peak
-            print(f"{name} program, empty drawing: {seconds:.2f} s, peak {peak:.0f} MB")
         for drawing in drawings:
             path = os.path.join(work, drawing + ".trn")
             subprocess.run([maker, path] + (["--spread"] if drawing == "spread" else []), check=True)
             size_mb = os.path.getsize(path) / 1e6
-            commands = {name: [p, path, "--screenshot", shot] for name, p in programs.items()}
+            # The empty program takes its turns among the same runs, so that it meets
+            # the same load.
+            commands = {}
+            for name, p in programs.items():
+                commands["empty_" + name] = [p, "--screenshot", shot]
+                commands[name] = [p, path, "--screenshot", shot]
             commands["cat"] = ["cat", path]
             opened = measure(commands)
             result[f"{drawing}_file_mb"] = size_mb
@@ -97,11 +98,13 @@ def main():
             print(f"{drawing}: {size_mb:.1f} MB, cat {opened['cat'][0]:.2f} s")
             for name in programs:
                 seconds, peak = opened[name]
+                empty_s, empty_peak = opened["empty_" + name]
                 result[f"{drawing}_{name}_s"], result[f"{drawing}_{name}_peak_mb"] = seconds, peak
-                after = seconds - empty[name][0]
-                over = peak - empty[name][1]
-                print(f"  {name}: first frame {seconds:.2f} s ({after:+.2f} s on the empty program), "
-                      f"peak {peak:.0f} MB ({over:+.0f} MB, {over / size_mb:.2f} x the file)")
+                result[f"{drawing}_empty_{name}_s"] = empty_s
+                result[f"{drawing}_empty_{name}_peak_mb"] = empty_peak
+                print(f"  {name}: first frame {seconds:.2f} s ({seconds - empty_s:+.2f} s on the empty "
+                      f"program's {empty_s:.2f} s), peak {peak:.0f} MB ({peak - empty_peak:+.0f} MB on "
+                      f"its {empty_peak:.0f} MB, {(peak - empty_peak) / size_mb:.2f} x the file)")
             os.remove(path)
     finally:
         if server:
