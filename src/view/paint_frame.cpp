@@ -68,8 +68,12 @@ class PaintSource final : public WireframeSource {
 
     void Emit(const CShape& shape, Wireframe& out) const override { EmitOutline(shape, m_detail, out); }
 
-    PaintColor ColorOf(const CShape& shape) const override {
-        return shape.IsSelected() ? kSelectedPaint : kShapePaint;
+    // Every shape white; a selected one magenta.
+    LayerLook LookOf(const std::string& layer) const override {
+        return {IsLayerVisible(layer), kShapePaint};
+    }
+    PaintColor ColorOf(const CShape& shape, const LayerLook& layer) const override {
+        return shape.IsSelected() ? kSelectedPaint : layer.color;
     }
 
     bool MayShow(const CShape& shape) const override {

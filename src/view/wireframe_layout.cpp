@@ -1,9 +1,8 @@
 #include "view/wireframe_layout.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
-
-#include "model/layers.h"
 
 namespace marquetta {
 namespace {
@@ -91,29 +90,32 @@ WireframeLayout::Result WireframeLayout::Update(const ShapeList& list, bool stal
     // A clear without a change in the journal is a change the journal does not know.
     const bool followable =
         !anew && m_epoch == list.Epoch() && m_journalRead < list.Journal().size();
-    if (followable && LayersAsBefore(list) && Follow(list, source, wireframe)) {
+    if (followable && LayersAsBefore(list, source) && Follow(list, source, wireframe)) {
         return Result::Updated;
     }
     Rebuild(list, source, wireframe);
     return Result::Rebuilt;
 }
 
-bool WireframeLayout::LayersAsBefore(const ShapeList& list) {
-    for (uint32_t key = 0; key < m_shown.size(); ++key) {
-        if (m_shown[key] != (IsLayerVisible(list.LayerName(key)) ? 1 : 0)) {
+bool WireframeLayout::LayersAsBefore(const ShapeList& list, const WireframeSource& source) {
+    for (uint32_t key = 0; key < m_looks.size(); ++key) {
+        // Bit for bit, so that a colour that is not a number stays the same colour.
+        const LayerLook now = source.LookOf(list.LayerName(key));
+        if (now.shown != m_looks[key].shown ||
+            std::memcmp(now.color.rgba, m_looks[key].color.rgba, sizeof now.color.rgba) != 0) {
             return false;
         }
     }
     return true;
 }
 
-bool WireframeLayout::Shown(const ShapeList& list, uint32_t slot) {
+LayerLook WireframeLayout::LookAt(const ShapeList& list, uint32_t slot,
+                                  const WireframeSource& source) {
     const uint32_t key = list.LayerKeyOf(slot);
-    while (key >= m_shown.size()) {
-        m_shown.push_back(
-            IsLayerVisible(list.LayerName(static_cast<uint32_t>(m_shown.size()))) ? 1 : 0);
+    while (key >= m_looks.size()) {
+        m_looks.push_back(source.LookOf(list.LayerName(static_cast<uint32_t>(m_looks.size()))));
     }
-    return m_shown[key] != 0;
+    return m_looks[key];
 }
 
 void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& source,
@@ -122,7 +124,7 @@ void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& sour
     m_epoch = list.Epoch();
     m_journalRead = list.Journal().size();
     m_gaps = 0;
-    m_shown.clear();
+    m_looks.clear();
     std::vector<float>& vertices = wireframe.vertices;
     wireframe.Clear();
 
@@ -138,7 +140,7 @@ void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& sour
     size_t needed = 0;
     for (size_t i = 0; i < count; ++i) {
         const ShapeRef& shape = shapeAt(i);
-        if (Shown(list, shape.Slot())) {
+        if (LookAt(list, shape.Slot(), source).shown) {
             needed += source.VertexEstimate(*shape);
         }
     }
@@ -155,7 +157,8 @@ void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& sour
         const ShapeRef& shape = shapeAt(i);
         const uint32_t slot = shape.Slot();
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
-        if (!Shown(list, slot)) {
+        const LayerLook look = LookAt(list, slot, source);
+        if (!look.shown) {
             m_entries.Set(slot, {first, 0});
             continue;
         }
@@ -163,7 +166,7 @@ void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& sour
         const auto emitted = static_cast<uint32_t>(wireframe.VertexCount() - first);
         m_entries.Set(slot, {first, emitted});
         if (emitted > 0) {
-            Append(wireframe.runs, first, emitted, source.ColorOf(*shape));
+            Append(wireframe.runs, first, emitted, source.ColorOf(*shape, look));
         }
     }
 }
@@ -226,7 +229,7 @@ bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& sourc
                 continue;
             }
             m_scratch.Clear();
-            if (Shown(list, slot)) {
+            if (LookAt(list, slot, source).shown) {
                 source.Emit(shape, m_scratch);
             }
             const auto at = static_cast<std::ptrdiff_t>(entry.first);
@@ -241,7 +244,8 @@ bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& sourc
                       vertices.begin() + at * 3);
         }
         if (entry.count > 0) {
-            Colour(wireframe.runs, entry.first, entry.count, source.ColorOf(shape));
+            Colour(wireframe.runs, entry.first, entry.count,
+                   source.ColorOf(shape, LookAt(list, slot, source)));
         }
     }
     // New shapes are the list's last ones: behind everything, in list order.
@@ -249,13 +253,14 @@ bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& sourc
     for (const auto& [position, slot] : appended) {
         const CShape& shape = list.ShapeInSlot(slot);
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
-        if (Shown(list, slot)) {
+        const LayerLook look = LookAt(list, slot, source);
+        if (look.shown) {
             source.Emit(shape, wireframe);
         }
         const auto emitted = static_cast<uint32_t>(wireframe.VertexCount() - first);
         m_entries.Set(slot, {first, emitted});
         if (emitted > 0) {
-            Append(wireframe.runs, first, emitted, source.ColorOf(shape));
+            Append(wireframe.runs, first, emitted, source.ColorOf(shape, look));
         }
     }
     if (recolourAll) {
@@ -272,7 +277,8 @@ void WireframeLayout::Recolour(const ShapeList& list, const WireframeSource& sou
         for (const ShapeRef& shape : list) {
             const SlotEntries::Entry entry = m_entries.Get(shape.Slot());
             if (entry.count > 0) {
-                Append(wireframe.runs, entry.first, entry.count, source.ColorOf(*shape));
+                Append(wireframe.runs, entry.first, entry.count,
+                       source.ColorOf(*shape, LookAt(list, shape.Slot(), source)));
             }
         }
         return;
@@ -287,7 +293,8 @@ void WireframeLayout::Recolour(const ShapeList& list, const WireframeSource& sou
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) { return a.first.first < b.first.first; });
     for (const auto& [entry, slot] : entries) {
-        Append(wireframe.runs, entry.first, entry.count, source.ColorOf(list.ShapeInSlot(slot)));
+        Append(wireframe.runs, entry.first, entry.count,
+               source.ColorOf(list.ShapeInSlot(slot), LookAt(list, slot, source)));
     }
 }
 

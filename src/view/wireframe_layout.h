@@ -4,13 +4,15 @@
 // no run covers, a shape appended goes behind the others. What it holds is decided by a
 // source: every shape of the list (the fixed detail the view has always drawn), or the
 // shapes in view at the detail the view needs. Whatever the journal cannot account for
-// (a layer shown or hidden, a change made behind the list's back, an insertion before
+// (a layer shown, hidden or
+// drawn in another colour, a change made behind the list's back, an insertion before
 // the tail, a shape coming into view from among the others, another view) makes the
 // whole wireframe again.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -58,14 +60,26 @@ struct Wireframe {
     size_t Segments(uint32_t& first, uint32_t end, uint32_t* out, size_t room) const;
 };
 
+// How a wireframe draws the shapes of one layer: whether they show at all, and the
+// colour of those that nothing else (a selection) colours otherwise.
+struct LayerLook {
+    bool shown;
+    PaintColor color;
+};
+
 // What a wireframe holds and how it draws each shape.
 class WireframeSource {
   public:
     virtual ~WireframeSource() = default;
     // Appends the polylines of `shape` to `out` (its vertices and starts only).
     virtual void Emit(const CShape& shape, Wireframe& out) const = 0;
-    // The colour its polylines are drawn in.
-    virtual PaintColor ColorOf(const CShape& shape) const = 0;
+    // How the shapes of the layer named `layer` are drawn. The wireframe asks once per
+    // layer and update, and keeps the answers: a layer whose look changed since the
+    // last update makes the whole wireframe again.
+    virtual LayerLook LookOf(const std::string& layer) const = 0;
+    // The colour the polylines of `shape`, a shape of a shown layer that looks `layer`,
+    // are drawn in.
+    virtual PaintColor ColorOf(const CShape& shape, const LayerLook& layer) const = 0;
     // False only for a shape the wireframe may leave out (nothing of it can show).
     virtual bool MayShow(const CShape& shape) const = 0;
     // The places in the list, ascending, of the shapes the wireframe holds: those that
@@ -135,10 +149,10 @@ class WireframeLayout {
     void Rebuild(const ShapeList& list, const WireframeSource& source, Wireframe& wireframe);
     // False when the journal holds something only a rebuild can follow.
     bool Follow(const ShapeList& list, const WireframeSource& source, Wireframe& wireframe);
-    // Whether the layers known so far are shown as they were at the last update.
-    bool LayersAsBefore(const ShapeList& list);
-    // Whether the shape in `slot` is on a shown layer, as the layers were then.
-    bool Shown(const ShapeList& list, uint32_t slot);
+    // Whether the layers known so far look as they did at the last update.
+    bool LayersAsBefore(const ShapeList& list, const WireframeSource& source);
+    // The look of the layer of the shape in `slot`, as the layers were then.
+    LayerLook LookAt(const ShapeList& list, uint32_t slot, const WireframeSource& source);
     void Recolour(const ShapeList& list, const WireframeSource& source, Wireframe& wireframe);
     // Takes the shape in `slot` out of the wireframe; its vertices become a gap.
     void Leave(uint32_t slot, Wireframe& wireframe);
@@ -148,8 +162,8 @@ class WireframeLayout {
     // Per slot: the first vertex and the number of vertices of its shape; no entry for
     // a slot without a shape in the wireframe (a shape out of view has none).
     SlotEntries m_entries;
-    // Whether each layer key was shown at the last update.
-    std::vector<int8_t> m_shown;
+    // How each layer key looked at the last update.
+    std::vector<LayerLook> m_looks;
     size_t m_gaps = 0;  // vertices no run covers
     Wireframe m_scratch;
     size_t m_rebuilds = 0;

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "random_drawing.h"
+#include "model/layers.h"
 #include "view/camera.h"
 #include "view/paint_frame.h"
+#include "view/shape_outline.h"
 
 namespace marquetta {
 namespace {
@@ -86,6 +88,52 @@ TEST_F(WireframeLayoutTest, EditsDrawAsAWireframeMadeAfresh) {
         ASSERT_NO_FATAL_FAILURE(PaintAndCompare(round));
     }
     EXPECT_EQ(kept.WireframeRebuilds(), rebuilds);
+}
+
+// Draws each shape in its layer's colour and a selected one magenta, as a view that
+// colours by layer does.
+class LayerColourSource final : public WireframeSource {
+  public:
+    void Emit(const CShape& shape, Wireframe& out) const override {
+        EmitOutline(shape, OutlineDetail(), out);
+    }
+    LayerLook LookOf(const std::string& layer) const override {
+        LayerLook look{IsLayerVisible(layer), {{1, 1, 1, 1}}};
+        const int slot = FindLayer(layer);
+        for (int c = 0; c < 3 && slot < g_layerCount; ++c) {
+            look.color.rgba[c] = static_cast<float>(g_layerAttributes[slot][c]);
+        }
+        return look;
+    }
+    PaintColor ColorOf(const CShape& shape, const LayerLook& layer) const override {
+        return shape.IsSelected() ? PaintColor{{1, 0, 1, 1}} : layer.color;
+    }
+    bool MayShow(const CShape&) const override { return true; }
+    bool Candidates(const ShapeList&, std::vector<uint32_t>&) const override { return false; }
+    size_t VertexEstimate(const CShape&) const override { return 2; }
+};
+
+TEST_F(WireframeLayoutTest, LayerGivenAnotherColourAmidEditsDrawsInIt) {
+    const LayerColourSource source;
+    WireframeLayout layout;
+    Wireframe kept;
+    for (int round = 0; round < 200; ++round) {
+        for (int e = 1 + Below(3); e > 0; --e) {
+            EditAtRandom();
+        }
+        if (Below(2) == 0) {
+            const int layer = Below(3);
+            LayerAppearance look = GetLayerAppearance(layer);
+            look.red = Uniform(0, 1);
+            look.blue = Uniform(0, 1);
+            SetLayerAppearance(layer, look);
+        }
+        layout.Update(doc.m_shapes, true, false, source, kept);
+        WireframeLayout freshLayout;
+        Wireframe fresh;
+        freshLayout.Update(doc.m_shapes, true, false, source, fresh);
+        ASSERT_EQ(Drawn(kept), Drawn(fresh)) << "round " << round;
+    }
 }
 
 }  // namespace
