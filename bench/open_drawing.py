@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Opens the benchmarks' drawings in the desktop program and reports the wall time to
 the first frame (--screenshot saves the window after its first paint and ends the
-program) and the peak memory, beside anchors from the same run: the program started on
+program), the processor time it took (all its threads, user and system: what the load
+of other work on the machine stretches least) and the peak memory, beside anchors from the same run: the program started on
 an empty drawing, reading the file as `cat` does, and, with --baseline, another build
 of the program (today's way of painting, built from an earlier commit) opening the same
 files. Each figure is the best of three runs (the largest peak of the three); the runs
@@ -61,20 +62,23 @@ def main():
         code = ("import resource,subprocess,sys,time;t=time.monotonic();"
                 "r=subprocess.run(sys.argv[1:],stdout=subprocess.DEVNULL);"
                 "w=time.monotonic()-t;"
-                "print(r.returncode,w,resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)")
+                "u=resource.getrusage(resource.RUSAGE_CHILDREN);"
+                "print(r.returncode,w,u.ru_maxrss,u.ru_utime+u.ru_stime)")
         out = subprocess.run([sys.executable, "-c", code] + args, env=env,
                              capture_output=True, text=True, check=True).stdout.split()
         if out[0] != "0":
             sys.exit(f"{' '.join(args)} failed")
-        return float(out[1]), int(out[2]) / 1024.0
+        return float(out[1]), int(out[2]) / 1024.0, float(out[3])
 
     def measure(commands):
-        """{name: (best seconds, largest peak MB)} over RUNS rounds, taking turns."""
+        """{name: (best seconds, largest peak MB, least processor seconds)} over RUNS
+        rounds, taking turns."""
         runs = {name: [] for name in commands}
         for _ in range(RUNS):
             for name, args in commands.items():
                 runs[name].append(once(args))
-        return {name: (min(r[0] for r in rs), max(r[1] for r in rs)) for name, rs in runs.items()}
+        return {name: (min(r[0] for r in rs), max(r[1] for r in rs), min(r[2] for r in rs))
+                for name, rs in runs.items()}
 
     result = {"load_before": os.getloadavg()[0]}
     try:
@@ -97,13 +101,16 @@ def main():
             result[f"{drawing}_cat_s"] = opened["cat"][0]
             print(f"{drawing}: {size_mb:.1f} MB, cat {opened['cat'][0]:.2f} s")
             for name in programs:
-                seconds, peak = opened[name]
-                empty_s, empty_peak = opened["empty_" + name]
+                seconds, peak, cpu = opened[name]
+                empty_s, empty_peak, empty_cpu = opened["empty_" + name]
                 result[f"{drawing}_{name}_s"], result[f"{drawing}_{name}_peak_mb"] = seconds, peak
+                result[f"{drawing}_{name}_cpu_s"] = cpu
                 result[f"{drawing}_empty_{name}_s"] = empty_s
                 result[f"{drawing}_empty_{name}_peak_mb"] = empty_peak
+                result[f"{drawing}_empty_{name}_cpu_s"] = empty_cpu
                 print(f"  {name}: first frame {seconds:.2f} s ({seconds - empty_s:+.2f} s on the empty "
-                      f"program's {empty_s:.2f} s), peak {peak:.0f} MB ({peak - empty_peak:+.0f} MB on "
+                      f"program's {empty_s:.2f} s), processor {cpu:.2f} s ({cpu - empty_cpu:+.2f} s on "
+                      f"its {empty_cpu:.2f} s), peak {peak:.0f} MB ({peak - empty_peak:+.0f} MB on "
                       f"its {empty_peak:.0f} MB, {(peak - empty_peak) / size_mb:.2f} x the file)")
             os.remove(path)
     finally:

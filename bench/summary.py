@@ -149,6 +149,15 @@ def main():
             anchor += f"; today's build {base:.2f} s (+{base - opened[f'{drawing}_empty_baseline_s']:.2f} s)"
         row(f"open {label}, to the first frame", f"{new:.2f} s", anchor, f"{new - empty:+.2f} s on empty",
             "<= empty + 0.5 s")
+        if f"{drawing}_new_cpu_s" in opened:
+            cpu, empty_cpu = opened[f"{drawing}_new_cpu_s"], opened[f"{drawing}_empty_new_cpu_s"]
+            anchor = f"empty program {empty_cpu:.2f} s"
+            if f"{drawing}_baseline_cpu_s" in opened:
+                base = opened[f"{drawing}_baseline_cpu_s"]
+                anchor += (f"; today's build {base:.2f} s "
+                           f"(+{base - opened[f'{drawing}_empty_baseline_cpu_s']:.2f} s)")
+            row(f"open {label}, processor time to the first frame", f"{cpu:.2f} s", anchor,
+                f"{cpu - empty_cpu:+.2f} s on empty", "")
         peak, empty_peak = opened[f"{drawing}_new_peak_mb"], opened[f"{drawing}_empty_new_peak_mb"]
         anchor = f"file {size:.0f} MB; empty program {empty_peak:.0f} MB"
         if f"{drawing}_baseline_peak_mb" in opened:
