@@ -327,8 +327,18 @@ void BM_GlFirstFrame(benchmark::State& state) {
     }
 }
 
+// Every other shape of the list selected, or none: a colour run per shape, as a view
+// that colours shapes by their layers gives where the layers' shapes are interleaved.
+void SelectEveryOther(CZorader_ezDoc& doc, bool on) {
+    bool odd = false;
+    for (const ShapeRef& shape : doc.m_shapes) {
+        doc.SetSelected(*shape, on && odd);
+        odd = !odd;
+    }
+}
+
 // A paint after the view moved (by a millimetre, to and fro): the index is there.
-void BM_GlPaintMovedView(benchmark::State& state) {
+void PaintMovedView(benchmark::State& state, bool runPerShape) {
     if (!Ready(state)) {
         return;
     }
@@ -336,6 +346,9 @@ void BM_GlPaintMovedView(benchmark::State& state) {
     const auto view = static_cast<int>(state.range(1));
     const auto way = static_cast<int>(state.range(2));
     PlanScene& scene = PlanOf(plan);
+    if (runPerShape) {
+        SelectEveryOther(scene.doc, true);
+    }
     PaintBuilder builder(OptionsOf(way));
     LookAt(view, plan);
     g_displayListValid = 0;
@@ -356,7 +369,13 @@ void BM_GlPaintMovedView(benchmark::State& state) {
             state.ResumeTiming();
         }
     }
+    if (runPerShape) {
+        state.counters["runs"] = static_cast<double>(builder.Build(scene.doc, kViewWidth, kViewHeight).wireframe->runs.size());
+        SelectEveryOther(scene.doc, false);
+    }
 }
+void BM_GlPaintMovedView(benchmark::State& state) { PaintMovedView(state, false); }
+void BM_GlPaintRunPerShape(benchmark::State& state) { PaintMovedView(state, true); }
 
 void PlanArgs(benchmark::internal::Benchmark* b) {
     b->ArgNames({"plan", "view", "way"});
@@ -373,6 +392,14 @@ void PlanArgs(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_GlFirstFrame)->Apply(PlanArgs)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_GlPaintMovedView)->Apply(PlanArgs)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+// The dense plan's whole extent, both ways, a colour run per shape.
+BENCHMARK(BM_GlPaintRunPerShape)
+    ->ArgNames({"plan", "view", "way"})
+    ->Args({kDense, kWholeView, kToday})
+    ->Args({kDense, kWholeView, kNow})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 
 }  // namespace
 int main(int argc, char** argv) {

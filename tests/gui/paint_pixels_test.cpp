@@ -1,8 +1,9 @@
 // The paint that sends only the shapes in view gives the same pixels as the paint that
 // sends every shape, drawn by the real GL (Mesa) into a window-sized framebuffer: from
 // the start-up view, over the whole drawing, at its edge close up, from below the
-// ground and walking through it at eye height; and a drawing of values at the edge of
-// a float's range paints and ends.
+// ground and walking through it at eye height; a colour run per shape drawn either way
+// gives the same pixels; and a drawing of values at the edge of a float's range paints
+// and ends.
 #include <GL/gl.h>
 
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QTest>
+#include <cstdint>
 #include <memory>
 #include <random>
 
@@ -122,6 +124,31 @@ class PaintPixelsTest : public QObject {
         }
     }
 
+    // Every other shape selected: a colour run per shape, drawn in stretches with a
+    // colour per vertex, gives the pixels of the runs drawn one by one.
+    void manyColourRunsGiveThePixelsOfRunsDrawnOneByOne() {
+        HeadlessPlatform platform;
+        ScopedPlatform scoped(platform);
+        InitProgramDefaults();
+        g_gridOn = 0;
+        CZorader_ezDoc doc;
+        FillDrawing(doc);
+        bool odd = false;
+        for (const ShapeRef& shape : doc.m_shapes) {
+            doc.SetSelected(*shape, odd);
+            odd = !odd;
+        }
+        g_viewTranslate = kViews[1].translate;  // the whole extent
+        g_elevation = kViews[1].elevation;
+        g_azimuth = kViews[1].azimuth;
+        PaintBuilder builder;
+        const QImage oneByOne = Paint(builder, doc, SIZE_MAX);
+        QVERIFY(builder.Build(doc, kWidth, kHeight).wireframe->runs.size() > 1000);
+        const QImage together = Paint(builder, doc, 0);
+        QVERIFY(Drawn(oneByOne) > 500);
+        QVERIFY(oneByOne == together);
+    }
+
     void valuesAtTheEdgeOfAFloatPaintAndEnd() {
         HeadlessPlatform platform;
         ScopedPlatform scoped(platform);
@@ -169,10 +196,11 @@ class PaintPixelsTest : public QObject {
     }
 
   private:
-    QImage Paint(PaintBuilder& builder, const CZorader_ezDoc& doc) {
+    QImage Paint(PaintBuilder& builder, const CZorader_ezDoc& doc,
+                 size_t runsOneByOne = kRunsDrawnOneByOne) {
         g_displayListValid = 0;
         const PaintFrame& frame = builder.Build(doc, kWidth, kHeight);
-        DrawPaintFrame(frame, kWidth, kHeight);
+        DrawPaintFrame(frame, kWidth, kHeight, runsOneByOne);
         glFinish();
         return fbo_->toImage();
     }
