@@ -28,7 +28,7 @@ gl() {  # NAME FILTER
         --benchmark_filter="$2" --benchmark_out="$out/$1.json" --benchmark_out_format=json >/dev/null
 }
 gl gl 'BM_Gl(Anchor|PaintUnchanged|PaintAfter|Upload)'
-gl gl_plan 'BM_GlFirstFrame|BM_GlPaintMovedView'
+gl gl_plan 'BM_GlFirstFrame|BM_GlPaintMovedView|BM_GlPaintRunPerShape'
 # With BASELINE=path/to/an/earlier/marquetta, that build opens the same files in the
 # same run, taking turns with this one.
 nice python3 bench/open_drawing.py "$build" --json "$out/open.json" \

@@ -137,6 +137,12 @@ def main():
                             f"today's way {today['best_ms']:.1f} ms; empty drawing {empty['best_ms']:.1f} ms",
                             f"{today['best_ms'] / now['best_ms']:.2g}x faster",
                             f"{int(now.get('segments', 0)):,} / {int(today.get('segments', 0)):,} segments")
+        now = find(plan, "BM_GlPaintRunPerShape/plan:2/view:1/way:1")
+        today = find(plan, "BM_GlPaintRunPerShape/plan:2/view:1/way:0")
+        if now and today:
+            row("paint after the view moved, dense plan, whole extent, every other shape selected",
+                f"{now['best_ms']:.1f} ms", f"today's way {today['best_ms']:.1f} ms",
+                f"{today['best_ms'] / now['best_ms']:.2g}x faster", f"{int(now.get('runs', 0)):,} colour runs")
     opened = load(d, "open")
     for drawing, label in (("site", "site plan, 1,000,000 shapes"), ("spread", "spread plan, 960,000 shapes")):
         if f"{drawing}_new_s" not in opened:
