@@ -80,7 +80,7 @@ class PaintSource final : public WireframeSource {
         if (m_cullBy == nullptr) {
             return true;
         }
-        Box3 box;
+        Box3 box{};
         switch (ShapeBounds(shape, box)) {
             case ShapeExtent::Box:
                 return m_cullBy->MayMeet(box);

@@ -51,8 +51,8 @@ void ForEachFixedCirclePoint(double cx, double cz, double r, PointFn&& point);
 namespace detail {
 // The cosines and sines of a = 0, 10, ..., 350 degrees, worked out once.
 struct TenDegreeSteps {
-    double cosine[36];
-    double sine[36];
+    double cosine[36]{};
+    double sine[36]{};
     TenDegreeSteps() {
         for (int i = 0; i < 36; ++i) {
             const double a = i * 0.17453292777777776;

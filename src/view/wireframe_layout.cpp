@@ -1,7 +1,8 @@
 #include "view/wireframe_layout.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <bit>
 #include <unordered_map>
 
 namespace marquetta {
@@ -102,7 +103,8 @@ bool WireframeLayout::LayersAsBefore(const ShapeList& list, const WireframeSourc
         // Bit for bit, so that a colour that is not a number stays the same colour.
         const LayerLook now = source.LookOf(list.LayerName(key));
         if (now.shown != m_looks[key].shown ||
-            std::memcmp(now.color.rgba, m_looks[key].color.rgba, sizeof now.color.rgba) != 0) {
+            std::bit_cast<std::array<uint32_t, 4>>(now.color.rgba) !=
+                std::bit_cast<std::array<uint32_t, 4>>(m_looks[key].color.rgba)) {
             return false;
         }
     }
