@@ -101,7 +101,7 @@ bool WindowCone::Set(const ProjectionRef& t, double xmin, double ymin, double xm
     const double right = 2.0 * (xmax - vp[0]) / vp[2] - 1.0;
     const double bottom = 2.0 * (ymin - vp[1]) / vp[3] - 1.0;
     const double top = 2.0 * (ymax - vp[1]) / vp[3] - 1.0;
-    for (int c = 0; c < 4; ++c) {
+    for (size_t c = 0; c < 4; ++c) {
         const double x = m[c * 4], y = m[c * 4 + 1], w = m[c * 4 + 3];
         m_side[0][c] = x - left * w;
         m_side[1][c] = right * w - x;

@@ -38,7 +38,7 @@ inline constexpr float kMaterialShininess = 32.0f;
 // One lit quadrilateral of the shaded display: its diffuse colour, then per corner the
 // normal and the point.
 struct ShadedFace {
-    float color[4];
+    float color[4]{};
     Float3 normals[4];
     Float3 corners[4];
 };
