@@ -25,7 +25,14 @@ bench dxf 'Dxflib|ExportDxf'
 bench dxf_import 'BareScan|ImportDxfPlan'
 # Blocks expanded, beside ezdxf reading the same file (timed by itself in the run).
 bench dxf_blocks 'ImportDxfBlockPlan'
-nice xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/marquetta_gl_bench" \
-    --benchmark_out="$out/gl.json" --benchmark_out_format=json >/dev/null
-nice python3 bench/open_drawing.py "$build" --json "$out/open.json" >/dev/null
+gl() {  # NAME FILTER
+    nice xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/marquetta_gl_bench" \
+        --benchmark_filter="$2" --benchmark_out="$out/$1.json" --benchmark_out_format=json >/dev/null
+}
+gl gl 'BM_Gl(Anchor|PaintUnchanged|PaintAfter|Upload)'
+gl gl_plan 'BM_GlFirstFrame|BM_GlPaintMovedView|BM_GlPaintRunPerShape'
+# With BASELINE=path/to/an/earlier/marquetta, that build opens the same files in the
+# same run, taking turns with this one.
+nice python3 bench/open_drawing.py "$build" --json "$out/open.json" \
+    ${BASELINE:+--baseline "$BASELINE"} >/dev/null
 python3 bench/summary.py "$out"

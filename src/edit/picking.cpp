@@ -12,6 +12,7 @@
 #include "view/camera.h"
 #include "view/grid.h"
 #include "view/paint_frame.h"
+#include "view/shape_bounds.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -194,89 +195,6 @@ bool SnapToShapeVertex(const CShape& s, double x, double y, Double3& point) {
     return false;
 }
 
-// Rounds outward to the floats of a box; false for a value beyond them or not finite.
-bool NarrowDown(double v, float& out) {
-    out = static_cast<float>(v);
-    if (out > v) {
-        out = std::nextafter(out, -HUGE_VALF);
-    }
-    return std::isfinite(out);
-}
-bool NarrowUp(double v, float& out) {
-    out = static_cast<float>(v);
-    if (out < v) {
-        out = std::nextafter(out, HUGE_VALF);
-    }
-    return std::isfinite(out);
-}
-
-// Everything a click, a snap or a window tests of a shape: the sample points of its
-// chords (lines, circles, arcs), its text's strokes and text box, its snap vertices.
-ShapeExtent PickExtent(const CShape& s, Box3& box) {
-    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
-    double hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    auto add = [&](double x, double y, double z) {
-        const double p[3] = {x, y, z};
-        for (int c = 0; c < 3; ++c) {
-            lo[c] = std::fmin(lo[c], p[c]);
-            hi[c] = std::fmax(hi[c], p[c]);
-        }
-    };
-    const Float3& c = s.m_pt[0];
-    switch (s.m_nType) {
-        case SHAPE_LINE:
-            add(s.m_pt[0].x, s.m_pt[0].y, s.m_pt[0].z);
-            add(s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z);
-            break;
-        case SHAPE_FACE:
-            for (const Float3& p : s.m_pt) {
-                add(p.x, p.y, p.z);
-            }
-            break;
-        case SHAPE_CIRCLE:
-        case SHAPE_ARC: {
-            // Circles are sampled on the ground, arcs at their centre's height.
-            const double r = std::fabs(double{s.m_pt[1].x});
-            const double y = s.m_nType == SHAPE_CIRCLE ? 0.0 : c.y;
-            add(c.x - r, y, c.z - r);
-            add(c.x + r, y, c.z + r);
-            break;
-        }
-        case SHAPE_TEXT: {
-            double strokes[4];
-            if (StrokeTextGroundBounds(s.m_strText, c.x, c.z, s.m_pt[1].x, s.m_pt[1].y,
-                                       s.m_pt[1].z, strokes)) {
-                add(strokes[0], 0.0, strokes[1]);
-                add(strokes[2], 0.0, strokes[3]);
-            }
-            // The box a selection window tests, at the text point's own height.
-            const double length = TextAdvanceUnits(s.m_strText) * s.m_pt[1].y;
-            const double a = s.m_pt[1].z * kRadiansPerDegree;
-            const double dx = length * std::cos(a), dz = -length * std::sin(a);
-            const double ux = -s.m_pt[1].x * std::sin(a), uz = -s.m_pt[1].x * std::cos(a);
-            const double slack = 1e-9 * (std::fabs(c.x) + std::fabs(c.z) + std::fabs(length) +
-                                         std::fabs(s.m_pt[1].x));
-            for (double corner : {0.0, 1.0}) {
-                for (double up : {0.0, 1.0}) {
-                    const double x = c.x + corner * dx + up * ux;
-                    const double z = c.z + corner * dz + up * uz;
-                    add(x - slack, c.y, z - slack);
-                    add(x + slack, c.y, z + slack);
-                }
-            }
-            break;
-        }
-        default:
-            return ShapeExtent::Nowhere;  // no other kind is ever picked, snapped or selected
-    }
-    for (int k = 0; k < 3; ++k) {
-        if (!NarrowDown(lo[k], box.lo[k]) || !NarrowUp(hi[k], box.hi[k])) {
-            return ShapeExtent::Everywhere;
-        }
-    }
-    return ShapeExtent::Box;
-}
-
 // Calls test(shape) for the visible shapes that may lie in the window rectangle
 // (window coordinates, y from the bottom), in list order, until it answers true. With
 // the index only the shapes whose boxes meet the rectangle's cone are asked; the
@@ -297,8 +215,7 @@ void WalkShapesIn(const CZorader_ezDoc& doc, double xmin, double ymin, double xm
         }
         return;
     }
-    ShapeIndex& index = doc.PickIndex();
-    index.Sync(list, PickExtent);
+    const ShapeIndex& index = SyncedShapeIndex(doc);
     std::vector<uint32_t> positions;
     index.Collect(cone, positions);
     for (uint32_t& slot : positions) {

@@ -1,7 +1,9 @@
 // What one paint of the drawing view draws, as data, in the order of the paint: the
 // clear colour, the transforms, the sheet grid, the red previews of the command in
-// progress, the wireframe (rebuilt only when the drawing changed) or the lit faces,
-// and the selection rectangle. The desktop draws a frame with GL; tests read it.
+// progress, the wireframe or the lit faces, and the selection rectangle. The desktop
+// draws a frame with GL; tests read it. The wireframe holds the shapes in view, found
+// through the document's shape index, each at the detail its size on the screen needs;
+// it is made again only when the view or the drawing changed.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 
 #include "model/document.h"
 #include "model/geometry.h"
+#include "view/view_frustum.h"
 #include "view/wireframe_layout.h"
 
 namespace marquetta {
@@ -67,11 +70,22 @@ struct PaintFrame {
     double modelview[16] = {};
 };
 
+// How a paint chooses what its wireframe holds. The program always paints with both
+// on; the benchmarks and tests turn them off to paint the way the view always had
+// (every shape, circles of 36 segments, every text stroked) beside the new.
+struct PaintOptions {
+    // Only the shapes whose boxes meet the view, found through the shape index.
+    bool cull = true;
+    // Curves and texts at the detail their size on the screen needs.
+    bool detailBySize = true;
+};
+
 // Builds frames for one view. It keeps the wireframe between paints and reuses its
-// buffers, so a paint that replays a valid wireframe does no work per shape, and one
-// after an edit draws again only the shapes the edit changed.
+// buffers, so a paint that replays a valid wireframe in an unchanged view does no work
+// per shape, and one after an edit draws again only the shapes the edit changed.
 class PaintBuilder {
 public:
+    explicit PaintBuilder(PaintOptions options = {}) : m_options(options) {}
     // Builds the frame for a client area of width x height pixels.
     const PaintFrame& Build(const CZorader_ezDoc& doc, int width, int height);
     // How many paints made the whole wireframe again rather than only what changed.
@@ -84,9 +98,14 @@ private:
     void BuildFaces(const CZorader_ezDoc& doc);
     void BuildOverlay(const CZorader_ezDoc& doc);
 
+    PaintOptions m_options;
     PaintFrame m_frame;
     Wireframe m_wireframe;
     WireframeLayout m_layout;
+    // The transforms the wireframe was made for; a view of other transforms makes it again.
+    int m_wireframeViewport[4] = {0, 0, 0, 0};
+    double m_wireframeProjection[16] = {};
+    double m_wireframeModelview[16] = {};
 };
 
 // The points of an arc from `start` to `end` degrees, as the view and the printer draw
