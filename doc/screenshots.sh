@@ -31,6 +31,8 @@ shot() {
 zoom="wheel:14"
 # The main window with the sample drawing.
 shot main "$zoom"
+# Zoom to fit: the whole sample framed from straight above.
+shot fit "cmd:32840"
 # A line being drawn: from the wall's corner, one segment, the next following the mouse.
 shot drawing "$zoom;cmd:32791;click:3640,2730;click:5460,2730;move:5460,-1500"
 # The circle picked (drawn selected), and a selection window being opened.

@@ -1,12 +1,16 @@
 #include "edit/navigation.h"
 
+#include <cmath>
+
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
 #include "edit/view.h"
+#include "edit/zoom_fit.h"
 #include "platform/command_ids.h"
 #include "platform/keys.h"
 #include "view/camera.h"
+#include "view/gl_matrix.h"
 
 namespace marquetta {
 namespace {
@@ -48,6 +52,31 @@ void ZoomBy(double amount, double perUnit) {
     CurrentPlatform().InvalidateView();
 }
 
+void ZoomAt(double amount, double perUnit, int x, int y) {
+    if (g_viewWidth <= 0.0 || g_viewHeight <= 0.0) {
+        ZoomBy(amount, perUnit);
+        return;
+    }
+    const double oldZ = g_viewTranslate.z;
+    const double newZ = oldZ + (-oldZ) * amount * perUnit;
+    // The pixel as a share of the half window, right and up positive.
+    const double ndcX = 2.0 * x / g_viewWidth - 1.0;
+    const double ndcY = 1.0 - 2.0 * y / g_viewHeight;
+    const double halfHeight = std::tan(g_paintFov * 0.5 * kGlPi / 180.0);
+    // The eye-space point under the pixel at depth oldZ keeps its direction from the eye
+    // when the camera moves by (dx, dy, newZ - oldZ).
+    const double dx = -ndcX * halfHeight * g_viewAspect * (newZ - oldZ);
+    const double dy = -ndcY * halfHeight * (newZ - oldZ);
+    const double tx = g_viewTranslate.x + dx;
+    const double ty = g_viewTranslate.y + dy;
+    if (-newZ > kClosestViewingDistance && CameraTakes(newZ) && CameraTakes(tx, ty)) {
+        g_viewTranslate = {static_cast<float>(tx), static_cast<float>(ty), static_cast<float>(newZ)};
+        firstScreenPoint.x = x + (firstScreenPoint.x - x) * oldZ / newZ;
+        firstScreenPoint.y = y + (firstScreenPoint.y - y) * oldZ / newZ;
+    }
+    CurrentPlatform().InvalidateView();
+}
+
 void PanBy(int dx, int dy) {
     const double distance = -g_viewTranslate.z;
     const double y = g_viewTranslate.y + distance * dy * kPanPerPixel;
@@ -65,6 +94,7 @@ void PanBy(int dx, int dy) {
 void CZorader_ezView::RegisterNavigationCommands() {
     m_commands.On(ID_VIEW_MOVE, [this] { OnViewMove(); });
     m_commands.On(ID_VIEW_ZOOM, [this] { OnViewZoom(); });
+    m_commands.On(ID_ZOOM_FIT, [this] { ZoomToFit(m_doc); });
 }
 
 void CZorader_ezView::OnViewMove() {
@@ -241,8 +271,8 @@ void CZorader_ezView::OnMouseMove(int x, int y) {
     }
 }
 
-void CZorader_ezView::OnMouseWheel(int delta) {
-    ZoomBy(delta, kZoomPerWheelUnit);
+void CZorader_ezView::OnMouseWheel(int delta, int x, int y) {
+    ZoomAt(delta, kZoomPerWheelUnit, x, y);
 }
 
 }  // namespace marquetta

@@ -210,8 +210,8 @@ bool NarrowUp(double v, float& out) {
     return std::isfinite(out);
 }
 
-// Everything a click, a snap or a window tests of a shape: the sample points of its
-// chords (lines, circles, arcs), its text's strokes and text box, its snap vertices.
+}  // namespace
+
 ShapeExtent PickExtent(const CShape& s, Box3& box) {
     double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
     double hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
@@ -276,6 +276,8 @@ ShapeExtent PickExtent(const CShape& s, Box3& box) {
     }
     return ShapeExtent::Box;
 }
+
+namespace {
 
 // Calls test(shape) for the visible shapes that may lie in the window rectangle
 // (window coordinates, y from the bottom), in list order, until it answers true. With

@@ -9,6 +9,7 @@
 
 #include "model/document.h"
 #include "model/geometry.h"
+#include "model/shape_index.h"
 
 namespace marquetta {
 
@@ -21,6 +22,10 @@ inline constexpr double kPickReach = 3.0;
 // program does, or by walking the whole list, as the answer is defined (the index
 // must always give that walk's answer; tests and benchmarks compare the two).
 enum class PickWalk { Indexed, Linear };
+
+// Everything a click, a snap or a window tests of a shape: the sample points of its
+// chords (lines, circles, arcs), its text's strokes and text box, its snap vertices.
+ShapeExtent PickExtent(const CShape& s, Box3& box);
 
 // The first shape in list order, on a shown layer, that a click at pixel (x, y) hits
 // (only lines with linesOnly); null when none is hit. Faces are never hit.

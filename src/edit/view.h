@@ -37,8 +37,9 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     void OnRButtonDown(int x, int y, int modifiers, int buttons);
     void OnRButtonUp(int x, int y);
     void OnMouseMove(int x, int y);
-    // `delta`: the signed wheel turn, 120 per notch, positive away from the user.
-    void OnMouseWheel(int delta);
+    // `delta`: the signed wheel turn, 120 per notch, positive away from the user; (x, y)
+    // the pixel under the cursor, which the zoom keeps in place.
+    void OnMouseWheel(int delta, int x, int y);
     // A key the accelerators left to the view: a KeyCode, a capital letter or a digit.
     void OnKeyDown(int key);
 

@@ -48,6 +48,8 @@ const char* IconResource(int id) {
             return ":/icons/view_rotate.xpm";
         case ID_VIEW_ZOOM:
             return ":/icons/view_zoom.xpm";
+        case ID_ZOOM_FIT:
+            return ":/icons/view_fit.xpm";
         case ID_APP_ABOUT:
             return ":/icons/app_about.xpm";
         case ID_LINE:

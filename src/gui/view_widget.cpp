@@ -112,7 +112,8 @@ void CViewWidget::mouseMoveEvent(QMouseEvent* event) {
 void CViewWidget::wheelEvent(QWheelEvent* event) {
     const int delta = event->angleDelta().y();
     if (delta != 0) {
-        view_.OnMouseWheel(delta);
+        const QPointF p = event->position() * devicePixelRatio();
+        view_.OnMouseWheel(delta, static_cast<int>(p.x()), static_cast<int>(p.y()));
     }
     event->accept();
 }

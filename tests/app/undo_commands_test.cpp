@@ -585,6 +585,44 @@ TEST_F(UndoTest, CopyPutsTheShapesAndTheirLayersAndTheirDxf) {
     EXPECT_NE(text.value_or("").find("\n8\r\n壁\r\n"), std::string::npos);
 }
 
+// Ctrl+X is copy and erase in one: the clipboard holds what Ctrl+C would have put
+// there, the shapes are gone, and one undo brings them back; a paste then gives them
+// again, not what the clipboard held before. Delete only erases.
+TEST_F(UndoTest, CutIsCopyThenEraseAsOneStep) {
+    ClickWorld(-2500, 0);  // the circle
+    ClickWorld(1000, 0);   // the first line
+    const std::string before = Snapshot();
+    ASSERT_TRUE(Run(ID_EDIT_COPY));
+    const std::optional<std::string> copied = platform.ReadClipboard(kShapesMimeType);
+    const std::optional<std::string> copiedText = platform.ReadClipboard(kPlainText);
+    ASSERT_TRUE(copied.has_value());
+    platform.WriteClipboard({{kShapesMimeType, "older"}});
+
+    ASSERT_EQ(TranslateAccelerator('X', MOD_CTRL, 0x18), ID_EDIT_CUT);
+    ASSERT_TRUE(Run(ID_EDIT_CUT));
+    EXPECT_EQ(platform.ReadClipboard(kShapesMimeType), copied);
+    EXPECT_EQ(platform.ReadClipboard(kPlainText), copiedText);
+    ASSERT_EQ(doc.m_shapes.size(), 3u);
+    EXPECT_EQ(selectionExists, 0);
+    ASSERT_TRUE(Run(ID_EDIT_UNDO));
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_FALSE(doc.History().CanUndo());
+
+    ASSERT_TRUE(Run(ID_EDIT_PASTE));
+    EXPECT_EQ(doc.m_shapes.size(), 7u);
+
+    // Delete erases the selection and leaves the clipboard alone.
+    Run(ID_CANCEL);
+    doc.DeleteAllShapes();
+    AddLine({0, 0, 0}, {4000, 0, 0});
+    Paint();
+    ClickWorld(1000, 0);
+    platform.WriteClipboard({{kShapesMimeType, "older"}});
+    ASSERT_TRUE(Run(TranslateAccelerator(KEY_DELETE, MOD_NONE, 0)));
+    EXPECT_TRUE(doc.m_shapes.empty());
+    EXPECT_EQ(platform.ReadClipboard(kShapesMimeType), std::optional<std::string>("older"));
+}
+
 TEST_F(UndoTest, PasteMergesLayersSelectsAndPlacesWithOneClickAsOneStep) {
     g_snapOn = 1;
     ClickWorld(1000, 0);

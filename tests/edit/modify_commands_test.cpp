@@ -75,7 +75,7 @@ TEST_F(ModifyTest, WindowSelectsTheSameShapesEitherWayAndTheRightButtonGoesOn) {
 // ---- Erase -----------------------------------------------------------------------------
 
 TEST_F(ModifyTest, EraseRemovesEverySelectedShapeWhateverItsLayer) {
-    for (int command : {ID_ERASE, ID_EDIT_CUT}) {
+    for (int command : {ID_ERASE}) {
         doc.DeleteAllShapes();
         doc.SetModifiedFlag(false);
         Select(AddLine({0, 0, 0}, {910, 0, 0}));

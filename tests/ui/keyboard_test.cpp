@@ -25,7 +25,7 @@ TEST_F(KeyboardTest, CameraKeys) {
     } cases[] = {
         {"page up twice", -50000.0f, {KEY_PAGE_UP, KEY_PAGE_UP}, {0, 0, -40500.0f},
          {400 + 100 / 0.81, 300 + 100 / 0.81}},
-        {"page up at the near limit", -550.0f, {KEY_PAGE_UP}, {0, 0, -550.0f}, {500, 400}},
+        {"page up at the near limit", -5.5f, {KEY_PAGE_UP}, {0, 0, -5.5f}, {500, 400}},
         {"page down, page up", -50000.0f, {KEY_PAGE_DOWN, KEY_PAGE_UP}, {0, 0, -49500.0f},
          {400 + 100 / 0.99, 300 + 100 / 0.99}},
         {"page down at the float limit", -3.2e38f, {KEY_PAGE_DOWN}, {0, 0, -3.2e38f}, {500, 400}},
