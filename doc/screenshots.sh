@@ -35,6 +35,8 @@ shot main "$zoom"
 shot fit "cmd:32840"
 # A line being drawn: from the wall's corner, one segment, the next following the mouse.
 shot drawing "$zoom;cmd:32791;click:3640,2730;click:5460,2730;move:5460,-1500"
+# The status bar's coordinates: a line's first point given, the cursor north-east of it.
+shot coordinates "$zoom;cmd:59393;cmd:32791;click:3640,2730;move:5460,-1500"
 # The circle picked (drawn selected), and a selection window being opened.
 shot selecting "$zoom;click:2275,0;click:-4550,3640;move:500,-1200"
 # Typed coordinates: the line's next point relative to the last one.

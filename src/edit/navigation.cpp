@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "edit/cursor_readout.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
@@ -269,10 +270,22 @@ void CZorader_ezView::OnMouseMove(int x, int y) {
             computeCursorPoint(x, y, false);
         }
     }
+    // After any pan, so that the readout names the point now under the cursor.
+    Double3 ground;
+    if (GroundPointUnder(x, y, ground)) {
+        m_hover = ground;
+    }
 }
 
 void CZorader_ezView::OnMouseWheel(int delta, int x, int y) {
     ZoomAt(delta, kZoomPerWheelUnit, x, y);
+}
+
+std::string CZorader_ezView::CursorReadoutText() const {
+    if (!m_hover) {
+        return {};
+    }
+    return CursorReadout(*m_hover, basePointSet == 1 ? &firstPoint : nullptr);
 }
 
 }  // namespace marquetta

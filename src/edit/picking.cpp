@@ -331,7 +331,7 @@ bool SnapToGrid(double x, double y, Double3& point) {
 
 }  // namespace
 
-bool computeCursorPoint(double x, double y, bool rememberAsFirst) {
+bool GroundPointUnder(double x, double y, Double3& out) {
     const double width = g_viewport[2];
     const double height = g_viewport[3];
     if (!(height > 0.0)) {
@@ -365,6 +365,15 @@ bool computeCursorPoint(double x, double y, bool rememberAsFirst) {
     const Double3 point{eyeX + t * dx, eyeY + t * dy, eyeZ + t * dz};
     if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z)) {
         return false;  // a degenerate camera gives no point to keep
+    }
+    out = point;
+    return true;
+}
+
+bool computeCursorPoint(double x, double y, bool rememberAsFirst) {
+    Double3 point;
+    if (!GroundPointUnder(x, y, point)) {
+        return false;
     }
     cursorPoint = point;
     if (rememberAsFirst) {

@@ -40,6 +40,10 @@ bool VertexNearPixel(const CZorader_ezDoc& doc, double x, double y, Double3& poi
 std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& corner1,
                                     const Double2& corner2, PickWalk walk = PickWalk::Indexed);
 
+// The ground-plane point under the pixel; false (leaving `point` alone) before the
+// first paint or for a ray parallel to the ground.
+bool GroundPointUnder(double x, double y, Double3& point);
+
 // Puts the ground-plane point under the pixel into cursorPoint and stores the pixel as
 // lastScreenPoint; with rememberAsFirst also into firstPoint and firstScreenPoint. Then
 // repaints. A ray parallel to the ground (or no paint yet) stores nothing, repaints

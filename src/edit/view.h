@@ -7,6 +7,9 @@
 // buttons MouseButton bits (navigation.h).
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "edit/navigation.h"
 #include "model/document.h"
 #include "platform/command_target.h"
@@ -40,6 +43,11 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     // `delta`: the signed wheel turn, 120 per notch, positive away from the user; (x, y)
     // the pixel under the cursor, which the zoom keeps in place.
     void OnMouseWheel(int delta, int x, int y);
+    // The status bar's coordinate pane: the ground point under the cursor at the last
+    // mouse move, and the distance and angle from the step's first point while there is
+    // one; empty before the cursor has been over the drawing.
+    std::string CursorReadoutText() const;
+
     // A key the accelerators left to the view: a KeyCode, a capital letter or a digit.
     void OnKeyDown(int key);
 
@@ -84,6 +92,7 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     CommandTarget m_commands;
     PaintBuilder m_paint;
     NavigationState m_nav;
+    std::optional<Double3> m_hover;  // the ground point under the cursor
 };
 
 // After the drawing's shapes were replaced (new drawing, file opened): no preview

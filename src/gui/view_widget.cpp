@@ -106,6 +106,7 @@ void CViewWidget::mouseReleaseEvent(QMouseEvent* event) {
 void CViewWidget::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = DevicePosition(*event);
     view_.OnMouseMove(p.x(), p.y());
+    emit CursorMoved();
     event->accept();
 }
 
@@ -114,6 +115,7 @@ void CViewWidget::wheelEvent(QWheelEvent* event) {
     if (delta != 0) {
         const QPointF p = event->position() * devicePixelRatio();
         view_.OnMouseWheel(delta, static_cast<int>(p.x()), static_cast<int>(p.y()));
+        emit CursorMoved();
     }
     event->accept();
 }

@@ -24,6 +24,8 @@ class CViewWidget : public QOpenGLWidget {
   signals:
     // After each paint, with the number of paints so far.
     void Painted(int paints);
+    // After the mouse moved over the view or the wheel turned.
+    void CursorMoved();
 
   protected:
     void resizeGL(int width, int height) override;

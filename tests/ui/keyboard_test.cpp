@@ -93,8 +93,9 @@ TEST_F(KeyboardTest, ZeroShowsTheFirstVisibleSelectedShape) {
     view.OnKeyDown('0');
     const auto boxes = platform.CallsOf(PlatformCall::Kind::MessageBox);
     ASSERT_EQ(boxes.size(), 1u);
+    // Labelled as a drafter reads the plan: X east, Y north (the world's -z), Z up.
     EXPECT_EQ(boxes[0].text,
-              "3 5\n10.000000 0.000000 -20.500000\n300.000000 250.000000 30.000000");
+              "図形 3（文字）\n位置: X=10.000 Y=20.500 Z=0.000\n高さ=300.000 幅=250.000 角度=30.000°");
     EXPECT_EQ(boxes[0].caption, "Marquetta");
 }
 
