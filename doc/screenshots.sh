@@ -39,6 +39,8 @@ shot drawing "$zoom;cmd:32791;click:3640,2730;click:5460,2730;move:5460,-1500"
 shot coordinates "$zoom;cmd:59393;cmd:32791;click:3640,2730;move:5460,-1500"
 # The circle picked (drawn selected), and a selection window being opened.
 shot selecting "$zoom;click:2275,0;click:-4550,3640;move:500,-1200"
+# A crossing window: opened from the right, drawn dashed.
+shot crossing "$zoom;click:4550,3640;move:1000,-1200"
 # Typed coordinates: the line's next point relative to the last one.
 shot relative "$zoom;cmd:32791;click:3640,2730;cmd:1023;type:1820,-910"
 # The text dialog after a click on the plan.

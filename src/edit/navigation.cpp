@@ -1,6 +1,7 @@
 #include "edit/navigation.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "edit/cursor_readout.h"
 #include "edit/draw_commands.h"
@@ -147,7 +148,17 @@ bool CZorader_ezView::NavigationLeftDown(int x, int y) {
     return true;
 }
 
-void CZorader_ezView::OnLButtonUp(int, int) {
+void CZorader_ezView::OnLButtonUp(int x, int y) {
+    if (m_nav.windowPressed) {
+        m_nav.windowPressed = false;
+        const bool dragged = std::abs(x - m_nav.windowPressX) >= kWindowDragPixels ||
+                             std::abs(y - m_nav.windowPressY) >= kWindowDragPixels;
+        if (dragged && stepPending == 1) {
+            computeCursorPoint(x, y, false);
+            SecondStep(x, y);
+            return;
+        }
+    }
     bool applied = false;
     if (m_nav.moveViewArmed == 1) {
         m_nav.panDrag = 0;

@@ -36,9 +36,14 @@ CShape* ShapeAtPixel(const CZorader_ezDoc& doc, double x, double y, bool linesOn
 bool VertexNearPixel(const CZorader_ezDoc& doc, double x, double y, Double3& point,
                      PickWalk walk = PickWalk::Indexed);
 // The shapes on shown layers strictly inside the window between two corner pixels,
-// in list order.
+// in list order; with `crossing`, every one that the window touches (inside, or meeting
+// its edges).
 std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& corner1,
-                                    const Double2& corner2, PickWalk walk = PickWalk::Indexed);
+                                    const Double2& corner2, PickWalk walk = PickWalk::Indexed,
+                                    bool crossing = false);
+
+// A window whose second corner lies left of its first is a crossing window.
+bool IsCrossingWindow(const Double2& corner1, const Double2& corner2);
 
 // The ground-plane point under the pixel; false (leaving `point` alone) before the
 // first paint or for a ray parallel to the ground.
@@ -63,7 +68,8 @@ bool pickToggle(CZorader_ezDoc& doc, double x, double y);
 bool pickLine(CZorader_ezDoc& doc, double x, double y);
 
 // Selects every visible shape that lies strictly inside the window between the two
-// corner pixels, in either direction. Nothing is deselected.
+// corner pixels, or, for a crossing window (IsCrossingWindow), every one it touches.
+// Nothing is deselected.
 void selectInWindow(CZorader_ezDoc& doc, const Double2& corner1, const Double2& corner2);
 
 // selectionExists = whether any shape of the drawing is selected.
