@@ -101,6 +101,19 @@ void CZorader_ezView::OnLButtonDown(int x, int y) {
     }
 }
 
+void CZorader_ezView::OnLButtonDblClk(int x, int y) {
+    const bool idle = m_nav.Guard() && stepPending == 0 && editState == EDIT_IDLE &&
+                      m_doc.m_current.m_nType == SHAPE_NONE && pastePlacing == 0;
+    OnLButtonDown(x, y);
+    if (!idle || stepPending != 0) {
+        return;
+    }
+    const CShape* hit = ShapeAtPixel(m_doc, x, y, false);
+    if (hit != nullptr && hit->m_nType == SHAPE_TEXT) {
+        EditTextShape(m_doc, *hit);
+    }
+}
+
 void CZorader_ezView::FirstStep(int x, int y) {
     // The draw command comes first; the modify state counts only without one.
     switch (m_doc.m_current.m_nType) {

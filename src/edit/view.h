@@ -33,6 +33,9 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     // Mouse events.
     void OnLButtonDown(int x, int y);
     void OnLButtonUp(int x, int y);
+    // The second press of a double click: a press as any other, then, with no command
+    // running, a text under the cursor opens for editing (EditTextShape).
+    void OnLButtonDblClk(int x, int y);
     void OnMButtonDown(int x, int y);
     void OnMButtonUp(int x, int y);
     // `modifiers`: the Shift and Ctrl state at the press; `buttons`: every button held

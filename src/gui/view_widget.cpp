@@ -103,6 +103,16 @@ void CViewWidget::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void CViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);  // the other buttons' second press is a press as any
+        return;
+    }
+    const QPoint p = DevicePosition(*event);
+    view_.OnLButtonDblClk(p.x(), p.y());
+    event->accept();
+}
+
 void CViewWidget::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = DevicePosition(*event);
     view_.OnMouseMove(p.x(), p.y());

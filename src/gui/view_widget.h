@@ -33,6 +33,7 @@ class CViewWidget : public QOpenGLWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     // The view's keys, then Qt's own handling of the key.
     void keyPressEvent(QKeyEvent* event) override;

@@ -623,6 +623,52 @@ TEST_F(UndoTest, CutIsCopyThenEraseAsOneStep) {
     EXPECT_EQ(platform.ReadClipboard(kShapesMimeType), std::optional<std::string>("older"));
 }
 
+// A double click on a text with no command running opens it in the text dialog; OK
+// changes it in its place as one step, which one undo takes back. Elsewhere, or during
+// a command, a double click is two clicks.
+TEST_F(UndoTest, DoubleClickEditsATextAsOneStep) {
+    const std::string before = Snapshot();
+    const Double2 at = PixelOf(150, 0, 3000 - 150);  // on the stroke of "A"
+    const auto doubleClick = [&](const Double2& p) {
+        view.OnMouseMove(Px(p.x), Px(p.y));
+        view.OnLButtonDown(Px(p.x), Px(p.y));
+        view.OnLButtonUp(Px(p.x), Px(p.y));
+        view.OnLButtonDblClk(Px(p.x), Px(p.y));
+        view.OnLButtonUp(Px(p.x), Px(p.y));
+    };
+    platform.QueueDialog({{"Zゼ", "450", "200", "-30"}, true});
+    doubleClick(at);
+    const auto dialogs = platform.CallsOf(PlatformCall::Kind::RunDialog);
+    ASSERT_EQ(dialogs.size(), 1u);
+    ASSERT_EQ(dialogs[0].dialogFields.size(), 4u);  // as the text stands
+    EXPECT_EQ(dialogs[0].dialogFields[0].text, "AB");
+    EXPECT_EQ(dialogs[0].dialogFields[1].text, "300");
+    EXPECT_EQ(dialogs[0].dialogFields[2].text, "300");
+    EXPECT_EQ(dialogs[0].dialogFields[3].text, "0");
+    ASSERT_EQ(doc.m_shapes.size(), 5u);
+    const CShape& text = Shape(3);  // same place in the list
+    EXPECT_EQ(text.m_strText, Utf8ToCp932("Zゼ"));
+    EXPECT_EQ(text.m_pt[0], (Float3{0, 0, 3000}));
+    EXPECT_EQ(text.m_pt[1], (Float3{450, 200, 330}));
+    EXPECT_EQ(text.m_bSelected, 0);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(UndoCaption(doc.History().NextUndo()), "元に戻す(&U) 文字\tCtrl+Z");
+    ASSERT_TRUE(Run(ID_EDIT_UNDO));
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_FALSE(doc.History().CanUndo());
+
+    // Cancel changes nothing; nor does a double click on a line or during a command.
+    platform.ClearCalls();
+    platform.QueueDialog({{}, false});
+    doubleClick(at);
+    EXPECT_EQ(Snapshot(), before);
+    doubleClick(PixelOf(1000, 0, 0));
+    Run(ID_LINE);
+    doubleClick(at);
+    EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::RunDialog).size(), 1u);
+    EXPECT_FALSE(doc.History().CanUndo());
+}
+
 TEST_F(UndoTest, PasteMergesLayersSelectsAndPlacesWithOneClickAsOneStep) {
     g_snapOn = 1;
     ClickWorld(1000, 0);
