@@ -13,6 +13,7 @@
 #include "platform/keys.h"
 #include "view/camera.h"
 #include "view/gl_matrix.h"
+#include "view/sheet.h"
 
 namespace marquetta {
 namespace {
@@ -277,8 +278,12 @@ void CZorader_ezView::OnMouseMove(int x, int y) {
             m_nav.lastMouseX = x;
             m_nav.lastMouseY = y;
         }
-        if (rubberBand == 1) {
-            computeCursorPoint(x, y, false);
+        if (rubberBand == 1 && computeCursorPoint(x, y, false) && g_snapOn == 1) {
+            // The preview shows where a snapped click would land.
+            Double3 snapped;
+            if (SnapTarget(m_doc, x, y, snapped)) {
+                cursorPoint = snapped;
+            }
         }
     }
     // After any pan, so that the readout names the point now under the cursor.

@@ -542,8 +542,12 @@ std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& co
     return inside;
 }
 
+bool SnapTarget(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
+    return VertexNearPixel(doc, x, y, point) || (g_gridOn == 1 && SnapToGrid(x, y, point));
+}
+
 bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
-    if (VertexNearPixel(doc, x, y, point) || (g_gridOn == 1 && SnapToGrid(x, y, point))) {
+    if (SnapTarget(doc, x, y, point)) {
         CurrentPlatform().Beep(BeepKind::Default);
         return true;
     }

@@ -55,6 +55,9 @@ bool GroundPointUnder(double x, double y, Double3& point);
 // nothing and gives false.
 bool computeCursorPoint(double x, double y, bool rememberAsFirst);
 
+// What snapPoint would take for the pixel, without a sound: true with the point.
+bool SnapTarget(const CZorader_ezDoc& doc, double x, double y, Double3& point);
+
 // The vertex of a visible shape within 3 pixels (list order, the first wins), else with
 // the grid on the grid point within 4 pixels. A match beeps and gives true with the
 // point; no match gives the exclamation beep and false, leaving `point` alone.

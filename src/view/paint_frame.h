@@ -50,7 +50,8 @@ struct PaintFrame {
     // the sheet's edges (white dotted line-segment vertices) show where it lies.
     bool gridTooFine = false;
     std::vector<float> sheetOutline;
-    // Red line-segment vertices (x, y, z floats, two per segment).
+    // Red line-segment vertices (x, y, z floats, two per segment): the rubber band and,
+    // while moving or copying, the selected shapes where the click would put them.
     std::vector<float> previewSegments;
     // Wireframe display: the wireframe to draw, and whether it changed for this paint
     // (made again, or only its changed shapes drawn again). Null in shaded display.
@@ -61,11 +62,17 @@ struct PaintFrame {
     // Red overlay segments in window coordinates (x, y from the bottom), drawn with an
     // orthographic projection over the window; empty unless a selection window is open.
     std::vector<float> overlaySegments;
+    // The selection window is a crossing window (opened to the left): drawn dashed.
+    bool overlayDashed = false;
     // The transforms of this paint (also captured program-wide for picking).
     int viewport[4] = {0, 0, 0, 0};
     double projection[16] = {};
     double modelview[16] = {};
 };
+
+// A move or copy of more selected shapes than this shows only the first of them where
+// they would land, so that the preview keeps up with the mouse.
+inline constexpr size_t kGhostShapeLimit = 20000;
 
 // Builds frames for one view. It keeps the wireframe between paints and reuses its
 // buffers, so a paint that replays a valid wireframe does no work per shape, and one
@@ -80,12 +87,14 @@ public:
 private:
     void BuildGrid();
     void BuildPreviews(const CZorader_ezDoc& doc);
+    void BuildGhosts(const CZorader_ezDoc& doc);
     void BuildWireframe(const CZorader_ezDoc& doc);
     void BuildFaces(const CZorader_ezDoc& doc);
     void BuildOverlay(const CZorader_ezDoc& doc);
 
     PaintFrame m_frame;
     Wireframe m_wireframe;
+    Wireframe m_ghost;  // the shapes being moved or copied, before they are placed
     WireframeLayout m_layout;
 };
 
