@@ -29,8 +29,11 @@ float Narrow(double value) {
     if (FitsFloat(value)) {
         return static_cast<float>(value);
     }
-    return std::isnan(value) ? std::numeric_limits<float>::quiet_NaN()
-                             : std::copysign(std::numeric_limits<float>::infinity(), value);
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    if (std::isnan(value)) {
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+    return std::signbit(value) ? -kInfinity : kInfinity;
 }
 
 Float3 Narrow(const Double3& p) {
