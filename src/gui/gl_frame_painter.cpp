@@ -142,14 +142,22 @@ void DrawFaces(const std::vector<ShadedFace>& faces) {
 
 // The overlay's vertices are (x, y, 0) in window coordinates, like every other vertex
 // list of the frame.
-void DrawOverlay(const std::vector<float>& xyz, int width, int height) {
+// Eight pixels drawn, eight left out: the dashes of a crossing window.
+constexpr GLushort kCrossingWindowStipple = 0x00FF;
+
+void DrawOverlay(const std::vector<float>& xyz, bool dashed, int width, int height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
+    if (dashed) {
+        glEnable(GL_LINE_STIPPLE);
+        glLineStipple(1, kCrossingWindowStipple);
+    }
     DrawSegments(xyz, kPreviewColor);
+    glDisable(GL_LINE_STIPPLE);
 }
 
 }  // namespace
@@ -187,7 +195,7 @@ void DrawPaintFrame(const PaintFrame& frame, int width, int height, size_t runsO
     glPopAttrib();
     glPopMatrix();
 
-    DrawOverlay(frame.overlaySegments, width, height);
+    DrawOverlay(frame.overlaySegments, frame.overlayDashed, width, height);
     glFlush();
 }
 

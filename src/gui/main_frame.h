@@ -42,6 +42,7 @@ class CMainFrame : public QMainWindow {
     // The bar that holds the status dialog bar.
     QToolBar* DialogBarHost() const { return dialogBarHost_; }
     QLabel* MessagePane() const { return messagePane_; }
+    QLabel* CoordinatePane() const { return coordinatePane_; }
     QLabel* Indicator(IndicatorPane pane) const { return indicators_[pane]; }
     // The menu item and tool-bar button of a command, or null.
     QAction* Action(int id) const;
@@ -54,6 +55,7 @@ class CMainFrame : public QMainWindow {
     // item and button, the recent files and the title. Runs whenever the program goes
     // idle and before a menu opens.
     void UpdateCommandUi();
+    void UpdateTitle();
     // Closes the window without asking about the drawing: the caller has asked.
     void CloseApproved();
 
@@ -87,6 +89,7 @@ class CMainFrame : public QMainWindow {
     QToolBar* drawingBar_ = nullptr;
     QToolBar* dialogBarHost_ = nullptr;
     QLabel* messagePane_ = nullptr;
+    QLabel* coordinatePane_ = nullptr;
     QLabel* indicators_[4] = {};
     std::map<int, QAction*> actions_;
     bool closeApproved_ = false;

@@ -35,6 +35,7 @@ enum CommandId : int {
     ID_HELP = 32807,
     ID_OFFSET = 32808,
     ID_STRETCH = 32809,
+    ID_ZOOM_FIT = 32840,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,

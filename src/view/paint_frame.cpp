@@ -221,8 +221,13 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
     const Double3& f = firstPoint;
     const Double3& p = cursorPoint;
     const int drawing = doc.m_current.m_nType;
-    if ((drawing == SHAPE_NONE && (editState == EDIT_MOVE || editState == EDIT_COPY)) ||
-        drawing == SHAPE_LINE) {
+    if (drawing == SHAPE_NONE && (editState == EDIT_MOVE || editState == EDIT_COPY)) {
+        PushVertex(out, f.x, f.y, f.z);
+        PushVertex(out, p.x, p.y, p.z);
+        if (stepPending >= 1) {
+            BuildGhosts(doc);
+        }
+    } else if (drawing == SHAPE_LINE) {
         PushVertex(out, f.x, f.y, f.z);
         PushVertex(out, p.x, p.y, p.z);
     } else if (drawing == SHAPE_CIRCLE || (drawing == SHAPE_ARC && arcStartGiven == 0)) {
@@ -247,6 +252,36 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
         } else {
             EmitArc(SegmentSink(out), f.x, f.y, f.z, arcRadius, m, s + 360.0);
         }
+    }
+}
+
+void PaintBuilder::BuildGhosts(const CZorader_ezDoc& doc) {
+    // The shapes a click would move or copy, drawn where they would land: selected, on a
+    // shown layer, not faces (which neither command takes).
+    m_ghost.Clear();
+    size_t count = 0;
+    for (const auto& shape : doc.m_shapes) {
+        if (!shape->IsSelected() || shape->m_nType == SHAPE_FACE || !ShapeVisible(*shape)) {
+            continue;
+        }
+        if (++count > kGhostShapeLimit) {
+            break;
+        }
+        EmitShape(*shape, m_ghost);
+    }
+    const double dx = cursorPoint.x - firstPoint.x;
+    const double dy = cursorPoint.y - firstPoint.y;
+    const double dz = cursorPoint.z - firstPoint.z;
+    std::vector<float>& out = m_frame.previewSegments;
+    const std::vector<float>& v = m_ghost.vertices;
+    for (size_t i = 1; i < m_ghost.starts.size(); ++i) {
+        if (m_ghost.starts[i] != 0) {
+            continue;
+        }
+        const float* a = &v[(i - 1) * 3];
+        const float* b = &v[i * 3];
+        PushVertex(out, a[0] + dx, a[1] + dy, a[2] + dz);
+        PushVertex(out, b[0] + dx, b[1] + dy, b[2] + dz);
     }
 }
 
@@ -311,6 +346,7 @@ void PaintBuilder::BuildFaces(const CZorader_ezDoc& doc) {
 void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
     std::vector<float>& out = m_frame.overlaySegments;
     out.clear();
+    m_frame.overlayDashed = false;
     if (rubberBand != 1 || doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE ||
         editState == EDIT_COPY) {
         return;
@@ -318,6 +354,8 @@ void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
     const double h = g_viewport[3];
     const double x1 = firstScreenPoint.x, y1 = h - firstScreenPoint.y;
     const double x2 = lastScreenPoint.x, y2 = h - lastScreenPoint.y;
+    // Opened to the left, the window is a crossing window (as selecting decides).
+    m_frame.overlayDashed = x2 < x1;
     const double corners[5][2] = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
     for (int i = 0; i < 4; ++i) {
         PushVertex(out, corners[i][0], corners[i][1], 0.0);

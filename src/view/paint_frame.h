@@ -53,7 +53,8 @@ struct PaintFrame {
     // the sheet's edges (white dotted line-segment vertices) show where it lies.
     bool gridTooFine = false;
     std::vector<float> sheetOutline;
-    // Red line-segment vertices (x, y, z floats, two per segment).
+    // Red line-segment vertices (x, y, z floats, two per segment): the rubber band and,
+    // while moving or copying, the selected shapes where the click would put them.
     std::vector<float> previewSegments;
     // Wireframe display: the wireframe to draw, and whether it changed for this paint
     // (made again, or only its changed shapes drawn again). Null in shaded display.
@@ -64,6 +65,8 @@ struct PaintFrame {
     // Red overlay segments in window coordinates (x, y from the bottom), drawn with an
     // orthographic projection over the window; empty unless a selection window is open.
     std::vector<float> overlaySegments;
+    // The selection window is a crossing window (opened to the left): drawn dashed.
+    bool overlayDashed = false;
     // The transforms of this paint (also captured program-wide for picking).
     int viewport[4] = {0, 0, 0, 0};
     double projection[16] = {};
@@ -80,6 +83,10 @@ struct PaintOptions {
     bool detailBySize = true;
 };
 
+// A move or copy of more selected shapes than this shows only the first of them where
+// they would land, so that the preview keeps up with the mouse.
+inline constexpr size_t kGhostShapeLimit = 20000;
+
 // Builds frames for one view. It keeps the wireframe between paints and reuses its
 // buffers, so a paint that replays a valid wireframe in an unchanged view does no work
 // per shape, and one after an edit draws again only the shapes the edit changed.
@@ -94,6 +101,7 @@ public:
 private:
     void BuildGrid();
     void BuildPreviews(const CZorader_ezDoc& doc);
+    void BuildGhosts(const CZorader_ezDoc& doc);
     void BuildWireframe(const CZorader_ezDoc& doc);
     void BuildFaces(const CZorader_ezDoc& doc);
     void BuildOverlay(const CZorader_ezDoc& doc);
@@ -101,6 +109,7 @@ private:
     PaintOptions m_options;
     PaintFrame m_frame;
     Wireframe m_wireframe;
+    Wireframe m_ghost;  // the shapes being moved or copied, before they are placed
     WireframeLayout m_layout;
     // The transforms the wireframe was made for; a view of other transforms makes it again.
     int m_wireframeViewport[4] = {0, 0, 0, 0};

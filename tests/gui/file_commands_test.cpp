@@ -102,7 +102,7 @@ class FileCommandsTest : public QObject {
         GuiSession s({original});
         QVERIFY(s.started);
         CZorader_ezDoc& doc = s.App().Document();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn[*] - Marquetta"));
         const size_t shapes = doc.m_shapes.size();
         QVERIFY(shapes > 0);
 
@@ -115,6 +115,10 @@ class FileCommandsTest : public QObject {
         doc.AddCurrentShape();
         doc.m_current.m_nType = SHAPE_NONE;
         QVERIFY(doc.IsModified());
+        // The title bar shows the unsaved change, and no longer once saved.
+        QVERIFY(!s.Frame().isWindowModified());
+        s.Frame().UpdateCommandUi();
+        QVERIFY(s.Frame().isWindowModified());
 
         const std::string copy = folder.Path("copy.trn");
         s.platform.fileNames.push_back(copy);
@@ -125,7 +129,8 @@ class FileCommandsTest : public QObject {
         QVERIFY(s.platform.messages.empty());
         QVERIFY(!doc.IsModified());
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("copy.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("copy.trn[*] - Marquetta"));
+        QVERIFY(!s.Frame().isWindowModified());
         QCOMPARE(ReadFileBytes(original), sampleBytes);
 
         // Back to a new drawing, then open the copy through the open dialog.
@@ -164,7 +169,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(doc.m_shapes.size(), shapes);
         QCOMPARE(doc.GetPathName(), kSample);
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn[*] - Marquetta"));
     }
 
     void fileCorruptPartWayIsRefusedAndTheDrawingKept() {
@@ -190,7 +195,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(s.platform.messages[0].icon, MessageIcon::Exclamation);
         QCOMPARE(doc.m_shapes.size(), shapes);
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn[*] - Marquetta"));
         // The view still shows the drawing: the wall is there.
         QVERIFY(WhiteNear(s.Grab(), Project(1365, 0, -2730)));
     }
@@ -273,7 +278,7 @@ class FileCommandsTest : public QObject {
         }
         QVERIFY(!std::filesystem::exists(folder.Path("export.dxf")));
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("export.dxf.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("export.dxf.trn[*] - Marquetta"));
     }
 
     void fileDialogsStartInTheDrawingsFolderOrTheLastOneUsed() {
@@ -292,7 +297,7 @@ class FileCommandsTest : public QObject {
         QVERIFY(*answered);
         QCOMPARE(startFolder, QString::fromStdString(a));
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("b.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("b.trn[*] - Marquetta"));
 
         // A new drawing has no folder: the dialogs start where the last one ended.
         s.Frame().Action(ID_FILE_NEW)->trigger();
