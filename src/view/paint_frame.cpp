@@ -267,7 +267,7 @@ void PaintBuilder::BuildGhosts(const CZorader_ezDoc& doc) {
         if (++count > kGhostShapeLimit) {
             break;
         }
-        EmitShape(*shape, m_ghost);
+        EmitOutline(*shape, OutlineDetail(), m_ghost);
     }
     const double dx = cursorPoint.x - firstPoint.x;
     const double dy = cursorPoint.y - firstPoint.y;
