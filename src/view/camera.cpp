@@ -80,7 +80,12 @@ void ComputePaintTransforms(int width, int height) {
 }
 
 double NearPlaneFor(double viewingDistance) {
-    return std::min(kNearPlane, viewingDistance * 0.5);
+    // A camera at (or behind) the point it turns about, as in a walk-through, has no
+    // viewing distance to go by: it keeps the usual plane, never a plane at the eye.
+    if (!(viewingDistance > 0.0) || viewingDistance >= 2.0 * kNearPlane) {
+        return kNearPlane;
+    }
+    return std::max(viewingDistance * 0.5, kClosestNearPlane);
 }
 
 bool ProjectCaptured(double x, double y, double z, double& winX, double& winY, double& winZ) {

@@ -20,7 +20,9 @@ extern int g_shaded;            // 0 = wireframe, 1 = lit faces
 inline constexpr double kNearPlane = 500.0;
 inline constexpr double kFarPlane = 5000000.0;
 // The near plane of a paint: kNearPlane, or half the viewing distance where the camera
-// has come closer than twice that, so that a close zoom does not clip what it looks at.
+// has come closer than twice that, so that a close zoom does not clip what it looks at;
+// never nearer than kClosestNearPlane, and kNearPlane for a distance of 0 or less.
+inline constexpr double kClosestNearPlane = 1.0;
 double NearPlaneFor(double viewingDistance);
 
 // Captured at every paint. All zero until the first paint.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "app/program_defaults.h"
 #include "model/layers.h"
@@ -319,6 +320,21 @@ TEST(GlMatrixTest, PerspectiveRefusesDegenerateInputLikeGlu) {
         EXPECT_EQ(m[15], 1.0);
     }
 }
+
+// The near plane comes closer only for a camera looking at a point nearer than twice the
+// usual plane; a walk-through's camera at its own pivot keeps the usual plane, so that
+// the projection never degenerates.
+TEST(NearPlaneTest, FollowsOnlyAClosePositiveDistance) {
+    const struct {
+        double distance, plane;
+    } cases[] = {{5000.0, kNearPlane}, {1000.0, kNearPlane}, {600.0, 300.0}, {5.0, 2.5},
+                 {0.5, kClosestNearPlane}, {0.0, kNearPlane}, {-300.0, kNearPlane},
+                 {std::numeric_limits<double>::quiet_NaN(), kNearPlane}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(NearPlaneFor(c.distance), c.plane) << c.distance;
+    }
+}
+
 
 }  // namespace
 }  // namespace marquetta
