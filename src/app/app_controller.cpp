@@ -94,6 +94,7 @@ bool AppController::LoadDocument(const std::string& path) {
     ForgetReplacedShapes();
     EndModifyCommand();
     m_doc.History().Clear();
+    m_doc.ChooseCurrentLayer(kDefaultCurrentLayer);
     selectionExists = 0;
     for (const auto& shape : m_doc.m_shapes) {
         if (shape->IsSelected()) {
