@@ -6,6 +6,7 @@
 #include "model/render_settings.h"
 #include "text/stroke_font.h"
 #include "text/text_layout.h"
+#include "ui/layer_dialog.h"
 #include "view/camera.h"
 #include "view/printed_page.h"
 #include "view/sheet.h"
@@ -17,6 +18,7 @@ void InitProgramDefaults() {
     InitSheetDefaults();
     InitEditingStateDefaults();
     InitLayerDefaults();
+    InitLayerDialogDefaults();
     InitRenderSettingsDefaults();
     InitRendererDefaults();
     InitPrintDefaults();

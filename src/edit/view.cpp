@@ -25,7 +25,7 @@ void CZorader_ezView::RegisterViewModeCommands() {
     // The layer table is saved with the drawing: a changed table is a changed drawing.
     m_commands.On(ID_LAYERS, [this] {
         UndoStep step(m_doc.History(), StepKind::Layers);
-        if (RunLayerDialog()) {
+        if (RunLayerDialog(m_doc)) {
             m_doc.SetModifiedFlag();
         }
     });
