@@ -153,6 +153,7 @@ TEST_F(LayerDialogTest, ButtonsMakeRenameRemoveAndChooseLayersInOneUndoStep) {
     platform.QueueDialog({{kWallUtf8}, true});  // taken: refused, the dialog stays open
     platform.QueueDialog({{"建具"}, true});
     platform.QueueDialog({{"外壁"}, true});
+    platform.QueueAnswer(MessageAnswer::Ok);  // the refusal of the name taken
     platform.QueueAnswer(MessageAnswer::No);  // keep the layer that holds a shape
     ASSERT_TRUE(view.Commands().Run(ID_LAYERS));
 
