@@ -10,6 +10,7 @@
 #include "view/camera.h"
 #include "view/printed_page.h"
 #include "view/sheet.h"
+#include "view/wireframe_layout.h"
 
 namespace marquetta {
 
@@ -23,6 +24,7 @@ void InitProgramDefaults() {
     InitRendererDefaults();
     InitPrintDefaults();
     InitTextLayoutDefaults();
+    InitWireframeDefaults();
     InitFontDefaults();
 }
 

@@ -4,6 +4,7 @@
 #include "platform/command_ids.h"
 #include "ui/layer_dialog.h"
 #include "view/camera.h"
+#include "view/wireframe_layout.h"
 
 namespace marquetta {
 
@@ -29,6 +30,10 @@ void CZorader_ezView::RegisterViewModeCommands() {
             m_doc.SetModifiedFlag();
         }
     });
+    m_commands.On(ID_CHANGE_LAYER, [this] { RunChangeLayerCommand(m_doc); },
+                  [](CommandUi& ui) { ui.Enable(selectionExists != 0); });
+    m_commands.On(ID_COLOR_BY_LAYER, [] { ToggleColorByLayer(); },
+                  [](CommandUi& ui) { ui.SetCheck(g_colorByLayer != 0); });
     // No command runs these; they show the projection and camera kinds, never chosen.
     m_commands.OnUpdate(ID_PARALLEL_PROJECTION, [](CommandUi& ui) {
         const ViewModeItemState state = ParallelProjectionItemState();

@@ -59,7 +59,7 @@ void DrawSheetOutline(const std::vector<float>& xyz) {
     glDisable(GL_LINE_STIPPLE);
 }
 
-// White with a magenta run per selected shape, in list order. The core keeps polylines;
+// White (or each layer's colour) with a magenta run per selected shape, in list order. The core keeps polylines;
 // each run goes to GL as separate segments, indices into the core's vertex array a
 // chunk at a time, so the driver draws the same lines as from an array of segments
 // while no such array is ever held, and shades each vertex once.
@@ -72,7 +72,13 @@ void DrawWireframe(const Wireframe& wireframe) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, wireframe.vertices.data());
     for (const WireframeRun& run : wireframe.runs) {
-        glColor4fv(run.selected ? kSelectedColor : kShapeColor);
+        if (run.selected) {
+            glColor4fv(kSelectedColor);
+        } else {
+            // White, or the layer's colour ("画層の色で表示").
+            glColor3ub(static_cast<GLubyte>(run.pen >> 16), static_cast<GLubyte>(run.pen >> 8),
+                       static_cast<GLubyte>(run.pen));
+        }
         const uint32_t end = run.firstVertex + run.vertexCount;
         for (uint32_t next = run.firstVertex; next < end;) {
             const uint32_t from = next;

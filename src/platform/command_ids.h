@@ -35,6 +35,8 @@ enum CommandId : int {
     ID_HELP = 32807,
     ID_OFFSET = 32808,
     ID_STRETCH = 32809,
+    ID_CHANGE_LAYER = 32840,
+    ID_COLOR_BY_LAYER = 32841,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,

@@ -27,6 +27,8 @@ constexpr const char* kTakenNameMessage = "画層「%1」はすでにありま�
 constexpr const char* kTableFullMessage = "画層は %1 までしか作れません。";
 constexpr const char* kCurrentLayerMessage =
     "画層「%1」は現在の画層なので削除できません。\n別の画層を現在の画層にしてから削除してください。";
+constexpr const char* kNoSuchLayerMessage = "画層「%1」はありません。一覧から選んでください。";
+constexpr const char* kNothingSelectedMessage = "画層を変更する図形を選択してください。";
 constexpr const char* kRemoveShapesMessage = "画層「%1」には図形が %2 個あります。\n図形ごと削除しますか？";
 
 bool InTable(int item) {
@@ -172,6 +174,72 @@ void LayerDialog::Remove(int layer) {
     }
     m_doc.RemoveLayer(layer);
     m_selection = std::min(layer, g_layerCount - 1);
+}
+
+ChangeLayerDialog::ChangeLayerDialog(const std::string& preset) {
+    DialogField field;
+    field.kind = DialogField::Kind::ComboBox;
+    field.label = "画層：";
+    field.text = Cp932ToUtf8(preset);
+    for (int i = 0; i < g_layerCount && i < kLayerSlots; ++i) {
+        field.choices.push_back(Cp932ToUtf8(g_layerNames[i]));
+    }
+    m_fields.push_back(std::move(field));
+}
+
+std::optional<DialogRefusal> ChangeLayerDialog::Validate() {
+    const std::string& typed = m_fields[0].text;
+    if (auto refusal = RefuseCharactersOutsideCp932(typed, 0)) {
+        return refusal;
+    }
+    const int layer = FindLayer(Utf8ToCp932(typed));
+    if (layer >= g_layerCount) {
+        return DialogRefusal{FormatDialogMessage(kNoSuchLayerMessage, typed), 0};
+    }
+    m_layer = layer;
+    return std::nullopt;
+}
+
+bool RunChangeLayerCommand(CZorader_ezDoc& doc) {
+    Platform& platform = CurrentPlatform();
+    if (!doc.AnySelected()) {
+        platform.MessageBox(kNothingSelectedMessage, "Marquetta", MessageIcon::Exclamation,
+                            MessageButtons::Ok);
+        return false;
+    }
+    ChangeLayerDialog dialog(doc.CurrentLayer());
+    if (!platform.RunDialog(dialog)) {
+        return false;
+    }
+    size_t moved = 0;
+    {
+        UndoStep step(doc.History(), StepKind::ChangeLayer);
+        moved = doc.MoveSelectedToLayer(dialog.Layer());
+    }
+    g_displayListValid = 0;
+    platform.InvalidateView();
+    return moved > 0;
+}
+
+LayerChoices CurrentLayerChoices(const CZorader_ezDoc& doc) {
+    LayerChoices choices;
+    for (int i = 0; i < g_layerCount && i < kLayerSlots; ++i) {
+        if (g_layerNames[i] == doc.CurrentLayer()) {
+            choices.current = i;
+        }
+        choices.names.push_back(Cp932ToUtf8(g_layerNames[i]));
+    }
+    if (choices.current < 0) {
+        choices.current = static_cast<int>(choices.names.size());
+        choices.names.push_back(Cp932ToUtf8(doc.CurrentLayer()));
+    }
+    return choices;
+}
+
+void ChooseLayer(CZorader_ezDoc& doc, int index) {
+    if (index >= 0 && index < g_layerCount && index < kLayerSlots) {
+        doc.ChooseCurrentLayer(g_layerNames[index]);
+    }
 }
 
 bool RunLayerDialog(CZorader_ezDoc& doc) {

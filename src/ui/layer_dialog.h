@@ -82,6 +82,42 @@ class LayerDialog : public ListDialogModel {
     int m_selection = -1;
 };
 
+// The dialog of "画層変更": the layer to put the selected shapes on, chosen from a list
+// of the layers in table order, preset with the current layer. OK refuses a name that
+// is no layer's.
+class ChangeLayerDialog : public DialogModel {
+  public:
+    explicit ChangeLayerDialog(const std::string& preset);
+
+    std::string Title() const override { return "画層変更"; }
+    std::vector<DialogField>& Fields() override { return m_fields; }
+    std::optional<DialogRefusal> Validate() override;
+    DialogUnits Size() const override { return {187, 51}; }
+
+    int Layer() const { return m_layer; }  // after OK
+
+  private:
+    std::vector<DialogField> m_fields;
+    int m_layer = -1;
+};
+
+// "画層変更": puts every selected shape (faces and shapes on hidden layers too) on the
+// layer chosen in its dialog, as one undo step; the selection stays. With nothing
+// selected it says so and asks nothing. True when shapes moved.
+bool RunChangeLayerCommand(CZorader_ezDoc& doc);
+
+// The tool bar's list of layers: the names (UTF-8) in table order and the place of the
+// current one. A current layer that is not in the table yet (a new drawing's "0"
+// before its first shape) comes last.
+struct LayerChoices {
+    std::vector<std::string> names;
+    int current = -1;
+    bool operator==(const LayerChoices&) const = default;
+};
+LayerChoices CurrentLayerChoices(const CZorader_ezDoc& doc);
+// Makes choice `index` of CurrentLayerChoices current; any other index changes nothing.
+void ChooseLayer(CZorader_ezDoc& doc, int index);
+
 // The layer command: runs the layer dialog, then, whether it ended with OK or Cancel,
 // marks the wireframe stale and repaints the view. True when the dialog left the
 // table other than it found it.

@@ -1,12 +1,67 @@
 #include "view/wireframe_layout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "model/layers.h"
+#include "platform/platform.h"
 #include "view/paint_frame.h"
 
 namespace marquetta {
+
+int g_colorByLayer = 0;
+
+namespace {
+constexpr const char* kSettingsSection = "View";
+constexpr const char* kColorByLayerKey = "ColorByLayer";
+}  // namespace
+
+void InitWireframeDefaults() { g_colorByLayer = 0; }
+
+void LoadColorByLayerSetting() {
+    g_colorByLayer = CurrentPlatform().ReadSetting(kSettingsSection, kColorByLayerKey) == "1" ? 1 : 0;
+}
+
+void ToggleColorByLayer() {
+    g_colorByLayer = g_colorByLayer != 0 ? 0 : 1;
+    CurrentPlatform().WriteSetting(kSettingsSection, kColorByLayerKey, g_colorByLayer != 0 ? "1" : "0");
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+}
+
+uint32_t LayerPen(double red, double green, double blue) {
+    // Held to 0-1 first: a file may hold anything, NaN included.
+    double c[3] = {red, green, blue};
+    for (double& v : c) {
+        v = v >= 0.0 ? std::min(v, 1.0) : 0.0;
+    }
+    const double brightness = 0.30 * c[0] + 0.59 * c[1] + 0.11 * c[2];
+    if (brightness < kMinPenBrightness) {
+        const double t = (kMinPenBrightness - brightness) / (1.0 - brightness);
+        for (double& v : c) {
+            v += (1.0 - v) * t;
+        }
+    }
+    uint32_t pen = 0;
+    for (double v : c) {
+        pen = (pen << 8) | static_cast<uint32_t>(std::lround(v * 255.0));
+    }
+    return pen;
+}
+
+uint32_t PenOfLayer(const std::string& name) {
+    if (g_colorByLayer == 0) {
+        return kWhitePen;
+    }
+    const int layer = FindLayer(name);
+    if (layer < 0 || layer >= g_layerCount || layer >= kLayerSlots) {
+        return kWhitePen;
+    }
+    const auto& a = g_layerAttributes[layer];
+    return LayerPen(a[LAYER_RED], a[LAYER_GREEN], a[LAYER_BLUE]);
+}
+
 namespace {
 
 uint32_t RunEnd(const WireframeRun& run) { return run.firstVertex + run.vertexCount; }
@@ -17,7 +72,7 @@ size_t SplitAt(std::vector<WireframeRun>& runs, uint32_t v) {
     auto it = std::upper_bound(runs.begin(), runs.end(), v,
                                [](uint32_t x, const WireframeRun& run) { return x < RunEnd(run); });
     if (it != runs.end() && it->firstVertex < v) {
-        WireframeRun tail{v, RunEnd(*it) - v, it->selected};
+        WireframeRun tail{v, RunEnd(*it) - v, it->selected, it->pen};
         it->vertexCount = v - it->firstVertex;
         it = runs.insert(it + 1, tail);
     }
@@ -27,17 +82,20 @@ size_t SplitAt(std::vector<WireframeRun>& runs, uint32_t v) {
 // Joins runs i and i + 1 while they touch and share a colour.
 void MergeAt(std::vector<WireframeRun>& runs, size_t i) {
     while (i + 1 < runs.size() && RunEnd(runs[i]) == runs[i + 1].firstVertex &&
-           runs[i].selected == runs[i + 1].selected) {
+           runs[i].selected == runs[i + 1].selected && runs[i].pen == runs[i + 1].pen) {
         runs[i].vertexCount += runs[i + 1].vertexCount;
         runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(i) + 1);
     }
 }
 
-void Colour(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, bool selected) {
+void Colour(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, bool selected,
+            uint32_t pen) {
+    pen = selected ? kWhitePen : pen;  // magenta whatever the layer: one run
     const size_t from = SplitAt(runs, first);
     const size_t to = SplitAt(runs, first + count);
     for (size_t i = from; i < to; ++i) {
         runs[i].selected = selected;
+        runs[i].pen = pen;
     }
     if (to > 0) {
         MergeAt(runs, to - 1);
@@ -54,11 +112,14 @@ void Cut(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count) {
                runs.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
-void Append(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, bool selected) {
-    if (!runs.empty() && RunEnd(runs.back()) == first && runs.back().selected == selected) {
+void Append(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, bool selected,
+            uint32_t pen) {
+    pen = selected ? kWhitePen : pen;
+    if (!runs.empty() && RunEnd(runs.back()) == first && runs.back().selected == selected &&
+        runs.back().pen == pen) {
         runs.back().vertexCount += count;
     } else {
-        runs.push_back({first, count, selected});
+        runs.push_back({first, count, selected, pen});
     }
 }
 
@@ -119,7 +180,20 @@ bool WireframeLayout::LayersAsBefore(const ShapeList& list) {
             return false;
         }
     }
+    for (uint32_t key = 0; key < m_pens.size(); ++key) {
+        if (m_pens[key] != PenOfLayer(list.LayerName(key))) {
+            return false;
+        }
+    }
     return true;
+}
+
+uint32_t WireframeLayout::Pen(const ShapeList& list, uint32_t slot) {
+    const uint32_t key = list.LayerKeyOf(slot);
+    while (key >= m_pens.size()) {
+        m_pens.push_back(PenOfLayer(list.LayerName(static_cast<uint32_t>(m_pens.size()))));
+    }
+    return m_pens[key];
 }
 
 bool WireframeLayout::Shown(const ShapeList& list, uint32_t slot) {
@@ -136,6 +210,7 @@ void WireframeLayout::Rebuild(const ShapeList& list, EmitFn emit, Wireframe& wir
     m_journalRead = list.Journal().size();
     m_gaps = 0;
     m_shown.clear();
+    m_pens.clear();
     m_first.assign(list.SlotCount(), kNone);
     m_count.assign(list.SlotCount(), 0);
     std::vector<float>& vertices = wireframe.vertices;
@@ -169,7 +244,7 @@ void WireframeLayout::Rebuild(const ShapeList& list, EmitFn emit, Wireframe& wir
         const auto count = static_cast<uint32_t>(wireframe.VertexCount() - first);
         m_count[slot] = count;
         if (count > 0) {
-            Append(wireframe.runs, first, count, shape->IsSelected());
+            Append(wireframe.runs, first, count, shape->IsSelected(), Pen(list, slot));
         }
     }
 }
@@ -232,7 +307,7 @@ bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wire
             std::copy(m_scratch.vertices.begin(), m_scratch.vertices.end(), vertices.begin() + at * 3);
         }
         if (m_count[slot] > 0) {
-            Colour(wireframe.runs, m_first[slot], m_count[slot], shape.IsSelected());
+            Colour(wireframe.runs, m_first[slot], m_count[slot], shape.IsSelected(), Pen(list, slot));
         }
     }
     // New shapes are the list's last ones: behind everything, in list order.
@@ -246,7 +321,7 @@ bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wire
         }
         m_count[slot] = static_cast<uint32_t>(wireframe.VertexCount() - first);
         if (m_count[slot] > 0) {
-            Append(wireframe.runs, first, m_count[slot], shape.IsSelected());
+            Append(wireframe.runs, first, m_count[slot], shape.IsSelected(), Pen(list, slot));
         }
     }
     if (recolourAll) {
@@ -261,7 +336,7 @@ void WireframeLayout::Recolour(const ShapeList& list, Wireframe& wireframe) {
     for (const ShapeRef& shape : list) {
         const uint32_t slot = shape.Slot();
         if (m_count[slot] > 0) {
-            Append(wireframe.runs, m_first[slot], m_count[slot], shape->IsSelected());
+            Append(wireframe.runs, m_first[slot], m_count[slot], shape->IsSelected(), Pen(list, slot));
         }
     }
 }

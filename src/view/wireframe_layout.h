@@ -8,12 +8,32 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "model/page_memory.h"
 #include "model/shape_list.h"
 
 namespace marquetta {
+
+inline constexpr uint32_t kWhitePen = 0xFFFFFF;
+
+// 1 while the wireframe draws each shape in its layer's colour ("画層の色で表示"), 0 for
+// white; remembered in the settings. Its command marks the wireframe stale.
+extern int g_colorByLayer;
+void InitWireframeDefaults();
+// Reads it from the settings (start-up); anything but "1" is 0.
+void LoadColorByLayerSetting();
+// The command: flips it, remembers it, marks the wireframe stale and repaints.
+void ToggleColorByLayer();
+// The pen of a shape on a layer of colour (red, green, blue), each 0.0-1.0: the
+// colour, with a colour too dark to see on the view's dark background mixed with white
+// until its brightness (0.30 R + 0.59 G + 0.11 B) is kMinPenBrightness.
+inline constexpr double kMinPenBrightness = 0.5;
+uint32_t LayerPen(double red, double green, double blue);
+// The pen of shapes on layer `name`: white unless g_colorByLayer; a name not in the
+// table draws white.
+uint32_t PenOfLayer(const std::string& name);
 
 // The wireframe of all visible shapes as polylines, in list order: vertices (x, y, z
 // floats), each shape one polyline or more; `starts` holds 1 for a vertex that begins a
@@ -23,7 +43,8 @@ namespace marquetta {
 struct WireframeRun {
     uint32_t firstVertex;
     uint32_t vertexCount;
-    bool selected;  // magenta, else white
+    bool selected;  // magenta, else `pen`
+    uint32_t pen = kWhitePen;  // 0xRRGGBB: white, or the layer's colour (g_colorByLayer)
 };
 struct Wireframe {
     std::vector<float> vertices;
@@ -71,6 +92,8 @@ class WireframeLayout {
     // Whether the shape in `slot` is on a shown layer, as the layers were then.
     bool Shown(const ShapeList& list, uint32_t slot);
     void Recolour(const ShapeList& list, Wireframe& wireframe);
+    // The pen of the shape in `slot`, as the layers were then.
+    uint32_t Pen(const ShapeList& list, uint32_t slot);
 
     static constexpr uint32_t kNone = UINT32_MAX;
     uint64_t m_epoch = 0;  // 0: nothing built yet
@@ -81,6 +104,8 @@ class WireframeLayout {
     BigVector<uint32_t> m_count;
     // Whether each layer key was shown at the last update.
     std::vector<int8_t> m_shown;
+    // The pen of each layer key at the last update.
+    std::vector<uint32_t> m_pens;
     size_t m_gaps = 0;  // vertices no run covers
     Wireframe m_scratch;
     size_t m_rebuilds = 0;
