@@ -33,6 +33,9 @@ CListDialog::CListDialog(ListDialogModel& model, QWidget* parent)
       empty_(QStringLiteral(":/icons/check_empty.xpm")),
       checked_(QStringLiteral(":/icons/check_marked.xpm")) {
     setWindowTitle(QString::fromStdString(model_.Title()));
+    // The boxes are the state: a selected row shows them as they are, not tinted.
+    empty_.addFile(QStringLiteral(":/icons/check_empty.xpm"), QSize(), QIcon::Selected);
+    checked_.addFile(QStringLiteral(":/icons/check_marked.xpm"), QSize(), QIcon::Selected);
     // The model's own buttons go under OK and Cancel, 17 units apart, and the dialog
     // and its list grow to hold them.
     const std::vector<std::string> captions = model_.Buttons();
