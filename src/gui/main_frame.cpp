@@ -311,6 +311,7 @@ void CMainFrame::RunCommand(int id) {
     if (id == ID_VIEW_TOOLBAR) {
         const bool show = standardBar_->isHidden();
         standardBar_->setVisible(show);
+        layerBar_->setVisible(show);
         drawingBar_->setVisible(show);
     } else if (id == ID_VIEW_STATUS_BAR) {
         statusBar()->setVisible(statusBar()->isHidden());
