@@ -1,7 +1,9 @@
 #include "ui/layer_dialog.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
 
 #include "model/cp932.h"
 #include "model/layers.h"
@@ -253,8 +255,15 @@ bool RunLayerDialog(CZorader_ezDoc& doc) {
     CurrentPlatform().InvalidateView();
     // Bit for bit: an attribute that is not a number (a file may hold one) is unchanged
     // when it is still the same bits, though it never compares equal to itself.
-    return std::memcmp(&attributes, &g_layerAttributes, sizeof attributes) != 0 ||
-           textures != g_layerTextures || names != g_layerNames || count != g_layerCount;
+    for (std::size_t layer = 0; layer < attributes.size(); ++layer) {
+        for (std::size_t i = 0; i < attributes[layer].size(); ++i) {
+            if (std::bit_cast<std::uint64_t>(attributes[layer][i]) !=
+                std::bit_cast<std::uint64_t>(g_layerAttributes[layer][i])) {
+                return true;
+            }
+        }
+    }
+    return textures != g_layerTextures || names != g_layerNames || count != g_layerCount;
 }
 
 }  // namespace marquetta

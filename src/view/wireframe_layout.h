@@ -41,9 +41,9 @@ uint32_t PenOfLayer(const std::string& name);
 // A circle keeps 37 vertices where its 36 segments as separate pairs would take 72.
 // One colour run per stretch of shapes of one colour; a run starts and ends with a shape.
 struct WireframeRun {
-    uint32_t firstVertex;
-    uint32_t vertexCount;
-    bool selected;  // magenta, else `pen`
+    uint32_t firstVertex = 0;
+    uint32_t vertexCount = 0;
+    bool selected = false;  // magenta, else `pen`
     uint32_t pen = kWhitePen;  // 0xRRGGBB: white, or the layer's colour (g_colorByLayer)
 };
 struct Wireframe {
