@@ -7,6 +7,7 @@
 
 #include "app/app_controller.h"
 #include "app/program_defaults.h"
+#include "edit/editing_state.h"
 #include "platform/command_ids.h"
 #include "platform/platform.h"
 #include "ui/color_material_dialog.h"
@@ -227,6 +228,55 @@ TEST_F(LayerDialogTest, LayerNamesAreRefusedWithAMessageAndTheTextKept) {
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, "画層は 100 までしか作れません。");
     EXPECT_TRUE(Dialogs().empty());
+}
+
+TEST_F(LayerDialogTest, ChangeLayerMovesTheSelectionToTheChosenLayerAsOneStep) {
+    for (int type : {SHAPE_LINE, SHAPE_FACE, SHAPE_CIRCLE}) {
+        doc.SetCurrentLayer(type == SHAPE_FACE ? kWallCp932 : "0");  // the face's layer is hidden
+        doc.m_current.m_nType = type;
+        doc.m_current.m_bSelected = type != SHAPE_CIRCLE ? 1 : 0;
+        doc.AddCurrentShape();
+    }
+    doc.m_current.m_nType = SHAPE_NONE;
+    doc.History().Clear();
+    const auto layersOfShapes = [this] {
+        std::vector<std::string> layers;
+        for (const auto& shape : doc.m_shapes) {
+            layers.push_back(shape->m_strLayer + (shape->IsSelected() ? "*" : ""));
+        }
+        return layers;
+    };
+    const std::vector<std::string> before = layersOfShapes();
+
+    platform.QueueDialog({{"玄関"}, true});  // no such layer: refused
+    platform.QueueDialog({{"glass"}, true});
+    EXPECT_TRUE(RunChangeLayerCommand(doc));
+    ASSERT_EQ(Dialogs().size(), 1u);
+    EXPECT_EQ(Dialogs()[0].caption, "画層変更");
+    EXPECT_EQ(Dialogs()[0].dialogFields[0].text, "0");  // the current layer
+    EXPECT_EQ(Dialogs()[0].dialogFields[0].choices, (std::vector<std::string>{"0", kWallUtf8, "glass"}));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "画層「玄関」はありません。一覧から選んでください。");
+    EXPECT_EQ(layersOfShapes(), (std::vector<std::string>{"glass*", "glass*", "0"}));
+    EXPECT_EQ(doc.History().NextUndo(), StepKind::ChangeLayer);
+    ASSERT_TRUE(doc.History().Undo());
+    EXPECT_EQ(layersOfShapes(), before);
+
+    // Cancel and an empty selection change nothing; the menu item waits for a selection.
+    platform.QueueDialog({{"glass"}, false});
+    EXPECT_FALSE(RunChangeLayerCommand(doc));
+    doc.DeselectAll();
+    platform.ClearCalls();
+    EXPECT_FALSE(RunChangeLayerCommand(doc));
+    EXPECT_TRUE(Dialogs().empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "画層を変更する図形を選択してください。");
+    EXPECT_EQ(layersOfShapes(), (std::vector<std::string>{"0", kWallCp932, "0"}));
+    AppController app;
+    selectionExists = 0;
+    EXPECT_FALSE(app.Query(ID_CHANGE_LAYER).enabled);
+    selectionExists = 1;
+    EXPECT_TRUE(app.Query(ID_CHANGE_LAYER).enabled);
 }
 
 TEST_F(LayerDialogTest, ColourDialogShowsTheLayerTimes255Truncated) {
