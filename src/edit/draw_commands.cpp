@@ -26,7 +26,8 @@ float Narrow(double value) {
         return static_cast<float>(value);
     }
     return std::isnan(value) ? std::numeric_limits<float>::quiet_NaN()
-                             : std::copysign(std::numeric_limits<float>::infinity(), value);
+                             : std::copysign(std::numeric_limits<float>::infinity(),
+                                             static_cast<float>(value));
 }
 
 Float3 Narrow(const Double3& p) {
