@@ -23,7 +23,16 @@ bench dxf 'Dxflib|ExportDxf'
 # The import beside its floor in one process, one right after the other: this
 # machine's speed drifts between processes by more than the goal's margin.
 bench dxf_import 'BareScan|ImportDxfPlan'
-nice xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/marquetta_gl_bench" \
-    --benchmark_out="$out/gl.json" --benchmark_out_format=json >/dev/null
-nice python3 bench/open_drawing.py "$build" --json "$out/open.json" >/dev/null
+# Blocks expanded, beside ezdxf reading the same file (timed by itself in the run).
+bench dxf_blocks 'ImportDxfBlockPlan'
+gl() {  # NAME FILTER
+    nice xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/marquetta_gl_bench" \
+        --benchmark_filter="$2" --benchmark_out="$out/$1.json" --benchmark_out_format=json >/dev/null
+}
+gl gl 'BM_Gl(Anchor|PaintUnchanged|PaintAfter|Upload)'
+gl gl_plan 'BM_GlFirstFrame|BM_GlPaintMovedView|BM_GlPaintRunPerShape'
+# With BASELINE=path/to/an/earlier/marquetta, that build opens the same files in the
+# same run, taking turns with this one.
+nice python3 bench/open_drawing.py "$build" --json "$out/open.json" \
+    ${BASELINE:+--baseline "$BASELINE"} >/dev/null
 python3 bench/summary.py "$out"

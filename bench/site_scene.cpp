@@ -66,6 +66,49 @@ void FillSitePlan(CZorader_ezDoc& doc, int count) {
     doc.m_current.m_nType = SHAPE_NONE;
 }
 
+void FillSpreadPlan(CZorader_ezDoc& doc, float halfSide) {
+    // Seven colours, given round the layers.
+    static constexpr double kColours[7][3] = {{1, 1, 1}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                                              {0, 1, 1}, {0, 0, 1}, {1, 0, 1}};
+    std::string layers[kSiteLayers];
+    for (int i = 0; i < kSiteLayers; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "PLAN-%02d", i);
+        layers[i] = name;
+        EnsureLayer(layers[i]);
+        const int slot = FindLayer(layers[i]);
+        for (int c = 0; c < 3; ++c) {
+            g_layerAttributes[slot][c] = kColours[i % 7][c];
+        }
+    }
+    const CShape before = doc.m_current;
+    Random random(20250301);
+    const int total = kSpreadLines + kSpreadCircles;
+    doc.m_shapes.Reserve(doc.m_shapes.size() + total);
+    for (int i = 0; i < total; ++i) {
+        const float x = static_cast<float>(random.Uniform(-halfSide, halfSide));
+        const float z = static_cast<float>(random.Uniform(-halfSide, halfSide));
+        const int layer = static_cast<int>(random.Next() % kSiteLayers);
+        doc.SetCurrentLayer(layers[layer]);
+        for (int c = 0; c < 3; ++c) {
+            doc.m_current.m_attr[c] = static_cast<float>(kColours[layer % 7][c]);
+        }
+        doc.m_current.m_pt[0] = {x, 0.0f, z};
+        if (i % 6 == 5) {
+            doc.m_current.m_nType = SHAPE_CIRCLE;
+            doc.m_current.m_pt[1] = {static_cast<float>(random.Uniform(10.0, 2000.0)), 0.0f, 0.0f};
+        } else {
+            const double angle = random.Uniform(0.0, 6.283185307179586);
+            const double length = random.Uniform(1.0, 900.0);
+            doc.m_current.m_nType = SHAPE_LINE;
+            doc.m_current.m_pt[1] = {static_cast<float>(x + length * std::cos(angle)), 0.0f,
+                                     static_cast<float>(z + length * std::sin(angle))};
+        }
+        doc.AddCurrentShape();
+    }
+    doc.m_current = before;
+}
+
 bool WriteDxfPlan(const std::string& path) {
     const FileResult written = WriteFileSafely(path, [](SafeFileWriter& w) {
         auto put = [&](const char* s, int n) { w.Write(s, static_cast<size_t>(n)); };

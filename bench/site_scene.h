@@ -22,6 +22,17 @@ void FillSitePlan(CZorader_ezDoc& doc, int count = kSiteShapes);
 // round, so that the next call moves them back.
 void MoveEveryShape(CZorader_ezDoc& doc, float& step);
 
+// The spread plan: 800,000 lines of up to 900 mm and 160,000 circles of 10 to 2,000 mm
+// (one shape in six a circle) scattered over a square of 100 km, on 18 layers in seven
+// colours, from a fixed seed: a drawing whose every shape is small against its extent,
+// so that any view shows a sliver of it. With a smaller square (kDenseHalfSide) the
+// same shapes all fit into the view from just inside the far plane.
+inline constexpr int kSpreadLines = 800'000;
+inline constexpr int kSpreadCircles = 160'000;
+inline constexpr float kSpreadHalfSide = 50'000'000.0f;
+inline constexpr float kDenseHalfSide = 1'200'000.0f;
+void FillSpreadPlan(CZorader_ezDoc& doc, float halfSide = kSpreadHalfSide);
+
 // The window the view benchmarks paint: 1024 x 768 pixels.
 inline constexpr int kViewWidth = 1024;
 inline constexpr int kViewHeight = 768;

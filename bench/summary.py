@@ -122,14 +122,59 @@ def main():
         if "peak_MB" in dxf_import and mb:
             row("DXF import peak memory", f"{dxf_import['peak_MB']:.0f} MB", f"file {mb:.0f} MB",
                 f"{dxf_import['peak_MB'] / mb:.2f}x the file", "<= 2x")
+    blocks = find(load(d, "dxf_blocks"), "BM_ImportDxfBlockPlan")
+    if blocks and blocks.get("ezdxf_read_ms", 0) > 0:
+        row(f"DXF import, 10,000 references to a block of 50 ({blocks['shapes']:,.0f} shapes)",
+            f"{ms(blocks):.0f} ms", f"ezdxf reads the file {blocks['ezdxf_read_ms']:.0f} ms",
+            f"{blocks['ezdxf_read_ms'] / ms(blocks):.1f}x faster", "")
+    plan = load(d, "gl_plan")
+    if plan:
+        plans = {"1": "spread plan (100 km)", "2": "dense plan (2.4 km)"}
+        views = {"0": "start-up view", "1": "whole extent", "2": "from the far plane", "3": "zoomed in on a corner"}
+        for bench, label in (("BM_GlFirstFrame", "first frame"), ("BM_GlPaintMovedView", "paint after the view moved")):
+            for p, plan_label in plans.items():
+                for v, view_label in views.items():
+                    now = find(plan, f"{bench}/plan:{p}/view:{v}/way:1")
+                    today = find(plan, f"{bench}/plan:{p}/view:{v}/way:0")
+                    empty = find(plan, f"{bench}/plan:0/view:{v}/way:1")
+                    if now and today and empty:
+                        row(f"{label}, {plan_label}, {view_label}", f"{now['best_ms']:.1f} ms",
+                            f"today's way {today['best_ms']:.1f} ms; empty drawing {empty['best_ms']:.1f} ms",
+                            f"{today['best_ms'] / now['best_ms']:.2g}x faster",
+                            f"{int(now.get('segments', 0)):,} / {int(today.get('segments', 0)):,} segments")
+        now = find(plan, "BM_GlPaintRunPerShape/plan:2/view:1/way:1")
+        today = find(plan, "BM_GlPaintRunPerShape/plan:2/view:1/way:0")
+        if now and today:
+            row("paint after the view moved, dense plan, whole extent, every other shape selected",
+                f"{now['best_ms']:.1f} ms", f"today's way {today['best_ms']:.1f} ms",
+                f"{today['best_ms'] / now['best_ms']:.2g}x faster", f"{int(now.get('runs', 0)):,} colour runs")
     opened = load(d, "open")
-    if opened:
-        row("open 1,000,000 shapes to first frame", f"{opened['open_s']:.2f} s",
-            f"empty drawing {opened['empty_s']:.2f} s, cat {opened['cat_s']:.2f} s",
-            f"{opened['open_s'] - opened['empty_s']:.2f} s more than empty", "< 1 s")
-        row("open: peak memory", f"{opened['open_peak_mb']:.0f} MB",
-            f"file {opened['file_mb']:.0f} MB (empty drawing {opened['empty_peak_mb']:.0f} MB)",
-            f"{opened['open_peak_mb'] / opened['file_mb']:.2f}x the file", "<= 3x")
+    for drawing, label in (("site", "site plan, 1,000,000 shapes"), ("spread", "spread plan, 960,000 shapes")):
+        if f"{drawing}_new_s" not in opened:
+            continue
+        new, empty = opened[f"{drawing}_new_s"], opened[f"{drawing}_empty_new_s"]
+        size = opened[f"{drawing}_file_mb"]
+        anchor = f"empty program {empty:.2f} s"
+        if f"{drawing}_baseline_s" in opened:
+            base = opened[f"{drawing}_baseline_s"]
+            anchor += f"; today's build {base:.2f} s (+{base - opened[f'{drawing}_empty_baseline_s']:.2f} s)"
+        row(f"open {label}, to the first frame", f"{new:.2f} s", anchor, f"{new - empty:+.2f} s on empty",
+            "<= empty + 0.5 s")
+        if f"{drawing}_new_cpu_s" in opened:
+            cpu, empty_cpu = opened[f"{drawing}_new_cpu_s"], opened[f"{drawing}_empty_new_cpu_s"]
+            anchor = f"empty program {empty_cpu:.2f} s"
+            if f"{drawing}_baseline_cpu_s" in opened:
+                base = opened[f"{drawing}_baseline_cpu_s"]
+                anchor += (f"; today's build {base:.2f} s "
+                           f"(+{base - opened[f'{drawing}_empty_baseline_cpu_s']:.2f} s)")
+            row(f"open {label}, processor time to the first frame", f"{cpu:.2f} s", anchor,
+                f"{cpu - empty_cpu:+.2f} s on empty", "")
+        peak, empty_peak = opened[f"{drawing}_new_peak_mb"], opened[f"{drawing}_empty_new_peak_mb"]
+        anchor = f"file {size:.0f} MB; empty program {empty_peak:.0f} MB"
+        if f"{drawing}_baseline_peak_mb" in opened:
+            anchor += f"; today's build {opened[f'{drawing}_baseline_peak_mb']:.0f} MB"
+        row(f"open {label}, peak memory", f"{peak:.0f} MB", anchor,
+            f"empty + {(peak - empty_peak) / size:.2f}x the file", "<= empty + 2x the file")
 
     print("| figure | after | anchor (same run) | ratio | goal |")
     print("|---|---|---|---|---|")

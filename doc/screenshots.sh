@@ -31,10 +31,18 @@ shot() {
 zoom="wheel:14"
 # The main window with the sample drawing.
 shot main "$zoom"
+# Zoom to fit: the whole sample framed from straight above.
+shot fit "cmd:32840"
 # A line being drawn: from the wall's corner, one segment, the next following the mouse.
 shot drawing "$zoom;cmd:32791;click:3640,2730;click:5460,2730;move:5460,-1500"
+# The status bar's coordinates: a line's first point given, the cursor north-east of it.
+shot coordinates "$zoom;cmd:59393;cmd:32791;click:3640,2730;move:5460,-1500"
 # The circle picked (drawn selected), and a selection window being opened.
 shot selecting "$zoom;click:2275,0;click:-4550,3640;move:500,-1200"
+# A move: the circle picked, the base point given, the circle shown where it would land.
+shot ghost "$zoom;click:2275,0;cmd:32801;click:1820,0;move:3700,-1750"
+# A crossing window: opened from the right, drawn dashed.
+shot crossing "$zoom;click:4550,3640;move:1000,-1200"
 # Typed coordinates: the line's next point relative to the last one.
 shot relative "$zoom;cmd:32791;click:3640,2730;cmd:1023;type:1820,-910"
 # The text dialog after a click on the plan.
@@ -43,9 +51,9 @@ shot text "$zoom;cmd:32794;click:-3640,-3640;type:配置図"
 shot layers "cmd:32778"
 shot material "cmd:32778;row:1"
 # Moving the selection to a layer: everything selected, the 画層変更 dialog.
-shot change-layer "$zoom;cmd:57642;cmd:32840"
+shot change-layer "$zoom;cmd:57642;cmd:32842"
 # The plan drawn in its layers' colours (the item is switched on for this run only).
-shot color-by-layer "$zoom;cmd:32841"
+shot color-by-layer "$zoom;cmd:32843"
 # The grid and scale dialogs.
 shot grid "cmd:32805"
 shot scale "cmd:1024"

@@ -57,6 +57,7 @@ private:
     void RegisterApplicationCommands();
     void RegisterExchangeCommands();
     void RegisterEditCommands();
+    void CopySelectionToClipboard();
     // Opens without asking about the current drawing.
     bool LoadDocument(const std::string& path);
     // After the drawing was replaced (New, Open): ends a modify command or a paste that

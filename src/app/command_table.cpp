@@ -25,13 +25,15 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_APP_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", "アプリケーションを終了します", ""},
         {ID_EDIT_UNDO, "元に戻す(&U)\tCtrl+Z", "直前の操作を元に戻します", ""},
         {ID_EDIT_REDO, "やり直し(&R)\tCtrl+Y", "元に戻した操作をやり直します", ""},
-        {ID_EDIT_CUT, "切り取り(&T)\tCtrl+X", "選択した図形を消去します", "切り取り"},
+        {ID_EDIT_CUT, "切り取り(&T)\tCtrl+X", "選択した図形をクリップボードにコピーしてから消去します",
+         "切り取り"},
         {ID_EDIT_COPY, "ｺﾋﾟｰ(&C)\tCtrl+C", "選択範囲をコピーします", "コピー"},
         {ID_EDIT_PASTE, "貼り付け(&P)\tCtrl+V", "クリップボードの内容を貼り付けます", "貼り付け"},
         {ID_EDIT_SELECT_ALL, "すべてを選択(&S)\tCtrl+A", "表示中の画層の図形をすべて選択します",
          ""},
         {ID_LAYERS, "画層(&G)...", "画層の表示と色を設定します", ""},
         {ID_COLOR_BY_LAYER, "画層の色で表示(&O)", "ワイヤーフレームの図形を画層の色で表示します", ""},
+        {ID_ZOOM_FIT, "全体表示(&X)\tZ", "図面全体が見えるように真上から表示します", "全体表示"},
         {ID_WIREFRAME, "ワイヤーフレーム(&W)", "ワイヤーフレームと陰影表示を切り替えます", ""},
         {ID_PARALLEL_PROJECTION, "平行透視（&P）", "", ""},
         {ID_WALK_THROUGH, "ウォークスルー（&W）", "", ""},
@@ -88,7 +90,7 @@ const std::vector<MenuItem>& MainMenu() {
                Cmd(ID_FILE_PRINT_SETUP), Sep(), Cmd(ID_FILE_MRU_FIRST), Sep(), Cmd(ID_APP_EXIT)}),
         Popup("編集(&E)", {Cmd(ID_EDIT_UNDO), Cmd(ID_EDIT_REDO), Sep(), Cmd(ID_EDIT_CUT), Cmd(ID_EDIT_COPY),
                            Cmd(ID_EDIT_PASTE), Sep(), Cmd(ID_EDIT_SELECT_ALL)}),
-        Popup("表示(&V)", {Cmd(ID_LAYERS), Cmd(ID_COLOR_BY_LAYER), Sep(), Cmd(ID_WIREFRAME), Cmd(ID_PARALLEL_PROJECTION),
+        Popup("表示(&V)", {Cmd(ID_LAYERS), Cmd(ID_COLOR_BY_LAYER), Sep(), Cmd(ID_ZOOM_FIT), Sep(), Cmd(ID_WIREFRAME), Cmd(ID_PARALLEL_PROJECTION),
                            Cmd(ID_WALK_THROUGH), Sep(), Cmd(ID_VIEW_TOOLBAR),
                            Cmd(ID_VIEW_STATUS_BAR)}),
         Popup("作成(&D)",
@@ -106,7 +108,7 @@ const std::vector<int>& StandardToolBar() {
     static const std::vector<int> bar = {ID_FILE_NEW,   ID_FILE_OPEN, ID_FILE_SAVE,   0,
                                          ID_EDIT_CUT,   ID_EDIT_COPY, ID_EDIT_PASTE,  0,
                                          ID_FILE_PRINT, 0,            ID_VIEW_MOVE,   ID_VIEW_ROTATE,
-                                         ID_VIEW_ZOOM,  0,            ID_APP_ABOUT};
+                                         ID_VIEW_ZOOM,  ID_ZOOM_FIT,  0,              ID_APP_ABOUT};
     return bar;
 }
 
@@ -138,11 +140,12 @@ const std::vector<Accelerator>& AcceleratorTable() {
         {'T', MOD_NONE, false, ID_TEXT},
         {'V', MOD_CTRL, false, ID_EDIT_PASTE},
         {'Y', MOD_CTRL, false, ID_EDIT_REDO},
+        {'Z', MOD_NONE, false, ID_ZOOM_FIT},
         {'Z', MOD_CTRL | MOD_SHIFT, false, ID_EDIT_REDO},
         {KEY_INSERT, MOD_SHIFT, false, ID_EDIT_PASTE},
         {KEY_BACKSPACE, MOD_ALT, false, ID_EDIT_UNDO},
         {'Z', MOD_CTRL, false, ID_EDIT_UNDO},
-        {KEY_DELETE, MOD_NONE, false, ID_EDIT_CUT},
+        {KEY_DELETE, MOD_NONE, false, ID_ERASE},
         {'X', MOD_CTRL, false, ID_EDIT_CUT},
         {KEY_ESCAPE, MOD_NONE, false, ID_CANCEL},
         {KEY_F6, MOD_NONE, false, ID_NEXT_PANE},

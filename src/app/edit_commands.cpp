@@ -59,6 +59,22 @@ std::string CopyLeftOutPrompt(size_t count, const std::string& why) {
     return "ｺﾋﾟｰしなかった図形が " + std::to_string(count) + " 個あります（" + why + "）";
 }
 
+// Every selected shape, whatever its layer: what erase would take away. Those that no
+// paste would take are left out, and the prompt line says so.
+void AppController::CopySelectionToClipboard() {
+    size_t leftOut = 0;
+    std::string why;
+    const std::vector<const CShape*> shapes = SelectedShapes(m_doc, leftOut, why);
+    if (leftOut > 0) {
+        CurrentPlatform().SetPrompt(CopyLeftOutPrompt(leftOut, why));
+    }
+    if (shapes.empty()) {
+        return;
+    }
+    CurrentPlatform().WriteClipboard(
+        {{kShapesMimeType, ShapesToBytes(shapes)}, {kPlainText, Cp932ToUtf8(DxfText(shapes))}});
+}
+
 void AppController::RegisterEditCommands() {
     UndoHistory& history = m_doc.History();
     // Both first end whatever command runs, as Esc would, then repaint what they put back.
@@ -85,25 +101,15 @@ void AppController::RegisterEditCommands() {
             ui.SetText(RedoCaption(history.NextRedo()));
         });
 
-    // Every selected shape, whatever its layer: what erase would take away. Those that no
-    // paste would take are left out, and the prompt line says so.
     m_documentCommands.On(
-        ID_EDIT_COPY,
-        [this] {
-            size_t leftOut = 0;
-            std::string why;
-            const std::vector<const CShape*> shapes = SelectedShapes(m_doc, leftOut, why);
-            if (leftOut > 0) {
-                CurrentPlatform().SetPrompt(CopyLeftOutPrompt(leftOut, why));
-            }
-            if (shapes.empty()) {
-                return;
-            }
-            CurrentPlatform().WriteClipboard(
-                {{kShapesMimeType, ShapesToBytes(shapes)},
-                 {kPlainText, Cp932ToUtf8(DxfText(shapes))}});
-        },
+        ID_EDIT_COPY, [this] { CopySelectionToClipboard(); },
         [](CommandUi& ui) { ui.Enable(selectionExists == 1); });
+    // The selection goes to the clipboard as with copy, then erase takes it away: the
+    // erase is the one step of the history.
+    m_documentCommands.On(ID_EDIT_CUT, [this] {
+        CopySelectionToClipboard();
+        m_router.Execute(ID_ERASE);
+    });
 
     m_documentCommands.On(
         ID_EDIT_PASTE,

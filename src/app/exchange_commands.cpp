@@ -4,6 +4,7 @@
 
 #include "app/app_controller.h"
 #include "edit/editing_state.h"
+#include "edit/zoom_fit.h"
 #include "exchange/dxf_import.h"
 #include "exchange/dxf_writer.h"
 #include "exchange/insert_file.h"
@@ -80,9 +81,14 @@ void AppController::RegisterExchangeCommands() {
         if (result.replaced) {
             ForgetReplacedShapes();
             g_displayListValid = 0;
+            // An imported drawing may lie anywhere and be of any size: show all of it.
+            ZoomToFit(m_doc);
             platform.InvalidateView();
+            platform.SetPrompt(DxfImportStatusText(result));
         }
         Show(result.message);
+        // What the drawing could not hold, once the drawing is there to see.
+        Show(DxfImportReportMessage(result));
     });
 
     m_exchangeCommands.On(ID_DXF_EXPORT, [this] {
@@ -119,7 +125,7 @@ void AppController::RegisterExchangeCommands() {
         }();
         if (result.inserted) {
             g_displayListValid = 0;
-            CurrentPlatform().InvalidateView();
+            ZoomToFit(m_doc);
         }
         Show(result.message);
     });

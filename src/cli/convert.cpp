@@ -26,10 +26,16 @@ Converts a Marquetta drawing. The formats follow from the file extensions, in an
 letter case:
 
   IN   .trn   a native drawing file
-       .dxf   a DXF file: its LINE, CIRCLE, ARC, TEXT, SOLID and 3DFACE entities
-              are imported exactly as the program's DXF import does it (layers
-              rebuilt in order of first use, the plan extents centred on the
-              origin; the rendering settings are the program's defaults)
+       .dxf   a DXF file, imported exactly as the program's DXF import does it:
+              its model space (lines, circles, arcs, texts, solids and faces, and
+              polylines, blocks, multi-line texts, ellipses, splines, dimensions,
+              leaders and hatch boundaries as those), scaled from its units to
+              millimetres, layers rebuilt in order of first use in the file's
+              layer colours, the plan moved by whole grid pitches of 910 mm as
+              near the origin as they allow; the rendering settings are the
+              program's defaults. What the drawing cannot hold is reported on
+              standard error ("取り込めなかった図形: IMAGE 2, 文字の変換 3") and
+              the conversion goes on
   OUT  .trn   a native drawing file (the drawing saved again)
        .dxf   a DXF file, as the program's DXF export writes it (CR LF line ends)
        .svg   the printed page as SVG: the plan at the scale 1:N on a sheet of
@@ -150,6 +156,9 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (!imported.entitiesSection) {
             err << "marquetta-convert: " << in << " has no ENTITIES section; nothing converted\n";
             return 1;
+        }
+        if (!imported.report.empty()) {
+            err << "marquetta-convert: " << in << ": " << imported.report << "\n";
         }
     } else {
         const LoadResult loaded = LoadDrawingFile(doc, in);

@@ -89,8 +89,28 @@ void CZorader_ezView::OnLButtonDown(int x, int y) {
     // While a Ctrl+right zoom borrows stepPending it is 2 and no click edits.
     if (stepPending == 0) {
         FirstStep(x, y);
+        const bool selecting = editState == EDIT_IDLE || editState == EDIT_MOVE_SELECT ||
+                               editState == EDIT_COPY_SELECT;
+        // A window opened by this press may also close at its release (a drag).
+        m_nav.windowPressed = m_doc.m_current.m_nType == SHAPE_NONE && selecting &&
+                              stepPending == 1;
+        m_nav.windowPressX = x;
+        m_nav.windowPressY = y;
     } else if (stepPending == 1) {
         SecondStep(x, y);
+    }
+}
+
+void CZorader_ezView::OnLButtonDblClk(int x, int y) {
+    const bool idle = m_nav.Guard() && stepPending == 0 && editState == EDIT_IDLE &&
+                      m_doc.m_current.m_nType == SHAPE_NONE && pastePlacing == 0;
+    OnLButtonDown(x, y);
+    if (!idle || stepPending != 0) {
+        return;
+    }
+    const CShape* hit = ShapeAtPixel(m_doc, x, y, false);
+    if (hit != nullptr && hit->m_nType == SHAPE_TEXT) {
+        EditTextShape(m_doc, *hit);
     }
 }
 

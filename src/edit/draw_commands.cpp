@@ -7,6 +7,7 @@
 #include "edit/editing_state.h"
 #include "edit/picking.h"
 #include "model/layers.h"
+#include "model/undo_history.h"
 #include "platform/platform.h"
 #include "ui/text_dialog.h"
 #include "view/sheet.h"
@@ -25,9 +26,11 @@ float Narrow(double value) {
     if (FitsFloat(value)) {
         return static_cast<float>(value);
     }
-    return std::isnan(value) ? std::numeric_limits<float>::quiet_NaN()
-                             : std::copysign(std::numeric_limits<float>::infinity(),
-                                             static_cast<float>(value));
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    if (std::isnan(value)) {
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+    return std::signbit(value) ? -kInfinity : kInfinity;
 }
 
 Float3 Narrow(const Double3& p) {
@@ -299,6 +302,35 @@ void TextClick(CZorader_ezDoc& doc, int x, int y) {
                       text);
     }
     EndDrawCommand(doc);
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+}
+
+void EditTextShape(CZorader_ezDoc& doc, const CShape& shape) {
+    TextDialog dialog(shape.m_strText, shape.m_pt[1].x, shape.m_pt[1].y, shape.m_pt[1].z,
+                      textHistory);
+    if (!CurrentPlatform().RunDialog(dialog) || dialog.Text().empty()) {
+        return;
+    }
+    CShape edited = shape;
+    edited.m_strText = dialog.Text();
+    edited.m_pt[1] = Float3{static_cast<float>(dialog.Height()), static_cast<float>(dialog.Width()),
+                            static_cast<float>(NormalizeTextAngle(dialog.Angle()))};
+    if (edited == shape) {
+        return;
+    }
+    RememberText(edited.m_strText);
+    const uint32_t slot = doc.m_shapes.SlotOf(&shape);
+    if (slot == ShapeList::kNoPosition) {
+        return;
+    }
+    const size_t position = doc.m_shapes.PositionOfSlot(slot);
+    {
+        // Taken out and put back in its place: the history records both as one step.
+        UndoStep step(doc.History(), StepKind::Text);
+        doc.RemoveShape(doc.m_shapes.begin() + static_cast<std::ptrdiff_t>(position));
+        doc.InsertShape(position, edited);
+    }
     g_displayListValid = 0;
     CurrentPlatform().InvalidateView();
 }

@@ -60,6 +60,11 @@ void ArcPointClick(CZorader_ezDoc& doc, int x, int y);
 // Text: the insertion point, then the text dialog; one text per command.
 void TextClick(CZorader_ezDoc& doc, int x, int y);
 
+// Opens the text dialog on a text shape's text, height, width and angle; OK with a
+// text changes the shape in place (same place in the list, layer and selection) as one
+// step of the history. Cancel, or OK with nothing changed, changes nothing.
+void EditTextShape(CZorader_ezDoc& doc, const CShape& shape);
+
 // The angle in degrees [0, 360] of the direction (dx, dz) of the given length, measured
 // as arcs are: 0 along +X, 90 along -Z.
 double DirectionAngle(double dx, double dz, double length);

@@ -208,7 +208,6 @@ bool CopySelectionTo(CZorader_ezDoc& doc, const Double3& destination) {
 
 void CZorader_ezView::RegisterModifyCommands() {
     m_commands.On(ID_ERASE, [this] { OnErase(); });
-    m_commands.On(ID_EDIT_CUT, [this] { OnErase(); });
     m_commands.On(ID_MOVE, [this] { OnMove(); });
     m_commands.On(ID_COPY, [this] { OnCopy(); });
     m_commands.On(ID_OFFSET, [this] { OnOffset(); });

@@ -1,12 +1,19 @@
 #include "edit/navigation.h"
 
+#include <cmath>
+#include <cstdlib>
+
+#include "edit/cursor_readout.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
 #include "edit/view.h"
+#include "edit/zoom_fit.h"
 #include "platform/command_ids.h"
 #include "platform/keys.h"
 #include "view/camera.h"
+#include "view/gl_matrix.h"
+#include "view/sheet.h"
 
 namespace marquetta {
 namespace {
@@ -48,6 +55,31 @@ void ZoomBy(double amount, double perUnit) {
     CurrentPlatform().InvalidateView();
 }
 
+void ZoomAt(double amount, double perUnit, int x, int y) {
+    if (g_viewWidth <= 0.0 || g_viewHeight <= 0.0) {
+        ZoomBy(amount, perUnit);
+        return;
+    }
+    const double oldZ = g_viewTranslate.z;
+    const double newZ = oldZ + (-oldZ) * amount * perUnit;
+    // The pixel as a share of the half window, right and up positive.
+    const double ndcX = 2.0 * x / g_viewWidth - 1.0;
+    const double ndcY = 1.0 - 2.0 * y / g_viewHeight;
+    const double halfHeight = std::tan(g_paintFov * 0.5 * kGlPi / 180.0);
+    // The eye-space point under the pixel at depth oldZ keeps its direction from the eye
+    // when the camera moves by (dx, dy, newZ - oldZ).
+    const double dx = -ndcX * halfHeight * g_viewAspect * (newZ - oldZ);
+    const double dy = -ndcY * halfHeight * (newZ - oldZ);
+    const double tx = g_viewTranslate.x + dx;
+    const double ty = g_viewTranslate.y + dy;
+    if (-newZ > kClosestViewingDistance && CameraTakes(newZ) && CameraTakes(tx, ty)) {
+        g_viewTranslate = {static_cast<float>(tx), static_cast<float>(ty), static_cast<float>(newZ)};
+        firstScreenPoint.x = x + (firstScreenPoint.x - x) * oldZ / newZ;
+        firstScreenPoint.y = y + (firstScreenPoint.y - y) * oldZ / newZ;
+    }
+    CurrentPlatform().InvalidateView();
+}
+
 void PanBy(int dx, int dy) {
     const double distance = -g_viewTranslate.z;
     const double y = g_viewTranslate.y + distance * dy * kPanPerPixel;
@@ -65,6 +97,7 @@ void PanBy(int dx, int dy) {
 void CZorader_ezView::RegisterNavigationCommands() {
     m_commands.On(ID_VIEW_MOVE, [this] { OnViewMove(); });
     m_commands.On(ID_VIEW_ZOOM, [this] { OnViewZoom(); });
+    m_commands.On(ID_ZOOM_FIT, [this] { ZoomToFit(m_doc); });
 }
 
 void CZorader_ezView::OnViewMove() {
@@ -116,7 +149,17 @@ bool CZorader_ezView::NavigationLeftDown(int x, int y) {
     return true;
 }
 
-void CZorader_ezView::OnLButtonUp(int, int) {
+void CZorader_ezView::OnLButtonUp(int x, int y) {
+    if (m_nav.windowPressed) {
+        m_nav.windowPressed = false;
+        const bool dragged = std::abs(x - m_nav.windowPressX) >= kWindowDragPixels ||
+                             std::abs(y - m_nav.windowPressY) >= kWindowDragPixels;
+        if (dragged && stepPending == 1) {
+            computeCursorPoint(x, y, false);
+            SecondStep(x, y);
+            return;
+        }
+    }
     bool applied = false;
     if (m_nav.moveViewArmed == 1) {
         m_nav.panDrag = 0;
@@ -235,14 +278,30 @@ void CZorader_ezView::OnMouseMove(int x, int y) {
             m_nav.lastMouseX = x;
             m_nav.lastMouseY = y;
         }
-        if (rubberBand == 1) {
-            computeCursorPoint(x, y, false);
+        if (rubberBand == 1 && computeCursorPoint(x, y, false) && g_snapOn == 1) {
+            // The preview shows where a snapped click would land.
+            Double3 snapped;
+            if (SnapTarget(m_doc, x, y, snapped)) {
+                cursorPoint = snapped;
+            }
         }
+    }
+    // After any pan, so that the readout names the point now under the cursor.
+    Double3 ground;
+    if (GroundPointUnder(x, y, ground)) {
+        m_hover = ground;
     }
 }
 
-void CZorader_ezView::OnMouseWheel(int delta) {
-    ZoomBy(delta, kZoomPerWheelUnit);
+void CZorader_ezView::OnMouseWheel(int delta, int x, int y) {
+    ZoomAt(delta, kZoomPerWheelUnit, x, y);
+}
+
+std::string CZorader_ezView::CursorReadoutText() const {
+    if (!m_hover) {
+        return {};
+    }
+    return CursorReadout(*m_hover, basePointSet == 1 ? &firstPoint : nullptr);
 }
 
 }  // namespace marquetta

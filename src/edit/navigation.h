@@ -20,8 +20,13 @@ inline constexpr double kPanPerPixel = 0.0010416666666666667;
 // Share of the viewing distance per pixel of a zoom drag, and per wheel delta unit.
 inline constexpr double kZoomPerPixel = 0.002;
 inline constexpr double kZoomPerWheelUnit = 0.0005;
-// The camera never comes this close to the ground (the near plane).
-inline constexpr double kClosestViewingDistance = 500.0;
+// A left release this many pixels or more from the press that opened a selection
+// window closes it: the window was dragged.
+inline constexpr int kWindowDragPixels = 5;
+
+// The camera never comes this close to what it looks at: close enough for a part of
+// 10 mm to fill the window (the near plane follows the distance, see camera.h).
+inline constexpr double kClosestViewingDistance = 5.0;
 
 // What a pan or zoom says that would take the camera beyond single precision (it keeps
 // the camera as it was).
@@ -40,6 +45,9 @@ struct NavigationState {
     bool middleDrag = false;         // the pan of panDrag 1 belongs to the middle button
     bool rightDrag = false;          // a plain right drag is in progress
     bool rightPressIgnored = false;  // the right press did nothing; so does its release
+    bool windowPressed = false;      // the left press held now opened a selection window
+    int windowPressX = 0;            // ... at this pixel
+    int windowPressY = 0;
     // Navigation holds the pointer and the mouse capture, from the first arming or drag
     // until the last one ends; then the view's arrow comes back.
     bool cursorTaken = false;
@@ -57,6 +65,12 @@ void FollowZoom(double oldZ, double newZ);
 // farther than the closest distance and the distance can be held (CameraTakes); the
 // view repaints either way.
 void ZoomBy(double amount, double perUnit);
+
+// A zoom step like ZoomBy about the pixel (x, y) instead of the window centre: the point
+// under that pixel at the depth of the camera's centre of rotation stays under it (in
+// the plan view, the ground point under the cursor), and firstScreenPoint scales about
+// the pixel. Before the first paint it zooms about the centre.
+void ZoomAt(double amount, double perUnit, int x, int y);
 
 // A pan of (dx, dy) pixels, dy counted upward: the camera and firstScreenPoint follow,
 // unless the camera cannot take the place (CameraTakes).

@@ -12,6 +12,7 @@
 #include "view/camera.h"
 #include "view/grid.h"
 #include "view/paint_frame.h"
+#include "view/shape_bounds.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -154,6 +155,122 @@ bool ShapeInside(const CShape& s, const ScreenWindow& window) {
     }
 }
 
+// Whether the segment between two window points meets the closed window (clipped
+// against each side in turn).
+bool SegmentMeetsWindow(double ax, double ay, double bx, double by, const ScreenWindow& w) {
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = bx - ax, dy = by - ay;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {ax - w.xmin, w.xmax - ax, ay - w.ymin, w.ymax - ay};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0.0) {
+            if (q[k] < 0.0) {
+                return false;
+            }
+            continue;
+        }
+        const double t = q[k] / p[k];
+        if (p[k] < 0.0) {
+            t0 = std::fmax(t0, t);
+        } else {
+            t1 = std::fmin(t1, t);
+        }
+        if (t0 > t1) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A polyline of world points, tested against a window as it is drawn.
+class PolylineTouch {
+  public:
+    explicit PolylineTouch(const ScreenWindow& window) : m_window(window) {}
+    void Add(const Double3& p) {
+        double wx = 0.0, wy = 0.0;
+        const bool shown = ToWindow(p.x, p.y, p.z, wx, wy);
+        if (shown && m_havePrevious &&
+            SegmentMeetsWindow(m_previousX, m_previousY, wx, wy, m_window)) {
+            m_touched = true;
+        }
+        if (shown && !m_havePrevious && m_window.xmin <= wx && wx <= m_window.xmax &&
+            m_window.ymin <= wy && wy <= m_window.ymax) {
+            m_touched = true;  // a single point (a line of no length) inside
+        }
+        m_havePrevious = shown;
+        m_previousX = wx;
+        m_previousY = wy;
+    }
+    bool Touched() const { return m_touched; }
+
+  private:
+    const ScreenWindow& m_window;
+    bool m_havePrevious = false;
+    bool m_touched = false;
+    double m_previousX = 0.0, m_previousY = 0.0;
+};
+
+// A crossing window takes every shape it touches: inside, or crossing its edges. A
+// text counts by the box a window tests, or by lying wholly around the window.
+bool ShapeTouches(const CShape& s, const ScreenWindow& window) {
+    if (ShapeInside(s, window)) {
+        return true;
+    }
+    PolylineTouch touch(window);
+    switch (s.m_nType) {
+        case SHAPE_LINE:
+            touch.Add(Widen(s.m_pt[0]));
+            touch.Add(Widen(s.m_pt[1]));
+            break;
+        case SHAPE_CIRCLE:
+            for (int k = 0; k <= kCircleSegments; ++k) {
+                touch.Add(CirclePoint(s, k));
+            }
+            break;
+        case SHAPE_ARC:
+            ForEachArcAngle(s.m_pt[1].y, s.m_pt[1].z,
+                            [&](double degrees) { touch.Add(ArcPoint(s, degrees)); });
+            break;
+        case SHAPE_TEXT: {
+            const Float3& c = s.m_pt[0];
+            const double length = TextAdvanceUnits(s.m_strText) * s.m_pt[1].y;
+            const double a = s.m_pt[1].z * kRadiansPerDegree;
+            const double dx = length * std::cos(a), dz = -length * std::sin(a);
+            const double ux = -s.m_pt[1].x * std::sin(a), uz = -s.m_pt[1].x * std::cos(a);
+            const Double3 corners[5] = {{c.x, c.y, c.z},
+                                        {c.x + dx, c.y, c.z + dz},
+                                        {c.x + dx + ux, c.y, c.z + dz + uz},
+                                        {c.x + ux, c.y, c.z + uz},
+                                        {c.x, c.y, c.z}};
+            for (const Double3& corner : corners) {
+                touch.Add(corner);
+            }
+            if (!touch.Touched()) {
+                // The window may lie wholly within the text's box (a small window inside
+                // a large text): its centre is then on one side of every edge.
+                const double cx = (window.xmin + window.xmax) * 0.5;
+                const double cy = (window.ymin + window.ymax) * 0.5;
+                int positive = 0, negative = 0;
+                for (int k = 0; k < 4; ++k) {
+                    double ax = 0.0, ay = 0.0, bx = 0.0, by = 0.0;
+                    if (!ToWindow(corners[k].x, corners[k].y, corners[k].z, ax, ay) ||
+                        !ToWindow(corners[k + 1].x, corners[k + 1].y, corners[k + 1].z, bx, by)) {
+                        return false;
+                    }
+                    const double cross = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+                    positive += cross > 0.0 ? 1 : 0;
+                    negative += cross < 0.0 ? 1 : 0;
+                }
+                return positive == 4 || negative == 4;
+            }
+            break;
+        }
+        default:
+            return false;  // faces are never selected by a window
+    }
+    return touch.Touched();
+}
+
 // Whether the world point projects within `reach` pixels of the mouse pixel (x, y),
 // measured separately along each axis.
 bool NearPixel(const Double3& p, double x, double y, double reach) {
@@ -194,89 +311,6 @@ bool SnapToShapeVertex(const CShape& s, double x, double y, Double3& point) {
     return false;
 }
 
-// Rounds outward to the floats of a box; false for a value beyond them or not finite.
-bool NarrowDown(double v, float& out) {
-    out = static_cast<float>(v);
-    if (out > v) {
-        out = std::nextafter(out, -HUGE_VALF);
-    }
-    return std::isfinite(out);
-}
-bool NarrowUp(double v, float& out) {
-    out = static_cast<float>(v);
-    if (out < v) {
-        out = std::nextafter(out, HUGE_VALF);
-    }
-    return std::isfinite(out);
-}
-
-// Everything a click, a snap or a window tests of a shape: the sample points of its
-// chords (lines, circles, arcs), its text's strokes and text box, its snap vertices.
-ShapeExtent PickExtent(const CShape& s, Box3& box) {
-    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
-    double hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    auto add = [&](double x, double y, double z) {
-        const double p[3] = {x, y, z};
-        for (int c = 0; c < 3; ++c) {
-            lo[c] = std::fmin(lo[c], p[c]);
-            hi[c] = std::fmax(hi[c], p[c]);
-        }
-    };
-    const Float3& c = s.m_pt[0];
-    switch (s.m_nType) {
-        case SHAPE_LINE:
-            add(s.m_pt[0].x, s.m_pt[0].y, s.m_pt[0].z);
-            add(s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z);
-            break;
-        case SHAPE_FACE:
-            for (const Float3& p : s.m_pt) {
-                add(p.x, p.y, p.z);
-            }
-            break;
-        case SHAPE_CIRCLE:
-        case SHAPE_ARC: {
-            // Circles are sampled on the ground, arcs at their centre's height.
-            const double r = std::fabs(double{s.m_pt[1].x});
-            const double y = s.m_nType == SHAPE_CIRCLE ? 0.0 : c.y;
-            add(c.x - r, y, c.z - r);
-            add(c.x + r, y, c.z + r);
-            break;
-        }
-        case SHAPE_TEXT: {
-            double strokes[4];
-            if (StrokeTextGroundBounds(s.m_strText, c.x, c.z, s.m_pt[1].x, s.m_pt[1].y,
-                                       s.m_pt[1].z, strokes)) {
-                add(strokes[0], 0.0, strokes[1]);
-                add(strokes[2], 0.0, strokes[3]);
-            }
-            // The box a selection window tests, at the text point's own height.
-            const double length = TextAdvanceUnits(s.m_strText) * s.m_pt[1].y;
-            const double a = s.m_pt[1].z * kRadiansPerDegree;
-            const double dx = length * std::cos(a), dz = -length * std::sin(a);
-            const double ux = -s.m_pt[1].x * std::sin(a), uz = -s.m_pt[1].x * std::cos(a);
-            const double slack = 1e-9 * (std::fabs(c.x) + std::fabs(c.z) + std::fabs(length) +
-                                         std::fabs(s.m_pt[1].x));
-            for (double corner : {0.0, 1.0}) {
-                for (double up : {0.0, 1.0}) {
-                    const double x = c.x + corner * dx + up * ux;
-                    const double z = c.z + corner * dz + up * uz;
-                    add(x - slack, c.y, z - slack);
-                    add(x + slack, c.y, z + slack);
-                }
-            }
-            break;
-        }
-        default:
-            return ShapeExtent::Nowhere;  // no other kind is ever picked, snapped or selected
-    }
-    for (int k = 0; k < 3; ++k) {
-        if (!NarrowDown(lo[k], box.lo[k]) || !NarrowUp(hi[k], box.hi[k])) {
-            return ShapeExtent::Everywhere;
-        }
-    }
-    return ShapeExtent::Box;
-}
-
 // Calls test(shape) for the visible shapes that may lie in the window rectangle
 // (window coordinates, y from the bottom), in list order, until it answers true. With
 // the index only the shapes whose boxes meet the rectangle's cone are asked; the
@@ -297,8 +331,7 @@ void WalkShapesIn(const CZorader_ezDoc& doc, double xmin, double ymin, double xm
         }
         return;
     }
-    ShapeIndex& index = doc.PickIndex();
-    index.Sync(list, PickExtent);
+    const ShapeIndex& index = SyncedShapeIndex(doc);
     std::vector<uint32_t> positions;
     index.Collect(cone, positions);
     for (uint32_t& slot : positions) {
@@ -329,7 +362,7 @@ bool SnapToGrid(double x, double y, Double3& point) {
 
 }  // namespace
 
-bool computeCursorPoint(double x, double y, bool rememberAsFirst) {
+bool GroundPointUnder(double x, double y, Double3& out) {
     const double width = g_viewport[2];
     const double height = g_viewport[3];
     if (!(height > 0.0)) {
@@ -363,6 +396,15 @@ bool computeCursorPoint(double x, double y, bool rememberAsFirst) {
     const Double3 point{eyeX + t * dx, eyeY + t * dy, eyeZ + t * dz};
     if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z)) {
         return false;  // a degenerate camera gives no point to keep
+    }
+    out = point;
+    return true;
+}
+
+bool computeCursorPoint(double x, double y, bool rememberAsFirst) {
+    Double3 point;
+    if (!GroundPointUnder(x, y, point)) {
+        return false;
     }
     cursorPoint = point;
     if (rememberAsFirst) {
@@ -399,7 +441,7 @@ bool VertexNearPixel(const CZorader_ezDoc& doc, double x, double y, Double3& poi
 }
 
 std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& corner1,
-                                    const Double2& corner2, PickWalk walk) {
+                                    const Double2& corner2, PickWalk walk, bool crossing) {
     const double h = ViewportHeight();
     const double x1 = corner1.x, y1 = h - corner1.y;
     const double x2 = corner2.x, y2 = h - corner2.y;
@@ -407,7 +449,7 @@ std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& co
                               std::fmax(y1, y2)};
     std::vector<CShape*> inside;
     WalkShapesIn(doc, window.xmin, window.ymin, window.xmax, window.ymax, walk, [&](CShape& s) {
-        if (ShapeInside(s, window)) {
+        if (crossing ? ShapeTouches(s, window) : ShapeInside(s, window)) {
             inside.push_back(&s);
         }
         return false;
@@ -415,8 +457,12 @@ std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& co
     return inside;
 }
 
+bool SnapTarget(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
+    return VertexNearPixel(doc, x, y, point) || (g_gridOn == 1 && SnapToGrid(x, y, point));
+}
+
 bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
-    if (VertexNearPixel(doc, x, y, point) || (g_gridOn == 1 && SnapToGrid(x, y, point))) {
+    if (SnapTarget(doc, x, y, point)) {
         CurrentPlatform().Beep(BeepKind::Default);
         return true;
     }
@@ -441,8 +487,13 @@ bool pickLine(CZorader_ezDoc& doc, double x, double y) {
     return hit != nullptr;
 }
 
+bool IsCrossingWindow(const Double2& corner1, const Double2& corner2) {
+    return corner2.x < corner1.x;
+}
+
 void selectInWindow(CZorader_ezDoc& doc, const Double2& corner1, const Double2& corner2) {
-    for (CShape* shape : ShapesInWindow(doc, corner1, corner2)) {
+    for (CShape* shape : ShapesInWindow(doc, corner1, corner2, PickWalk::Indexed,
+                                        IsCrossingWindow(corner1, corner2))) {
         doc.SetSelected(*shape, true);
         selectionExists = 1;
     }

@@ -9,6 +9,7 @@
 
 #include "model/document.h"
 #include "model/geometry.h"
+#include "model/shape_index.h"
 
 namespace marquetta {
 
@@ -31,15 +32,27 @@ CShape* ShapeAtPixel(const CZorader_ezDoc& doc, double x, double y, bool linesOn
 bool VertexNearPixel(const CZorader_ezDoc& doc, double x, double y, Double3& point,
                      PickWalk walk = PickWalk::Indexed);
 // The shapes on shown layers strictly inside the window between two corner pixels,
-// in list order.
+// in list order; with `crossing`, every one that the window touches (inside, or meeting
+// its edges).
 std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& corner1,
-                                    const Double2& corner2, PickWalk walk = PickWalk::Indexed);
+                                    const Double2& corner2, PickWalk walk = PickWalk::Indexed,
+                                    bool crossing = false);
+
+// A window whose second corner lies left of its first is a crossing window.
+bool IsCrossingWindow(const Double2& corner1, const Double2& corner2);
+
+// The ground-plane point under the pixel; false (leaving `point` alone) before the
+// first paint or for a ray parallel to the ground.
+bool GroundPointUnder(double x, double y, Double3& point);
 
 // Puts the ground-plane point under the pixel into cursorPoint and stores the pixel as
 // lastScreenPoint; with rememberAsFirst also into firstPoint and firstScreenPoint. Then
 // repaints. A ray parallel to the ground (or no paint yet) stores nothing, repaints
 // nothing and gives false.
 bool computeCursorPoint(double x, double y, bool rememberAsFirst);
+
+// What snapPoint would take for the pixel, without a sound: true with the point.
+bool SnapTarget(const CZorader_ezDoc& doc, double x, double y, Double3& point);
 
 // The vertex of a visible shape within 3 pixels (list order, the first wins), else with
 // the grid on the grid point within 4 pixels. A match beeps and gives true with the
@@ -54,7 +67,8 @@ bool pickToggle(CZorader_ezDoc& doc, double x, double y);
 bool pickLine(CZorader_ezDoc& doc, double x, double y);
 
 // Selects every visible shape that lies strictly inside the window between the two
-// corner pixels, in either direction. Nothing is deselected.
+// corner pixels, or, for a crossing window (IsCrossingWindow), every one it touches.
+// Nothing is deselected.
 void selectInWindow(CZorader_ezDoc& doc, const Double2& corner1, const Double2& corner2);
 
 // selectionExists = whether any shape of the drawing is selected.

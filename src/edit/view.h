@@ -7,6 +7,9 @@
 // buttons MouseButton bits (navigation.h).
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "edit/navigation.h"
 #include "model/document.h"
 #include "platform/command_target.h"
@@ -30,6 +33,9 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     // Mouse events.
     void OnLButtonDown(int x, int y);
     void OnLButtonUp(int x, int y);
+    // The second press of a double click: a press as any other, then, with no command
+    // running, a text under the cursor opens for editing (EditTextShape).
+    void OnLButtonDblClk(int x, int y);
     void OnMButtonDown(int x, int y);
     void OnMButtonUp(int x, int y);
     // `modifiers`: the Shift and Ctrl state at the press; `buttons`: every button held
@@ -37,8 +43,14 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     void OnRButtonDown(int x, int y, int modifiers, int buttons);
     void OnRButtonUp(int x, int y);
     void OnMouseMove(int x, int y);
-    // `delta`: the signed wheel turn, 120 per notch, positive away from the user.
-    void OnMouseWheel(int delta);
+    // `delta`: the signed wheel turn, 120 per notch, positive away from the user; (x, y)
+    // the pixel under the cursor, which the zoom keeps in place.
+    void OnMouseWheel(int delta, int x, int y);
+    // The status bar's coordinate pane: the ground point under the cursor at the last
+    // mouse move, and the distance and angle from the step's first point while there is
+    // one; empty before the cursor has been over the drawing.
+    std::string CursorReadoutText() const;
+
     // A key the accelerators left to the view: a KeyCode, a capital letter or a digit.
     void OnKeyDown(int key);
 
@@ -83,6 +95,7 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     CommandTarget m_commands;
     PaintBuilder m_paint;
     NavigationState m_nav;
+    std::optional<Double3> m_hover;  // the ground point under the cursor
 };
 
 // After the drawing's shapes were replaced (new drawing, file opened): no preview

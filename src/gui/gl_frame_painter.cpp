@@ -2,7 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 namespace marquetta {
@@ -59,28 +62,28 @@ void DrawSheetOutline(const std::vector<float>& xyz) {
     glDisable(GL_LINE_STIPPLE);
 }
 
-// White (or each layer's colour) with a magenta run per selected shape, in list order. The core keeps polylines;
-// each run goes to GL as separate segments, indices into the core's vertex array a
+// A channel of a colour as GL stores it in the frame: the nearest of 256 levels.
+GLubyte ColourByte(float channel) {
+    if (!(channel > 0.0f)) {
+        return 0;
+    }
+    return channel >= 1.0f ? GLubyte{255} : static_cast<GLubyte>(std::lround(channel * 255.0f));
+}
+
+// Each colour run in list order (white, a selected shape's magenta). The core keeps
+// polylines; each run goes to GL as separate segments, indices into the core's vertex array a
 // chunk at a time, so the driver draws the same lines as from an array of segments
-// while no such array is ever held, and shades each vertex once.
-void DrawWireframe(const Wireframe& wireframe) {
-    if (wireframe.runs.empty()) {
+// while no such array is ever held, and shades each vertex once. Many runs are drawn
+// as stretches of touching runs with a colour per vertex (see DrawPaintFrame).
+void DrawWireframe(const Wireframe& wireframe, size_t runsOneByOne) {
+    const std::vector<WireframeRun>& runs = wireframe.runs;
+    if (runs.empty()) {
         return;
     }
     constexpr size_t kChunkIndices = 65536;
     std::vector<uint32_t> chunk(kChunkIndices);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, wireframe.vertices.data());
-    for (const WireframeRun& run : wireframe.runs) {
-        if (run.selected) {
-            glColor4fv(kSelectedColor);
-        } else {
-            // White, or the layer's colour ("画層の色で表示").
-            glColor3ub(static_cast<GLubyte>(run.pen >> 16), static_cast<GLubyte>(run.pen >> 8),
-                       static_cast<GLubyte>(run.pen));
-        }
-        const uint32_t end = run.firstVertex + run.vertexCount;
-        for (uint32_t next = run.firstVertex; next < end;) {
+    const auto draw = [&](uint32_t first, uint32_t end) {
+        for (uint32_t next = first; next < end;) {
             const uint32_t from = next;
             const size_t count = wireframe.Segments(next, end, chunk.data(), kChunkIndices);
             if (count > 0) {
@@ -88,6 +91,36 @@ void DrawWireframe(const Wireframe& wireframe) {
                                     GL_UNSIGNED_INT, chunk.data());
             }
         }
+    };
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, wireframe.vertices.data());
+    if (runs.size() <= runsOneByOne) {
+        for (const WireframeRun& run : runs) {
+            glColor4fv(run.color.rgba);
+            draw(run.firstVertex, run.firstVertex + run.vertexCount);
+        }
+    } else {
+        // Vertices no run covers (a shape erased since the wireframe was made) are
+        // never drawn, so their colours are left unset.
+        const auto colours = std::make_unique_for_overwrite<GLubyte[]>(wireframe.VertexCount() * 4);
+        for (const WireframeRun& run : runs) {
+            const GLubyte rgba[4] = {ColourByte(run.color.rgba[0]), ColourByte(run.color.rgba[1]),
+                                     ColourByte(run.color.rgba[2]), ColourByte(run.color.rgba[3])};
+            for (size_t v = run.firstVertex; v < size_t{run.firstVertex} + run.vertexCount; ++v) {
+                std::memcpy(&colours[v * 4], rgba, sizeof rgba);
+            }
+        }
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, colours.get());
+        for (size_t i = 0; i < runs.size();) {
+            const uint32_t first = runs[i].firstVertex;
+            uint32_t end = first + runs[i].vertexCount;
+            for (++i; i < runs.size() && runs[i].firstVertex == end; ++i) {
+                end += runs[i].vertexCount;
+            }
+            draw(first, end);
+        }
+        glDisableClientState(GL_COLOR_ARRAY);
     }
     glDisableClientState(GL_VERTEX_ARRAY);
 }
@@ -109,19 +142,27 @@ void DrawFaces(const std::vector<ShadedFace>& faces) {
 
 // The overlay's vertices are (x, y, 0) in window coordinates, like every other vertex
 // list of the frame.
-void DrawOverlay(const std::vector<float>& xyz, int width, int height) {
+// Eight pixels drawn, eight left out: the dashes of a crossing window.
+constexpr GLushort kCrossingWindowStipple = 0x00FF;
+
+void DrawOverlay(const std::vector<float>& xyz, bool dashed, int width, int height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
+    if (dashed) {
+        glEnable(GL_LINE_STIPPLE);
+        glLineStipple(1, kCrossingWindowStipple);
+    }
     DrawSegments(xyz, kPreviewColor);
+    glDisable(GL_LINE_STIPPLE);
 }
 
 }  // namespace
 
-void DrawPaintFrame(const PaintFrame& frame, int width, int height) {
+void DrawPaintFrame(const PaintFrame& frame, int width, int height, size_t runsOneByOne) {
     glClearColor(kBackgroundColor[0], kBackgroundColor[1], kBackgroundColor[2],
                  kBackgroundColor[3]);
     glClearDepth(1.0);
@@ -146,7 +187,7 @@ void DrawPaintFrame(const PaintFrame& frame, int width, int height) {
     DrawSheetOutline(frame.sheetOutline);
     DrawSegments(frame.previewSegments, kPreviewColor);
     if (frame.wireframe != nullptr) {
-        DrawWireframe(*frame.wireframe);
+        DrawWireframe(*frame.wireframe, runsOneByOne);
     }
     glEnable(GL_LIGHTING);
     DrawFaces(frame.faces);
@@ -154,7 +195,7 @@ void DrawPaintFrame(const PaintFrame& frame, int width, int height) {
     glPopAttrib();
     glPopMatrix();
 
-    DrawOverlay(frame.overlaySegments, width, height);
+    DrawOverlay(frame.overlaySegments, frame.overlayDashed, width, height);
     glFlush();
 }
 

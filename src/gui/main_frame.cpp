@@ -51,6 +51,8 @@ const char* IconResource(int id) {
             return ":/icons/view_rotate.xpm";
         case ID_VIEW_ZOOM:
             return ":/icons/view_zoom.xpm";
+        case ID_ZOOM_FIT:
+            return ":/icons/view_fit.xpm";
         case ID_APP_ABOUT:
             return ":/icons/app_about.xpm";
         case ID_LINE:
@@ -96,7 +98,7 @@ namespace marquetta {
 
 CMainFrame::CMainFrame(AppController& app, QtPlatform& platform) : app_(app), platform_(platform) {
     InitMarquettaResources();
-    setWindowTitle(QString::fromStdString(app_.WindowTitle()));
+    UpdateTitle();
     setWindowIcon(QIcon(QStringLiteral(":/marquetta.xpm")));
 
     view_ = new CViewWidget(app_.View(), this);
@@ -126,6 +128,9 @@ CMainFrame::CMainFrame(AppController& app, QtPlatform& platform) : app_(app), pl
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateIndicators);
     // The status line tells when the grid is too fine to draw.
     connect(view_, &CViewWidget::Painted, this, &CMainFrame::UpdateStatusLine);
+    connect(view_, &CViewWidget::CursorMoved, this, [this] {
+        coordinatePane_->setText(QString::fromStdString(app_.View().CursorReadoutText()));
+    });
     view_->setFocus();
     UpdateCommandUi();
 }
@@ -292,6 +297,12 @@ void CMainFrame::BuildStatusBar() {
     layerPane_->setFrameShape(QFrame::StyledPanel);
     layerPane_->setFrameShadow(QFrame::Sunken);
     bar->addPermanentWidget(layerPane_);
+    coordinatePane_ = new QLabel(bar);
+    coordinatePane_->setFrameShape(QFrame::StyledPanel);
+    coordinatePane_->setFrameShadow(QFrame::Sunken);
+    coordinatePane_->setMinimumWidth(coordinatePane_->fontMetrics().horizontalAdvance(
+        QString::fromUtf8("X=-1234567.8 Y=-1234567.8  距離=1234567.8 角度=359.9°")));
+    bar->addPermanentWidget(coordinatePane_);
     for (int pane = 0; pane < 4; ++pane) {
         auto* label = new QLabel(bar);
         label->setObjectName(QString::fromUtf8(kIndicatorTexts[pane]));
@@ -354,7 +365,18 @@ void CMainFrame::UpdateCommandUi() {
     }
     UpdateRecentFiles();
     UpdateLayers();
-    setWindowTitle(QString::fromStdString(app_.WindowTitle()));
+    UpdateTitle();
+}
+
+// The drawing's name with the desktop's mark of unsaved changes after it.
+void CMainFrame::UpdateTitle() {
+    const std::string title = app_.Document().GetTitle();
+    QString text = QString::fromStdString(app_.WindowTitle());
+    text.insert(static_cast<int>(QString::fromStdString(title).size()), QStringLiteral("[*]"));
+    if (text != windowTitle()) {
+        setWindowTitle(text);
+    }
+    setWindowModified(app_.Document().IsModified());
 }
 
 void CMainFrame::UpdateStatusLine() {

@@ -46,6 +46,7 @@ class CMainFrame : public QMainWindow {
     // The bar that holds the status dialog bar.
     QToolBar* DialogBarHost() const { return dialogBarHost_; }
     QLabel* MessagePane() const { return messagePane_; }
+    QLabel* CoordinatePane() const { return coordinatePane_; }
     QLabel* Indicator(IndicatorPane pane) const { return indicators_[pane]; }
     // The tool bar "画層" with its list of layers, and the status bar's current layer.
     QToolBar* LayerBar() const { return layerBar_; }
@@ -62,6 +63,7 @@ class CMainFrame : public QMainWindow {
     // item and button, the recent files and the title. Runs whenever the program goes
     // idle and before a menu opens.
     void UpdateCommandUi();
+    void UpdateTitle();
     // Closes the window without asking about the drawing: the caller has asked.
     void CloseApproved();
 
@@ -98,6 +100,7 @@ class CMainFrame : public QMainWindow {
     QToolBar* drawingBar_ = nullptr;
     QToolBar* dialogBarHost_ = nullptr;
     QLabel* messagePane_ = nullptr;
+    QLabel* coordinatePane_ = nullptr;
     QLabel* indicators_[4] = {};
     QToolBar* layerBar_ = nullptr;
     QComboBox* layerList_ = nullptr;

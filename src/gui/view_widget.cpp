@@ -103,16 +103,29 @@ void CViewWidget::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void CViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);  // the other buttons' second press is a press as any
+        return;
+    }
+    const QPoint p = DevicePosition(*event);
+    view_.OnLButtonDblClk(p.x(), p.y());
+    event->accept();
+}
+
 void CViewWidget::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = DevicePosition(*event);
     view_.OnMouseMove(p.x(), p.y());
+    emit CursorMoved();
     event->accept();
 }
 
 void CViewWidget::wheelEvent(QWheelEvent* event) {
     const int delta = event->angleDelta().y();
     if (delta != 0) {
-        view_.OnMouseWheel(delta);
+        const QPointF p = event->position() * devicePixelRatio();
+        view_.OnMouseWheel(delta, static_cast<int>(p.x()), static_cast<int>(p.y()));
+        emit CursorMoved();
     }
     event->accept();
 }

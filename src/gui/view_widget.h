@@ -24,6 +24,8 @@ class CViewWidget : public QOpenGLWidget {
   signals:
     // After each paint, with the number of paints so far.
     void Painted(int paints);
+    // After the mouse moved over the view or the wheel turned.
+    void CursorMoved();
 
   protected:
     void resizeGL(int width, int height) override;
@@ -31,6 +33,7 @@ class CViewWidget : public QOpenGLWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     // The view's keys, then Qt's own handling of the key.
     void keyPressEvent(QKeyEvent* event) override;

@@ -307,7 +307,7 @@ void TakeOwnerAndMode(int fd, const struct stat* replaced) {
 }
 
 bool SameOwnerAndMode(int fd, const struct stat& replaced) {
-    struct stat st;
+    struct stat st{};
     return ::fstat(fd, &st) == 0 && st.st_uid == replaced.st_uid && st.st_gid == replaced.st_gid &&
            (st.st_mode & 07777) == (replaced.st_mode & 07777);
 }
@@ -509,7 +509,7 @@ FileError SafeFileWriter::RewriteInPlace() {
         Discard();
         return error;
     }
-    struct stat st;
+    struct stat st{};
     if (::fstat(target, &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != m_replaced.st_dev ||
         st.st_ino != m_replaced.st_ino) {
         ::close(target);

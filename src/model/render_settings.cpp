@@ -1,6 +1,7 @@
 #include "model/render_settings.h"
 
-#include <cstring>
+#include <bit>
+#include <cstdint>
 
 namespace marquetta {
 
@@ -21,10 +22,12 @@ void InitRenderSettingsDefaults() {
 }
 
 bool RenderSettings::operator==(const RenderSettings& other) const {
-    const double mine[] = {north, season, latitude, hour};
-    const double theirs[] = {other.north, other.season, other.latitude, other.hour};
-    return sky == other.sky && ground == other.ground &&
-           std::memcmp(mine, theirs, sizeof mine) == 0;
+    // Bit for bit, so that a value that is not a number still equals itself.
+    const auto same = [](double a, double b) {
+        return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    };
+    return sky == other.sky && ground == other.ground && same(north, other.north) &&
+           same(season, other.season) && same(latitude, other.latitude) && same(hour, other.hour);
 }
 
 RenderSettings CurrentRenderSettings() {

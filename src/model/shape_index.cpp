@@ -199,21 +199,21 @@ void ShapeIndex::Build(const ShapeList& list, ShapeExtentFn extent) {
     m_staleEntries = 0;
     m_current.assign(list.SlotCount(), 0);
 
-    BigVector<Box3> boxes;
-    BigVector<uint32_t> slots;
-    boxes.reserve(list.size());
-    slots.reserve(list.size());
+    // Boxes by slot, and one key per shape with a box: its slot now, its place on the
+    // curve below in the high half later. No copy of the boxes is sorted, so that the
+    // build's memory stays small beside the drawing's.
+    BigVector<Box3> boxes(list.SlotCount());
+    BigVector<uint64_t> keys;
+    keys.reserve(list.size());
     constexpr float kHuge = std::numeric_limits<float>::max();
     Box3 all{{kHuge, kHuge, kHuge}, {-kHuge, -kHuge, -kHuge}};
     for (const ShapeRef& shape : list) {
-        Box3 box{};
         const uint32_t slot = shape.Slot();
         m_current[slot] = 1;
-        switch (extent(*shape, box)) {
+        switch (extent(*shape, boxes[slot])) {
             case ShapeExtent::Box:
-                boxes.push_back(box);
-                slots.push_back(slot);
-                Unite(all, box);
+                keys.push_back(slot);
+                Unite(all, boxes[slot]);
                 break;
             case ShapeExtent::Everywhere:
                 m_everywhere.push_back(slot);
@@ -224,40 +224,36 @@ void ShapeIndex::Build(const ShapeList& list, ShapeExtentFn extent) {
     }
     // Shapes near each other on the ground go near each other in the hierarchy: sorted
     // along a Morton curve through the centres of their boxes in x and z.
-    const size_t n = boxes.size();
-    BigVector<uint64_t> keys(n);
+    const size_t n = keys.size();
     const double spanX = std::max(1e-30, double{all.hi[0]} - all.lo[0]);
     const double spanZ = std::max(1e-30, double{all.hi[2]} - all.lo[2]);
-    for (size_t i = 0; i < n; ++i) {
-        const double cx = (double{boxes[i].lo[0]} + boxes[i].hi[0]) * 0.5;
-        const double cz = (double{boxes[i].lo[2]} + boxes[i].hi[2]) * 0.5;
+    for (uint64_t& key : keys) {
+        const Box3& box = boxes[key];
+        const double cx = (double{box.lo[0]} + box.hi[0]) * 0.5;
+        const double cz = (double{box.lo[2]} + box.hi[2]) * 0.5;
         const auto qx = static_cast<uint32_t>(std::clamp((cx - all.lo[0]) / spanX, 0.0, 1.0) * 65535.0);
         const auto qz = static_cast<uint32_t>(std::clamp((cz - all.lo[2]) / spanZ, 0.0, 1.0) * 65535.0);
-        keys[i] = (uint64_t{SpreadBits(qx) | (SpreadBits(qz) << 1)} << 32) | i;
+        key |= uint64_t{SpreadBits(qx) | (SpreadBits(qz) << 1)} << 32;
     }
     SortByHighWord(keys);
-    BigVector<Box3> sorted(n);
     m_treeSlots.resize(n);
     for (size_t i = 0; i < n; ++i) {
-        const auto from = static_cast<uint32_t>(keys[i]);
-        sorted[i] = boxes[from];
-        m_treeSlots[i] = slots[from];
+        m_treeSlots[i] = static_cast<uint32_t>(keys[i]);
     }
-    boxes = BigVector<Box3>();
     keys = BigVector<uint64_t>();
     if (n > 0) {
         m_nodes.reserve(2 * (n / kLeafSize) + 2);
-        BuildNode(sorted, 0, static_cast<uint32_t>(n));
+        BuildNode(boxes, 0, static_cast<uint32_t>(n));
     }
 }
 
 uint32_t ShapeIndex::BuildNode(const BigVector<Box3>& boxes, uint32_t begin, uint32_t end) {
     const auto index = static_cast<uint32_t>(m_nodes.size());
     m_nodes.emplace_back();
-    Box3 box = boxes[begin];
+    Box3 box = boxes[m_treeSlots[begin]];
     if (end - begin <= kLeafSize) {
         for (uint32_t i = begin + 1; i < end; ++i) {
-            Unite(box, boxes[i]);
+            Unite(box, boxes[m_treeSlots[i]]);
         }
         m_nodes[index].first = begin;
         m_nodes[index].count = end - begin;
@@ -277,42 +273,6 @@ uint32_t ShapeIndex::BuildNode(const BigVector<Box3>& boxes, uint32_t begin, uin
         m_nodes[index].hi[c] = box.hi[c];
     }
     return index;
-}
-
-void ShapeIndex::Collect(const WindowCone& cone, std::vector<uint32_t>& slots) const {
-    if (!m_nodes.empty()) {
-        uint32_t stack[64];
-        int depth = 0;
-        stack[depth++] = 0;
-        while (depth > 0) {
-            const Node& node = m_nodes[stack[--depth]];
-            const Box3 box{{node.lo[0], node.lo[1], node.lo[2]}, {node.hi[0], node.hi[1], node.hi[2]}};
-            if (!cone.MayMeet(box)) {
-                continue;
-            }
-            if (node.count > 0) {
-                for (uint32_t i = node.first; i < node.first + node.count; ++i) {
-                    const uint32_t slot = m_treeSlots[i];
-                    if (m_current[slot] != 0) {
-                        slots.push_back(slot);
-                    }
-                }
-            } else {
-                stack[depth++] = node.first;
-                stack[depth++] = static_cast<uint32_t>(&node - m_nodes.data()) + 1;
-            }
-        }
-    }
-    for (uint32_t slot : m_everywhere) {
-        if (m_current[slot] != 0) {
-            slots.push_back(slot);
-        }
-    }
-    for (const Pending& pending : m_pending) {
-        if (pending.everywhere || cone.MayMeet(pending.box)) {
-            slots.push_back(pending.slot);
-        }
-    }
 }
 
 }  // namespace marquetta

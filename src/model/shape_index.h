@@ -51,9 +51,21 @@ class ShapeIndex {
     // Brings the index up to date with `list`: the changes in its journal since the
     // last call, or the whole list after a new epoch (or another list).
     void Sync(const ShapeList& list, ShapeExtentFn extent);
-    // Appends to `slots` every shape of the synced list whose box may meet the cone,
-    // and every shape without a box, each once, in no particular order.
-    void Collect(const WindowCone& cone, std::vector<uint32_t>& slots) const;
+    // Appends to `found` every shape of the synced list whose box may meet the region,
+    // and every shape without a box, each once, in no particular order. A region is a
+    // WindowCone or anything else that answers MayMeet(const Box3&) conservatively.
+    // With `inside`, a region that also answers Holds(const Box3&) (the box lies wholly
+    // in it) has the shapes of every part of the hierarchy it holds appended there
+    // instead, untested one by one.
+    template <class Region>
+    void Collect(const Region& region, std::vector<uint32_t>& found) const;
+    template <class Region>
+    void Collect(const Region& region, std::vector<uint32_t>& found, std::vector<uint32_t>& inside) const;
+
+    // Whether the region holds the box of every shape of the synced list that has one
+    // (as far as Holds(const Box3&) can tell).
+    template <class Region>
+    bool AllWithin(const Region& region) const;
 
     // How the index stands, for the benchmarks: shapes in the hierarchy, shapes held
     // apart since it was built, and how many times it was built.
@@ -74,7 +86,10 @@ class ShapeIndex {
         Box3 box;
     };
 
+    template <class Region>
+    void CollectInto(const Region& region, std::vector<uint32_t>& found, std::vector<uint32_t>* inside) const;
     void Build(const ShapeList& list, ShapeExtentFn extent);
+    // The node over m_treeSlots[begin, end); `boxes` by slot.
     uint32_t BuildNode(const BigVector<Box3>& boxes, uint32_t begin, uint32_t end);
     void Hold(uint32_t slot, const ShapeList& list, ShapeExtentFn extent);
 
@@ -91,5 +106,91 @@ class ShapeIndex {
     std::unordered_map<uint32_t, uint32_t> m_pendingBySlot;
     size_t m_builds = 0;
 };
+
+template <class Region>
+bool ShapeIndex::AllWithin(const Region& region) const {
+    if (!m_nodes.empty()) {
+        const Node& root = m_nodes[0];
+        if (!region.Holds(Box3{{root.lo[0], root.lo[1], root.lo[2]}, {root.hi[0], root.hi[1], root.hi[2]}})) {
+            return false;
+        }
+    }
+    for (const Pending& pending : m_pending) {
+        if (!pending.everywhere && !region.Holds(pending.box)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <class Region>
+void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& found) const {
+    CollectInto(region, found, nullptr);
+}
+
+template <class Region>
+void ShapeIndex::Collect(const Region& region, std::vector<uint32_t>& found,
+                         std::vector<uint32_t>& inside) const {
+    CollectInto(region, found, &inside);
+}
+
+template <class Region>
+void ShapeIndex::CollectInto(const Region& region, std::vector<uint32_t>& found,
+                             std::vector<uint32_t>* inside) const {
+    if (!m_nodes.empty()) {
+        uint32_t stack[64];
+        int depth = 0;
+        stack[depth++] = 0;
+        while (depth > 0) {
+            const uint32_t at = stack[--depth];
+            const Node& node = m_nodes[at];
+            const Box3 box{{node.lo[0], node.lo[1], node.lo[2]}, {node.hi[0], node.hi[1], node.hi[2]}};
+            if (!region.MayMeet(box)) {
+                continue;
+            }
+            if constexpr (requires { region.Holds(box); }) {
+                if (inside != nullptr && region.Holds(box)) {
+                    // The node's shapes are one run of the leaf order.
+                    uint32_t left = at, right = at;
+                    while (m_nodes[left].count == 0) {
+                        left = left + 1;
+                    }
+                    while (m_nodes[right].count == 0) {
+                        right = m_nodes[right].first;
+                    }
+                    const uint32_t end = m_nodes[right].first + m_nodes[right].count;
+                    for (uint32_t i = m_nodes[left].first; i < end; ++i) {
+                        const uint32_t slot = m_treeSlots[i];
+                        if (m_current[slot] != 0) {
+                            inside->push_back(slot);
+                        }
+                    }
+                    continue;
+                }
+            }
+            if (node.count > 0) {
+                for (uint32_t i = node.first; i < node.first + node.count; ++i) {
+                    const uint32_t slot = m_treeSlots[i];
+                    if (m_current[slot] != 0) {
+                        found.push_back(slot);
+                    }
+                }
+            } else {
+                stack[depth++] = node.first;
+                stack[depth++] = at + 1;
+            }
+        }
+    }
+    for (uint32_t slot : m_everywhere) {
+        if (m_current[slot] != 0) {
+            found.push_back(slot);
+        }
+    }
+    for (const Pending& pending : m_pending) {
+        if (pending.everywhere || region.MayMeet(pending.box)) {
+            found.push_back(pending.slot);
+        }
+    }
+}
 
 }  // namespace marquetta

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "edit/cursor_readout.h"
 #include "edit/editing_state.h"
 #include "edit/navigation.h"
 #include "edit/view.h"
@@ -68,6 +69,19 @@ void PanByKey(int key) {
     CurrentPlatform().InvalidateView();
 }
 
+namespace {
+
+std::string Values(const char* format, double a, double b, double c) {
+    // Room for three floats printed in full (up to 47 characters each) and the labels.
+    char text[256];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
+Double3 PointOf(const Float3& p) { return Double3{p.x, p.y, p.z}; }
+
+}  // namespace
+
 std::optional<std::string> ShapeInformation(const CZorader_ezDoc& doc) {
     int count = 0;
     for (const auto& shape : doc.m_shapes) {
@@ -77,11 +91,27 @@ std::optional<std::string> ShapeInformation(const CZorader_ezDoc& doc) {
         }
         const Float3& a = shape->m_pt[0];
         const Float3& b = shape->m_pt[1];
-        // Room for six floats printed in full, the largest take 47 characters each.
-        char text[400];
-        std::snprintf(text, sizeof text, "%d %d\n%f %f %f\n%f %f %f", count, shape->m_nType, a.x,
-                      a.y, a.z, b.x, b.y, b.z);
-        return std::string(text);
+        std::string text = "図形 " + std::to_string(count) + "（";
+        switch (shape->m_nType) {
+            case SHAPE_LINE:
+                return text + "直線）\n始点: " + PlanPointText(PointOf(a)) + "\n終点: " +
+                       PlanPointText(PointOf(b));
+            case SHAPE_CIRCLE:
+                return text + "円）\n中心: " + PlanPointText(PointOf(a)) + "\n" +
+                       Values("半径=%.3f", b.x, 0.0, 0.0);
+            case SHAPE_ARC:
+                return text + "円弧）\n中心: " + PlanPointText(PointOf(a)) + "\n" +
+                       Values("半径=%.3f 開始角=%.3f° 終了角=%.3f°", b.x, b.y, b.z);
+            case SHAPE_TEXT:
+                return text + "文字）\n位置: " + PlanPointText(PointOf(a)) + "\n" +
+                       Values("高さ=%.3f 幅=%.3f 角度=%.3f°", b.x, b.y, b.z);
+            case SHAPE_FACE:
+                return text + "面）\n点1: " + PlanPointText(PointOf(a)) + "\n点2: " +
+                       PlanPointText(PointOf(b));
+            default:
+                return text + "種類 " + std::to_string(shape->m_nType) + "）\n点1: " +
+                       PlanPointText(PointOf(a)) + "\n点2: " + PlanPointText(PointOf(b));
+        }
     }
     return std::nullopt;
 }

@@ -31,8 +31,8 @@ void ZoomByKey(double factor);
 void PanByKey(int key);
 
 // The numbers of the first selected shape of a visible layer: its place in the list
-// (from 1), its type, then its first two points, as "%d %d\n%f %f %f\n%f %f %f".
-// Nothing when no such shape exists.
+// (from 1) and kind, then its points labelled as the plan is read (X east, Y north,
+// Z up) and its radius, angles or text size. Nothing when no such shape exists.
 std::optional<std::string> ShapeInformation(const CZorader_ezDoc& doc);
 
 class CZorader_ezView;

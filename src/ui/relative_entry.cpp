@@ -45,9 +45,7 @@ std::string NumbersOnly(std::string_view utf8) {
 // The refusals of the two dialogs; %1 is the text as typed.
 constexpr const char* kNoNumberMessage = "数字を入力してください。";
 constexpr const char* kUnreadableDistanceMessage =
-    "「%1」は相対距離として読めません。「Δx, Δy」または「Δx, Δy, Δz」の数字で入力してください。";
-constexpr const char* kPolarNotYetMessage =
-    "「%1」の「長さ<角度」の形はまだ使えません。「Δx, Δy」の数字で入力してください。";
+    "「%1」は相対距離として読めません。「Δx, Δy」「Δx, Δy, Δz」または「長さ<角度」の数字で入力してください。";
 constexpr const char* kUnreadableAngleMessage =
     "「%1」は角度として読めません。度の数字を一つ入力してください。";
 
@@ -76,6 +74,32 @@ bool Blank(std::string_view text) {
 bool Counts(double value) {
     const double magnitude = std::fabs(value);
     return magnitude >= kSmallestTypedValue && magnitude <= kLargestTypedValue;
+}
+
+// "length<angle": the angle in degrees counter-clockwise from east (+X) towards north
+// (-Z). Whole quarter turns are exact, so "1000<90" goes straight up the plan.
+std::optional<Double3> PolarDisplacement(double typedLength, double degrees) {
+    const double length = Counts(typedLength) ? typedLength : 0.0;
+    if (std::fabs(length) < kShortestDisplacement || !std::isfinite(degrees)) {
+        return std::nullopt;
+    }
+    double turn = std::fmod(degrees, 360.0);
+    if (turn < 0.0) {
+        turn += 360.0;
+    }
+    double east = 0.0;
+    double north = 0.0;
+    if (turn == 0.0 || turn == 90.0 || turn == 180.0 || turn == 270.0) {
+        const int quarter = static_cast<int>(turn / 90.0);
+        const int cosines[4] = {1, 0, -1, 0};
+        east = length * cosines[quarter];
+        north = length * cosines[(quarter + 3) % 4];
+    } else {
+        const double radians = turn * 3.14159265358979323846 / 180.0;
+        east = length * std::cos(radians);
+        north = length * std::sin(radians);
+    }
+    return Double3{east + 0.0, 0.0, -north + 0.0};
 }
 
 // The arc that a typed sweep makes from the start angle, as it is stored: the start
@@ -189,7 +213,7 @@ void EnterDestination(CZorader_ezDoc& doc) {
 }  // namespace
 
 RelativeDistanceDialog::RelativeDistanceDialog() : ValueDialog("相対距離", "＠", {}) {
-    Fields()[0].hint = "（例： Δｘ，Δｙ）";
+    Fields()[0].hint = "（例： Δｘ，Δｙ　または　長さ＜角度）";
 }
 
 std::optional<DialogRefusal> RelativeDistanceDialog::Validate() {
@@ -197,15 +221,10 @@ std::optional<DialogRefusal> RelativeDistanceDialog::Validate() {
     if (Blank(typed)) {
         return DialogRefusal{kNoNumberMessage, 0};
     }
-    switch (ReadTypedPoint(typed).form) {
-        case TypedForm::Displacement:
-            return std::nullopt;
-        case TypedForm::Polar:
-            return DialogRefusal{Named(kPolarNotYetMessage, typed), 0};
-        case TypedForm::Unreadable:
-            break;
+    if (ReadTypedPoint(typed).form == TypedForm::Unreadable) {
+        return DialogRefusal{Named(kUnreadableDistanceMessage, typed), 0};
     }
-    return DialogRefusal{Named(kUnreadableDistanceMessage, typed), 0};
+    return std::nullopt;
 }
 
 RelativeAngleDialog::RelativeAngleDialog()
@@ -272,6 +291,9 @@ TypedPoint ReadTypedPoint(std::string_view text) {
 
 std::optional<Double3> ReadDisplacement(std::string_view text) {
     const TypedPoint point = ReadTypedPoint(text);
+    if (point.form == TypedForm::Polar) {
+        return PolarDisplacement(point.numbers[0], point.numbers[1]);
+    }
     if (point.form != TypedForm::Displacement) {
         return std::nullopt;
     }

@@ -16,7 +16,7 @@
 namespace marquetta {
 
 // "相対距離": Δx, Δy and optionally Δz; no presets. OK refuses a text that does not
-// read wholly as those numbers (ReadTypedPoint), naming it, and the polar form.
+// read wholly as those numbers or as "length<angle" (ReadTypedPoint), naming it.
 class RelativeDistanceDialog : public ValueDialog {
   public:
     RelativeDistanceDialog();
@@ -35,7 +35,7 @@ class RelativeAngleDialog : public ValueDialog {
 enum class TypedForm {
     Unreadable,    // anything else
     Displacement,  // "Δx, Δy" or "Δx, Δy, Δz" (commas or blanks between)
-    Polar,         // "length<angle": read, not yet taken by the entry
+    Polar,         // "length<angle": degrees counter-clockwise from east
 };
 struct TypedPoint {
     TypedForm form = TypedForm::Unreadable;
@@ -55,7 +55,9 @@ inline constexpr double kLargestTypedValue = 999999.9;
 inline constexpr double kShortestDisplacement = 1.0;
 
 // The world displacement of a typed "a, b[, c]": a along +X, b along -Z (up the plan),
-// c along +Y (height), each outside 0.01 ... 999999.9 in magnitude counting as 0.
+// c along +Y (height), each outside 0.01 ... 999999.9 in magnitude counting as 0; or of
+// a typed "length<angle" on the plan, the angle in degrees counter-clockwise from east
+// (+X), the length counting as 0 outside that range.
 // Nothing for a text that does not read as a displacement (ReadTypedPoint), or one
 // shorter than 1.
 std::optional<Double3> ReadDisplacement(std::string_view text);

@@ -1,5 +1,7 @@
 #include "view/camera.h"
 
+#include <algorithm>
+
 #include "model/layers.h"
 #include "platform/platform.h"
 #include "view/gl_matrix.h"
@@ -68,12 +70,17 @@ void ComputePaintTransforms(int width, int height) {
     g_paintFov = g_fieldOfView;
 
     LoadIdentity(g_projectionMatrix);
-    MultiplyPerspective(g_projectionMatrix, g_fieldOfView, g_viewAspect, kNearPlane, kFarPlane);
+    MultiplyPerspective(g_projectionMatrix, g_fieldOfView, g_viewAspect,
+                        NearPlaneFor(-g_viewTranslate.z), kFarPlane);
 
     LoadIdentity(g_modelviewMatrix);
     MultiplyTranslate(g_modelviewMatrix, g_viewTranslate.x, g_viewTranslate.y, g_viewTranslate.z);
     MultiplyRotate(g_modelviewMatrix, g_elevation, 1.0, 0.0, 0.0);
     MultiplyRotate(g_modelviewMatrix, g_azimuth, 0.0, 1.0, 0.0);
+}
+
+double NearPlaneFor(double viewingDistance) {
+    return std::min(kNearPlane, viewingDistance * 0.5);
 }
 
 bool ProjectCaptured(double x, double y, double z, double& winX, double& winY, double& winZ) {

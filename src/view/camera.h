@@ -19,6 +19,9 @@ extern int g_shaded;            // 0 = wireframe, 1 = lit faces
 
 inline constexpr double kNearPlane = 500.0;
 inline constexpr double kFarPlane = 5000000.0;
+// The near plane of a paint: kNearPlane, or half the viewing distance where the camera
+// has come closer than twice that, so that a close zoom does not clip what it looks at.
+double NearPlaneFor(double viewingDistance);
 
 // Captured at every paint. All zero until the first paint.
 extern double g_viewWidth;

@@ -1,6 +1,7 @@
 #include "view/paint_frame.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "edit/editing_state.h"
@@ -8,6 +9,8 @@
 #include "text/text_layout.h"
 #include "view/camera.h"
 #include "view/grid.h"
+#include "view/shape_bounds.h"
+#include "view/shape_outline.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -40,102 +43,123 @@ private:
     int m_count = 0;
 };
 
-// A point list as one polyline of the wireframe.
-class PolylineSink {
-public:
-    explicit PolylineSink(Wireframe& out) : m_out(out) {}
-    void Add(double x, double y, double z) {
-        m_out.Add(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z), m_first);
-        m_first = false;
-    }
-
-private:
-    Wireframe& m_out;
-    bool m_first = true;
-};
-
-// The cosines and sines of a = 0, 10, ..., 350 degrees, worked out once.
-struct TenDegreeSteps {
-    double cosine[kCircleSegments]{};
-    double sine[kCircleSegments]{};
-    TenDegreeSteps() {
-        for (int i = 0; i < kCircleSegments; ++i) {
-            const double a = i * kTenDegrees;
-            cosine[i] = std::cos(a);
-            sine[i] = std::sin(a);
-        }
-    }
-};
-const TenDegreeSteps kSteps;
-
-// Circle points (c.x + r cos a, y, c.z + r sin a) for a = 0, 10, ..., 350 and back to 0,
-// to a SegmentSink or a PolylineSink.
-template <class Sink>
-void EmitCircle(Sink&& line, double cx, double y, double cz, double r) {
-    for (int i = 0; i <= kCircleSegments; ++i) {
-        const int k = i % kCircleSegments;
-        line.Add(cx + r * kSteps.cosine[k], y, cz + r * kSteps.sine[k]);
-    }
+// Circle points (c.x + r cos a, y, c.z + r sin a) for a = 0, 10, ..., 350 and back to 0.
+void EmitCircle(SegmentSink&& line, double cx, double y, double cz, double r) {
+    ForEachFixedCirclePoint(cx, cz, r, [&](double x, double z) { line.Add(x, y, z); });
 }
 
 // An arc at height y: P(a) = (c.x + r cos a, y, c.z - r sin a).
-template <class Sink>
-void EmitArc(Sink&& line, double cx, double y, double cz, double r, double start, double end) {
+void EmitArc(SegmentSink&& line, double cx, double y, double cz, double r, double start, double end) {
     ForEachArcAngle(start, end, [&](double degrees) {
         const double a = degrees * kRadiansPerDegree;
         line.Add(cx + r * std::cos(a), y, cz - r * std::sin(a));
     });
 }
 
-// The text's strokes, joined into polylines where one begins where the one before ended.
-void EmitTextStrokes(const CShape& s, Wireframe& out) {
-    static thread_local std::vector<float> strokes;
-    strokes.clear();
-    DrawStrokeText(s.m_strText, s.m_pt[0].x, s.m_pt[0].z, s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z,
-                   TextTarget::View(strokes));
-    const size_t from = out.VertexCount();
-    for (size_t i = 0; i + 5 < strokes.size(); i += 6) {
-        const float* a = &strokes[i];
-        const bool joined = out.VertexCount() > from &&
-                            std::equal(a, a + 3, out.vertices.end() - 3);
-        if (!joined) {
-            out.Add(a[0], a[1], a[2], true);
-        }
-        out.Add(a[3], a[4], a[5], false);
-    }
-}
+constexpr PaintColor kShapePaint{{kShapeColor[0], kShapeColor[1], kShapeColor[2], kShapeColor[3]}};
+constexpr PaintColor kSelectedPaint{{kSelectedColor[0], kSelectedColor[1], kSelectedColor[2], kSelectedColor[3]}};
 
-void EmitShape(const CShape& s, Wireframe& out) {
-    switch (s.m_nType) {
-        case SHAPE_LINE: {
-            PolylineSink line(out);
-            line.Add(s.m_pt[0].x, s.m_pt[0].y, s.m_pt[0].z);
-            line.Add(s.m_pt[1].x, s.m_pt[1].y, s.m_pt[1].z);
-            break;
+// The wireframe of one paint: the shapes whose boxes meet the view (or all of them),
+// at the detail the view needs (or the fixed one).
+class PaintSource final : public WireframeSource {
+  public:
+    PaintSource(const CZorader_ezDoc& doc, const ViewFrustum* cullBy, const OutlineDetail& detail)
+        : m_doc(doc), m_cullBy(cullBy), m_detail(detail) {}
+
+    void Emit(const CShape& shape, Wireframe& out) const override { EmitOutline(shape, m_detail, out); }
+
+    // Every shape white, or its layer's colour ("画層の色で表示"); a selected one magenta.
+    LayerLook LookOf(const std::string& layer) const override {
+        if (g_colorByLayer == 0) {
+            return {IsLayerVisible(layer), kShapePaint};
         }
-        case SHAPE_FACE: {
-            PolylineSink outline(out);
-            for (int i = 0; i <= 4; ++i) {
-                const auto& p = s.m_pt[i % 4];
-                outline.Add(p.x, p.y, p.z);
-            }
-            break;
-        }
-        case SHAPE_CIRCLE:
-            // On the ground whatever the centre's height.
-            EmitCircle(PolylineSink(out), s.m_pt[0].x, 0.0, s.m_pt[0].z, s.m_pt[1].x);
-            break;
-        case SHAPE_ARC:
-            EmitArc(PolylineSink(out), s.m_pt[0].x, 0.0, s.m_pt[0].z, s.m_pt[1].x, s.m_pt[1].y,
-                    s.m_pt[1].z);
-            break;
-        case SHAPE_TEXT:
-            EmitTextStrokes(s, out);
-            break;
-        default:
-            break;
+        const uint32_t pen = PenOfLayer(layer);
+        const auto channel = [pen](int shift) { return static_cast<float>((pen >> shift) & 0xFFu) / 255.0f; };
+        return {IsLayerVisible(layer), PaintColor{{channel(16), channel(8), channel(0), 1.0f}}};
     }
-}
+    PaintColor ColorOf(const CShape& shape, const LayerLook& layer) const override {
+        return shape.IsSelected() ? kSelectedPaint : layer.color;
+    }
+
+    bool MayShow(const CShape& shape) const override {
+        if (m_cullBy == nullptr) {
+            return true;
+        }
+        Box3 box{};
+        switch (ShapeBounds(shape, box)) {
+            case ShapeExtent::Box:
+                return m_cullBy->MayMeet(box);
+            case ShapeExtent::Everywhere:
+                return true;
+            case ShapeExtent::Nowhere:
+                break;
+        }
+        return false;
+    }
+
+    bool Candidates(const ShapeList& list, std::vector<uint32_t>& positions) const override {
+        if (m_cullBy == nullptr) {
+            return false;
+        }
+        const ShapeIndex& index = SyncedShapeIndex(m_doc);
+        if (index.AllWithin(*m_cullBy)) {
+            return false;  // the whole drawing is in view
+        }
+        // Shapes of the parts of the index wholly in view show; the others are asked.
+        static thread_local std::vector<uint32_t> maybe, inside;
+        maybe.clear();
+        inside.clear();
+        index.Collect(*m_cullBy, maybe, inside);
+        // Into list order through a bit per place, without sorting them.
+        static thread_local std::vector<uint64_t> bits;
+        bits.assign((list.size() + 63) / 64, 0);
+        const auto mark = [&](uint32_t slot) {
+            const uint32_t position = list.PositionOfSlot(slot);
+            bits[position / 64] |= uint64_t{1} << (position % 64);
+        };
+        for (uint32_t slot : inside) {
+            mark(slot);
+        }
+        for (uint32_t slot : maybe) {
+            if (MayShow(list.ShapeInSlot(slot))) {
+                mark(slot);
+            }
+        }
+        positions.reserve(maybe.size() + inside.size());
+        for (size_t word = 0; word < bits.size(); ++word) {
+            for (uint64_t w = bits[word]; w != 0; w &= w - 1) {
+                positions.push_back(static_cast<uint32_t>(word * 64 + static_cast<unsigned>(std::countr_zero(w))));
+            }
+        }
+        return true;
+    }
+
+    size_t VertexEstimate(const CShape& s) const override {
+        switch (s.m_nType) {
+            case SHAPE_LINE:
+                return 2;
+            case SHAPE_FACE:
+                return 5;
+            case SHAPE_CIRCLE:
+                return m_detail.View() != nullptr ? 5 : kCircleSegments + 1;
+            case SHAPE_ARC: {
+                if (m_detail.View() != nullptr) {
+                    return 2;
+                }
+                size_t points = 0;
+                ForEachArcAngle(s.m_pt[1].y, s.m_pt[1].z, [&](double) { ++points; });
+                return points;
+            }
+            default:
+                return 0;  // texts are left to grow the buffer
+        }
+    }
+
+  private:
+    const CZorader_ezDoc& m_doc;
+    const ViewFrustum* m_cullBy;
+    OutlineDetail m_detail;
+};
 
 bool ShapeVisible(const CShape& s) { return IsLayerVisible(s.m_strLayer); }
 
@@ -202,8 +226,13 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
     const Double3& f = firstPoint;
     const Double3& p = cursorPoint;
     const int drawing = doc.m_current.m_nType;
-    if ((drawing == SHAPE_NONE && (editState == EDIT_MOVE || editState == EDIT_COPY)) ||
-        drawing == SHAPE_LINE) {
+    if (drawing == SHAPE_NONE && (editState == EDIT_MOVE || editState == EDIT_COPY)) {
+        PushVertex(out, f.x, f.y, f.z);
+        PushVertex(out, p.x, p.y, p.z);
+        if (stepPending >= 1) {
+            BuildGhosts(doc);
+        }
+    } else if (drawing == SHAPE_LINE) {
         PushVertex(out, f.x, f.y, f.z);
         PushVertex(out, p.x, p.y, p.z);
     } else if (drawing == SHAPE_CIRCLE || (drawing == SHAPE_ARC && arcStartGiven == 0)) {
@@ -231,9 +260,55 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
     }
 }
 
+void PaintBuilder::BuildGhosts(const CZorader_ezDoc& doc) {
+    // The shapes a click would move or copy, drawn where they would land: selected, on a
+    // shown layer, not faces (which neither command takes).
+    m_ghost.Clear();
+    size_t count = 0;
+    for (const auto& shape : doc.m_shapes) {
+        if (!shape->IsSelected() || shape->m_nType == SHAPE_FACE || !ShapeVisible(*shape)) {
+            continue;
+        }
+        if (++count > kGhostShapeLimit) {
+            break;
+        }
+        EmitOutline(*shape, OutlineDetail(), m_ghost);
+    }
+    const double dx = cursorPoint.x - firstPoint.x;
+    const double dy = cursorPoint.y - firstPoint.y;
+    const double dz = cursorPoint.z - firstPoint.z;
+    std::vector<float>& out = m_frame.previewSegments;
+    const std::vector<float>& v = m_ghost.vertices;
+    for (size_t i = 1; i < m_ghost.starts.size(); ++i) {
+        if (m_ghost.starts[i] != 0) {
+            continue;
+        }
+        const float* a = &v[(i - 1) * 3];
+        const float* b = &v[i * 3];
+        PushVertex(out, a[0] + dx, a[1] + dy, a[2] + dz);
+        PushVertex(out, b[0] + dx, b[1] + dy, b[2] + dz);
+    }
+}
+
 void PaintBuilder::BuildWireframe(const CZorader_ezDoc& doc) {
     m_frame.wireframe = &m_wireframe;
-    m_frame.wireframeRebuilt = m_layout.Update(doc.m_shapes, g_displayListValid != 1, EmitShape,
+    // Transforms that give no usable view (values that are not finite) are drawn as
+    // they always were: every shape, at the fixed detail.
+    ViewFrustum frustum;
+    const bool viewed = (m_options.cull || m_options.detailBySize) && frustum.Set(CapturedProjection());
+    const OutlineDetail detail = viewed && m_options.detailBySize ? OutlineDetail(frustum) : OutlineDetail();
+    const PaintSource source(doc, viewed && m_options.cull ? &frustum : nullptr, detail);
+    // What the wireframe holds depends on the view only when it is culled or detailed.
+    bool anew = false;
+    if (m_options.cull || m_options.detailBySize) {
+        anew = !std::equal(g_viewport, g_viewport + 4, m_wireframeViewport) ||
+               !std::equal(g_projectionMatrix, g_projectionMatrix + 16, m_wireframeProjection) ||
+               !std::equal(g_modelviewMatrix, g_modelviewMatrix + 16, m_wireframeModelview);
+        std::copy(g_viewport, g_viewport + 4, m_wireframeViewport);
+        std::copy(g_projectionMatrix, g_projectionMatrix + 16, m_wireframeProjection);
+        std::copy(g_modelviewMatrix, g_modelviewMatrix + 16, m_wireframeModelview);
+    }
+    m_frame.wireframeRebuilt = m_layout.Update(doc.m_shapes, g_displayListValid != 1, anew, source,
                                                m_wireframe) != WireframeLayout::Result::Unchanged;
     g_displayListValid = 1;
 }
@@ -276,6 +351,7 @@ void PaintBuilder::BuildFaces(const CZorader_ezDoc& doc) {
 void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
     std::vector<float>& out = m_frame.overlaySegments;
     out.clear();
+    m_frame.overlayDashed = false;
     if (rubberBand != 1 || doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE ||
         editState == EDIT_COPY) {
         return;
@@ -283,6 +359,8 @@ void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
     const double h = g_viewport[3];
     const double x1 = firstScreenPoint.x, y1 = h - firstScreenPoint.y;
     const double x2 = lastScreenPoint.x, y2 = h - lastScreenPoint.y;
+    // Opened to the left, the window is a crossing window (as selecting decides).
+    m_frame.overlayDashed = x2 < x1;
     const double corners[5][2] = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
     for (int i = 0; i < 4; ++i) {
         PushVertex(out, corners[i][0], corners[i][1], 0.0);

@@ -1,7 +1,9 @@
 // What one paint of the drawing view draws, as data, in the order of the paint: the
 // clear colour, the transforms, the sheet grid, the red previews of the command in
-// progress, the wireframe (rebuilt only when the drawing changed) or the lit faces,
-// and the selection rectangle. The desktop draws a frame with GL; tests read it.
+// progress, the wireframe or the lit faces, and the selection rectangle. The desktop
+// draws a frame with GL; tests read it. The wireframe holds the shapes in view, found
+// through the document's shape index, each at the detail its size on the screen needs;
+// it is made again only when the view or the drawing changed.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 
 #include "model/document.h"
 #include "model/geometry.h"
+#include "view/view_frustum.h"
 #include "view/wireframe_layout.h"
 
 namespace marquetta {
@@ -50,7 +53,8 @@ struct PaintFrame {
     // the sheet's edges (white dotted line-segment vertices) show where it lies.
     bool gridTooFine = false;
     std::vector<float> sheetOutline;
-    // Red line-segment vertices (x, y, z floats, two per segment).
+    // Red line-segment vertices (x, y, z floats, two per segment): the rubber band and,
+    // while moving or copying, the selected shapes where the click would put them.
     std::vector<float> previewSegments;
     // Wireframe display: the wireframe to draw, and whether it changed for this paint
     // (made again, or only its changed shapes drawn again). Null in shaded display.
@@ -61,17 +65,34 @@ struct PaintFrame {
     // Red overlay segments in window coordinates (x, y from the bottom), drawn with an
     // orthographic projection over the window; empty unless a selection window is open.
     std::vector<float> overlaySegments;
+    // The selection window is a crossing window (opened to the left): drawn dashed.
+    bool overlayDashed = false;
     // The transforms of this paint (also captured program-wide for picking).
     int viewport[4] = {0, 0, 0, 0};
     double projection[16] = {};
     double modelview[16] = {};
 };
 
+// How a paint chooses what its wireframe holds. The program always paints with both
+// on; the benchmarks and tests turn them off to paint the way the view always had
+// (every shape, circles of 36 segments, every text stroked) beside the new.
+struct PaintOptions {
+    // Only the shapes whose boxes meet the view, found through the shape index.
+    bool cull = true;
+    // Curves and texts at the detail their size on the screen needs.
+    bool detailBySize = true;
+};
+
+// A move or copy of more selected shapes than this shows only the first of them where
+// they would land, so that the preview keeps up with the mouse.
+inline constexpr size_t kGhostShapeLimit = 20000;
+
 // Builds frames for one view. It keeps the wireframe between paints and reuses its
-// buffers, so a paint that replays a valid wireframe does no work per shape, and one
-// after an edit draws again only the shapes the edit changed.
+// buffers, so a paint that replays a valid wireframe in an unchanged view does no work
+// per shape, and one after an edit draws again only the shapes the edit changed.
 class PaintBuilder {
 public:
+    explicit PaintBuilder(PaintOptions options = {}) : m_options(options) {}
     // Builds the frame for a client area of width x height pixels.
     const PaintFrame& Build(const CZorader_ezDoc& doc, int width, int height);
     // How many paints made the whole wireframe again rather than only what changed.
@@ -80,13 +101,20 @@ public:
 private:
     void BuildGrid();
     void BuildPreviews(const CZorader_ezDoc& doc);
+    void BuildGhosts(const CZorader_ezDoc& doc);
     void BuildWireframe(const CZorader_ezDoc& doc);
     void BuildFaces(const CZorader_ezDoc& doc);
     void BuildOverlay(const CZorader_ezDoc& doc);
 
+    PaintOptions m_options;
     PaintFrame m_frame;
     Wireframe m_wireframe;
+    Wireframe m_ghost;  // the shapes being moved or copied, before they are placed
     WireframeLayout m_layout;
+    // The transforms the wireframe was made for; a view of other transforms makes it again.
+    int m_wireframeViewport[4] = {0, 0, 0, 0};
+    double m_wireframeProjection[16] = {};
+    double m_wireframeModelview[16] = {};
 };
 
 // The points of an arc from `start` to `end` degrees, as the view and the printer draw

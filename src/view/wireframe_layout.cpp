@@ -1,12 +1,13 @@
 #include "view/wireframe_layout.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <unordered_map>
 
 #include "model/layers.h"
 #include "platform/platform.h"
-#include "view/paint_frame.h"
 
 namespace marquetta {
 
@@ -58,13 +59,14 @@ uint32_t PenOfLayer(const std::string& name) {
     if (layer < 0 || layer >= g_layerCount || layer >= kLayerSlots) {
         return kWhitePen;
     }
-    const auto& a = g_layerAttributes[layer];
+    const auto& a = g_layerAttributes[static_cast<size_t>(layer)];
     return LayerPen(a[LAYER_RED], a[LAYER_GREEN], a[LAYER_BLUE]);
 }
-
 namespace {
 
-uint32_t RunEnd(const WireframeRun& run) { return run.firstVertex + run.vertexCount; }
+uint32_t RunEnd(const WireframeRun& run) {
+    return run.firstVertex + run.vertexCount;
+}
 
 // Makes a run start at vertex v when v lies inside one; the index of the first run
 // that starts at v or later.
@@ -72,7 +74,7 @@ size_t SplitAt(std::vector<WireframeRun>& runs, uint32_t v) {
     auto it = std::upper_bound(runs.begin(), runs.end(), v,
                                [](uint32_t x, const WireframeRun& run) { return x < RunEnd(run); });
     if (it != runs.end() && it->firstVertex < v) {
-        WireframeRun tail{v, RunEnd(*it) - v, it->selected, it->pen};
+        WireframeRun tail{v, RunEnd(*it) - v, it->color};
         it->vertexCount = v - it->firstVertex;
         it = runs.insert(it + 1, tail);
     }
@@ -82,20 +84,18 @@ size_t SplitAt(std::vector<WireframeRun>& runs, uint32_t v) {
 // Joins runs i and i + 1 while they touch and share a colour.
 void MergeAt(std::vector<WireframeRun>& runs, size_t i) {
     while (i + 1 < runs.size() && RunEnd(runs[i]) == runs[i + 1].firstVertex &&
-           runs[i].selected == runs[i + 1].selected && runs[i].pen == runs[i + 1].pen) {
+           runs[i].color == runs[i + 1].color) {
         runs[i].vertexCount += runs[i + 1].vertexCount;
         runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(i) + 1);
     }
 }
 
-void Colour(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, bool selected,
-            uint32_t pen) {
-    pen = selected ? kWhitePen : pen;  // magenta whatever the layer: one run
+void Colour(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count,
+            const PaintColor& color) {
     const size_t from = SplitAt(runs, first);
     const size_t to = SplitAt(runs, first + count);
     for (size_t i = from; i < to; ++i) {
-        runs[i].selected = selected;
-        runs[i].pen = pen;
+        runs[i].color = color;
     }
     if (to > 0) {
         MergeAt(runs, to - 1);
@@ -112,34 +112,12 @@ void Cut(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count) {
                runs.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
-void Append(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count, bool selected,
-            uint32_t pen) {
-    pen = selected ? kWhitePen : pen;
-    if (!runs.empty() && RunEnd(runs.back()) == first && runs.back().selected == selected &&
-        runs.back().pen == pen) {
+void Append(std::vector<WireframeRun>& runs, uint32_t first, uint32_t count,
+            const PaintColor& color) {
+    if (!runs.empty() && RunEnd(runs.back()) == first && runs.back().color == color) {
         runs.back().vertexCount += count;
     } else {
-        runs.push_back({first, count, selected, pen});
-    }
-}
-
-// Vertices of a shape as the wireframe draws it, known without drawing it; texts are
-// left to grow the buffer.
-size_t VerticesOf(const CShape& s) {
-    switch (s.m_nType) {
-        case SHAPE_LINE:
-            return 2;
-        case SHAPE_FACE:
-            return 5;
-        case SHAPE_CIRCLE:
-            return kCircleSegments + 1;
-        case SHAPE_ARC: {
-            size_t points = 0;
-            ForEachArcAngle(s.m_pt[1].y, s.m_pt[1].z, [&](double) { ++points; });
-            return points;
-        }
-        default:
-            return 0;
+        runs.push_back({first, count, color});
     }
 }
 
@@ -160,68 +138,68 @@ size_t Wireframe::Segments(uint32_t& first, uint32_t end, uint32_t* out, size_t 
     return written;
 }
 
-WireframeLayout::Result WireframeLayout::Update(const ShapeList& list, bool stale, EmitFn emit,
+WireframeLayout::Result WireframeLayout::Update(const ShapeList& list, bool stale, bool anew,
+                                                const WireframeSource& source,
                                                 Wireframe& wireframe) {
-    if (!stale) {
+    if (!stale && !anew) {
         return Result::Unchanged;
     }
     // A clear without a change in the journal is a change the journal does not know.
-    const bool followable = m_epoch == list.Epoch() && m_journalRead < list.Journal().size();
-    if (followable && LayersAsBefore(list) && Follow(list, emit, wireframe)) {
+    const bool followable =
+        !anew && m_epoch == list.Epoch() && m_journalRead < list.Journal().size();
+    if (followable && LayersAsBefore(list, source) && Follow(list, source, wireframe)) {
         return Result::Updated;
     }
-    Rebuild(list, emit, wireframe);
+    Rebuild(list, source, wireframe);
     return Result::Rebuilt;
 }
 
-bool WireframeLayout::LayersAsBefore(const ShapeList& list) {
-    for (uint32_t key = 0; key < m_shown.size(); ++key) {
-        if (m_shown[key] != (IsLayerVisible(list.LayerName(key)) ? 1 : 0)) {
-            return false;
-        }
-    }
-    for (uint32_t key = 0; key < m_pens.size(); ++key) {
-        if (m_pens[key] != PenOfLayer(list.LayerName(key))) {
+bool WireframeLayout::LayersAsBefore(const ShapeList& list, const WireframeSource& source) {
+    for (uint32_t key = 0; key < m_looks.size(); ++key) {
+        // Bit for bit, so that a colour that is not a number stays the same colour.
+        const LayerLook now = source.LookOf(list.LayerName(key));
+        if (now.shown != m_looks[key].shown ||
+            std::bit_cast<std::array<uint32_t, 4>>(now.color.rgba) !=
+                std::bit_cast<std::array<uint32_t, 4>>(m_looks[key].color.rgba)) {
             return false;
         }
     }
     return true;
 }
 
-uint32_t WireframeLayout::Pen(const ShapeList& list, uint32_t slot) {
+LayerLook WireframeLayout::LookAt(const ShapeList& list, uint32_t slot,
+                                  const WireframeSource& source) {
     const uint32_t key = list.LayerKeyOf(slot);
-    while (key >= m_pens.size()) {
-        m_pens.push_back(PenOfLayer(list.LayerName(static_cast<uint32_t>(m_pens.size()))));
+    while (key >= m_looks.size()) {
+        m_looks.push_back(source.LookOf(list.LayerName(static_cast<uint32_t>(m_looks.size()))));
     }
-    return m_pens[key];
+    return m_looks[key];
 }
 
-bool WireframeLayout::Shown(const ShapeList& list, uint32_t slot) {
-    const uint32_t key = list.LayerKeyOf(slot);
-    while (key >= m_shown.size()) {
-        m_shown.push_back(IsLayerVisible(list.LayerName(static_cast<uint32_t>(m_shown.size()))) ? 1 : 0);
-    }
-    return m_shown[key] != 0;
-}
-
-void WireframeLayout::Rebuild(const ShapeList& list, EmitFn emit, Wireframe& wireframe) {
+void WireframeLayout::Rebuild(const ShapeList& list, const WireframeSource& source,
+                              Wireframe& wireframe) {
     ++m_rebuilds;
     m_epoch = list.Epoch();
     m_journalRead = list.Journal().size();
     m_gaps = 0;
-    m_shown.clear();
-    m_pens.clear();
-    m_first.assign(list.SlotCount(), kNone);
-    m_count.assign(list.SlotCount(), 0);
+    m_looks.clear();
     std::vector<float>& vertices = wireframe.vertices;
     wireframe.Clear();
+
+    static thread_local std::vector<uint32_t> positions;
+    positions.clear();
+    const bool every = !source.Candidates(list, positions);
+    const size_t count = every ? list.size() : positions.size();
+    m_entries.Reset(list.SlotCount(), count);
+    auto shapeAt = [&](size_t i) -> const ShapeRef& { return list[every ? i : positions[i]]; };
 
     // Room for all of it at once: growing by doubling would hold two copies at the
     // moment of the last move.
     size_t needed = 0;
-    for (const ShapeRef& shape : list) {
-        if (Shown(list, shape.Slot())) {
-            needed += VerticesOf(*shape);
+    for (size_t i = 0; i < count; ++i) {
+        const ShapeRef& shape = shapeAt(i);
+        if (LookAt(list, shape.Slot(), source).shown) {
+            needed += source.VertexEstimate(*shape);
         }
     }
     if (vertices.capacity() < needed * 3) {
@@ -233,23 +211,35 @@ void WireframeLayout::Rebuild(const ShapeList& list, EmitFn emit, Wireframe& wir
         std::vector<uint8_t>().swap(wireframe.starts);
         wireframe.starts.reserve(needed);
     }
-    for (const ShapeRef& shape : list) {
+    for (size_t i = 0; i < count; ++i) {
+        const ShapeRef& shape = shapeAt(i);
         const uint32_t slot = shape.Slot();
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
-        m_first[slot] = first;
-        if (!Shown(list, slot)) {
+        const LayerLook look = LookAt(list, slot, source);
+        if (!look.shown) {
+            m_entries.Set(slot, {first, 0});
             continue;
         }
-        emit(*shape, wireframe);
-        const auto count = static_cast<uint32_t>(wireframe.VertexCount() - first);
-        m_count[slot] = count;
-        if (count > 0) {
-            Append(wireframe.runs, first, count, shape->IsSelected(), Pen(list, slot));
+        source.Emit(*shape, wireframe);
+        const auto emitted = static_cast<uint32_t>(wireframe.VertexCount() - first);
+        m_entries.Set(slot, {first, emitted});
+        if (emitted > 0) {
+            Append(wireframe.runs, first, emitted, source.ColorOf(*shape, look));
         }
     }
 }
 
-bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wireframe) {
+void WireframeLayout::Leave(uint32_t slot, Wireframe& wireframe) {
+    const SlotEntries::Entry entry = m_entries.Get(slot);
+    if (entry.count > 0) {
+        Cut(wireframe.runs, entry.first, entry.count);
+        m_gaps += entry.count;
+    }
+    m_entries.Erase(slot);
+}
+
+bool WireframeLayout::Follow(const ShapeList& list, const WireframeSource& source,
+                             Wireframe& wireframe) {
     enum : uint8_t { kAdded = 1, kChanged = 2, kSelection = 4, kRemoved = 8 };
     const auto& journal = list.Journal();
     std::unordered_map<uint32_t, uint8_t> touched;
@@ -267,47 +257,53 @@ bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wire
         touched[change.slot] |= kBits[change.kind];
     }
     m_journalRead = journal.size();
-    m_first.resize(list.SlotCount(), kNone);
-    m_count.resize(list.SlotCount(), 0);
 
     std::vector<float>& vertices = wireframe.vertices;
     std::vector<std::pair<uint32_t, uint32_t>> appended;  // (position, slot)
     for (const auto& [slot, what] : touched) {
         const bool live = list.PositionOfSlot(slot) != ShapeList::kNoPosition;
-        const bool had = m_first[slot] != kNone;
-        if (had && ((what & kRemoved) != 0 || !live)) {
-            // The shape that was there is gone: its vertices stay, drawn by no run.
-            if (m_count[slot] > 0) {
-                Cut(wireframe.runs, m_first[slot], m_count[slot]);
-                m_gaps += m_count[slot];
-            }
-            m_first[slot] = kNone;
-            m_count[slot] = 0;
+        if (m_entries.Get(slot).first != SlotEntries::kNone && ((what & kRemoved) != 0 || !live)) {
+            Leave(slot, wireframe);  // the shape that was there is gone
         }
         if (!live) {
             continue;
         }
-        if (m_first[slot] == kNone) {
-            appended.emplace_back(list.PositionOfSlot(slot), slot);
+        const CShape& shape = list.ShapeInSlot(slot);
+        const SlotEntries::Entry entry = m_entries.Get(slot);
+        if (entry.first == SlotEntries::kNone) {
+            // A shape appended goes behind every other; one that came into view from
+            // among the others would have to go between them.
+            if (source.MayShow(shape)) {
+                if ((what & kAdded) == 0) {
+                    return false;
+                }
+                appended.emplace_back(list.PositionOfSlot(slot), slot);
+            }
             continue;
         }
-        const CShape& shape = list.ShapeInSlot(slot);
         if ((what & kChanged) != 0) {
-            m_scratch.Clear();
-            if (Shown(list, slot)) {
-                emit(shape, m_scratch);
+            if (!source.MayShow(shape)) {
+                Leave(slot, wireframe);  // moved out of view
+                continue;
             }
-            const auto at = static_cast<std::ptrdiff_t>(m_first[slot]);
-            if (m_scratch.VertexCount() != m_count[slot]) {
+            m_scratch.Clear();
+            if (LookAt(list, slot, source).shown) {
+                source.Emit(shape, m_scratch);
+            }
+            const auto at = static_cast<std::ptrdiff_t>(entry.first);
+            if (m_scratch.VertexCount() != entry.count) {
                 return false;  // a different number of vertices would move all later ones
             }
-            if (!std::equal(m_scratch.starts.begin(), m_scratch.starts.end(), wireframe.starts.begin() + at)) {
+            if (!std::equal(m_scratch.starts.begin(), m_scratch.starts.end(),
+                            wireframe.starts.begin() + at)) {
                 return false;  // polylines split otherwise
             }
-            std::copy(m_scratch.vertices.begin(), m_scratch.vertices.end(), vertices.begin() + at * 3);
+            std::copy(m_scratch.vertices.begin(), m_scratch.vertices.end(),
+                      vertices.begin() + at * 3);
         }
-        if (m_count[slot] > 0) {
-            Colour(wireframe.runs, m_first[slot], m_count[slot], shape.IsSelected(), Pen(list, slot));
+        if (entry.count > 0) {
+            Colour(wireframe.runs, entry.first, entry.count,
+                   source.ColorOf(shape, LookAt(list, slot, source)));
         }
     }
     // New shapes are the list's last ones: behind everything, in list order.
@@ -315,29 +311,80 @@ bool WireframeLayout::Follow(const ShapeList& list, EmitFn emit, Wireframe& wire
     for (const auto& [position, slot] : appended) {
         const CShape& shape = list.ShapeInSlot(slot);
         const auto first = static_cast<uint32_t>(wireframe.VertexCount());
-        m_first[slot] = first;
-        if (Shown(list, slot)) {
-            emit(shape, wireframe);
+        const LayerLook look = LookAt(list, slot, source);
+        if (look.shown) {
+            source.Emit(shape, wireframe);
         }
-        m_count[slot] = static_cast<uint32_t>(wireframe.VertexCount() - first);
-        if (m_count[slot] > 0) {
-            Append(wireframe.runs, first, m_count[slot], shape.IsSelected(), Pen(list, slot));
+        const auto emitted = static_cast<uint32_t>(wireframe.VertexCount() - first);
+        m_entries.Set(slot, {first, emitted});
+        if (emitted > 0) {
+            Append(wireframe.runs, first, emitted, source.ColorOf(shape, look));
         }
     }
     if (recolourAll) {
-        Recolour(list, wireframe);
+        Recolour(list, source, wireframe);
     }
     // Gaps are given back once they take a good part of the buffer.
     return m_gaps <= wireframe.VertexCount() / 4 + 4096;
 }
 
-void WireframeLayout::Recolour(const ShapeList& list, Wireframe& wireframe) {
+void WireframeLayout::Recolour(const ShapeList& list, const WireframeSource& source,
+                               Wireframe& wireframe) {
     wireframe.runs.clear();
-    for (const ShapeRef& shape : list) {
-        const uint32_t slot = shape.Slot();
-        if (m_count[slot] > 0) {
-            Append(wireframe.runs, m_first[slot], m_count[slot], shape->IsSelected(), Pen(list, slot));
+    if (m_entries.Dense()) {
+        for (const ShapeRef& shape : list) {
+            const SlotEntries::Entry entry = m_entries.Get(shape.Slot());
+            if (entry.count > 0) {
+                Append(wireframe.runs, entry.first, entry.count,
+                       source.ColorOf(*shape, LookAt(list, shape.Slot(), source)));
+            }
         }
+        return;
+    }
+    // The few shapes of the wireframe in the order of their vertices, which is the list's.
+    std::vector<std::pair<SlotEntries::Entry, uint32_t>> entries;
+    m_entries.ForEach([&](uint32_t slot, SlotEntries::Entry entry) {
+        if (entry.count > 0) {
+            entries.emplace_back(entry, slot);
+        }
+    });
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.first.first < b.first.first; });
+    for (const auto& [entry, slot] : entries) {
+        Append(wireframe.runs, entry.first, entry.count,
+               source.ColorOf(list.ShapeInSlot(slot), LookAt(list, slot, source)));
+    }
+}
+
+void SlotEntries::Reset(uint32_t slotCount, size_t expected) {
+    m_map.clear();
+    m_dense = expected > slotCount / 16;
+    if (m_dense) {
+        m_bySlot.assign(slotCount, Entry{});
+    } else {
+        BigVector<Entry>().swap(m_bySlot);
+        m_map.reserve(expected);
+    }
+}
+
+SlotEntries::Entry SlotEntries::Get(uint32_t slot) const {
+    if (m_dense) {
+        return slot < m_bySlot.size() ? m_bySlot[slot] : Entry{};
+    }
+    const auto found = m_map.find(slot);
+    return found != m_map.end() ? found->second : Entry{};
+}
+
+void SlotEntries::Set(uint32_t slot, Entry entry) {
+    if (m_dense) {
+        if (slot >= m_bySlot.size()) {
+            m_bySlot.resize(slot + 1, Entry{});
+        }
+        m_bySlot[slot] = entry;
+    } else if (entry.first == kNone) {
+        m_map.erase(slot);
+    } else {
+        m_map[slot] = entry;
     }
 }
 

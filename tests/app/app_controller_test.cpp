@@ -57,7 +57,7 @@ TEST_F(AppControllerTest, CommandsEnabledAndDisabledToday) {
         ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT,
         ID_DXF_IMPORT, ID_DXF_EXPORT, ID_INSERT_FILE,
         ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP,
-        ID_EDIT_SELECT_ALL, ID_WIREFRAME, ID_VIEW_MOVE, ID_VIEW_ZOOM, ID_CANCEL,
+        ID_EDIT_SELECT_ALL, ID_WIREFRAME, ID_VIEW_MOVE, ID_VIEW_ZOOM, ID_ZOOM_FIT, ID_CANCEL,
         ID_LINE, ID_CIRCLE, ID_ARC, ID_TEXT,
         ID_EDIT_CUT, ID_ERASE, ID_MOVE, ID_COPY, ID_OFFSET, ID_STRETCH, ID_LAYERS,
         ID_COLOR_BY_LAYER, ID_SNAP_TOGGLE, ID_GRID_TOGGLE, ID_SCALE, ID_GRID_PITCH,
@@ -386,7 +386,8 @@ TEST(CommandTableTest, AcceleratorsAndMenus) {
     EXPECT_EQ(TranslateAccelerator('E', MOD_SHIFT, 'E'), ID_ERASE);
     EXPECT_EQ(TranslateAccelerator('M', MOD_SHIFT, 'M'), ID_MOVE);
     EXPECT_EQ(TranslateAccelerator('C', MOD_SHIFT, 'C'), ID_COPY);
-    EXPECT_EQ(TranslateAccelerator(KEY_DELETE, MOD_NONE, 0), ID_EDIT_CUT);
+    // Delete erases; only the cut puts the shapes on the clipboard.
+    EXPECT_EQ(TranslateAccelerator(KEY_DELETE, MOD_NONE, 0), ID_ERASE);
     EXPECT_EQ(TranslateAccelerator('X', MOD_CTRL, 0x18), ID_EDIT_CUT);
     // "@" is a character, whatever keys type it.
     EXPECT_EQ(TranslateAccelerator('2', MOD_SHIFT, '@'), ID_RELATIVE_ENTRY);

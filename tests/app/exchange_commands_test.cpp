@@ -17,7 +17,7 @@ using testing::TempDir;
 using testing::WriteBytes;
 
 constexpr const char* kLineDxf =
-    "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nwalls\n10\n0\n20\n0\n30\n0\n11\n100\n21\n0\n31\n0\n"
+    "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nwalls\n10\n1770\n20\n0\n30\n0\n11\n1870\n21\n0\n31\n0\n"
     "0\nENDSEC\n0\nEOF\n";
 
 class ExchangeCommandsTest : public ::testing::Test {
@@ -59,8 +59,10 @@ TEST_F(ExchangeCommandsTest, DxfImportAsksToSaveThenReplacesTheDrawing) {
     app.Execute(ID_DXF_IMPORT);
     ASSERT_EQ(app.Document().m_shapes.size(), 1u);
     EXPECT_EQ(app.Document().m_shapes.front()->m_strLayer, "walls");
-    // Re-centred: the line from 0 to 100 now runs from -50 to 50.
+    // Re-centred by two grid pitches: the line from 1770 to 1870 now runs from -50 to 50,
+    // and the status line says so.
     EXPECT_EQ(app.Document().m_shapes.front()->m_pt[0].x, -50.0f);
+    EXPECT_EQ(platform.Prompt(), "DXF を読み込みました。図面を X -1820 mm、Y 0 mm 移動しました");
     EXPECT_EQ(app.WindowTitle(), "無題 - Marquetta");
     EXPECT_EQ(app.Document().GetPathName(), "");
     EXPECT_EQ(platform.Cursor(), CursorShape::Arrow);
@@ -82,6 +84,18 @@ TEST_F(ExchangeCommandsTest, DxfImportAsksToSaveThenReplacesTheDrawing) {
     EXPECT_EQ(app.Document().m_shapes.size(), 1u);
     EXPECT_EQ(Messages().back().text, dir.File("missing.dxf") + " が開けません");
     EXPECT_EQ(Messages().back().caption, "ワーニング");
+
+    // After an import that left something out, the user is told what and how much.
+    const std::string image = dir.File("image.dxf");
+    WriteBytes(image, "0\nSECTION\n2\nENTITIES\n0\nIMAGE\n0\n3DSOLID\n0\nIMAGE\n0\nENDSEC\n");
+    platform.QueueFileName(image);
+    platform.QueueAnswer(MessageAnswer::No);
+    app.Execute(ID_DXF_IMPORT);
+    EXPECT_TRUE(app.Document().m_shapes.empty());
+    EXPECT_EQ(Messages().back().text, "取り込めなかった図形: IMAGE 2, 3DSOLID 1");
+    EXPECT_EQ(Messages().back().caption, "ＤＸＦ");
+    EXPECT_EQ(Messages().back().icon, MessageIcon::Information);
+    EXPECT_EQ(platform.Prompt(), "DXF を読み込みました。図面は移動していません");
 }
 
 TEST_F(ExchangeCommandsTest, DxfExportChecksTheExtensionAndReports) {

@@ -585,6 +585,90 @@ TEST_F(UndoTest, CopyPutsTheShapesAndTheirLayersAndTheirDxf) {
     EXPECT_NE(text.value_or("").find("\n8\r\n壁\r\n"), std::string::npos);
 }
 
+// Ctrl+X is copy and erase in one: the clipboard holds what Ctrl+C would have put
+// there, the shapes are gone, and one undo brings them back; a paste then gives them
+// again, not what the clipboard held before. Delete only erases.
+TEST_F(UndoTest, CutIsCopyThenEraseAsOneStep) {
+    ClickWorld(-2500, 0);  // the circle
+    ClickWorld(1000, 0);   // the first line
+    const std::string before = Snapshot();
+    ASSERT_TRUE(Run(ID_EDIT_COPY));
+    const std::optional<std::string> copied = platform.ReadClipboard(kShapesMimeType);
+    const std::optional<std::string> copiedText = platform.ReadClipboard(kPlainText);
+    ASSERT_TRUE(copied.has_value());
+    platform.WriteClipboard({{kShapesMimeType, "older"}});
+
+    ASSERT_EQ(TranslateAccelerator('X', MOD_CTRL, 0x18), ID_EDIT_CUT);
+    ASSERT_TRUE(Run(ID_EDIT_CUT));
+    EXPECT_EQ(platform.ReadClipboard(kShapesMimeType), copied);
+    EXPECT_EQ(platform.ReadClipboard(kPlainText), copiedText);
+    ASSERT_EQ(doc.m_shapes.size(), 3u);
+    EXPECT_EQ(selectionExists, 0);
+    ASSERT_TRUE(Run(ID_EDIT_UNDO));
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_FALSE(doc.History().CanUndo());
+
+    ASSERT_TRUE(Run(ID_EDIT_PASTE));
+    EXPECT_EQ(doc.m_shapes.size(), 7u);
+
+    // Delete erases the selection and leaves the clipboard alone.
+    Run(ID_CANCEL);
+    doc.DeleteAllShapes();
+    AddLine({0, 0, 0}, {4000, 0, 0});
+    Paint();
+    ClickWorld(1000, 0);
+    platform.WriteClipboard({{kShapesMimeType, "older"}});
+    ASSERT_TRUE(Run(TranslateAccelerator(KEY_DELETE, MOD_NONE, 0)));
+    EXPECT_TRUE(doc.m_shapes.empty());
+    EXPECT_EQ(platform.ReadClipboard(kShapesMimeType), std::optional<std::string>("older"));
+}
+
+// A double click on a text with no command running opens it in the text dialog; OK
+// changes it in its place as one step, which one undo takes back. Elsewhere, or during
+// a command, a double click is two clicks.
+TEST_F(UndoTest, DoubleClickEditsATextAsOneStep) {
+    const std::string before = Snapshot();
+    const Double2 at = PixelOf(150, 0, 3000 - 150);  // on the stroke of "A"
+    const auto doubleClick = [&](const Double2& p) {
+        view.OnMouseMove(Px(p.x), Px(p.y));
+        view.OnLButtonDown(Px(p.x), Px(p.y));
+        view.OnLButtonUp(Px(p.x), Px(p.y));
+        view.OnLButtonDblClk(Px(p.x), Px(p.y));
+        view.OnLButtonUp(Px(p.x), Px(p.y));
+    };
+    platform.QueueDialog({{"Zゼ", "450", "200", "-30"}, true});
+    doubleClick(at);
+    const auto dialogs = platform.CallsOf(PlatformCall::Kind::RunDialog);
+    ASSERT_EQ(dialogs.size(), 1u);
+    ASSERT_EQ(dialogs[0].dialogFields.size(), 4u);  // as the text stands
+    EXPECT_EQ(dialogs[0].dialogFields[0].text, "AB");
+    EXPECT_EQ(dialogs[0].dialogFields[1].text, "300");
+    EXPECT_EQ(dialogs[0].dialogFields[2].text, "300");
+    EXPECT_EQ(dialogs[0].dialogFields[3].text, "0");
+    ASSERT_EQ(doc.m_shapes.size(), 5u);
+    const CShape& text = Shape(3);  // same place in the list
+    EXPECT_EQ(text.m_strText, Utf8ToCp932("Zゼ"));
+    EXPECT_EQ(text.m_pt[0], (Float3{0, 0, 3000}));
+    EXPECT_EQ(text.m_pt[1], (Float3{450, 200, 330}));
+    EXPECT_EQ(text.m_bSelected, 0);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(UndoCaption(doc.History().NextUndo()), "元に戻す(&U) 文字\tCtrl+Z");
+    ASSERT_TRUE(Run(ID_EDIT_UNDO));
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_FALSE(doc.History().CanUndo());
+
+    // Cancel changes nothing; nor does a double click on a line or during a command.
+    platform.ClearCalls();
+    platform.QueueDialog({{}, false});
+    doubleClick(at);
+    EXPECT_EQ(Snapshot(), before);
+    doubleClick(PixelOf(1000, 0, 0));
+    Run(ID_LINE);
+    doubleClick(at);
+    EXPECT_EQ(platform.CallsOf(PlatformCall::Kind::RunDialog).size(), 1u);
+    EXPECT_FALSE(doc.History().CanUndo());
+}
+
 TEST_F(UndoTest, PasteMergesLayersSelectsAndPlacesWithOneClickAsOneStep) {
     g_snapOn = 1;
     ClickWorld(1000, 0);

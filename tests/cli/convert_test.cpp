@@ -127,7 +127,7 @@ TEST_F(ConvertTest, UnreadableInputWritesNothing) {
 TEST_F(ConvertTest, UsageAndHelp) {
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_NE(out.str().find(".json"), std::string::npos);
-    EXPECT_NE(out.str().find(".dxf   a DXF file: its LINE"), std::string::npos);
+    EXPECT_NE(out.str().find(".dxf   a DXF file, imported exactly as"), std::string::npos);
     EXPECT_NE(out.str().find(".dxf   a DXF file, as the program's DXF export"), std::string::npos);
     EXPECT_EQ(Run({input}), 2);
     EXPECT_EQ(Run({input, dir.File("x.png")}), 2);
@@ -177,13 +177,14 @@ TEST_F(ConvertTest, SvgIsThePrintedPageAtTheChosenSheetAndScale) {
               std::string::npos);
 }
 
-// A DXF plan becomes a native drawing re-centred as the import command does it, and
+// A DXF plan becomes a native drawing re-centred as the import command does it (by a
+// whole grid pitch of 910 here), and
 // goes back out through the export; any letter case of the extension is accepted.
 TEST_F(ConvertTest, DxfInAndOut) {
     const std::string dxf =
         "0\nSECTION\n2\nENTITIES\n"
-        "0\nLINE\n8\nWALL\n10\n100\n20\n-50\n30\n0\n11\n300\n21\n50\n31\n0\n"
-        "0\nCIRCLE\n8\nTREE\n10\n200\n20\n0\n30\n0\n40\n25\n"
+        "0\nLINE\n8\nWALL\n10\n810\n20\n-50\n30\n0\n11\n1010\n21\n50\n31\n0\n"
+        "0\nCIRCLE\n8\nTREE\n10\n910\n20\n0\n30\n0\n40\n25\n"
         "0\nENDSEC\n0\nEOF\n";
     WriteBytes(dir.File("plan.DXF"), dxf);
     ASSERT_EQ(Run({dir.File("plan.DXF"), dir.File("plan.trn")}), 0) << err.str();
@@ -212,6 +213,14 @@ TEST_F(ConvertTest, DxfInAndOut) {
     // DXF to DXF goes through the same drawing.
     ASSERT_EQ(Run({dir.File("back.Dxf"), dir.File("again.dxf")}), 0) << err.str();
     EXPECT_EQ(ReadBytes(dir.File("again.dxf")), back);
+    EXPECT_EQ(err.str(), "");
+
+    // What the drawing cannot hold is reported on standard error; the rest converts.
+    WriteBytes(dir.File("image.dxf"),
+               "0\nSECTION\n2\nENTITIES\n0\nIMAGE\n0\nLINE\n11\n5\n0\nENDSEC\n0\nEOF\n");
+    ASSERT_EQ(Run({dir.File("image.dxf"), dir.File("image.trn")}), 0) << err.str();
+    EXPECT_EQ(err.str(),
+              "marquetta-convert: " + dir.File("image.dxf") + ": 取り込めなかった図形: IMAGE 1\n");
 }
 
 TEST_F(ConvertTest, UnusableDxfInputWritesNothing) {

@@ -36,18 +36,21 @@ class ModifyTest : public ViewFixture {
 
 // ---- Selection -------------------------------------------------------------------------
 
-TEST_F(ModifyTest, WindowSelectsTheSameShapesEitherWayAndTheRightButtonGoesOn) {
+// A window opened to the right takes what lies inside; one opened to the left (a
+// crossing window) also what it touches.
+TEST_F(ModifyTest, WindowOrCrossingSelectsAndTheRightButtonGoesOn) {
     const struct {
         int command;
         double fromX, fromZ, toX, toZ;
         int stateAfterRight;
         const char* collecting;
         const char* prompt;
+        int halfSelected;
     } cases[] = {
         {ID_MOVE, -500, 500, 2500, -2500, EDIT_MOVE, "【移動】－選択(右クリックで確定)",
-         "【移動】－基点"},
+         "【移動】－基点", 0},
         {ID_COPY, 2500, -2500, -500, 500, EDIT_COPY, "【複写】－選択(右クリックで確定)",
-         "【複写】－基点(M:連続)"},
+         "【複写】－基点(M:連続)", 1},
     };
     for (const auto& c : cases) {
         doc.DeleteAllShapes();
@@ -63,7 +66,7 @@ TEST_F(ModifyTest, WindowSelectsTheSameShapesEitherWayAndTheRightButtonGoesOn) {
         EXPECT_EQ(stepPending, 1);
         ClickWorld(c.toX, c.toZ);
         EXPECT_EQ(inside.m_bSelected, 1);
-        EXPECT_EQ(half.m_bSelected, 0);
+        EXPECT_EQ(half.m_bSelected, c.halfSelected);
         EXPECT_EQ(hidden.m_bSelected, 0);
         EXPECT_EQ(selectionExists, 1);
         RightClick(300, 300);
@@ -72,10 +75,81 @@ TEST_F(ModifyTest, WindowSelectsTheSameShapesEitherWayAndTheRightButtonGoesOn) {
     }
 }
 
+// Which shapes a window and a crossing window over the same rectangle take, with two
+// clicks and with a press, drag and release.
+TEST_F(ModifyTest, CrossingWindowTakesWhatItTouches) {
+    const struct {
+        const char* name;
+        std::function<CShape&()> add;
+        bool window, crossing;
+    } cases[] = {
+        {"line inside", [&]() -> CShape& { return AddLine({100, 0, -100}, {900, 0, -900}); }, true,
+         true},
+        {"line through", [&]() -> CShape& { return AddLine({-900, 0, -500}, {2000, 0, -500}); },
+         false, true},
+        {"line with one end in", [&]() -> CShape& { return AddLine({500, 0, -500}, {500, 0, 900}); },
+         false, true},
+        {"line outside", [&]() -> CShape& { return AddLine({-900, 0, 500}, {2000, 0, 500}); },
+         false, false},
+        {"circle crossing an edge",
+         [&]() -> CShape& { return AddShape(SHAPE_CIRCLE, {1000, 0, -500}, {200, 0, 0}); }, false,
+         true},
+        {"circle around the window",
+         [&]() -> CShape& { return AddShape(SHAPE_CIRCLE, {500, 0, -500}, {3000, 0, 0}); }, false,
+         false},
+        {"arc crossing an edge",
+         [&]() -> CShape& { return AddShape(SHAPE_ARC, {0, 0, -500}, {300, 0, 180}); }, false,
+         true},
+        {"text crossing an edge",
+         [&]() -> CShape& {
+             CShape& text = AddShape(SHAPE_TEXT, {800, 0, -300}, {200, 200, 0});
+             text.m_strText = "ABCD";
+             return text;
+         },
+         false, true},
+        {"hidden layer", [&]() -> CShape& { return AddLine({-900, 0, -500}, {2000, 0, -500}, "off"); },
+         false, false},
+    };
+    for (const bool drag : {false, true}) {
+        for (const bool crossing : {false, true}) {
+            doc.DeleteAllShapes();
+            Run(ID_CANCEL);
+            std::vector<CShape*> shapes;
+            for (const auto& c : cases) {
+                shapes.push_back(&c.add());
+            }
+            HideLayer("off");
+            // The rectangle from (0, 0) to (1000, -1000), opened from its left or right.
+            const Double2 left = PixelOf(0, 0, 0), right = PixelOf(1000, 0, -1000);
+            const Double2 from = crossing ? Double2{right.x, left.y} : left;
+            const Double2 to = crossing ? Double2{left.x, right.y} : right;
+            if (drag) {
+                view.OnMouseMove(Px(from.x), Px(from.y));
+                view.OnLButtonDown(Px(from.x), Px(from.y));
+                view.OnMouseMove(Px(to.x), Px(to.y));
+                view.OnLButtonUp(Px(to.x), Px(to.y));
+            } else {
+                Click(Px(from.x), Px(from.y));
+                Click(Px(to.x), Px(to.y));
+            }
+            EXPECT_EQ(stepPending, 0);
+            for (size_t i = 0; i < std::size(cases); ++i) {
+                SCOPED_TRACE(testing::Message() << cases[i].name << (drag ? " dragged" : " clicked")
+                                                << (crossing ? " crossing" : " window"));
+                EXPECT_EQ(shapes[i]->m_bSelected, (crossing ? cases[i].crossing : cases[i].window) ? 1 : 0);
+            }
+        }
+    }
+    // A press and release in place still opens a window for a second click.
+    doc.DeleteAllShapes();
+    Click(100, 100);
+    EXPECT_EQ(stepPending, 1);
+}
+
 // ---- Erase -----------------------------------------------------------------------------
 
 TEST_F(ModifyTest, EraseRemovesEverySelectedShapeWhateverItsLayer) {
-    for (int command : {ID_ERASE, ID_EDIT_CUT}) {
+    for (int command : {ID_ERASE}) {
         doc.DeleteAllShapes();
         doc.SetModifiedFlag(false);
         Select(AddLine({0, 0, 0}, {910, 0, 0}));

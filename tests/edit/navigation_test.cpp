@@ -82,29 +82,56 @@ TEST_F(NavigationTest, PanningMovesThePendingWindowCornerAndTheRubberBandFollows
 
 TEST_F(NavigationTest, WheelZoomsSixPercentANotch) {
     firstScreenPoint = {500, 400};
-    view.OnMouseWheel(120);
+    view.OnMouseWheel(120, 400, 300);  // at the window centre
     EXPECT_FLOAT_EQ(g_viewTranslate.z, -47000.0f);
     EXPECT_DOUBLE_EQ(firstScreenPoint.x, 400 + 100 * -50000.0 / -47000.0);
     EXPECT_DOUBLE_EQ(firstScreenPoint.y, 300 + 100 * -50000.0 / -47000.0);
     g_viewTranslate.z = -50000.0f;
-    view.OnMouseWheel(-120);
+    view.OnMouseWheel(-120, 400, 300);
     EXPECT_FLOAT_EQ(g_viewTranslate.z, -53000.0f);
     EXPECT_EQ(CountOf(PlatformCall::Kind::InvalidateView), 2u);
 }
 
-TEST_F(NavigationTest, ZoomNeverComesTo500OrCloser) {
-    g_viewTranslate.z = -520.0f;
+// Close enough for a part of 10 mm to fill the window, and no closer.
+TEST_F(NavigationTest, ZoomNeverComesTo5OrCloser) {
+    g_viewTranslate.z = -5.2f;
     firstScreenPoint = {500, 400};
-    view.OnMouseWheel(120);  // would be 488.8
-    EXPECT_EQ(g_viewTranslate.z, -520.0f);
+    view.OnMouseWheel(120, 400, 300);  // would be 4.888
+    EXPECT_EQ(g_viewTranslate.z, -5.2f);
     EXPECT_EQ(firstScreenPoint, (Double2{500, 400}));
     EXPECT_EQ(CountOf(PlatformCall::Kind::InvalidateView), 1u);
-    view.OnMouseWheel(40);  // 509.6 is still allowed
-    EXPECT_FLOAT_EQ(g_viewTranslate.z, -509.6f);
-    // Exactly 500 is refused as well.
-    g_viewTranslate.z = -1000.0f;
-    view.OnMouseWheel(1000);
-    EXPECT_EQ(g_viewTranslate.z, -1000.0f);
+    view.OnMouseWheel(40, 400, 300);  // 5.096 is still allowed
+    EXPECT_FLOAT_EQ(g_viewTranslate.z, -5.096f);
+    // Exactly 5 is refused as well.
+    g_viewTranslate.z = -10.0f;
+    view.OnMouseWheel(1000, 400, 300);
+    EXPECT_EQ(g_viewTranslate.z, -10.0f);
+}
+
+// The ground point under the cursor stays under it, wherever the cursor is and
+// whichever way the wheel turns; the first corner of a pending window scales about it.
+TEST_F(NavigationTest, WheelKeepsTheGroundPointUnderTheCursor) {
+    const struct {
+        int x, y, delta;
+    } cases[] = {{100, 80, 120}, {700, 520, 120}, {650, 90, -360}, {400, 300, 240}, {0, 599, 120}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " " << c.delta);
+        g_viewTranslate = {1234.0f, -567.0f, -20000.0f};
+        Paint();
+        ASSERT_TRUE(computeCursorPoint(c.x, c.y, false));
+        const Double3 under = cursorPoint;
+        firstScreenPoint = {c.x + 50.0, c.y - 30.0};
+        const double oldZ = g_viewTranslate.z;
+        view.OnMouseWheel(c.delta, c.x, c.y);
+        const double ratio = oldZ / g_viewTranslate.z;
+        EXPECT_NE(ratio, 1.0);
+        Paint();
+        const Double2 p = PixelOf(under.x, under.y, under.z);
+        EXPECT_NEAR(p.x, c.x, 0.5);
+        EXPECT_NEAR(p.y, c.y, 0.5);
+        EXPECT_NEAR(firstScreenPoint.x, c.x + 50.0 * ratio, 1e-9);
+        EXPECT_NEAR(firstScreenPoint.y, c.y - 30.0 * ratio, 1e-9);
+    }
 }
 
 // At the farthest zoom a few presses or drags would pass the largest float and lose
@@ -120,7 +147,7 @@ TEST_F(NavigationTest, NoPanOrZoomTakesTheCameraBeyondSinglePrecision) {
         {"up", [&] { view.OnKeyDown(KEY_UP); }},
         {"down", [&] { view.OnKeyDown(KEY_DOWN); }},
         {"page down", [&] { view.OnKeyDown(KEY_PAGE_DOWN); }},
-        {"wheel back", [&] { view.OnMouseWheel(-1200); }},
+        {"wheel back", [&] { view.OnMouseWheel(-1200, 100, 100); }},
         {"middle drag",
          [&] {
              view.OnMButtonDown(400, 300);

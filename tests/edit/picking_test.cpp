@@ -250,7 +250,9 @@ TEST_F(PickingTest, PickLineTakesOnlyLinesAndRemembersTheLine) {
 
 // ---- Window selection ----------------------------------------------------------------
 
-TEST_F(PickingTest, WindowSelectsWhatLiesWhollyInsideInEitherDirection) {
+// Opened to the right along either diagonal, the window takes what lies wholly inside;
+// opened to the left it is a crossing window and takes the line it cuts too.
+TEST_F(PickingTest, WindowSelectsWhatLiesWhollyInsideAndCrossingWhatItTouches) {
     CShape& inside = AddLine({-910, 0, -910}, {910, 0, -910});
     CShape& half = AddLine({-910, 0, 910}, {9100, 0, 910});
     CShape& circle = AddShape(SHAPE_CIRCLE, {0, 0, 0}, {455, 0, 0});
@@ -258,19 +260,21 @@ TEST_F(PickingTest, WindowSelectsWhatLiesWhollyInsideInEitherDirection) {
     HideLayer("hidden");
     const Double2 a = PixelOf(-2000, 0, -2000);
     const Double2 b = PixelOf(2000, 0, 2000);
-    for (int direction = 0; direction < 2; ++direction) {
+    for (int direction = 0; direction < 3; ++direction) {
         for (const auto& shape : doc.m_shapes) {
             shape->m_bSelected = 0;
         }
         selectionExists = 0;
         if (direction == 0) {
             selectInWindow(doc, a, b);
+        } else if (direction == 1) {
+            selectInWindow(doc, {a.x, b.y}, {b.x, a.y});  // the other diagonal
         } else {
-            selectInWindow(doc, {b.x, a.y}, {a.x, b.y});  // the other diagonal, right to left
+            selectInWindow(doc, {b.x, a.y}, {a.x, b.y});  // right to left: crossing
         }
         EXPECT_EQ(inside.m_bSelected, 1);
         EXPECT_EQ(circle.m_bSelected, 1);
-        EXPECT_EQ(half.m_bSelected, 0);
+        EXPECT_EQ(half.m_bSelected, direction == 2 ? 1 : 0);
         EXPECT_EQ(hidden.m_bSelected, 0);
         EXPECT_EQ(selectionExists, 1);
     }

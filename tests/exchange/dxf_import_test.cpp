@@ -13,6 +13,7 @@
 #include "model/layers.h"
 #include "model/render_settings.h"
 #include "test_files.h"
+#include "view/sheet.h"
 
 namespace marquetta {
 namespace {
@@ -73,17 +74,21 @@ class DxfImportTest : public ::testing::Test {
 
 // ---- sections ----
 
-TEST_F(DxfImportTest, OnlyTheEntitiesSectionIsRead) {
+TEST_F(DxfImportTest, BlocksMakeShapesOnlyWhereTheEntitiesSectionPlacesThem) {
     const std::string text =
         "0\nSECTION\n2\nHEADER\n9\n$EXTMIN\n10\n0\n0\nENDSEC\n"
         "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\nBLK\n2\nDOOR\n"
-        "0\nLINE\n8\nINBLOCK\n10\n0\n20\n0\n30\n0\n11\n50\n21\n0\n31\n0\n0\nENDBLK\n0\nENDSEC\n" +
+        "0\nLINE\n8\nINBLOCK\n10\n0\n20\n0\n30\n0\n11\n50\n21\n0\n31\n0\n0\nENDBLK\n"
+        "0\nBLOCK\n2\nUNUSED\n0\nCIRCLE\n40\n5\n0\nENDBLK\n0\nENDSEC\n" +
         Entities("0\nINSERT\n8\nPLACED\n2\nDOOR\n10\n5\n20\n5\n30\n0\n");
     const DxfReadSummary summary = Read(text);
     EXPECT_TRUE(summary.entitiesSection);
-    EXPECT_EQ(summary.shapesMade, 0u);
-    EXPECT_TRUE(doc.m_shapes.empty());
-    EXPECT_EQ(g_layerCount, 0);
+    EXPECT_EQ(summary.shapesMade, 1u);
+    ASSERT_EQ(doc.m_shapes.size(), 1u);
+    ExpectPoint(Shape(0).m_pt[0], 5, 0, -5);
+    ExpectPoint(Shape(0).m_pt[1], 55, 0, -5);
+    EXPECT_EQ(Shape(0).m_strLayer, "INBLOCK");
+    EXPECT_EQ(g_layerCount, 1);
 }
 
 TEST_F(DxfImportTest, WithoutEntitiesSectionNothingIsMade) {
@@ -93,15 +98,15 @@ TEST_F(DxfImportTest, WithoutEntitiesSectionNothingIsMade) {
     EXPECT_TRUE(doc.m_shapes.empty());
 }
 
-TEST_F(DxfImportTest, EverythingAfterTheSectionIsReadAsEntitiesOfOtherKinds) {
-    // ENDSEC and the sections after it end the last entity; a LINE in a later section is
-    // still read, as the reader has no end.
+TEST_F(DxfImportTest, TheEntitiesSectionEndsAtItsEndsec) {
+    // ENDSEC ends the last entity and the section: a LINE in a later section is not
+    // model space (blocks may follow, and they are no drawing of their own).
     Read(
         "0\nSECTION\n2\nENTITIES\n0\nLINE\n11\n5\n0\nENDSEC\n0\nSECTION\n2\nOBJECTS\n"
         "0\nDICTIONARY\n8\nNOTALAYER\n0\nLINE\n11\n7\n0\nENDSEC\n0\nEOF\n");
-    ASSERT_EQ(doc.m_shapes.size(), 2u);
-    EXPECT_EQ(Shape(1).m_pt[1].x, 7.0f);
-    EXPECT_EQ(Shape(1).m_strLayer, "0");  // the DICTIONARY's group 8 is not read
+    ASSERT_EQ(doc.m_shapes.size(), 1u);
+    EXPECT_EQ(Shape(0).m_pt[1].x, 5.0f);
+    EXPECT_EQ(Shape(0).m_strLayer, "0");
 }
 
 TEST_F(DxfImportTest, CodesThatAreNotNumbersNeverStopTheImport) {
@@ -233,13 +238,15 @@ TEST_F(DxfImportTest, TextWidthIsTheFactorTimesTheHeight) {
     EXPECT_EQ(Shape(2).m_strText, "HALF");
 }
 
-TEST_F(DxfImportTest, TextPointComesFromWhicheverOf10And11IsLater) {
+TEST_F(DxfImportTest, TextWithoutJustificationStandsAtItsInsertionPoint) {
+    // Groups 11/21/31 are its alignment point, which a left-aligned text on its
+    // baseline does not use, whichever comes first.
     Read(
         Entities("0\nTEXT\n10\n1\n20\n2\n30\n3\n11\n7\n21\n8\n40\n1\n1\nA\n"
                  "0\nTEXT\n11\n7\n21\n8\n31\n9\n10\n1\n20\n2\n40\n1\n1\nB\n"));
     ASSERT_EQ(doc.m_shapes.size(), 2u);
-    ExpectPoint(Shape(0).m_pt[0], 7, 3, -8);
-    ExpectPoint(Shape(1).m_pt[0], 1, 9, -2);
+    ExpectPoint(Shape(0).m_pt[0], 1, 3, -2);
+    ExpectPoint(Shape(1).m_pt[0], 1, 0, -2);
 }
 
 TEST_F(DxfImportTest, OnlyTextsKeepTheirString) {
@@ -335,14 +342,18 @@ TEST_F(DxfImportTest, PerEntityValuesAreReset) {
     EXPECT_EQ(Shape(1).m_attr[1], 1.0f);
 }
 
-TEST_F(DxfImportTest, OtherKindsAreSkippedWithTheirGroups) {
-    Read(
+TEST_F(DxfImportTest, KindsTheDrawingCannotHoldAreSkippedWithTheirGroupsAndCounted) {
+    const DxfImportResult result = Import(
         Entities("0\nPOINT\n8\nP\n10\n1\n20\n1\n"
-                 "0\nPOLYLINE\n8\nP\n66\n1\n0\nVERTEX\n10\n0\n20\n0\n0\nVERTEX\n10\n50\n20\n0\n"
-                 "0\nSEQEND\n0\nLWPOLYLINE\n90\n2\n10\n0\n20\n0\n10\n50\n20\n0\n"
-                 "0\nELLIPSE\n10\n0\n20\n0\n11\n50\n21\n0\n40\n0.5\n0\nMTEXT\n1\nM\n"));
+                 "0\nWIPEOUT\n8\nW\n10\n0\n20\n0\n0\nIMAGE\n8\nI\n0\nIMAGE\n"
+                 // Dimensions' definition points, and paper space, are nothing left out.
+                 "0\nPOINT\n8\nDefpoints\n0\nIMAGE\n67\n1\n0\nATTDEF\n1\nTAG\n"));
+    EXPECT_TRUE(result.replaced);
     EXPECT_TRUE(doc.m_shapes.empty());
     EXPECT_EQ(g_layerCount, 0);
+    EXPECT_EQ(result.report, "取り込めなかった図形: POINT 1, WIPEOUT 1, IMAGE 2");
+    EXPECT_EQ(DxfImportReportMessage(result).caption, "ＤＸＦ");
+    EXPECT_TRUE(Import(Entities("0\nLINE\n11\n5\n")).report.empty());
 }
 
 // ---- colours and layers ----
@@ -355,7 +366,7 @@ TEST_F(DxfImportTest, ColourNumbersBecomePlainColours) {
     const Case cases[] = {
         {nullptr, 1, 1, 1}, {"0", 1, 1, 1}, {"7", 1, 1, 1},   {"1", 1, 0, 0},
         {"2", 1, 1, 0},     {"3", 0, 1, 0}, {"4", 0, 1, 0},   {"5", 0, 0, 1},
-        {"6", 1, 0, 1},     {"8", 0, 1, 1}, {"256", 0, 1, 1}, {"-1", 0, 1, 1},
+        {"6", 1, 0, 1},     {"8", 0, 1, 1}, {"256", 1, 1, 1}, {"-1", 0, 1, 1},
     };
     std::string body;
     for (const Case& c : cases) {
@@ -382,7 +393,7 @@ TEST_F(DxfImportTest, LayerCarriesOverAndTheTableIsRebuiltInOrderOfFirstUse) {
         Import(Entities("0\nCIRCLE\n40\n1\n"  // before any group 8: layer "0"
                         "0\nCIRCLE\n8\nWALL\n40\n1\n"
                         "0\nCIRCLE\n40\n1\n"      // carries WALL
-                        "0\nINSERT\n8\nBLOCKS\n"  // not read by INSERT
+                        "0\nWIPEOUT\n8\nBLOCKS\n"  // not read by WIPEOUT
                         "0\nCIRCLE\n40\n1\n"      // still WALL
                         "0\nCIRCLE\n8\nwall\n40\n1\n"
                         "0\nCIRCLE\n8\nWALL\n40\n1\n"));
@@ -445,7 +456,8 @@ TEST_F(DxfImportTest, Utf8FilesHaveTheirNamesAndTextsConverted) {
 // ---- the command ----
 
 TEST_F(DxfImportTest, RecentringMovesThePlanExtentsToTheOrigin) {
-    // Extents X 100..300, Y -50..50: moved by 200 in x only.
+    // Extents X 100..300, Y -50..50: moved by 200 in x only, two grid pitches of 100.
+    g_gridPitch = 100;
     const DxfImportResult result =
         Import(Entities("0\nCIRCLE\n10\n100\n20\n-50\n30\n7\n40\n5\n"
                         "0\nTEXT\n10\n300\n20\n50\n30\n0\n40\n5\n1\nT\n"));
@@ -454,10 +466,14 @@ TEST_F(DxfImportTest, RecentringMovesThePlanExtentsToTheOrigin) {
     ExpectPoint(Shape(0).m_pt[0], -100, 7, 50);
     ExpectPoint(Shape(1).m_pt[0], 100, 0, -50);
     ExpectPoint(Shape(0).m_pt[1], 5, 0, 0);  // parameters do not move
+    EXPECT_EQ(result.movedX, -200.0);
+    EXPECT_EQ(result.movedY, 0.0);
+    EXPECT_EQ(DxfImportStatusText(result), "DXF を読み込みました。図面を X -200 mm、Y 0 mm 移動しました");
 }
 
 TEST_F(DxfImportTest, RecentringMovesEveryPointOfLinesAndFaces) {
-    // Extents X 0..20, Y 10..30: centre (10, 20) -> x -= 10, z += 20.
+    // Extents X 0..20, Y 10..30: centre (10, 20) -> x -= 10, z += 20 on a grid of 10.
+    g_gridPitch = 10;
     Import(
         Entities("0\nLINE\n10\n0\n20\n10\n11\n20\n21\n30\n"
                  "0\n3DFACE\n10\n0\n20\n10\n11\n20\n21\n10\n12\n20\n22\n30\n13\n0\n23\n30\n"
@@ -575,6 +591,7 @@ TEST_F(DxfImportTest, EntityWithAValueNoFloatHoldsIsSkipped) {
     // Each number fits a float, but the product or quotient stored from it does not. The
     // line beside it must come out as if the entity were not there.
     const std::string line = "0\nLINE\n10\n0\n20\n0\n11\n100\n21\n0\n";
+    g_gridPitch = 50;
     const struct {
         const char* what;
         std::string entity;
@@ -589,6 +606,7 @@ TEST_F(DxfImportTest, EntityWithAValueNoFloatHoldsIsSkipped) {
         SCOPED_TRACE(c.what);
         const DxfImportResult result = Import(Entities(c.entity + line));
         EXPECT_TRUE(result.message.empty()) << result.message.text;
+        EXPECT_EQ(result.report, "取り込めなかった図形: 範囲外の数値 1");
         ASSERT_EQ(doc.m_shapes.size(), 1u);
         EXPECT_EQ(Shape(0).m_nType, SHAPE_LINE);
         ExpectPoint(Shape(0).m_pt[0], -50, 0, 0);

@@ -48,12 +48,13 @@ std::string ToCrlf(const std::string& text) {
     return out;
 }
 
-// Every entity kind the import reads, and a few it skips, in one file per release.
+// The kinds the import has always read, a polyline, a block and a point it skips, in
+// one file per release.
 constexpr const char* kWriteScript = R"PY(
 import sys, ezdxf
 folder = sys.argv[1]
 for version in ("R12", "R2000", "R2018"):
-    doc = ezdxf.new(version)
+    doc = ezdxf.new(version, units=4)  # millimetres
     msp = doc.modelspace()
     block = doc.blocks.new(name="DOOR")
     block.add_line((0, 0), (900, 0), dxfattribs={"layer": "INBLOCK"})
@@ -67,8 +68,8 @@ for version in ("R12", "R2000", "R2018"):
     msp.add_3dface([(0, 0, 0), (10, 0, 0), (10, 10, 0), (0, 10, 0)],
                    dxfattribs={"layer": "F", "color": 5})
     msp.add_point((3, 3), dxfattribs={"layer": "SKIPPED"})
-    msp.add_polyline2d([(0, 0), (50, 0), (50, 50)], dxfattribs={"layer": "SKIPPED"})
-    msp.add_blockref("DOOR", (100, 100), dxfattribs={"layer": "SKIPPED"})
+    msp.add_polyline2d([(0, 0), (50, 0), (50, 50)], dxfattribs={"layer": "POLY"})
+    msp.add_blockref("DOOR", (100, 100), dxfattribs={"layer": "DOORS"})
     if version == "R2018":
         msp.add_text("\u56f3\u9762", dxfattribs={"layer": "\u58c1", "height": 2,
                                                    "insert": (0, 0)})
@@ -122,7 +123,7 @@ TEST_F(DxfPeerTest, FilesWrittenByEzdxfImportWithTheExpectedShapes) {
             const DxfReadSummary summary = ReadDxfEntities(lines, doc);
             EXPECT_TRUE(summary.entitiesSection);
             const bool utf8 = std::string(version) == "R2018";
-            ASSERT_EQ(doc.m_shapes.size(), utf8 ? 8u : 7u);
+            ASSERT_EQ(doc.m_shapes.size(), utf8 ? 11u : 10u);
             std::vector<const CShape*> s;
             for (const auto& shape : doc.m_shapes) {
                 s.push_back(shape.get());
@@ -161,10 +162,17 @@ TEST_F(DxfPeerTest, FilesWrittenByEzdxfImportWithTheExpectedShapes) {
             ExpectSquareFace(*s[6]);
             ExpectColour(*s[6], 0, 0, 1);
 
-            std::vector<std::string> layers = {"WALL", "C", "A", "T", "S", "F"};
+            // The polyline's two segments, and the door's line where the block is placed.
+            EXPECT_EQ(s[7]->m_strLayer, "POLY");
+            ExpectPoint(s[8]->m_pt[1], 50, 0, -50);
+            EXPECT_EQ(s[9]->m_strLayer, "INBLOCK");
+            ExpectPoint(s[9]->m_pt[0], 100, 0, -100);
+            ExpectPoint(s[9]->m_pt[1], 1000, 0, -100);
+
+            std::vector<std::string> layers = {"WALL", "C", "A", "T", "S", "F", "POLY", "INBLOCK"};
             if (utf8) {
-                EXPECT_EQ(s[7]->m_strLayer, "\x95\xC7");
-                EXPECT_EQ(s[7]->m_strText, Utf8ToCp932("図面"));
+                EXPECT_EQ(s[10]->m_strLayer, "\x95\xC7");
+                EXPECT_EQ(s[10]->m_strText, Utf8ToCp932("図面"));
                 layers.push_back("\x95\xC7");
             }
             ASSERT_EQ(g_layerCount, static_cast<int>(layers.size()));

@@ -1,7 +1,8 @@
 // The file commands from the window: opening the sample drawing from the command line,
 // changing it, saving it under a new name through the save dialog, reopening that file
 // and saving it again byte for byte; a corrupt file refused with the drawing kept; a
-// missing file on the command line ending the start; the recent-file items.
+// missing file on the command line ending the start; the recent-file items; a DXF
+// plan with a block imported into the view.
 #include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
@@ -14,6 +15,7 @@
 
 #include "app/app_controller.h"
 #include "gui/main_frame.h"
+#include "gui/status_dialog_bar.h"
 #include "gui/view_widget.h"
 #include "gui_session.h"
 #include "gui_tests.h"
@@ -100,7 +102,7 @@ class FileCommandsTest : public QObject {
         GuiSession s({original});
         QVERIFY(s.started);
         CZorader_ezDoc& doc = s.App().Document();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn[*] - Marquetta"));
         const size_t shapes = doc.m_shapes.size();
         QVERIFY(shapes > 0);
 
@@ -113,6 +115,10 @@ class FileCommandsTest : public QObject {
         doc.AddCurrentShape();
         doc.m_current.m_nType = SHAPE_NONE;
         QVERIFY(doc.IsModified());
+        // The title bar shows the unsaved change, and no longer once saved.
+        QVERIFY(!s.Frame().isWindowModified());
+        s.Frame().UpdateCommandUi();
+        QVERIFY(s.Frame().isWindowModified());
 
         const std::string copy = folder.Path("copy.trn");
         s.platform.fileNames.push_back(copy);
@@ -123,7 +129,8 @@ class FileCommandsTest : public QObject {
         QVERIFY(s.platform.messages.empty());
         QVERIFY(!doc.IsModified());
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("copy.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("copy.trn[*] - Marquetta"));
+        QVERIFY(!s.Frame().isWindowModified());
         QCOMPARE(ReadFileBytes(original), sampleBytes);
 
         // Back to a new drawing, then open the copy through the open dialog.
@@ -162,7 +169,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(doc.m_shapes.size(), shapes);
         QCOMPARE(doc.GetPathName(), kSample);
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn[*] - Marquetta"));
     }
 
     void fileCorruptPartWayIsRefusedAndTheDrawingKept() {
@@ -188,7 +195,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(s.platform.messages[0].icon, MessageIcon::Exclamation);
         QCOMPARE(doc.m_shapes.size(), shapes);
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("sample.trn[*] - Marquetta"));
         // The view still shows the drawing: the wall is there.
         QVERIFY(WhiteNear(s.Grab(), Project(1365, 0, -2730)));
     }
@@ -271,7 +278,7 @@ class FileCommandsTest : public QObject {
         }
         QVERIFY(!std::filesystem::exists(folder.Path("export.dxf")));
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("export.dxf.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("export.dxf.trn[*] - Marquetta"));
     }
 
     void fileDialogsStartInTheDrawingsFolderOrTheLastOneUsed() {
@@ -290,7 +297,7 @@ class FileCommandsTest : public QObject {
         QVERIFY(*answered);
         QCOMPARE(startFolder, QString::fromStdString(a));
         s.Frame().UpdateCommandUi();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("b.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("b.trn[*] - Marquetta"));
 
         // A new drawing has no folder: the dialogs start where the last one ended.
         s.Frame().Action(ID_FILE_NEW)->trigger();
@@ -365,6 +372,35 @@ class FileCommandsTest : public QObject {
         QVERIFY(second->text().endsWith(QStringLiteral("/b/sample.trn")));
         QCOMPARE(first->statusTip(), QString::fromStdString(a));
         QCOMPARE(second->statusTip(), QString::fromStdString(b));
+    }
+
+    // A DXF plan from another program: the block placed where the reference puts it, a
+    // layer the file has off kept out of sight, the move on the status line and what
+    // the drawing could not hold in a message.
+    void dxfImportPlacesBlocksAndTellsWhatItMovedAndLeftOut() {
+        TempFolder folder;
+        const std::string dxf = folder.Path("plan.dxf");
+        QVERIFY(WriteFileBytes(dxf,
+            "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nOFF\n70\n0\n62\n-1\n"
+            "0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nSEAT\n10\n0\n20\n0\n"
+            "0\nLINE\n8\n0\n11\n3000\n0\nENDBLK\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n"
+            "0\nINSERT\n8\nWALL\n2\nSEAT\n50\n90\n0\nLINE\n8\nOFF\n11\n3000\n0\nIMAGE\n"
+            "0\nENDSEC\n0\nEOF\n"));
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.fileNames.push_back(dxf);
+        s.Frame().Action(ID_DXF_IMPORT)->trigger();
+        QCOMPARE(s.App().Document().m_shapes.size(), size_t{2});
+        // The plan's centre (1500, 1500) is two grid pitches from the origin.
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(),
+                 QStringLiteral("DXF を読み込みました。図面を X -1820 mm、Y -1820 mm 移動しました"));
+        QCOMPARE(s.platform.messages.size(), size_t{1});
+        QCOMPARE(s.platform.messages[0].text, std::string("取り込めなかった図形: IMAGE 1"));
+        QCOMPARE(s.platform.messages[0].icon, MessageIcon::Information);
+        const QImage picture = s.Grab();
+        QVERIFY(WhiteNear(picture, Project(-1820, 0, 320)));   // the turned block's line
+        QVERIFY(!WhiteNear(picture, Project(-320, 0, 1820)));  // the line on the layer off
+        QVERIFY(!WhiteNear(picture, Project(-320, 0, 320)));   // where nothing was drawn
     }
 
     void recentFilesFillTheMenuAndTheSettings() {

@@ -23,6 +23,7 @@ std::unique_ptr<QObject> MakeHelpTest();
 std::unique_ptr<QObject> MakeStormTest();
 std::unique_ptr<QObject> MakeUndoTest();
 std::unique_ptr<QObject> MakeEditingStateTest();
+std::unique_ptr<QObject> MakePaintPixelsTest();
 
 // Qt Test stops a test function after QTEST_FUNCTION_TIMEOUT milliseconds (300 s unless
 // set), read once, when the first test function starts.
@@ -51,6 +52,7 @@ inline std::vector<std::unique_ptr<QObject>> MakeGuiTests() {
     tests.push_back(MakeStormTest());
     tests.push_back(MakeUndoTest());
     tests.push_back(MakeEditingStateTest());
+    tests.push_back(MakePaintPixelsTest());
     return tests;
 }
 

@@ -52,7 +52,7 @@ class KeyboardTest : public QObject {
         QVERIFY(typing.seen);
         QCOMPARE(typing.title, QStringLiteral("相対距離"));
         QVERIFY(typing.labels.contains(QStringLiteral("＠")));
-        QVERIFY(typing.labels.contains(QStringLiteral("（例： Δｘ，Δｙ）")));
+        QVERIFY(typing.labels.contains(QStringLiteral("（例： Δｘ，Δｙ　または　長さ＜角度）")));
 
         CZorader_ezDoc& doc = s.App().Document();
         QCOMPARE(doc.m_shapes.size(), size_t{1});

@@ -69,6 +69,46 @@ class ModifyTest : public QObject {
         QVERIFY(!ColourNear(closed, QPointF((x1 + x2) / 2, y1), IsRed));
     }
 
+    // While a move waits for its destination the selected line is drawn in red where the
+    // snapped cursor would put it; a window opened to the left is drawn dashed.
+    void ghostFollowsTheSnappedCursorAndCrossingWindowIsDashed() {
+        GuiSession s;
+        QVERIFY(s.started);
+        CViewWidget* view = &s.View();
+        CShape& line = AddLine(s.App().Document(), {910, 0, 0}, {1820, 0, 0});
+        s.Grab();
+        ClickAt(view, WidgetPoint(1365, 0, 0));
+        QTest::keyClick(view, Qt::Key_M, Qt::ShiftModifier);
+        ClickAt(view, WidgetPoint(910, 0, 0) + QPoint(1, 1));  // snaps to the end
+        QTest::mouseMove(view, WidgetPoint(910, 0, -1820) + QPoint(2, -1));  // near a grid point
+        const QImage moving = s.Grab();
+        QVERIFY(ColourNear(moving, Project(1365, 0, -1820), IsRed));
+        QVERIFY(ColourNear(moving, Project(1729, 0, -1820), IsRed));
+        QVERIFY(ColourNear(moving, Project(1365, 0, 0), IsMagenta));  // still in its place
+        QVERIFY(line.m_pt[0] == (Float3{910, 0, 0}));
+        QTest::keyClick(view, Qt::Key_Escape);
+        QVERIFY(!ColourNear(s.Grab(), Project(1365, 0, -1820), IsRed));
+
+        const QPoint from = WidgetPoint(3185, 0, 455);
+        const QPoint to = WidgetPoint(-1365, 0, -2730);
+        ClickAt(view, from);
+        QTest::mouseMove(view, to);
+        const QImage open = s.Grab();
+        const double h = g_viewHeight;
+        const double y1 = h - from.y();
+        int red = 0, gaps = 0;
+        for (int x = to.x() + 4; x < from.x() - 4; ++x) {
+            bool any = false;
+            for (int dy = -1; dy <= 1; ++dy) {
+                any = any || IsRed(PixelAt(open, QPointF(x + 0.5, y1 + dy + 0.5)));
+            }
+            ++(any ? red : gaps);
+        }
+        QVERIFY2(red > 20 && gaps > 20, qPrintable(QStringLiteral("%1 red, %2 gaps").arg(red).arg(gaps)));
+        ClickAt(view, to);
+        QCOMPARE(line.m_bSelected, 1);
+    }
+
     void shiftMMovesAndDeleteErases() {
         GuiSession s;
         QVERIFY(s.started);

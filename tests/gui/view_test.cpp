@@ -129,7 +129,7 @@ class ViewTest : public QObject {
                  QStringLiteral("GRD:455"));
         s.App().Document().SetPathName("/tmp/plan.trn");
         LetTheProgramIdle();
-        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("plan.trn - Marquetta"));
+        QCOMPARE(s.Frame().windowTitle(), QStringLiteral("plan.trn[*] - Marquetta"));
     }
 
     void acceleratorLettersNeverReachTheView() {

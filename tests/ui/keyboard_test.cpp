@@ -25,7 +25,7 @@ TEST_F(KeyboardTest, CameraKeys) {
     } cases[] = {
         {"page up twice", -50000.0f, {KEY_PAGE_UP, KEY_PAGE_UP}, {0, 0, -40500.0f},
          {400 + 100 / 0.81, 300 + 100 / 0.81}},
-        {"page up at the near limit", -550.0f, {KEY_PAGE_UP}, {0, 0, -550.0f}, {500, 400}},
+        {"page up at the near limit", -5.5f, {KEY_PAGE_UP}, {0, 0, -5.5f}, {500, 400}},
         {"page down, page up", -50000.0f, {KEY_PAGE_DOWN, KEY_PAGE_UP}, {0, 0, -49500.0f},
          {400 + 100 / 0.99, 300 + 100 / 0.99}},
         {"page down at the float limit", -3.2e38f, {KEY_PAGE_DOWN}, {0, 0, -3.2e38f}, {500, 400}},
@@ -93,8 +93,9 @@ TEST_F(KeyboardTest, ZeroShowsTheFirstVisibleSelectedShape) {
     view.OnKeyDown('0');
     const auto boxes = platform.CallsOf(PlatformCall::Kind::MessageBox);
     ASSERT_EQ(boxes.size(), 1u);
+    // Labelled as a drafter reads the plan: X east, Y north (the world's -z), Z up.
     EXPECT_EQ(boxes[0].text,
-              "3 5\n10.000000 0.000000 -20.500000\n300.000000 250.000000 30.000000");
+              "図形 3（文字）\n位置: X=10.000 Y=20.500 Z=0.000\n高さ=300.000 幅=250.000 角度=30.000°");
     EXPECT_EQ(boxes[0].caption, "Marquetta");
 }
 

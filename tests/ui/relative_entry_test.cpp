@@ -49,7 +49,16 @@ TEST(RelativeReadingTest, Displacements) {
         {"@0,-1000", Double3{0, 0, 1000}},
         {"＠１００，５０", Double3{100, 0, -50}},
         {" @ 100 50 ", Double3{100, 0, -50}},
-        {"1000<270", std::nullopt},
+        // Polar: the angle counter-clockwise from east, as drafters type it.
+        {"1000<270", Double3{0, 0, 1000}},
+        {"1000<90", Double3{0, 0, -1000}},
+        {"@500<180", Double3{-500, 0, 0}},
+        {"500<-360", Double3{500, 0, 0}},
+        {"500<450", Double3{0, 0, -500}},
+        {"-500<0", Double3{-500, 0, 0}},
+        {"0.5<30", std::nullopt},
+        {"1000<", std::nullopt},
+        {"1000<30,5", std::nullopt},
         {"100,50mm", std::nullopt},
         {"1 2 3 4", std::nullopt},
         {"1.5.5", std::nullopt},
@@ -59,11 +68,15 @@ TEST(RelativeReadingTest, Displacements) {
         SCOPED_TRACE(c.typed);
         EXPECT_EQ(ReadDisplacement(c.typed), c.delta);
     }
+    const std::optional<Double3> slanted = ReadDisplacement("1000<30");
+    ASSERT_TRUE(slanted.has_value());
+    EXPECT_NEAR(slanted->x, 866.0254, 1e-4);
+    EXPECT_NEAR(slanted->z, -500.0, 1e-9);
     EXPECT_EQ(ReadSweepAngle("90,45"), 90.0);
     EXPECT_EQ(ReadSweepAngle("inf"), 0.0);
 }
 
-// Each form as read, so that the polar one, refused today, can be taken later.
+// Each form as read.
 TEST(RelativeReadingTest, TypedForms) {
     const struct {
         const char* typed;
@@ -98,7 +111,7 @@ TEST_F(RelativeEntryTest, TextThatIsNotTheNumbersIsRefusedByName) {
         const char* typed;
         const char* says;
     } cases[] = {
-        {false, "1000<270", "「1000<270」の「長さ<角度」の形はまだ使えません"},
+        {false, "1000<", "「1000<」は相対距離として読めません"},
         {false, "100,50mm", "「100,50mm」は相対距離として読めません"},
         {false, "", "数字を入力してください"},
         {true, "90,5", "「90,5」は角度として読めません"},
@@ -134,6 +147,10 @@ TEST_F(RelativeEntryTest, TextThatIsNotTheNumbersIsRefusedByName) {
     Enter("@0,-1000");
     ASSERT_EQ(doc.m_shapes.size(), 2u);
     EXPECT_EQ(Shape(1).m_pt[1], (Float3{0, 0, 1000}));
+    // "1000<90" goes up the plan from there.
+    Enter("1000<90");
+    ASSERT_EQ(doc.m_shapes.size(), 3u);
+    EXPECT_EQ(Shape(2).m_pt[1], (Float3{0, 0, 0}));
 }
 
 // Where the entry has nothing to do, or what was typed is too short, the prompt line

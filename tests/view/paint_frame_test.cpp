@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "test_shapes.h"
 #include "view/camera.h"
+#include "view/shape_outline.h"
 #include "view/sheet.h"
 
 namespace marquetta {
@@ -29,6 +30,9 @@ protected:
 
     static Float3 Vertex(const std::vector<float>& v, size_t i) {
         return {v[3 * i], v[3 * i + 1], v[3 * i + 2]};
+    }
+    static bool IsColor(const WireframeRun& run, const float (&color)[4]) {
+        return std::equal(color, color + 4, run.color.rgba);
     }
 
     HeadlessPlatform platform;
@@ -120,12 +124,12 @@ TEST_F(PaintFrameTest, SelectionTurnsMagentaOnlyAfterTheWireframeIsStale) {
     second.m_bSelected = 1;
     const PaintFrame& replay = Paint();
     ASSERT_EQ(replay.wireframe->runs.size(), 1u);
-    EXPECT_FALSE(replay.wireframe->runs[0].selected);
+    EXPECT_TRUE(IsColor(replay.wireframe->runs[0], kShapeColor));
     g_displayListValid = 0;
     const Wireframe& rebuilt = *Paint().wireframe;
     ASSERT_EQ(rebuilt.runs.size(), 2u);
-    EXPECT_FALSE(rebuilt.runs[0].selected);
-    EXPECT_TRUE(rebuilt.runs[1].selected);
+    EXPECT_TRUE(IsColor(rebuilt.runs[0], kShapeColor));
+    EXPECT_TRUE(IsColor(rebuilt.runs[1], kSelectedColor));
     EXPECT_EQ(rebuilt.runs[1].firstVertex, 2u);
     EXPECT_EQ(rebuilt.runs[1].vertexCount, 2u);
     // Only 1 counts as selected.
@@ -137,40 +141,55 @@ TEST_F(PaintFrameTest, SelectionTurnsMagentaOnlyAfterTheWireframeIsStale) {
 TEST_F(PaintFrameTest, CircleLiesOnTheGroundWhateverItsCentreHeight) {
     Add(SHAPE_CIRCLE, {100, 500, 200}, {50, 0, 0});
     const Wireframe& w = *Paint().wireframe;
-    // One closed polyline of 36 segments.
-    ASSERT_EQ(w.VertexCount(), 37u);
+    // One closed polyline from the point at 0 degrees, every vertex on the circle.
+    ASSERT_GE(w.VertexCount(), 5u);
     EXPECT_EQ(std::count(w.starts.begin(), w.starts.end(), 1), 1);
     EXPECT_EQ(Vertex(w.vertices, 0), (Float3{150, 0, 200}));
-    EXPECT_EQ(Vertex(w.vertices, 36), (Float3{150, 0, 200}));
-    // 90 degrees lies toward +z for circles.
-    EXPECT_NEAR(Vertex(w.vertices, 9).z, 250.0f, 1e-3);
+    EXPECT_EQ(Vertex(w.vertices, w.VertexCount() - 1), (Float3{150, 0, 200}));
     for (size_t i = 0; i < w.VertexCount(); ++i) {
-        EXPECT_EQ(Vertex(w.vertices, i).y, 0.0f);
+        const Float3 v = Vertex(w.vertices, i);
+        EXPECT_EQ(v.y, 0.0f);
+        EXPECT_NEAR(std::hypot(v.x - 100.0, v.z - 200.0), 50.0, 1e-3);
     }
 }
 
-TEST_F(PaintFrameTest, ArcsRunThroughWholeTenDegreeSteps) {
-    Add(SHAPE_ARC, {0, 0, 0}, {100, 350, 370});
-    const Wireframe& w = *Paint().wireframe;
-    // P(350), P(360), P(370), then the end P(370) again: whole steps up to trunc(end).
-    ASSERT_EQ(w.VertexCount(), 4u);
-    EXPECT_EQ(Vertex(w.vertices, 2), Vertex(w.vertices, 3));
-    const float c350 = static_cast<float>(100 * std::cos(350 * kRadiansPerDegree));
-    EXPECT_EQ(Vertex(w.vertices, 0).x, c350);
-    EXPECT_NEAR(Vertex(w.vertices, 1).x, 100.0f, 1e-3);
-    EXPECT_NEAR(Vertex(w.vertices, 1).z, 0.0f, 1e-3);
-    // 370 degrees lies toward -z for arcs.
-    EXPECT_LT(Vertex(w.vertices, 2).z, 0.0f);
-
+TEST_F(PaintFrameTest, ArcsRunFromTheirStartToTheirEnd) {
+    const auto arcPoint = [](double degrees) {
+        const double a = degrees * kRadiansPerDegree;
+        return Float3{static_cast<float>(1000 * std::cos(a)), 0.0f, static_cast<float>(-1000 * std::sin(a))};
+    };
+    const struct {
+        float start, end;
+        Float3 first, last;
+    } arcs[] = {
+        {350, 370, arcPoint(350), arcPoint(370)},  // through 360
+        {30, 10, arcPoint(30), arcPoint(10)},      // the end not above the start: the chord
+        {0, 1e30f, arcPoint(0), arcPoint(0)},      // stored nonsense: one turn
+    };
+    for (const auto& arc : arcs) {
+        doc.DeleteAllShapes();
+        Add(SHAPE_ARC, {0, 500, 0}, {1000, arc.start, arc.end});
+        const Wireframe& w = *Paint().wireframe;
+        ASSERT_GE(w.VertexCount(), 2u) << arc.start;
+        EXPECT_EQ(std::count(w.starts.begin(), w.starts.end(), 1), 1);
+        EXPECT_LE(w.VertexCount(), 1u + kMaxEvenSegments);
+        EXPECT_EQ(Vertex(w.vertices, 0), arc.first) << arc.start;
+        const Float3 last = Vertex(w.vertices, w.VertexCount() - 1);
+        EXPECT_NEAR(last.x, arc.last.x, 1e-2) << arc.start;
+        EXPECT_NEAR(last.z, arc.last.z, 1e-2) << arc.start;
+        for (size_t i = 0; i < w.VertexCount(); ++i) {
+            EXPECT_EQ(Vertex(w.vertices, i).y, 0.0f);
+        }
+    }
+    // 370 degrees lies toward -z for arcs: the arc through 360 ends below the x axis.
     doc.DeleteAllShapes();
-    Add(SHAPE_ARC, {0, 0, 0}, {100, 30, 10});
-    EXPECT_EQ(Paint().wireframe->VertexCount(), 2u);  // a single chord
+    Add(SHAPE_ARC, {0, 0, 0}, {1000, 350, 370});
+    const Wireframe& through = *Paint().wireframe;
+    EXPECT_GT(Vertex(through.vertices, 0).z, 0.0f);
+    EXPECT_LT(Vertex(through.vertices, through.VertexCount() - 1).z, 0.0f);
     doc.DeleteAllShapes();
-    Add(SHAPE_ARC, {0, 0, 0}, {100, 0, 90});
-    EXPECT_EQ(Paint().wireframe->VertexCount(), 11u);
-    doc.DeleteAllShapes();
-    Add(SHAPE_ARC, {0, 0, 0}, {100, 0, 1e30f});  // stored nonsense stays bounded
-    EXPECT_LE(Paint().wireframe->VertexCount(), 38u);
+    Add(SHAPE_ARC, {0, 0, 0}, {1000, 30, 10});
+    EXPECT_EQ(Paint().wireframe->VertexCount(), 2u);
 }
 
 TEST_F(PaintFrameTest, FacesAreOutlinedAndTextIsStroked) {

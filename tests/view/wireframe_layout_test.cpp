@@ -3,23 +3,23 @@
 // same order and colours, while most paints draw again only what changed.
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <utility>
+#include <limits>
 #include <vector>
 
 #include "random_drawing.h"
 #include "model/layers.h"
+#include "view/camera.h"
 #include "view/paint_frame.h"
-#include "view/wireframe_layout.h"
+#include "view/shape_outline.h"
 
 namespace marquetta {
 namespace {
 
-// Every segment the runs draw, as its two vertices, in drawing order, with its colour
-// (kMagenta, or the pen); cut into chunks of a few segments as the painter cuts them.
-constexpr uint32_t kMagenta = 0x1000000;
-std::vector<std::pair<Float3, uint32_t>> Drawn(const Wireframe& w) {
-    std::vector<std::pair<Float3, uint32_t>> drawn;
+// Every segment the runs draw, as its two vertices, in drawing order, with its colour;
+// cut into chunks of a few segments as the painter cuts them.
+std::vector<std::pair<Float3, PaintColor>> Drawn(const Wireframe& w) {
+    std::vector<std::pair<Float3, PaintColor>> drawn;
     uint32_t chunk[6];
     for (const WireframeRun& run : w.runs) {
         const uint32_t end = run.firstVertex + run.vertexCount;
@@ -27,7 +27,7 @@ std::vector<std::pair<Float3, uint32_t>> Drawn(const Wireframe& w) {
             const size_t count = w.Segments(next, end, chunk, 6);
             for (size_t i = 0; i < count; ++i) {
                 const float* p = &w.vertices[3 * size_t{chunk[i]}];
-                drawn.push_back({{p[0], p[1], p[2]}, run.selected ? kMagenta : run.pen});
+                drawn.push_back({{p[0], p[1], p[2]}, run.color});
             }
         }
     }
@@ -38,7 +38,7 @@ class WireframeLayoutTest : public RandomDrawing {
   protected:
     // The kept wireframe, brought up to date, draws what a new one draws.
     void PaintAndCompare(int round) {
-        const std::vector<std::pair<Float3, uint32_t>> drawn = Drawn(*kept.Build(doc, 800, 600).wireframe);
+        const std::vector<std::pair<Float3, PaintColor>> drawn = Drawn(*kept.Build(doc, 800, 600).wireframe);
         PaintBuilder fresh;
         g_displayListValid = 0;
         ASSERT_EQ(drawn, Drawn(*fresh.Build(doc, 800, 600).wireframe)) << "round " << round;
@@ -46,31 +46,42 @@ class WireframeLayoutTest : public RandomDrawing {
     PaintBuilder kept;
 };
 
-TEST_F(WireframeLayoutTest, EditsDrawAsAWireframeMadeAfresh) {
-    // Each layer in a colour of its own, shown from round 150 on.
-    for (int layer = 0; layer < 3; ++layer) {
-        SetLayerAppearance(layer, {0.2 * layer, 1.0 - 0.3 * layer, 0.5, 0.0, 0.0, {}});
+// Cameras the rounds look through in turn: the start-up view, the whole drawing, a
+// corner close up (shapes move in and out of view), from below the ground.
+void LookThrough(int view) {
+    InitCameraDefaults();
+    switch (view) {
+        case 1:
+            g_viewTranslate.z = -400000.0f;
+            break;
+        case 2:
+            g_viewTranslate = {-15000.0f, 12000.0f, -8000.0f};
+            break;
+        case 3:
+            g_elevation = -90.0;
+            break;
+        default:
+            break;
     }
+}
+
+TEST_F(WireframeLayoutTest, EditsDrawAsAWireframeMadeAfresh) {
     for (int round = 0; round < 300; ++round) {
-        g_colorByLayer = round >= 150 ? 1 : 0;
+        LookThrough(round / 20 % 4);
         const int edits = round % 25 == 0 ? 300 : 1 + Below(6);
         for (int e = 0; e < edits; ++e) {
             EditAtRandom();
         }
         ASSERT_NO_FATAL_FAILURE(PaintAndCompare(round));
     }
-    // Drawing, moving, selecting, putting on another shown layer and erasing draw again
-    // only what they changed.
-    for (int layer = 0; layer < 3; ++layer) {
-        SetLayerVisible(layer, true);
-    }
-    ASSERT_NO_FATAL_FAILURE(PaintAndCompare(300));
+    // Drawing, moving, selecting and erasing draw again only what they changed, while
+    // everything stays in view.
+    LookThrough(1);
+    ASSERT_NO_FATAL_FAILURE(PaintAndCompare(-1));
     const size_t rebuilds = kept.WireframeRebuilds();
-    const char* const layers[] = {"0", "walls", "doors"};
     for (int round = 0; round < 50; ++round) {
         AddRandomShape();
         doc.TranslateShape(AnyShape(), {0, 0, 0}, Point());
-        doc.SetShapeLayer(AnyShape(), layers[round % 3]);
         doc.SetSelected(AnyShape(), true);
         if (round % 5 == 0) {
             doc.EraseSelected();
@@ -78,6 +89,52 @@ TEST_F(WireframeLayoutTest, EditsDrawAsAWireframeMadeAfresh) {
         ASSERT_NO_FATAL_FAILURE(PaintAndCompare(round));
     }
     EXPECT_EQ(kept.WireframeRebuilds(), rebuilds);
+}
+
+// Draws each shape in its layer's colour and a selected one magenta, as a view that
+// colours by layer does.
+class LayerColourSource final : public WireframeSource {
+  public:
+    void Emit(const CShape& shape, Wireframe& out) const override {
+        EmitOutline(shape, OutlineDetail(), out);
+    }
+    LayerLook LookOf(const std::string& layer) const override {
+        LayerLook look{IsLayerVisible(layer), {{1, 1, 1, 1}}};
+        const int slot = FindLayer(layer);
+        for (int c = 0; c < 3 && slot < g_layerCount; ++c) {
+            look.color.rgba[c] = static_cast<float>(g_layerAttributes[slot][c]);
+        }
+        return look;
+    }
+    PaintColor ColorOf(const CShape& shape, const LayerLook& layer) const override {
+        return shape.IsSelected() ? PaintColor{{1, 0, 1, 1}} : layer.color;
+    }
+    bool MayShow(const CShape&) const override { return true; }
+    bool Candidates(const ShapeList&, std::vector<uint32_t>&) const override { return false; }
+    size_t VertexEstimate(const CShape&) const override { return 2; }
+};
+
+TEST_F(WireframeLayoutTest, LayerGivenAnotherColourAmidEditsDrawsInIt) {
+    const LayerColourSource source;
+    WireframeLayout layout;
+    Wireframe kept;
+    for (int round = 0; round < 200; ++round) {
+        for (int e = 1 + Below(3); e > 0; --e) {
+            EditAtRandom();
+        }
+        if (Below(2) == 0) {
+            const int layer = Below(3);
+            LayerAppearance look = GetLayerAppearance(layer);
+            look.red = Uniform(0, 1);
+            look.blue = Uniform(0, 1);
+            SetLayerAppearance(layer, look);
+        }
+        layout.Update(doc.m_shapes, true, false, source, kept);
+        WireframeLayout freshLayout;
+        Wireframe fresh;
+        freshLayout.Update(doc.m_shapes, true, false, source, fresh);
+        ASSERT_EQ(Drawn(kept), Drawn(fresh)) << "round " << round;
+    }
 }
 
 TEST(WireframePenTest, LayerColoursTooDarkForTheBackgroundAreLightened) {
