@@ -50,6 +50,10 @@ shot text "$zoom;cmd:32794;click:-3640,-3640;type:配置図"
 # The layers, and the colour and material of the layer 壁 (the second row).
 shot layers "cmd:32778"
 shot material "cmd:32778;row:1"
+# Moving the selection to a layer: everything selected, the 画層変更 dialog.
+shot change-layer "$zoom;cmd:57642;cmd:32842"
+# The plan drawn in its layers' colours (the item is switched on for this run only).
+shot color-by-layer "$zoom;cmd:32843"
 # The grid and scale dialogs.
 shot grid "cmd:32805"
 shot scale "cmd:1024"

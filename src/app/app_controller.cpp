@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "ui/help.h"
 #include "view/sheet.h"
+#include "view/wireframe_layout.h"
 
 namespace marquetta {
 
@@ -39,6 +40,7 @@ bool AppController::Start(const std::vector<std::string>& args) {
         CurrentPlatform().MessageBox(kCp932MissingMessage, kAppTitle, MessageIcon::Exclamation,
                                      MessageButtons::Ok);
     }
+    LoadColorByLayerSetting();
     if (args.empty()) {
         m_doc.NewDrawing();
         return true;
@@ -94,6 +96,7 @@ bool AppController::LoadDocument(const std::string& path) {
     ForgetReplacedShapes();
     EndModifyCommand();
     m_doc.History().Clear();
+    m_doc.ChooseCurrentLayer(kDefaultCurrentLayer);
     selectionExists = 0;
     for (const auto& shape : m_doc.m_shapes) {
         if (shape->IsSelected()) {

@@ -6,9 +6,11 @@
 #include "model/render_settings.h"
 #include "text/stroke_font.h"
 #include "text/text_layout.h"
+#include "ui/layer_dialog.h"
 #include "view/camera.h"
 #include "view/printed_page.h"
 #include "view/sheet.h"
+#include "view/wireframe_layout.h"
 
 namespace marquetta {
 
@@ -17,10 +19,12 @@ void InitProgramDefaults() {
     InitSheetDefaults();
     InitEditingStateDefaults();
     InitLayerDefaults();
+    InitLayerDialogDefaults();
     InitRenderSettingsDefaults();
     InitRendererDefaults();
     InitPrintDefaults();
     InitTextLayoutDefaults();
+    InitWireframeDefaults();
     InitFontDefaults();
 }
 

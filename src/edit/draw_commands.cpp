@@ -15,9 +15,6 @@
 namespace marquetta {
 namespace {
 
-// Shapes the user draws go on layer "0" in white.
-constexpr const char* kDrawingLayer = "0";
-
 double Distance(const Double3& a, const Double3& b) {
     const double dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
     return std::sqrt(dx * dx + dy * dy + dz * dz);
@@ -88,10 +85,11 @@ bool AddDrawnShape(CZorader_ezDoc& doc, int type, const Double3& p0, const Float
     current.m_bSelected = 0;
     current.m_pt[0] = Narrow(p0);
     current.m_pt[1] = p1;
-    doc.SetCurrentLayer(kDrawingLayer);
+    // Every shape the user makes goes on the current layer, in white.
+    doc.SetCurrentLayer(doc.CurrentLayer());
     current.m_attr[0] = current.m_attr[1] = current.m_attr[2] = 1.0f;
     doc.SetCurrentText(text);
-    EnsureLayer(kDrawingLayer);
+    EnsureLayer(doc.CurrentLayer());
     doc.AddCurrentShape();
     return true;
 }

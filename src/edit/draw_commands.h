@@ -29,8 +29,8 @@ bool FitsFloat(const Float3& point);
 // Says so on the prompt line, with the warning beep of a refused click.
 void RefuseBeyondRange();
 
-// Makes a shape as the user draws it: through the template, on layer "0" (created if
-// need be), white, not selected, with `text`; one undo step, named by the kind. Only
+// Makes a shape as the user draws it: through the template, on the document's current
+// layer (created by EnsureLayer if need be), white, not selected, with `text`; one undo step, named by the kind. Only
 // m_pt[0] and m_pt[1] are written; the template's other slots keep what they held, and
 // its type stays `type`. A point that single precision cannot hold is refused
 // (RefuseBeyondRange): false, and nothing is made.

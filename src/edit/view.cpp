@@ -4,6 +4,7 @@
 #include "platform/command_ids.h"
 #include "ui/layer_dialog.h"
 #include "view/camera.h"
+#include "view/wireframe_layout.h"
 
 namespace marquetta {
 
@@ -25,10 +26,14 @@ void CZorader_ezView::RegisterViewModeCommands() {
     // The layer table is saved with the drawing: a changed table is a changed drawing.
     m_commands.On(ID_LAYERS, [this] {
         UndoStep step(m_doc.History(), StepKind::Layers);
-        if (RunLayerDialog()) {
+        if (RunLayerDialog(m_doc)) {
             m_doc.SetModifiedFlag();
         }
     });
+    m_commands.On(ID_CHANGE_LAYER, [this] { RunChangeLayerCommand(m_doc); },
+                  [](CommandUi& ui) { ui.Enable(selectionExists != 0); });
+    m_commands.On(ID_COLOR_BY_LAYER, [] { ToggleColorByLayer(); },
+                  [](CommandUi& ui) { ui.SetCheck(g_colorByLayer != 0); });
     // No command runs these; they show the projection and camera kinds, never chosen.
     m_commands.OnUpdate(ID_PARALLEL_PROJECTION, [](CommandUi& ui) {
         const ViewModeItemState state = ParallelProjectionItemState();

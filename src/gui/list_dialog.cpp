@@ -1,5 +1,7 @@
 #include "gui/list_dialog.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QIcon>
 #include <QListWidget>
@@ -31,11 +33,21 @@ CListDialog::CListDialog(ListDialogModel& model, QWidget* parent)
       empty_(QStringLiteral(":/icons/check_empty.xpm")),
       checked_(QStringLiteral(":/icons/check_marked.xpm")) {
     setWindowTitle(QString::fromStdString(model_.Title()));
-    setFixedSize(FromDialogUnits(font(), 0, 0, 187, 93).size());
-    list_->setGeometry(FromDialogUnits(font(), 7, 7, 120, 79));
+    // The boxes are the state: a selected row shows them as they are, not tinted.
+    empty_.addFile(QStringLiteral(":/icons/check_empty.xpm"), QSize(), QIcon::Selected);
+    checked_.addFile(QStringLiteral(":/icons/check_marked.xpm"), QSize(), QIcon::Selected);
+    // The model's own buttons go under OK and Cancel, 17 units apart, and the dialog
+    // and its list grow to hold them.
+    const std::vector<std::string> captions = model_.Buttons();
+    const int count = static_cast<int>(captions.size());
+    const int height = count == 0 ? 93 : std::max(93, 41 + 17 * (count - 1) + 14 + 7);
+    setFixedSize(FromDialogUnits(font(), 0, 0, 187, height).size());
+    list_->setGeometry(FromDialogUnits(font(), 7, 7, 120, height - 14));
     list_->setIconSize(QSize(16, 16));
-    // The boxes are the state: a selection highlight would tint them.
-    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    // The boxes are the state: without buttons that act on a layer, a selection
+    // highlight would only tint them.
+    list_->setSelectionMode(captions.empty() ? QAbstractItemView::NoSelection
+                                             : QAbstractItemView::SingleSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->viewport()->installEventFilter(this);
 
@@ -47,6 +59,21 @@ CListDialog::CListDialog(ListDialogModel& model, QWidget* parent)
     buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("ｷｬﾝｾﾙ"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    for (size_t i = 0; i < captions.size(); ++i) {
+        auto* button = new QPushButton(QString::fromStdString(captions[i]), this);
+        button->setAutoDefault(false);
+        button->setGeometry(FromDialogUnits(font(), 130, 41 + 17 * static_cast<int>(i), 50, 14));
+        connect(button, &QPushButton::clicked, this, [this, i] {
+            const QModelIndex current = list_->currentIndex();
+            model_.PressButton(i, current.isValid() && list_->selectionModel()->isSelected(current)
+                                      ? current.row()
+                                      : -1);
+            Refresh();
+            if (const int row = model_.Selection(); row >= 0 && row < list_->count()) {
+                list_->setCurrentRow(row);
+            }
+        });
+    }
     Refresh();
 }
 
@@ -63,6 +90,9 @@ void CListDialog::Refresh() {
         QListWidgetItem* item = list_->item(row);
         item->setText(QString::fromStdString(items[i].text));
         item->setIcon(items[i].checked ? checked_ : empty_);
+        QFont bold = list_->font();
+        bold.setBold(items[i].marked);
+        item->setFont(bold);
     }
 }
 

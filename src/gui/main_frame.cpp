@@ -4,12 +4,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolBar>
 #include <algorithm>
@@ -21,6 +23,7 @@
 #include "gui/qt_platform.h"
 #include "gui/status_dialog_bar.h"
 #include "gui/view_widget.h"
+#include "model/layers.h"
 
 namespace marquetta {
 namespace {
@@ -105,6 +108,7 @@ CMainFrame::CMainFrame(AppController& app, QtPlatform& platform) : app_(app), pl
     // The bars in the order the window has always made them.
     standardBar_ =
         BuildToolBar(QStringLiteral("standard"), marquetta::StandardToolBar(), Qt::TopToolBarArea);
+    BuildLayerBar();
     BuildDialogBar();
     drawingBar_ =
         BuildToolBar(QStringLiteral("drawing"), marquetta::DrawingToolBar(), Qt::LeftToolBarArea);
@@ -216,6 +220,57 @@ QToolBar* CMainFrame::BuildToolBar(const QString& name, const std::vector<int>& 
     return bar;
 }
 
+void CMainFrame::BuildLayerBar() {
+    layerBar_ = new QToolBar(QString::fromUtf8("画層"), this);
+    layerBar_->setObjectName(QStringLiteral("layers"));
+    layerBar_->setMovable(false);
+    layerBar_->setFloatable(false);
+    layerBar_->setAllowedAreas(Qt::TopToolBarArea);
+    layerBar_->addWidget(new QLabel(QString::fromUtf8("画層："), layerBar_));
+    layerList_ = new QComboBox(layerBar_);
+    layerList_->setObjectName(QStringLiteral("layerList"));
+    layerList_->setToolTip(QString::fromUtf8("現在の画層"));
+    layerList_->setStatusTip(QString::fromUtf8("新しい図形を描く画層を選びます"));
+    layerList_->setMinimumContentsLength(12);
+    layerList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // The keys stay the drawing's: the list takes the focus only while it is open.
+    layerList_->setFocusPolicy(Qt::ClickFocus);
+    layerBar_->addWidget(layerList_);
+    connect(layerList_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        ChooseLayer(app_.Document(), index);
+        UpdateLayers();
+        view_->setFocus();
+    });
+    addToolBar(Qt::TopToolBarArea, layerBar_);
+}
+
+void CMainFrame::UpdateLayers() {
+    // Asked at every idle moment: the names are converted only when the table or the
+    // current layer changed.
+    std::vector<std::string> raw(g_layerNames.begin(), g_layerNames.begin() + std::clamp(g_layerCount, 0, kLayerSlots));
+    raw.push_back(app_.Document().CurrentLayer());
+    if (raw == shownRawLayers_) {
+        return;
+    }
+    shownRawLayers_ = std::move(raw);
+    LayerChoices choices = CurrentLayerChoices(app_.Document());
+    if (choices == shownLayers_) {
+        return;
+    }
+    if (choices.names != shownLayers_.names) {
+        const QSignalBlocker block(layerList_);
+        layerList_->clear();
+        for (const std::string& name : choices.names) {
+            layerList_->addItem(QString::fromStdString(name));
+        }
+    }
+    layerList_->setCurrentIndex(choices.current);
+    const QString current =
+        choices.current >= 0 ? QString::fromStdString(choices.names[static_cast<size_t>(choices.current)]) : QString();
+    layerPane_->setText(QString::fromUtf8("画層：") + current);
+    shownLayers_ = std::move(choices);
+}
+
 void CMainFrame::BuildDialogBar() {
     dialogBarHost_ = new QToolBar(QStringLiteral("status dialog bar"), this);
     dialogBarHost_->setObjectName(QStringLiteral("dialogbar"));
@@ -237,6 +292,11 @@ void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     messagePane_ = new QLabel(QString::fromUtf8(kIdleStatusText), bar);
     bar->addWidget(messagePane_, 1);
+    layerPane_ = new QLabel(bar);
+    layerPane_->setObjectName(QStringLiteral("layerPane"));
+    layerPane_->setFrameShape(QFrame::StyledPanel);
+    layerPane_->setFrameShadow(QFrame::Sunken);
+    bar->addPermanentWidget(layerPane_);
     coordinatePane_ = new QLabel(bar);
     coordinatePane_->setFrameShape(QFrame::StyledPanel);
     coordinatePane_->setFrameShadow(QFrame::Sunken);
@@ -262,6 +322,7 @@ void CMainFrame::RunCommand(int id) {
     if (id == ID_VIEW_TOOLBAR) {
         const bool show = standardBar_->isHidden();
         standardBar_->setVisible(show);
+        layerBar_->setVisible(show);
         drawingBar_->setVisible(show);
     } else if (id == ID_VIEW_STATUS_BAR) {
         statusBar()->setVisible(statusBar()->isHidden());
@@ -303,6 +364,7 @@ void CMainFrame::UpdateCommandUi() {
         }
     }
     UpdateRecentFiles();
+    UpdateLayers();
     UpdateTitle();
 }
 

@@ -1,17 +1,21 @@
 // The main window: the menu bar, the standard tool bar at the top, the status dialog
 // bar along the bottom, the drawing tool bar at the left, the status bar (hidden until
-// asked for) and the drawing view in the middle. Everything it shows comes from the
+// asked for, with the current layer) and the drawing view in the middle; the tool bar
+// "画層" lists the layers and chooses the current one. Everything it shows comes from the
 // command table and the controller's update handlers; every command it sends goes
 // through the controller, except the two that show and hide its own bars.
 #pragma once
 
 #include <QMainWindow>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "app/command_table.h"
 #include "platform/command_target.h"
+#include "ui/layer_dialog.h"
 
+class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QMenu;
@@ -44,6 +48,10 @@ class CMainFrame : public QMainWindow {
     QLabel* MessagePane() const { return messagePane_; }
     QLabel* CoordinatePane() const { return coordinatePane_; }
     QLabel* Indicator(IndicatorPane pane) const { return indicators_[pane]; }
+    // The tool bar "画層" with its list of layers, and the status bar's current layer.
+    QToolBar* LayerBar() const { return layerBar_; }
+    QComboBox* LayerList() const { return layerList_; }
+    QLabel* LayerPane() const { return layerPane_; }
     // The menu item and tool-bar button of a command, or null.
     QAction* Action(int id) const;
 
@@ -73,6 +81,9 @@ class CMainFrame : public QMainWindow {
     void BuildDialogBar();
     void BuildStatusBar();
     void UpdateRecentFiles();
+    void BuildLayerBar();
+    // The layer list and the status bar's pane show the table and the current layer.
+    void UpdateLayers();
     void UpdateIndicators();
     // The message pane's idle text: "ﾚﾃﾞｨ", or why the grid is not drawn; while a render
     // runs, that it does (before why the grid is not drawn).
@@ -91,6 +102,11 @@ class CMainFrame : public QMainWindow {
     QLabel* messagePane_ = nullptr;
     QLabel* coordinatePane_ = nullptr;
     QLabel* indicators_[4] = {};
+    QToolBar* layerBar_ = nullptr;
+    QComboBox* layerList_ = nullptr;
+    QLabel* layerPane_ = nullptr;
+    LayerChoices shownLayers_;
+    std::vector<std::string> shownRawLayers_;
     std::map<int, QAction*> actions_;
     bool closeApproved_ = false;
 };

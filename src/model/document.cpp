@@ -116,11 +116,12 @@ bool CZorader_ezDoc::AnySelected() const {
     return false;
 }
 
-size_t CZorader_ezDoc::EraseSelected() {
+template <class Predicate>
+size_t CZorader_ezDoc::RemoveWhere(Predicate remove) {
     // The places first (runs of neighbours), then every shape out in one walk.
     DetachedShapes places;
     for (size_t i = 0; i < m_shapes.size(); ++i) {
-        if (m_shapes[i]->IsSelected()) {
+        if (remove(*m_shapes[i])) {
             places.AddPlace(i);
         }
     }
@@ -132,6 +133,83 @@ size_t CZorader_ezDoc::EraseSelected() {
     m_modified = true;
     g_displayListValid = 0;
     return count;
+}
+
+size_t CZorader_ezDoc::EraseSelected() {
+    return RemoveWhere([](const CShape& shape) { return shape.IsSelected(); });
+}
+
+void CZorader_ezDoc::SetShapeLayer(CShape& shape, const std::string& name) {
+    if (shape.m_strLayer == name) {
+        return;
+    }
+    if (m_history.Recording()) {
+        m_history.RecordLayer(shape, name);
+    }
+    shape.m_strLayer = name;
+    m_shapes.NoteChange(shape, ShapeChange::Changed);
+    m_modified = true;
+    g_displayListValid = 0;
+}
+
+size_t CZorader_ezDoc::CountShapesOnLayer(const std::string& name) const {
+    size_t count = 0;
+    for (const ShapeRef& shape : m_shapes) {
+        count += shape->m_strLayer == name ? 1 : 0;
+    }
+    return count;
+}
+
+bool CZorader_ezDoc::RenameLayer(int index, const std::string& name) {
+    if (index < 0 || index >= g_layerCount || index >= kLayerSlots ||
+        g_layerNames[index] == name || CheckLayerName(name, index) != LayerNameProblem::None) {
+        return false;
+    }
+    const std::string old = g_layerNames[index];
+    for (const ShapeRef& shape : m_shapes) {
+        if (shape->m_strLayer == old) {
+            SetShapeLayer(*shape, name);
+        }
+    }
+    LayerSlot slot = GetLayerSlot(index);
+    slot.name = name;
+    SetLayerSlot(index, slot);
+    if (m_currentLayer == old) {
+        m_currentLayer = name;
+    }
+    m_modified = true;
+    return true;
+}
+
+bool CZorader_ezDoc::RemoveLayer(int index) {
+    if (index < 0 || index >= g_layerCount || index >= kLayerSlots ||
+        g_layerNames[index] == m_currentLayer) {
+        return false;
+    }
+    const std::string name = g_layerNames[index];
+    RemoveWhere([&name](const CShape& shape) { return shape.m_strLayer == name; });
+    for (int i = index; i + 1 < g_layerCount; ++i) {
+        SetLayerSlot(i, GetLayerSlot(i + 1));
+    }
+    SetLayerSlot(g_layerCount - 1, LayerSlot{});
+    SetLayerCount(g_layerCount - 1);
+    m_modified = true;
+    return true;
+}
+
+size_t CZorader_ezDoc::MoveSelectedToLayer(int index) {
+    if (index < 0 || index >= g_layerCount || index >= kLayerSlots) {
+        return 0;
+    }
+    const std::string name = g_layerNames[index];
+    size_t moved = 0;
+    for (const ShapeRef& shape : m_shapes) {
+        if (shape->IsSelected() && shape->m_strLayer != name) {
+            SetShapeLayer(*shape, name);
+            ++moved;
+        }
+    }
+    return moved;
 }
 
 void CZorader_ezDoc::ReplaceShapes(ShapeList&& shapes) {
@@ -244,6 +322,7 @@ void CZorader_ezDoc::NewDrawing() {
     DeleteAllShapes();
     g_displayListValid = 0;
     m_pathName.clear();
+    m_currentLayer = kDefaultCurrentLayer;
     m_modified = false;
 }
 

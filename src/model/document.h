@@ -15,6 +15,8 @@ namespace marquetta {
 
 // Title of a drawing that has no file yet.
 inline constexpr const char* kUntitledTitle = "無題";
+// The current layer of a new drawing (the name DXF gives its default layer).
+inline constexpr const char* kDefaultCurrentLayer = "0";
 
 class CZorader_ezDoc {  // NOLINT(cppcoreguidelines-special-member-functions): not copyable, frees nothing by hand
 public:
@@ -34,6 +36,12 @@ public:
     CShape m_current;
 
     void SetCurrentLayer(const std::string& name) { m_current.m_strLayer = name; }
+
+    // The layer the user's new shapes go on: "0" in a new or opened drawing. Choosing it
+    // changes nothing of the drawing (the layer need not exist yet: the first shape on
+    // it makes it); a layer step that changed it takes it back with its undo.
+    const std::string& CurrentLayer() const { return m_currentLayer; }
+    void ChooseCurrentLayer(const std::string& name) { m_currentLayer = name; }
     void SetCurrentText(const std::string& text) { m_current.m_strText = text; }
 
     // Appends a copy of the template (reserved words zeroed) and marks the drawing
@@ -86,6 +94,22 @@ public:
     CShape& AddTranslatedCopy(const CShape& source, const Float3& base, const Float3& destination);
     // Gives a shape new points (a line trimmed or extended); everything else stays.
     void SetShapePoints(CShape& shape, const std::array<Float3, 4>& points);
+    // Puts a shape on layer `name` (CP932 bytes); everything else stays.
+    void SetShapeLayer(CShape& shape, const std::string& name);
+    // The shapes on layer `name`, whatever their selection.
+    size_t CountShapesOnLayer(const std::string& name) const;
+    // Renames layer `index` and every shape on it, in one walk; the current layer
+    // follows. False, changing nothing, for an index not in use, the same name, or a
+    // name CheckLayerName refuses.
+    bool RenameLayer(int index, const std::string& name);
+    // Removes layer `index` with every shape on it, in one walk; the layers after it
+    // move up one place. False, changing nothing, for an index not in use and for the
+    // current layer.
+    bool RemoveLayer(int index);
+    // Puts every selected shape on layer `index` (faces and shapes on hidden layers
+    // too); the selection stays. The number of shapes that changed layer; none for an
+    // index not in use.
+    size_t MoveSelectedToLayer(int index);
     // Puts `shapes` in place of every shape there is (an imported drawing), as one change
     // that the history can take back. The modified flag is the caller's. Into an empty
     // list that keeps no shapes for the history, the shapes move as they are.
@@ -119,7 +143,12 @@ public:
     ShapeIndex& PickIndex() const { return m_pickIndex; }
 
 private:
+    // Removes and destroys every shape `remove` answers true for, in one walk.
+    template <class Predicate>
+    size_t RemoveWhere(Predicate remove);
+
     mutable ShapeIndex m_pickIndex;
+    std::string m_currentLayer = kDefaultCurrentLayer;
     bool m_modified = false;
     std::string m_pathName;
     UndoHistory m_history;

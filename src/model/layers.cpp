@@ -41,6 +41,36 @@ void EnsureLayer(const std::string& name) {
     ++g_layerCount;
 }
 
+LayerNameProblem CheckLayerName(const std::string& name, int index) {
+    if (name.empty()) {
+        return LayerNameProblem::Empty;
+    }
+    if (name.size() > kLayerNameMaxBytes) {
+        return LayerNameProblem::TooLong;
+    }
+    const int found = FindLayer(name);
+    if (found < g_layerCount && found != index) {
+        return LayerNameProblem::Taken;
+    }
+    if (index >= g_layerCount && g_layerCount >= kLayerSlots) {
+        return LayerNameProblem::TableFull;
+    }
+    return LayerNameProblem::None;
+}
+
+int AddLayer(const std::string& name) {
+    if (CheckLayerName(name, g_layerCount) != LayerNameProblem::None) {
+        return -1;
+    }
+    const int index = g_layerCount;
+    g_layerNames[index] = name;
+    g_layerAttributes[index] = {1.0, 1.0, 1.0, 0.0, 0.0, 1.0};
+    g_layerTextures[index].clear();
+    ++g_layerCount;
+    g_displayListValid = 0;
+    return index;
+}
+
 bool IsLayerVisible(const std::string& name) {
     const int index = FindLayer(name);
     if (index < 0 || index >= kLayerSlots) {

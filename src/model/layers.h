@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -21,6 +22,10 @@ extern std::array<std::string, kLayerSlots> g_layerNames;         // CP932 bytes
 extern std::array<std::array<double, LAYER_ATTRIBUTE_COUNT>, kLayerSlots> g_layerAttributes;
 extern std::array<std::string, kLayerSlots> g_layerTextures;      // renderer material text
 
+// The longest layer name the user may give, in CP932 bytes: what a DXF layer name may
+// hold, so that every layer made here goes out to DXF as it is.
+inline constexpr size_t kLayerNameMaxBytes = 255;
+
 // Set to 0 by every change to shapes, selection flags or layers; the view sets it to 1
 // once its compiled wireframe matches the drawing again.
 extern int g_displayListValid;
@@ -34,6 +39,16 @@ int FindLayer(const std::string& name);
 // Creates a white, opaque, visible layer `name` unless it exists or 99 layers exist.
 // The slot's texture is left as it was.
 void EnsureLayer(const std::string& name);
+
+// Why a name cannot be given to a layer: empty, longer than kLayerNameMaxBytes, the
+// name of another layer (byte for byte), or no room for one more (adding only).
+enum class LayerNameProblem { None, Empty, TooLong, Taken, TableFull };
+// The check of a new name for layer `index` (g_layerCount for a layer to be added); a
+// layer keeping its own name is no problem.
+LayerNameProblem CheckLayerName(const std::string& name, int index);
+// Adds a white, opaque, shown layer with no material behind the others, unless
+// CheckLayerName refuses the name: its index, or -1. Marks the wireframe stale.
+int AddLayer(const std::string& name);
 
 // Whether shapes on layer `name` are drawn and selectable. A name missing from the
 // table is looked up in slot g_layerCount while that slot exists; with a full table

@@ -45,6 +45,8 @@ const char* StepName(StepKind kind) {
             return "画層";
         case StepKind::Paste:
             return "貼り付け";
+        case StepKind::ChangeLayer:
+            return "画層変更";
         case StepKind::RenderSettings:
             return "レンダリング設定";
     }
@@ -107,10 +109,12 @@ std::array<Float3, 4> PointsOf(const Float3 (&points)[4]) {
 // of records came.
 class ChangeSet {
   public:
-    bool Empty() const { return m_ops.empty() && !m_layers && !m_path && !m_settings; }
+    bool Empty() const {
+        return m_ops.empty() && !m_layers && !m_path && !m_settings && !m_currentLayer;
+    }
     // Anything beyond selection flags.
     bool Structural() const {
-        return m_layers || m_path || m_settings ||
+        return m_layers || m_path || m_settings || m_currentLayer ||
                std::any_of(m_ops.begin(), m_ops.end(),
                            [](const Op& op) { return op.kind != OpKind::Select; });
     }
@@ -152,6 +156,25 @@ class ChangeSet {
     void AddReshape(CShape& shape, const Float3 (&after)[4]) {
         m_reshaped.push_back({&shape, PointsOf(shape.m_pt), PointsOf(after)});
         Extend(OpKind::Reshape, 0, m_reshaped.size() - 1);
+    }
+
+    void AddRelayer(CShape& shape, const std::string& after) {
+        // Few pairs of names in a step: a rename has one, a move one per layer it takes
+        // shapes from.
+        uint32_t pair = 0;
+        while (pair < m_layerNames.size() &&
+               (m_layerNames[pair].first != shape.m_strLayer || m_layerNames[pair].second != after)) {
+            ++pair;
+        }
+        if (pair == m_layerNames.size()) {
+            m_layerNames.emplace_back(shape.m_strLayer, after);
+        }
+        m_relayered.push_back({&shape, pair});
+        Extend(OpKind::Relayer, 0, m_relayered.size() - 1);
+    }
+
+    void SetCurrentLayerChange(std::string before, std::string after) {
+        m_currentLayer = std::make_pair(std::move(before), std::move(after));
     }
 
     void AddInserted(ShapeRun run) {
@@ -239,6 +262,9 @@ class ChangeSet {
                 case OpKind::List:
                     op.first += m_lists.size();
                     break;
+                case OpKind::Relayer:
+                    op.first += m_relayered.size();
+                    break;
             }
             m_ops.push_back(op);
         }
@@ -252,6 +278,17 @@ class ChangeSet {
         move(m_movedBefore, later.m_movedBefore);
         move(m_reshaped, later.m_reshaped);
         move(m_lists, later.m_lists);
+        const auto pairs = static_cast<uint32_t>(m_layerNames.size());
+        for (RelayeredShape& relayered : later.m_relayered) {
+            relayered.names += pairs;
+        }
+        move(m_relayered, later.m_relayered);
+        move(m_layerNames, later.m_layerNames);
+        if (later.m_currentLayer) {
+            m_currentLayer = m_currentLayer
+                                 ? std::make_pair(m_currentLayer->first, later.m_currentLayer->second)
+                                 : *later.m_currentLayer;
+        }
         if (later.m_layers) {
             if (!m_layers) {
                 m_layers = std::move(later.m_layers);
@@ -330,7 +367,15 @@ class ChangeSet {
                 case OpKind::List:
                     Flip(doc, m_lists[op->first], true, references);
                     break;
+                case OpKind::Relayer:
+                    Each(m_relayered, *op, true, [&](const RelayeredShape& r) {
+                        doc.SetShapeLayer(*r.shape, m_layerNames[r.names].first);
+                    });
+                    break;
             }
+        }
+        if (m_currentLayer) {
+            doc.ChooseCurrentLayer(m_currentLayer->first);
         }
         if (m_layers) {
             for (const LayerEdit& edit : m_layers->edits) {
@@ -355,6 +400,9 @@ class ChangeSet {
         }
         if (m_path) {
             doc.SetPathName(m_path->second);
+        }
+        if (m_currentLayer) {
+            doc.ChooseCurrentLayer(m_currentLayer->second);
         }
         if (m_settings) {
             SetRenderSettings(m_settings->second);
@@ -383,6 +431,11 @@ class ChangeSet {
                 case OpKind::List:
                     Flip(doc, m_lists[op.first], false, references);
                     break;
+                case OpKind::Relayer:
+                    Each(m_relayered, op, false, [&](const RelayeredShape& r) {
+                        doc.SetShapeLayer(*r.shape, m_layerNames[r.names].second);
+                    });
+                    break;
             }
         }
     }
@@ -394,7 +447,15 @@ class ChangeSet {
                        m_moved.capacity() * sizeof(MovedShape) +
                        m_movedBefore.capacity() * sizeof(std::array<Float3, 4>) +
                        m_reshaped.capacity() * sizeof(ReshapedShape) +
-                       m_lists.capacity() * sizeof(ListChange);
+                       m_lists.capacity() * sizeof(ListChange) +
+                       m_relayered.capacity() * sizeof(RelayeredShape) +
+                       m_layerNames.capacity() * sizeof(std::pair<std::string, std::string>);
+        for (const auto& [before, after] : m_layerNames) {
+            bytes += StringBytes(before) + StringBytes(after);
+        }
+        if (m_currentLayer) {
+            bytes += StringBytes(m_currentLayer->first) + StringBytes(m_currentLayer->second);
+        }
         for (const ListChange& change : m_lists) {
             bytes += change.held.runs.capacity() * sizeof(ShapeRun) +
                      change.held.Count() * kHeldShapeBytes + change.textBytes;
@@ -417,7 +478,7 @@ class ChangeSet {
     }
 
   private:
-    enum class OpKind : uint8_t { Select, Translate, Reshape, List };
+    enum class OpKind : uint8_t { Select, Translate, Reshape, List, Relayer };
     struct Op {
         OpKind kind;
         uint32_t translation;  // Translate: the base and destination
@@ -456,6 +517,11 @@ class ChangeSet {
         bool inserted = false;
         DetachedShapes held;
         size_t textBytes = 0;
+    };
+    // A shape put on another layer: the names it had and has, in m_layerNames.
+    struct RelayeredShape {
+        CShape* shape;
+        uint32_t names;
     };
     struct LayerEdit {
         int index;
@@ -536,7 +602,10 @@ class ChangeSet {
     std::vector<std::array<Float3, 4>> m_movedBefore;
     std::vector<ReshapedShape> m_reshaped;
     std::vector<ListChange> m_lists;
+    std::vector<RelayeredShape> m_relayered;
+    std::vector<std::pair<std::string, std::string>> m_layerNames;
     std::optional<LayerChange> m_layers;
+    std::optional<std::pair<std::string, std::string>> m_currentLayer;
     std::optional<std::pair<std::string, std::string>> m_path;
     std::optional<std::pair<RenderSettings, RenderSettings>> m_settings;
 };
@@ -619,6 +688,10 @@ void UndoHistory::RecordPoints(CShape& shape, const Float3 (&after)[4]) {
     Target().AddReshape(shape, after);
 }
 
+void UndoHistory::RecordLayer(CShape& shape, const std::string& after) {
+    Target().AddRelayer(shape, after);
+}
+
 void UndoHistory::RecordInserted(ShapeRun run) {
     Target().AddInserted(run);
 }
@@ -649,6 +722,7 @@ void UndoHistory::Begin(StepKind kind, bool extendsPaste) {
     m_openExtendsPaste = extendsPaste;
     m_layersAtBegin = std::make_unique<LayerTableCopy>(CopyLayerTable());
     m_pathAtBegin = m_doc.GetPathName();
+    m_currentLayerAtBegin = m_doc.CurrentLayer();
     m_settingsAtBegin = CurrentRenderSettings();
 }
 
@@ -664,6 +738,11 @@ void UndoHistory::End() {
     }
     if (RenderSettings now = CurrentRenderSettings(); !(now == m_settingsAtBegin)) {
         open->SetSettingsChange(std::move(m_settingsAtBegin), std::move(now));
+    }
+    // Choosing the current layer alone is no step; with a change of the drawing (a
+    // layer renamed) it goes back and forth with it.
+    if (open->Structural() && m_doc.CurrentLayer() != m_currentLayerAtBegin) {
+        open->SetCurrentLayerChange(m_currentLayerAtBegin, m_doc.CurrentLayer());
     }
     if (!open->Structural()) {
         m_command->Append(std::move(*open));

@@ -2,7 +2,8 @@
 // undone and redone. A step keeps what it changed, not a copy of the drawing: the
 // shapes it added or removed (the very objects, with their places in the list), the old
 // points of the shapes it moved or reshaped, the selection flags it changed, the layer
-// slots and rendering settings it changed and the drawing's file name if that changed.
+// slots and rendering settings it changed, the shapes it put on other layers and the
+// drawing's file name and current layer if those changed.
 //
 // The document records its own operations here; the commands only mark where a step
 // begins and ends (UndoStep) and where a click command begins. Changes to selection
@@ -51,6 +52,7 @@ enum class StepKind {
     Insert,
     Layers,
     Paste,
+    ChangeLayer,
     RenderSettings,
 };
 
@@ -123,6 +125,7 @@ class UndoHistory {
     void RecordSelection(CShape& shape, int32_t before, int32_t after);
     void RecordTranslation(CShape& shape, const Float3& base, const Float3& destination);
     void RecordPoints(CShape& shape, const Float3 (&after)[4]);
+    void RecordLayer(CShape& shape, const std::string& after);
     void RecordInserted(ShapeRun run);
     void RecordRemoved(DetachedShapes removed);
 
@@ -165,6 +168,7 @@ class UndoHistory {
     bool m_openExtendsPaste = false;
     std::unique_ptr<LayerTableCopy> m_layersAtBegin;
     std::string m_pathAtBegin;
+    std::string m_currentLayerAtBegin;
     RenderSettings m_settingsAtBegin;
 
     bool m_applying = false;

@@ -73,10 +73,12 @@ public:
     virtual DialogUnits Size() const { return {}; }
 };
 
-// One line of a list dialog: its text (UTF-8) and whether its box is checked.
+// One line of a list dialog: its text (UTF-8), whether its box is checked, and whether
+// it is marked as the one in use (shown in bold).
 struct ListDialogItem {
     std::string text;
     bool checked = false;
+    bool marked = false;
     bool operator==(const ListDialogItem&) const = default;
 };
 
@@ -91,6 +93,16 @@ public:
     virtual void Click(int item) = 0;
     // The second press of a double click; the click of its first press came before.
     virtual void DoubleClick(int item) = 0;
+    // Buttons under OK and Cancel (UTF-8 captions with "&" before the mnemonic); none
+    // unless the model has some.
+    virtual std::vector<std::string> Buttons() const { return {}; }
+    // Button `button` was pressed while item `selected` was selected (-1: none).
+    virtual void PressButton(size_t button, int selected) {
+        (void)button;
+        (void)selected;
+    }
+    // The item to select once the list is shown again after a button (-1: as it was).
+    virtual int Selection() const { return -1; }
 };
 
 }  // namespace marquetta

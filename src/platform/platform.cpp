@@ -199,7 +199,9 @@ bool HeadlessPlatform::RunListDialog(ListDialogModel& model) {
     const ListDialogInput input = std::move(listDialogs_.front());
     listDialogs_.pop_front();
     for (const ListStep& step : input.steps) {
-        if (step.doubleClick) {
+        if (step.button >= 0) {
+            model.PressButton(static_cast<size_t>(step.button), step.item);
+        } else if (step.doubleClick) {
             model.DoubleClick(step.item);
         } else {
             model.Click(step.item);

@@ -339,9 +339,12 @@ class HeadlessPlatform : public Platform {
 
     // One visit to a list dialog: clicks and double clicks on items (-1: empty space)
     // in order, then OK or Cancel.
+    // With `button` (its index in the model's Buttons()), that button is pressed with
+    // `item` selected.
     struct ListStep {
         bool doubleClick = false;
         int item = -1;
+        int button = -1;
     };
     struct ListDialogInput {
         std::vector<ListStep> steps;

@@ -68,9 +68,14 @@ class PaintSource final : public WireframeSource {
 
     void Emit(const CShape& shape, Wireframe& out) const override { EmitOutline(shape, m_detail, out); }
 
-    // Every shape white; a selected one magenta.
+    // Every shape white, or its layer's colour ("画層の色で表示"); a selected one magenta.
     LayerLook LookOf(const std::string& layer) const override {
-        return {IsLayerVisible(layer), kShapePaint};
+        if (g_colorByLayer == 0) {
+            return {IsLayerVisible(layer), kShapePaint};
+        }
+        const uint32_t pen = PenOfLayer(layer);
+        const auto channel = [pen](int shift) { return static_cast<float>((pen >> shift) & 0xFFu) / 255.0f; };
+        return {IsLayerVisible(layer), PaintColor{{channel(16), channel(8), channel(0), 1.0f}}};
     }
     PaintColor ColorOf(const CShape& shape, const LayerLook& layer) const override {
         return shape.IsSelected() ? kSelectedPaint : layer.color;

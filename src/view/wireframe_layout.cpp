@@ -3,9 +3,65 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <unordered_map>
 
+#include "model/layers.h"
+#include "platform/platform.h"
+
 namespace marquetta {
+
+int g_colorByLayer = 0;
+
+namespace {
+constexpr const char* kSettingsSection = "View";
+constexpr const char* kColorByLayerKey = "ColorByLayer";
+}  // namespace
+
+void InitWireframeDefaults() { g_colorByLayer = 0; }
+
+void LoadColorByLayerSetting() {
+    g_colorByLayer = CurrentPlatform().ReadSetting(kSettingsSection, kColorByLayerKey) == "1" ? 1 : 0;
+}
+
+void ToggleColorByLayer() {
+    g_colorByLayer = g_colorByLayer != 0 ? 0 : 1;
+    CurrentPlatform().WriteSetting(kSettingsSection, kColorByLayerKey, g_colorByLayer != 0 ? "1" : "0");
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+}
+
+uint32_t LayerPen(double red, double green, double blue) {
+    // Held to 0-1 first: a file may hold anything, NaN included.
+    double c[3] = {red, green, blue};
+    for (double& v : c) {
+        v = v >= 0.0 ? std::min(v, 1.0) : 0.0;
+    }
+    const double brightness = 0.30 * c[0] + 0.59 * c[1] + 0.11 * c[2];
+    if (brightness < kMinPenBrightness) {
+        const double t = (kMinPenBrightness - brightness) / (1.0 - brightness);
+        for (double& v : c) {
+            v += (1.0 - v) * t;
+        }
+    }
+    uint32_t pen = 0;
+    for (double v : c) {
+        pen = (pen << 8) | static_cast<uint32_t>(std::lround(v * 255.0));
+    }
+    return pen;
+}
+
+uint32_t PenOfLayer(const std::string& name) {
+    if (g_colorByLayer == 0) {
+        return kWhitePen;
+    }
+    const int layer = FindLayer(name);
+    if (layer < 0 || layer >= g_layerCount || layer >= kLayerSlots) {
+        return kWhitePen;
+    }
+    const auto& a = g_layerAttributes[static_cast<size_t>(layer)];
+    return LayerPen(a[LAYER_RED], a[LAYER_GREEN], a[LAYER_BLUE]);
+}
 namespace {
 
 uint32_t RunEnd(const WireframeRun& run) {

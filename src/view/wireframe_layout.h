@@ -21,6 +21,25 @@
 
 namespace marquetta {
 
+inline constexpr uint32_t kWhitePen = 0xFFFFFF;
+
+// 1 while the wireframe draws each shape in its layer's colour ("画層の色で表示"), 0 for
+// white; remembered in the settings. Its command marks the wireframe stale.
+extern int g_colorByLayer;
+void InitWireframeDefaults();
+// Reads it from the settings (start-up); anything but "1" is 0.
+void LoadColorByLayerSetting();
+// The command: flips it, remembers it, marks the wireframe stale and repaints.
+void ToggleColorByLayer();
+// The pen (0xRRGGBB) of a shape on a layer of colour (red, green, blue), each 0.0-1.0:
+// the colour, with a colour too dark to see on the view's dark background mixed with
+// white until its brightness (0.30 R + 0.59 G + 0.11 B) is kMinPenBrightness.
+inline constexpr double kMinPenBrightness = 0.5;
+uint32_t LayerPen(double red, double green, double blue);
+// The pen of shapes on layer `name`: white unless g_colorByLayer; a name not in the
+// table draws white.
+uint32_t PenOfLayer(const std::string& name);
+
 // An RGBA colour of the paint.
 struct PaintColor {
     float rgba[4];

@@ -60,7 +60,7 @@ TEST_F(AppControllerTest, CommandsEnabledAndDisabledToday) {
         ID_EDIT_SELECT_ALL, ID_WIREFRAME, ID_VIEW_MOVE, ID_VIEW_ZOOM, ID_ZOOM_FIT, ID_CANCEL,
         ID_LINE, ID_CIRCLE, ID_ARC, ID_TEXT,
         ID_EDIT_CUT, ID_ERASE, ID_MOVE, ID_COPY, ID_OFFSET, ID_STRETCH, ID_LAYERS,
-        ID_SNAP_TOGGLE, ID_GRID_TOGGLE, ID_SCALE, ID_GRID_PITCH,
+        ID_COLOR_BY_LAYER, ID_SNAP_TOGGLE, ID_GRID_TOGGLE, ID_SCALE, ID_GRID_PITCH,
         ID_RENDER_SETTINGS, ID_RENDER, ID_RELATIVE_ENTRY,
         ID_HELP, ID_APP_ABOUT,
     };
@@ -69,7 +69,7 @@ TEST_F(AppControllerTest, CommandsEnabledAndDisabledToday) {
         ID_POV_EXPORT, ID_SPHERE, ID_VIEW_ROTATE, ID_PARALLEL_PROJECTION, ID_WALK_THROUGH,
         // Nothing to undo or redo, no selection to copy, no shapes on the clipboard
         // (UndoTest.EditItemsFollowTheStateAndNameTheStep).
-        ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_COPY, ID_EDIT_PASTE,
+        ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_COPY, ID_EDIT_PASTE, ID_CHANGE_LAYER,
         // No recent file yet.
         ID_FILE_MRU_FIRST, ID_FILE_MRU_FIRST + 1, ID_FILE_MRU_FIRST + 2, ID_FILE_MRU_LAST,
         // Still to come.

@@ -1,14 +1,20 @@
 // The layer dialog from the menu, clicked with the mouse: a click hides a layer, whose
 // box empties and whose line leaves the view's pixels, and the saved file keeps the
 // flag; a double click leaves the visibility and opens the colour and material dialog,
-// whose colour button fills the swatch and whose OK stores the colour.
+// whose colour button fills the swatch and whose OK stores the colour. A layer made
+// and made current in the dialog takes the lines drawn next, in its colour.
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <cstdlib>
 
 #include "app/app_controller.h"
 #include "gui/list_dialog.h"
@@ -17,11 +23,13 @@
 #include "gui/view_widget.h"
 #include "gui_session.h"
 #include "gui_tests.h"
+#include "model/cp932.h"
 #include "model/native_file.h"
 #include "platform/command_ids.h"
 #include "../test_shapes.h"
 #include "ui/color_material_dialog.h"
 #include "view/sheet.h"
+#include "view/wireframe_layout.h"
 
 namespace marquetta {
 namespace {
@@ -108,7 +116,8 @@ class LayersTest : public QObject {
             }
             QListWidget* list = dialog->List();
             for (auto* button : dialog->findChildren<QAbstractButton*>()) {
-                if (button->text() != QStringLiteral("OK")) {
+                if (button->text() != QStringLiteral("OK") &&
+                    qobject_cast<QDialogButtonBox*>(button->parent()) != nullptr) {
                     cancelCaption = button->text();
                 }
             }
@@ -168,6 +177,103 @@ class LayersTest : public QObject {
         QCOMPARE(contents.layers.size(), size_t{2});
         QCOMPARE(contents.layers[0].attributes[LAYER_VISIBLE], 1.0);
         QCOMPARE(contents.layers[1].attributes[LAYER_VISIBLE], 0.0);
+    }
+
+    // The done-when of layers of one's own, through the window: a layer made in the
+    // dialog, made current with its button, a line drawn on it shows in the layer's
+    // colour once "画層の色で表示" is checked, and in white again when it is not.
+    void newCurrentLayerDrawsInItsColour() {
+        GuiSession s;
+        QVERIFY(s.started);
+        // The grid stays: the line's ends snap to its points.
+        CZorader_ezDoc& doc = s.App().Document();
+        CViewWidget* view = &s.View();
+        s.Grab();
+
+        s.platform.showDialogs = true;
+        QStringList buttons;
+        QString nameTitle;
+        bool boldCurrent = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<CListDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                QApplication::activeModalWidget()->close();
+                return;
+            }
+            QAbstractButton* newButton = nullptr;
+            QAbstractButton* currentButton = nullptr;
+            for (auto* button : dialog->findChildren<QAbstractButton*>()) {
+                buttons << button->text();
+                if (button->text() == QStringLiteral("新規(&N)...")) {
+                    newButton = button;
+                } else if (button->text() == QStringLiteral("現在の画層(&C)")) {
+                    currentButton = button;
+                }
+            }
+            if (newButton == nullptr || currentButton == nullptr) {
+                dialog->reject();
+                return;
+            }
+            QTimer::singleShot(0, this, [&] {
+                auto* name = qobject_cast<CModelDialog*>(QApplication::activeModalWidget());
+                if (name == nullptr) {
+                    return;
+                }
+                nameTitle = name->windowTitle();
+                name->FieldEdit(0)->insert(QStringLiteral("壁"));
+                QTest::keyClick(name->FieldEdit(0), Qt::Key_Return);
+            });
+            QTest::mouseClick(newButton, Qt::LeftButton);
+            // The new layer is the one selected: the button makes it current.
+            QTest::mouseClick(currentButton, Qt::LeftButton);
+            QListWidget* list = dialog->List();
+            boldCurrent = list->count() == 1 && list->item(0)->font().bold();
+            dialog->accept();
+        });
+        s.Frame().Action(ID_LAYERS)->trigger();
+        QCOMPARE(nameTitle, QStringLiteral("画層の新規作成"));
+        QVERIFY(buttons.contains(QStringLiteral("名前変更(&R)...")));
+        QVERIFY(buttons.contains(QStringLiteral("削除(&D)")));
+        QCOMPARE(g_layerCount, 1);
+        QCOMPARE(QString::fromStdString(Cp932ToUtf8(doc.CurrentLayer())), QStringLiteral("壁"));
+        QVERIFY(boldCurrent);
+        s.Frame().UpdateCommandUi();
+        QCOMPARE(s.Frame().LayerList()->currentText(), QStringLiteral("壁"));
+        QCOMPARE(s.Frame().LayerPane()->text(), QStringLiteral("画層：壁"));
+        // A dark blue, lightened so that it shows on the background.
+        SetLayerAppearance(0, {0.0, 0.0, 0.5, 0.0, 0.0, {}});
+
+        QTest::keyClick(view, Qt::Key_L);
+        const QPoint start = WidgetPoint(-1820, 0, 0);
+        const QPoint end = WidgetPoint(1820, 0, 0);
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, start);
+        QTest::mouseMove(view, end);
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, end);
+        QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, end);
+        QCOMPARE(doc.m_shapes.size(), size_t{1});
+        QCOMPARE(doc.m_shapes.front()->m_strLayer, doc.CurrentLayer());
+        QVERIFY(WhiteNear(s.Grab(), Project(455, 0, 0)));
+
+        QAction* byLayer = s.Frame().Action(ID_COLOR_BY_LAYER);
+        byLayer->trigger();
+        s.Frame().UpdateCommandUi();
+        QVERIFY(byLayer->isChecked());
+        const uint32_t pen = LayerPen(0.0, 0.0, 0.5);
+        const QColor expected((pen >> 16) & 0xFF, (pen >> 8) & 0xFF, pen & 0xFF);
+        QVERIFY(expected.blue() > expected.red());
+        const QImage coloured = s.Grab();
+        bool seen = false;
+        const QPointF middle = Project(455, 0, 0);
+        for (int dy = -1; dy <= 1 && !seen; ++dy) {
+            const QColor c = PixelAt(coloured, middle + QPointF(0, dy));
+            seen = std::abs(c.red() - expected.red()) <= 2 && std::abs(c.green() - expected.green()) <= 2 &&
+                   std::abs(c.blue() - expected.blue()) <= 2;
+        }
+        QVERIFY2(seen, qPrintable(PixelAt(coloured, middle).name()));
+        QVERIFY(!WhiteNear(coloured, middle));
+
+        byLayer->trigger();
+        QVERIFY(WhiteNear(s.Grab(), Project(455, 0, 0)));
     }
 };
 

@@ -3,6 +3,7 @@
 // the bars' own commands, the title and closing with a modified drawing.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -81,9 +82,9 @@ class MainWindowTest : public QObject {
                                 "57616 - 57665"));
         QCOMPARE(Describe(menus[1]->menu()), QStringLiteral("57643 57644 - 57635 57634 57637 - 57642"));
         QCOMPARE(Describe(menus[2]->menu()),
-                 QStringLiteral("32778 - 32840 - 32777 32785 32786 - 59392 59393"));
+                 QStringLiteral("32778 32843 - 32840 - 32777 32785 32786 - 59392 59393"));
         QCOMPARE(Describe(menus[3]->menu()), QStringLiteral("32791 32792 32793 32794 - 32783"));
-        QCOMPARE(Describe(menus[4]->menu()), QStringLiteral("32800 32801 32802 - 32808 32809"));
+        QCOMPARE(Describe(menus[4]->menu()), QStringLiteral("32800 32801 32802 - 32808 32809 - 32842"));
         QCOMPARE(Describe(menus[5]->menu()), QStringLiteral("32789 - 32790"));
         QCOMPARE(Describe(menus[6]->menu()), QStringLiteral("32807 57664"));
     }
@@ -116,12 +117,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.toolBarArea(f.StandardBar()), Qt::TopToolBarArea);
         QCOMPARE(f.toolBarArea(f.DialogBarHost()), Qt::BottomToolBarArea);
         QCOMPARE(f.toolBarArea(f.DrawingBar()), Qt::LeftToolBarArea);
+        QCOMPARE(f.toolBarArea(f.LayerBar()), Qt::TopToolBarArea);
+        QCOMPARE(f.LayerBar()->windowTitle(), QStringLiteral("画層"));
+        QCOMPARE(f.LayerList()->currentText(), QStringLiteral("0"));
         QCOMPARE(DescribeBar(f.StandardBar()),
                  QStringLiteral("57600 57601 57603 - 57635 57634 57637 - 57607 - 32773 32776 "
                                 "32775 32840 - 57664"));
         QCOMPARE(DescribeBar(f.DrawingBar()),
                  QStringLiteral("32791 32792 32793 32794 - 32800 32801 32802 32808 32809"));
-        for (QToolBar* bar : {f.StandardBar(), f.DrawingBar(), f.DialogBarHost()}) {
+        for (QToolBar* bar : {f.StandardBar(), f.DrawingBar(), f.DialogBarHost(), f.LayerBar()}) {
             QVERIFY(!bar->isMovable());
             QVERIFY(!bar->isFloatable());
             QVERIFY(bar->isVisible());

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 
 #include "app/app_controller.h"
 #include "app/program_defaults.h"
+#include "edit/editing_state.h"
 #include "platform/command_ids.h"
 #include "platform/platform.h"
 #include "ui/color_material_dialog.h"
@@ -45,19 +47,21 @@ class LayerDialogTest : public ::testing::Test {
 
     HeadlessPlatform platform;
     ScopedPlatform scoped{platform};
+    CZorader_ezDoc doc;
 };
 
 TEST_F(LayerDialogTest, ListsTheLayersInTableOrderWithTheirVisibility) {
     g_layerAttributes[2][LAYER_VISIBLE] = 0.5;  // any flag but 0.0 shows the layer
-    const std::vector<ListDialogItem> items = LayerDialog().Items();
-    EXPECT_EQ(items, (std::vector<ListDialogItem>{{"0", true}, {kWallUtf8, false}, {"glass", true}}));
-    EXPECT_EQ(LayerDialog().Title(), "画　　層");
+    // The current layer is marked.
+    const std::vector<ListDialogItem> items = LayerDialog(doc).Items();
+    EXPECT_EQ(items, (std::vector<ListDialogItem>{{"0", true, true}, {kWallUtf8, false}, {"glass", true}}));
+    EXPECT_EQ(LayerDialog(doc).Title(), "画　　層");
     g_layerCount = 0;
-    EXPECT_TRUE(LayerDialog().Items().empty());
+    EXPECT_TRUE(LayerDialog(doc).Items().empty());
 }
 
 TEST_F(LayerDialogTest, ClicksToggleTheLayerUnderThePointerAtOnce) {
-    LayerDialog dialog;
+    LayerDialog dialog(doc);
     g_displayListValid = 1;
     dialog.Click(1);
     EXPECT_TRUE(Visible(1));
@@ -83,7 +87,7 @@ TEST_F(LayerDialogTest, DoubleClickLeavesVisibilityAndOpensTheColourDialog) {
     platform.QueueListDialog({{{false, 2}, {true, 2}, {false, 1}, {true, 1}}, false});
     platform.QueueDialog({{}, true});
     platform.QueueDialog({{}, false});
-    EXPECT_TRUE(RunLayerDialog());
+    EXPECT_TRUE(RunLayerDialog(doc));
     EXPECT_TRUE(Visible(2));
     EXPECT_FALSE(Visible(1));
     ASSERT_EQ(Dialogs().size(), 2u);
@@ -94,7 +98,6 @@ TEST_F(LayerDialogTest, DoubleClickLeavesVisibilityAndOpensTheColourDialog) {
 }
 
 TEST_F(LayerDialogTest, CommandRepaintsWhateverTheAnswerAndMarksAChangedDrawing) {
-    CZorader_ezDoc doc;
     CZorader_ezView view(doc);
     EXPECT_TRUE(view.Commands().Knows(ID_LAYERS));
     AppController app;
@@ -128,6 +131,152 @@ TEST_F(LayerDialogTest, CommandRepaintsWhateverTheAnswerAndMarksAChangedDrawing)
     // Cancel undoes nothing: the last two cases left layer 0 hidden and layer 1 shown.
     EXPECT_FALSE(Visible(0));
     EXPECT_TRUE(Visible(1));
+}
+
+TEST_F(LayerDialogTest, ButtonsMakeRenameRemoveAndChooseLayersInOneUndoStep) {
+    CZorader_ezView view(doc);
+    doc.SetCurrentLayer(kWallCp932);
+    doc.m_current.m_nType = SHAPE_LINE;
+    doc.AddCurrentShape();
+    doc.m_current.m_nType = SHAPE_NONE;
+    doc.History().Clear();
+    doc.SetModifiedFlag(false);
+    const std::string doorCp932 = "\x8c\x9a\x8b\xef";  // "建具"
+    const std::string outerWallCp932 = "\x8a\x4f\x95\xc7";  // "外壁"
+    platform.QueueListDialog({{{false, -1, kNewLayerButton},
+                               {false, 3, kCurrentLayerButton},
+                               {false, 1, kRenameLayerButton},
+                               {false, 2, kRemoveLayerButton},
+                               {false, 1, kRemoveLayerButton},
+                               {false, 2, kRemoveLayerButton},
+                               {false, -1, kRenameLayerButton}},
+                              false});
+    platform.QueueDialog({{kWallUtf8}, true});  // taken: refused, the dialog stays open
+    platform.QueueDialog({{"建具"}, true});
+    platform.QueueDialog({{"外壁"}, true});
+    platform.QueueAnswer(MessageAnswer::Ok);  // the refusal of the name taken
+    platform.QueueAnswer(MessageAnswer::No);  // keep the layer that holds a shape
+    ASSERT_TRUE(view.Commands().Run(ID_LAYERS));
+
+    EXPECT_EQ(g_layerCount, 3);
+    EXPECT_EQ(g_layerNames[0], "0");
+    EXPECT_EQ(g_layerNames[1], outerWallCp932);
+    EXPECT_EQ(g_layerNames[2], doorCp932);
+    EXPECT_FALSE(Visible(1));  // the renamed layer keeps what it had
+    EXPECT_EQ(g_layerAttributes[2], (std::array<double, LAYER_ATTRIBUTE_COUNT>{1, 1, 1, 0, 0, 1}));
+    EXPECT_EQ(doc.m_shapes.front()->m_strLayer, outerWallCp932);
+    EXPECT_EQ(doc.CurrentLayer(), doorCp932);
+    EXPECT_TRUE(doc.IsModified());
+    const auto dialogs = Dialogs();
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0].caption, "画層の新規作成");
+    EXPECT_EQ(dialogs[1].caption, "画層名の変更");
+    EXPECT_EQ(dialogs[1].dialogFields[0].text, kWallUtf8);
+    EXPECT_EQ(dialogs[1].dialogFields[0].choices, (std::vector<std::string>{"建具"}));
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].text, "画層「壁」はすでにあります。");
+    EXPECT_EQ(messages[1].text, "画層「外壁」には図形が 1 個あります。\n図形ごと削除しますか？");
+    EXPECT_EQ(messages[1].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(messages[2].text,
+              "画層「建具」は現在の画層なので削除できません。\n別の画層を現在の画層にしてから削除してください。");
+
+    // Cancel kept it all; one undo takes the whole visit back.
+    EXPECT_EQ(doc.History().NextUndo(), StepKind::Layers);
+    ASSERT_TRUE(doc.History().Undo());
+    EXPECT_EQ(g_layerCount, 3);
+    EXPECT_EQ(g_layerNames[1], kWallCp932);
+    EXPECT_EQ(g_layerNames[2], "glass");
+    EXPECT_EQ(doc.m_shapes.front()->m_strLayer, kWallCp932);
+    EXPECT_EQ(doc.CurrentLayer(), "0");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_FALSE(doc.History().CanUndo());
+}
+
+TEST_F(LayerDialogTest, LayerNamesAreRefusedWithAMessageAndTheTextKept) {
+    struct Case {
+        std::string typed;
+        int index;
+        std::string message;  // empty: accepted
+    };
+    const Case cases[] = {
+        {"家具", 3, ""},
+        {"", 3, "画層名を入力してください。"},
+        {"glass", 3, "画層「glass」はすでにあります。"},
+        {"glass", 2, ""},  // its own name
+        {"Glass", 3, ""},
+        {"壁😀", 3, "「😀」は図面に保存できない文字です。"},
+        {std::string(kLayerNameMaxBytes, 'x'), 3, ""},
+        {std::string(kLayerNameMaxBytes + 1, 'x'), 3, "画層名が長すぎます。255 バイトまでにしてください。"},
+    };
+    for (const Case& c : cases) {
+        LayerNameDialog dialog("画層の新規作成", c.index, {});
+        dialog.Fields()[0].text = c.typed;
+        const auto refusal = dialog.Validate();
+        EXPECT_EQ(refusal ? refusal->message : "", c.message) << c.typed;
+        EXPECT_EQ(dialog.Fields()[0].text, c.typed);
+    }
+    EXPECT_EQ(g_layerCount, 3);
+    while (g_layerCount < kLayerSlots) {
+        AddLayer("layer " + std::to_string(g_layerCount));
+    }
+    LayerNameDialog full("画層の新規作成", g_layerCount, {});
+    full.Fields()[0].text = "家具";
+    EXPECT_EQ(full.Validate()->message, "画層は 100 までしか作れません。");
+    // The new button says so before it asks for a name.
+    LayerDialog(doc).PressButton(kNewLayerButton, -1);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "画層は 100 までしか作れません。");
+    EXPECT_TRUE(Dialogs().empty());
+}
+
+TEST_F(LayerDialogTest, ChangeLayerMovesTheSelectionToTheChosenLayerAsOneStep) {
+    for (int type : {SHAPE_LINE, SHAPE_FACE, SHAPE_CIRCLE}) {
+        doc.SetCurrentLayer(type == SHAPE_FACE ? kWallCp932 : "0");  // the face's layer is hidden
+        doc.m_current.m_nType = type;
+        doc.m_current.m_bSelected = type != SHAPE_CIRCLE ? 1 : 0;
+        doc.AddCurrentShape();
+    }
+    doc.m_current.m_nType = SHAPE_NONE;
+    doc.History().Clear();
+    const auto layersOfShapes = [this] {
+        std::vector<std::string> layers;
+        for (const auto& shape : doc.m_shapes) {
+            layers.push_back(shape->m_strLayer + (shape->IsSelected() ? "*" : ""));
+        }
+        return layers;
+    };
+    const std::vector<std::string> before = layersOfShapes();
+
+    platform.QueueDialog({{"玄関"}, true});  // no such layer: refused
+    platform.QueueDialog({{"glass"}, true});
+    EXPECT_TRUE(RunChangeLayerCommand(doc));
+    ASSERT_EQ(Dialogs().size(), 1u);
+    EXPECT_EQ(Dialogs()[0].caption, "画層変更");
+    EXPECT_EQ(Dialogs()[0].dialogFields[0].text, "0");  // the current layer
+    EXPECT_EQ(Dialogs()[0].dialogFields[0].choices, (std::vector<std::string>{"0", kWallUtf8, "glass"}));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "画層「玄関」はありません。一覧から選んでください。");
+    EXPECT_EQ(layersOfShapes(), (std::vector<std::string>{"glass*", "glass*", "0"}));
+    EXPECT_EQ(doc.History().NextUndo(), StepKind::ChangeLayer);
+    ASSERT_TRUE(doc.History().Undo());
+    EXPECT_EQ(layersOfShapes(), before);
+
+    // Cancel and an empty selection change nothing; the menu item waits for a selection.
+    platform.QueueDialog({{"glass"}, false});
+    EXPECT_FALSE(RunChangeLayerCommand(doc));
+    doc.DeselectAll();
+    platform.ClearCalls();
+    EXPECT_FALSE(RunChangeLayerCommand(doc));
+    EXPECT_TRUE(Dialogs().empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "画層を変更する図形を選択してください。");
+    EXPECT_EQ(layersOfShapes(), (std::vector<std::string>{"0", kWallCp932, "0"}));
+    AppController app;
+    selectionExists = 0;
+    EXPECT_FALSE(app.Query(ID_CHANGE_LAYER).enabled);
+    selectionExists = 1;
+    EXPECT_TRUE(app.Query(ID_CHANGE_LAYER).enabled);
 }
 
 TEST_F(LayerDialogTest, ColourDialogShowsTheLayerTimes255Truncated) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <limits>
 #include <vector>
 
 #include "random_drawing.h"
@@ -134,6 +135,33 @@ TEST_F(WireframeLayoutTest, LayerGivenAnotherColourAmidEditsDrawsInIt) {
         freshLayout.Update(doc.m_shapes, true, false, source, fresh);
         ASSERT_EQ(Drawn(kept), Drawn(fresh)) << "round " << round;
     }
+}
+
+TEST(WireframePenTest, LayerColoursTooDarkForTheBackgroundAreLightened) {
+    struct Case {
+        double red, green, blue;
+        uint32_t pen;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {1.0, 1.0, 1.0, 0xFFFFFF}, {0.0, 1.0, 0.0, 0x00FF00},  // bright enough as they are
+        {0.0, 0.0, 0.0, 0x808080},                              // black: grey
+        {1.0, 0.0, 0.0, 0xFF4949},  // red, brightness 0.30: a fifth of the way to white
+        {0.0, 0.3, 0.3, 0x5E8E8E},  // the background's own colour
+        {nan, 2.0, -1.0, 0x00FF00},  // held to 0-1 first
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LayerPen(c.red, c.green, c.blue), c.pen) << c.red << " " << c.green << " " << c.blue;
+    }
+    InitLayerDefaults();
+    AddLayer("walls");
+    SetLayerAppearance(0, {0.0, 0.0, 0.0, 0.0, 0.0, {}});
+    g_colorByLayer = 0;
+    EXPECT_EQ(PenOfLayer("walls"), kWhitePen);
+    g_colorByLayer = 1;
+    EXPECT_EQ(PenOfLayer("walls"), 0x808080u);
+    EXPECT_EQ(PenOfLayer("not a layer"), kWhitePen);
+    g_colorByLayer = 0;
 }
 
 }  // namespace
