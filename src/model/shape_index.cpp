@@ -12,29 +12,9 @@ constexpr uint32_t kLeafSize = 4;
 // Relative slack of the box test, far above the rounding of the projection.
 constexpr double kSlack = 1e-9;
 
-bool Finite(const double* values, int count) {
-    for (int i = 0; i < count; ++i) {
-        if (!std::isfinite(values[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The least and greatest value of an affine function over a box, with the size of
-// its terms for the slack.
-struct Range {
-    double min, max, size;
-};
-Range Over(const double f[4], const Box3& box) {
-    Range r{f[3], f[3], std::fabs(f[3])};
-    for (int c = 0; c < 3; ++c) {
-        const double a = f[c] * box.lo[c];
-        const double b = f[c] * box.hi[c];
-        r.min += std::min(a, b);
-        r.max += std::max(a, b);
-        r.size += std::max(std::fabs(a), std::fabs(b));
-    }
+// The range of an affine function over a box, its size scaled to the box test's slack.
+AffineRange Over(const double f[4], const Box3& box) {
+    AffineRange r = RangeOver(f, box);
     r.size *= kSlack;
     return r;
 }
@@ -82,7 +62,7 @@ void SortByHighWord(BigVector<uint64_t>& keys) {
 
 bool WindowCone::Set(const ProjectionRef& t, double xmin, double ymin, double xmax, double ymax) {
     const int* vp = t.viewport;
-    if (!(vp[2] > 0 && vp[3] > 0) || !Finite(t.modelview, 16) || !Finite(t.projection, 16)) {
+    if (!(vp[2] > 0 && vp[3] > 0) || !AllFinite(t.modelview, 16) || !AllFinite(t.projection, 16)) {
         return false;
     }
     // The combined matrix, column-major: clip_r = sum_c m[c * 4 + r] * (x, y, z, 1)_c.
@@ -109,17 +89,17 @@ bool WindowCone::Set(const ProjectionRef& t, double xmin, double ymin, double xm
         m_side[3][c] = top * w - y;
         m_w[c] = w;
     }
-    return Finite(&m_side[0][0], 16) && Finite(m_w, 4);
+    return AllFinite(&m_side[0][0], 16) && AllFinite(m_w, 4);
 }
 
 bool WindowCone::MayMeet(const Box3& box) const {
-    const Range w = Over(m_w, box);
+    const AffineRange w = Over(m_w, box);
     if (w.min <= w.size && w.max >= -w.size) {
         return true;  // the box reaches the eye's plane, where projections fly apart
     }
     const bool front = w.min > 0.0;
     for (const auto& side : m_side) {
-        const Range s = Over(side, box);
+        const AffineRange s = Over(side, box);
         if (front ? s.max < -s.size : s.min > s.size) {
             return false;
         }
@@ -273,6 +253,27 @@ uint32_t ShapeIndex::BuildNode(const BigVector<Box3>& boxes, uint32_t begin, uin
         m_nodes[index].hi[c] = box.hi[c];
     }
     return index;
+}
+
+AffineRange RangeOver(const double f[4], const Box3& box) {
+    AffineRange r{f[3], f[3], std::fabs(f[3])};
+    for (int c = 0; c < 3; ++c) {
+        const double a = f[c] * box.lo[c];
+        const double b = f[c] * box.hi[c];
+        r.min += std::min(a, b);
+        r.max += std::max(a, b);
+        r.size += std::max(std::fabs(a), std::fabs(b));
+    }
+    return r;
+}
+
+bool AllFinite(const double* values, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(values[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace marquetta

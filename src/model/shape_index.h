@@ -21,6 +21,15 @@ struct Box3 {
     float hi[3];
 };
 
+// The least and greatest value of an affine function f[0] x + f[1] y + f[2] z + f[3]
+// over a box, and the size of its terms (for a margin above its rounding).
+struct AffineRange {
+    double min, max, size;
+};
+AffineRange RangeOver(const double f[4], const Box3& box);
+// Whether all `count` values are finite.
+bool AllFinite(const double* values, int count);
+
 // What a shape offers the index: a box holding every point that a click, a snap or a
 // selection window tests of it; no box it can trust (a value that is not finite: the
 // shape is then always a candidate); or nothing that can ever be hit.

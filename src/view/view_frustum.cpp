@@ -12,32 +12,6 @@ constexpr double kMarginPixels = 2.0;
 // Relative margin at every plane: well above the rounding of GL's own float clipping.
 constexpr double kRounding = 1e-6;
 
-bool Finite(const double* values, int count) {
-    for (int i = 0; i < count; ++i) {
-        if (!std::isfinite(values[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The least and greatest value of an affine function over a box, and the size of its
-// terms (for the rounding margin).
-struct Range {
-    double min, max, size;
-};
-Range Over(const double f[4], const Box3& box) {
-    Range r{f[3], f[3], std::fabs(f[3])};
-    for (int c = 0; c < 3; ++c) {
-        const double a = f[c] * box.lo[c];
-        const double b = f[c] * box.hi[c];
-        r.min += std::min(a, b);
-        r.max += std::max(a, b);
-        r.size += std::max(std::fabs(a), std::fabs(b));
-    }
-    return r;
-}
-
 double Length3(const double f[4]) {
     return std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]);
 }
@@ -46,8 +20,8 @@ double Length3(const double f[4]) {
 
 bool ViewFrustum::Set(const ProjectionRef& t) {
     const int* vp = t.viewport;
-    if (vp == nullptr || !(vp[2] > 0 && vp[3] > 0) || !Finite(t.modelview, 16) ||
-        !Finite(t.projection, 16)) {
+    if (vp == nullptr || !(vp[2] > 0 && vp[3] > 0) || !AllFinite(t.modelview, 16) ||
+        !AllFinite(t.projection, 16)) {
         return false;
     }
     // clip_r = sum_c m[c * 4 + r] * (x, y, z, 1)_c, column-major as GL keeps it.
@@ -88,12 +62,12 @@ bool ViewFrustum::Set(const ProjectionRef& t) {
         const double depth = -(p[14] + p[15]) / (p[10] + p[11]);
         m_nearW = std::max(0.0, p[11] * depth + p[15]);
     }
-    return Finite(&m_plane[0][0], 24) && std::isfinite(m_nearW);
+    return AllFinite(&m_plane[0][0], 24) && std::isfinite(m_nearW);
 }
 
 bool ViewFrustum::Holds(const Box3& box) const {
     for (const auto& plane : m_plane) {
-        const Range r = Over(plane, box);
+        const AffineRange r = RangeOver(plane, box);
         if (!(r.min > kRounding * r.size)) {
             return false;
         }
@@ -103,7 +77,7 @@ bool ViewFrustum::Holds(const Box3& box) const {
 
 bool ViewFrustum::MayMeet(const Box3& box) const {
     for (const auto& plane : m_plane) {
-        const Range r = Over(plane, box);
+        const AffineRange r = RangeOver(plane, box);
         if (r.max < -kRounding * r.size) {
             return false;
         }
@@ -114,7 +88,7 @@ bool ViewFrustum::MayMeet(const Box3& box) const {
 double ViewFrustum::PixelsPerUnit(const Box3& box) const {
     // The window point of a clip point is half * (x / w + 1): a shift d moves it by
     // half * (dx - (x / w) dw) / w, where |x / w| stays within the window's margin.
-    const double w = std::max(Over(m_clip[3], box).min, m_nearW);
+    const double w = std::max(RangeOver(m_clip[3], box).min, m_nearW);
     if (!(w > 0.0)) {
         return std::numeric_limits<double>::infinity();
     }
