@@ -4,7 +4,6 @@
 #include <limits>
 
 namespace marquetta::dxf {
-namespace {
 
 std::string Upper(std::string_view s) {
     std::string out(s);
@@ -15,6 +14,8 @@ std::string Upper(std::string_view s) {
     }
     return out;
 }
+
+namespace {
 
 constexpr uint64_t kSaturated = std::numeric_limits<uint64_t>::max() / 4;
 

@@ -82,6 +82,9 @@ struct Block {
     std::vector<Primitive> items;
 };
 
+// The name with its ASCII letters in capitals, as DXF compares block and table names.
+std::string Upper(std::string_view s);
+
 class BlockTable {
   public:
     // Starts the definition of a block. Null, and the content is to be dropped, for a

@@ -112,15 +112,7 @@ struct LayerRecord {
     bool visible = true;
 };
 
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
+using dxf::Upper;
 
 // Millimetres per unit of $INSUNITS; 0 for a code not known (taken as millimetres).
 double MillimetresPerUnit(int code) {
