@@ -1,5 +1,6 @@
-// A click on a drawing of a million shapes: picking a shape, snapping to a vertex and
-// a small selection window, each for a click that hits and one that hits nothing, at
+// A click on a drawing of a million shapes: picking a shape, snapping to a vertex (and
+// to each kind of snap target) and a small selection window, each for a click that
+// hits and one that hits nothing, at
 // the start-up view, zoomed in on one shape, and from the far plane. Each is measured
 // through the pick index (walk:0) and, as its anchor, through the walk over the whole
 // list that defines the answer (walk:1).
@@ -174,6 +175,37 @@ void BM_SnapClick(benchmark::State& state) {
     }
 }
 
+// Each kind of snap alone (range 3: the SnapKind), with the step's first point a
+// little way off for the perpendicular, at the pixel of a line's midpoint: through the
+// index and, as its anchor, by the walk over the whole list.
+void BM_SnapKind(benchmark::State& state) {
+    const Click click = Prepare(state, true);
+    const CZorader_ezDoc& doc = Scene().doc;
+    const auto kind = static_cast<SnapKind>(state.range(1));
+    Double3 from;
+    GroundPointUnder(click.pixel.x + 40, click.pixel.y + 30, from);
+    bool found = false;
+    for (auto _ : state) {
+        if (!click.ok) {
+            break;
+        }
+        found = FindSnap(doc, click.pixel.x, click.pixel.y, &from, false, SnapBit(kind), Walk(state)).has_value();
+    }
+    state.counters["found"] = found ? 1 : 0;
+}
+
+void SnapKindArgs(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"view", "kind", "walk"});
+    for (int view : {kStartView, kZoomedView, kFarView}) {
+        for (int kind = 0; kind < kSwitchableSnapKinds; ++kind) {
+            for (int walk : {0, 1}) {
+                b->Args({view, kind, walk});
+            }
+        }
+    }
+    b->Unit(benchmark::kMillisecond);
+}
+
 // A window of 64 x 64 pixels about the click.
 void BM_SelectWindow(benchmark::State& state) {
     const bool hit = state.range(1) == 1;
@@ -248,6 +280,7 @@ BENCHMARK(BM_PickAnchorProjectAll)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickClick)->Apply(ViewArgs);
 BENCHMARK(BM_SnapClick)->Apply(ViewArgs);
 BENCHMARK(BM_SelectWindow)->Apply(ViewArgs);
+BENCHMARK(BM_SnapKind)->Apply(SnapKindArgs);
 BENCHMARK(BM_PickToggle)->ArgNames({"view"})->Arg(kStartView)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickIndexBuild)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -37,6 +37,9 @@ shot fit "cmd:32840"
 shot drawing "$zoom;cmd:32791;click:3640,2730;click:5460,2730;move:5460,-1500"
 # The status bar's coordinates: a line's first point given, the cursor north-east of it.
 shot coordinates "$zoom;cmd:59393;cmd:32791;click:3640,2730;move:5460,-1500"
+# Midpoint snap: a line from the south-west corner, its end at the east wall's middle,
+# marked with a triangle and named in the status bar (the kind is on for this run only).
+shot snap "$zoom;cmd:59393;cmd:32851;cmd:32791;click:-3640,-2730;move:3644,6"
 # The circle picked (drawn selected), and a selection window being opened.
 shot selecting "$zoom;click:2275,0;click:-4550,3640;move:500,-1200"
 # A move: the circle picked, the base point given, the circle shown where it would land.

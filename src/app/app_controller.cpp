@@ -9,6 +9,7 @@
 #include "app/print_commands.h"
 #include "edit/command_state.h"
 #include "edit/editing_state.h"
+#include "edit/snap_settings.h"
 #include "model/cp932.h"
 #include "model/layers.h"
 #include "model/native_file.h"
@@ -41,6 +42,7 @@ bool AppController::Start(const std::vector<std::string>& args) {
                                      MessageButtons::Ok);
     }
     LoadColorByLayerSetting();
+    LoadSnapSettings();
     if (args.empty()) {
         m_doc.NewDrawing();
         return true;

@@ -1,6 +1,7 @@
 #include "app/program_defaults.h"
 
 #include "edit/editing_state.h"
+#include "edit/snap_settings.h"
 #include "exchange/render_command.h"
 #include "model/layers.h"
 #include "model/render_settings.h"
@@ -25,6 +26,7 @@ void InitProgramDefaults() {
     InitPrintDefaults();
     InitTextLayoutDefaults();
     InitWireframeDefaults();
+    InitSnapDefaults();
     InitFontDefaults();
 }
 

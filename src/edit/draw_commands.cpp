@@ -6,6 +6,7 @@
 #include "edit/command_state.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
+#include "edit/snap_settings.h"
 #include "model/layers.h"
 #include "model/undo_history.h"
 #include "platform/platform.h"
@@ -120,10 +121,14 @@ bool TakeFirstPoint(const CZorader_ezDoc& doc, int x, int y, bool startsStep) {
 }
 
 bool TakeSecondPoint(const CZorader_ezDoc& doc, int x, int y) {
-    if (g_snapOn == 1 && !snapPoint(doc, x, y, cursorPoint)) {
-        stepPending = 1;
-        rubberBand = 1;
-        return false;
+    if (g_snapOn == 1) {
+        if (!snapPoint(doc, x, y, cursorPoint, &firstPoint)) {
+            stepPending = 1;
+            rubberBand = 1;
+            return false;
+        }
+    } else if (g_orthoOn == 1) {
+        cursorPoint = OrthoPoint(firstPoint, cursorPoint);
     }
     return true;
 }

@@ -2,11 +2,14 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "edit/cursor_readout.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
+#include "edit/snap_settings.h"
 #include "edit/view.h"
 #include "edit/zoom_fit.h"
 #include "platform/command_ids.h"
@@ -267,6 +270,8 @@ void CZorader_ezView::OnRButtonUp(int, int) {
 }
 
 void CZorader_ezView::OnMouseMove(int x, int y) {
+    std::optional<SnapHit> hit;  // the preview's snap target, when it took one
+    bool snapped = false;
     if (m_nav.panDrag >= 1) {
         PanBy(x - m_nav.lastMouseX, m_nav.lastMouseY - y);
         m_nav.lastMouseX = x;
@@ -278,14 +283,23 @@ void CZorader_ezView::OnMouseMove(int x, int y) {
             m_nav.lastMouseX = x;
             m_nav.lastMouseY = y;
         }
-        if (rubberBand == 1 && computeCursorPoint(x, y, false) && g_snapOn == 1) {
-            // The preview shows where a snapped click would land.
-            Double3 snapped;
-            if (SnapTarget(m_doc, x, y, snapped)) {
-                cursorPoint = snapped;
+        if (rubberBand == 1 && computeCursorPoint(x, y, false)) {
+            // The preview shows where a click would land: on the forced line of ortho,
+            // at the snap target.
+            const Double3* from = TakesPoint(m_doc) ? &firstPoint : nullptr;
+            if (from != nullptr && g_orthoOn == 1) {
+                cursorPoint = OrthoPoint(*from, cursorPoint);
+            }
+            if (g_snapOn == 1) {
+                hit = SnapForStep(m_doc, x, y, from);
+                snapped = from != nullptr;
+                if (hit) {
+                    cursorPoint = hit->point;
+                }
             }
         }
     }
+    MarkSnapTarget(x, y, snapped ? &hit : nullptr);
     // After any pan, so that the readout names the point now under the cursor.
     Double3 ground;
     if (GroundPointUnder(x, y, ground)) {
@@ -297,11 +311,30 @@ void CZorader_ezView::OnMouseWheel(int delta, int x, int y) {
     ZoomAt(delta, kZoomPerWheelUnit, x, y);
 }
 
+void CZorader_ezView::MarkSnapTarget(int x, int y, const std::optional<SnapHit>* known) {
+    SnapMarker marker;
+    if (g_snapOn == 1 && TakesPoint(m_doc)) {
+        const bool second = stepPending >= 1 && rubberBand == 1;
+        const std::optional<SnapHit> hit =
+            known != nullptr ? *known : SnapForStep(m_doc, x, y, second ? &firstPoint : nullptr);
+        if (hit && hit->kind != SnapKind::Grid) {
+            marker = SnapMarker{true, hit->kind, hit->point};
+        }
+    }
+    if (marker.shown != snapMarker.shown || marker.kind != snapMarker.kind ||
+        !(marker.point == snapMarker.point)) {
+        snapMarker = marker;
+        CurrentPlatform().InvalidateView();
+    }
+}
+
 std::string CZorader_ezView::CursorReadoutText() const {
     if (!m_hover) {
         return {};
     }
-    return CursorReadout(*m_hover, basePointSet == 1 ? &firstPoint : nullptr);
+    const std::string readout = CursorReadout(*m_hover, basePointSet == 1 ? &firstPoint : nullptr);
+    // The status bar names the snap target under the cursor.
+    return snapMarker.shown ? std::string(SnapKindName(snapMarker.kind)) + "  " + readout : readout;
 }
 
 }  // namespace marquetta

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "edit/editing_state.h"
 #include "model/layers.h"
+#include "model/plan_curves.h"
 #include "model/visible_layers.h"
 #include "platform/platform.h"
 #include "text/text_layout.h"
@@ -281,33 +284,35 @@ bool NearPixel(const Double3& p, double x, double y, double reach) {
     return std::fabs(wx - x) < reach && std::fabs(wy - (ViewportHeight() - y)) < reach;
 }
 
-// The vertex of `s` within the snap reach of pixel (x, y), in the order of its kind.
-bool SnapToShapeVertex(const CShape& s, double x, double y, Double3& point) {
-        Double3 candidates[4];
-        int count = 0;
-        switch (s.m_nType) {
-            case SHAPE_LINE:
-                candidates[count++] = Widen(s.m_pt[0]);
-                candidates[count++] = Widen(s.m_pt[1]);
-                break;
-            case SHAPE_ARC:
-                candidates[count++] = ArcPoint(s, s.m_pt[1].y);
-                candidates[count++] = ArcPoint(s, s.m_pt[1].z);
-                break;
-            case SHAPE_FACE:
-                for (int i = 0; i < 4; ++i) {
-                    candidates[count++] = Widen(s.m_pt[i]);
-                }
-                break;
-            default:
-                break;  // circles and texts have no vertices to snap to
-        }
-        for (int i = 0; i < count; ++i) {
-            if (NearPixel(candidates[i], x, y, kVertexSnapReach)) {
-                point = candidates[i];
-                return true;
+// The vertex of `s` within the snap reach of pixel (x, y), in the order of its kind,
+// that `accept` takes.
+template <class Accept>
+bool SnapToShapeVertex(const CShape& s, double x, double y, Double3& point, Accept&& accept) {
+    Double3 candidates[4];
+    int count = 0;
+    switch (s.m_nType) {
+        case SHAPE_LINE:
+            candidates[count++] = Widen(s.m_pt[0]);
+            candidates[count++] = Widen(s.m_pt[1]);
+            break;
+        case SHAPE_ARC:
+            candidates[count++] = ArcPoint(s, s.m_pt[1].y);
+            candidates[count++] = ArcPoint(s, s.m_pt[1].z);
+            break;
+        case SHAPE_FACE:
+            for (int i = 0; i < 4; ++i) {
+                candidates[count++] = Widen(s.m_pt[i]);
             }
+            break;
+        default:
+            break;  // circles and texts have no vertices to snap to
+    }
+    for (int i = 0; i < count; ++i) {
+        if (NearPixel(candidates[i], x, y, kVertexSnapReach) && accept(candidates[i])) {
+            point = candidates[i];
+            return true;
         }
+    }
     return false;
 }
 
@@ -358,6 +363,203 @@ bool SnapToGrid(double x, double y, Double3& point) {
     }
     point = *found;
     return true;
+}
+
+// Targets on the forced line of ortho: the plan's horizontal (constant z) or vertical
+// (constant x) through the first point.
+struct OrthoLine {
+    Double3 through;
+    bool horizontal = true;
+    bool Holds(const Double3& p) const {
+        const double along = horizontal ? through.z : through.x;
+        const double v = horizontal ? p.z : p.x;
+        return std::fabs(v - along) <= 1e-7 * (1.0 + std::fabs(along));
+    }
+};
+
+bool OrthoIsHorizontal(const Double3& from, const Double3& p) {
+    return std::fabs(p.x - from.x) >= std::fabs(p.z - from.z);
+}
+
+// A line, circle or arc near the cursor, with the heights its snap targets lie at and
+// its box in plan.
+struct SnapCurve {
+    PlanCurve plan;
+    double y0 = 0.0;  // a line's start; a circle's (0) or an arc's (its centre's) height
+    double y1 = 0.0;  // a line's end
+    double lo[2] = {0.0, 0.0};  // plan box: x, z
+    double hi[2] = {0.0, 0.0};
+};
+
+std::optional<SnapCurve> SnapCurveOf(const CShape& s) {
+    const std::optional<PlanCurve> plan = PlanCurveOf(s);
+    if (!plan) {
+        return std::nullopt;
+    }
+    SnapCurve c;
+    c.plan = *plan;
+    if (plan->kind == PlanCurve::Kind::Line) {
+        c.y0 = s.m_pt[0].y;
+        c.y1 = s.m_pt[1].y;
+        c.lo[0] = std::fmin(plan->a.x, plan->b.x);
+        c.hi[0] = std::fmax(plan->a.x, plan->b.x);
+        c.lo[1] = std::fmin(plan->a.z, plan->b.z);
+        c.hi[1] = std::fmax(plan->a.z, plan->b.z);
+    } else {
+        // Circles are drawn on the ground, arcs at their centre's height.
+        c.y0 = c.y1 = plan->kind == PlanCurve::Kind::Arc ? double{s.m_pt[0].y} : 0.0;
+        c.lo[0] = plan->centre.x - plan->radius;
+        c.hi[0] = plan->centre.x + plan->radius;
+        c.lo[1] = plan->centre.z - plan->radius;
+        c.hi[1] = plan->centre.z + plan->radius;
+    }
+    if (!std::isfinite(c.y0) || !std::isfinite(c.y1)) {
+        return std::nullopt;
+    }
+    return c;
+}
+
+// The world point of a plan point on the curve.
+Double3 OnCurve(const SnapCurve& c, PlanPoint p) {
+    double y = c.y0;
+    if (c.plan.kind == PlanCurve::Kind::Line && c.y1 != c.y0) {
+        const double dx = c.plan.b.x - c.plan.a.x, dz = c.plan.b.z - c.plan.a.z;
+        const double t = ((p.x - c.plan.a.x) * dx + (p.z - c.plan.a.z) * dz) / (dx * dx + dz * dz);
+        y = c.y0 + std::fmin(1.0, std::fmax(0.0, t)) * (c.y1 - c.y0);
+    }
+    return {p.x, y, p.z};
+}
+
+// The candidate of one kind nearest the cursor (window coordinates, y from the
+// bottom) within the snap reach; of equally near ones the one offered with the least
+// order key, so that the answer does not hang on the order of the offers.
+class NearestCandidate {
+  public:
+    NearestCandidate(double cx, double cy, const OrthoLine* ortho) : m_cx(cx), m_cy(cy), m_ortho(ortho) {}
+    void Offer(const Double3& p, uint64_t order) {
+        if (m_ortho != nullptr && !m_ortho->Holds(p)) {
+            return;
+        }
+        double wx = 0.0, wy = 0.0;
+        if (!ToWindow(p.x, p.y, p.z, wx, wy)) {
+            return;
+        }
+        const double dx = wx - m_cx, dy = wy - m_cy;
+        if (!(std::fabs(dx) < kVertexSnapReach && std::fabs(dy) < kVertexSnapReach)) {
+            return;
+        }
+        const double d2 = dx * dx + dy * dy;
+        if (!m_found || d2 < m_d2 || (d2 == m_d2 && order < m_order)) {
+            m_found = true;
+            m_d2 = d2;
+            m_order = order;
+            m_point = p;
+        }
+    }
+    const Double3* Best() const { return m_found ? &m_point : nullptr; }
+
+  private:
+    double m_cx, m_cy;
+    const OrthoLine* m_ortho;
+    bool m_found = false;
+    double m_d2 = 0.0;
+    uint64_t m_order = 0;
+    Double3 m_point;
+};
+
+uint64_t OrderKey(size_t first, size_t second, int k) {
+    return (static_cast<uint64_t>(first) << 33) | (static_cast<uint64_t>(second) << 2) |
+           static_cast<uint64_t>(k);
+}
+
+// Crossings of every two curves whose plan boxes overlap (found by sweeping the boxes
+// along x) where both are at the same height.
+void OfferCrossings(const std::vector<SnapCurve>& curves, NearestCandidate& best) {
+    std::vector<uint32_t> order(curves.size());
+    for (uint32_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(),
+              [&](uint32_t a, uint32_t b) { return curves[a].lo[0] < curves[b].lo[0]; });
+    for (size_t m = 0; m < order.size(); ++m) {
+        const SnapCurve& a = curves[order[m]];
+        for (size_t n = m + 1; n < order.size() && curves[order[n]].lo[0] <= a.hi[0]; ++n) {
+            const SnapCurve& b = curves[order[n]];
+            if (b.lo[1] > a.hi[1] || a.lo[1] > b.hi[1]) {
+                continue;
+            }
+            const uint32_t i = std::min(order[m], order[n]), j = std::max(order[m], order[n]);
+            PlanPoint out[2];
+            const int count = CurveCrossings(curves[i].plan, curves[j].plan, out);
+            for (int k = 0; k < count; ++k) {
+                // Only where both are at the same height: shapes that pass one above
+                // the other do not meet.
+                const Double3 p = OnCurve(curves[i], out[k]);
+                const double other = OnCurve(curves[j], out[k]).y;
+                if (std::fabs(p.y - other) <= 1e-6 * (1.0 + std::fabs(p.y))) {
+                    best.Offer(p, OrderKey(i, j, k));
+                }
+            }
+        }
+    }
+}
+
+// The target of one kind of the curves near the cursor, or null.
+const Double3* CurveTarget(SnapKind kind, const std::vector<SnapCurve>& curves, NearestCandidate& best,
+                           const Double3* from, const OrthoLine* ortho, double x, double y) {
+    if (kind == SnapKind::Intersection) {
+        OfferCrossings(curves, best);
+        return best.Best();
+    }
+    Double3 ground;
+    if (kind == SnapKind::Nearest && ortho == nullptr && !GroundPointUnder(x, y, ground)) {
+        return nullptr;
+    }
+    for (size_t i = 0; i < curves.size(); ++i) {
+        const SnapCurve& c = curves[i];
+        switch (kind) {
+            case SnapKind::Midpoint:
+                if (const std::optional<PlanPoint> mid = CurveMidpoint(c.plan)) {
+                    best.Offer(OnCurve(c, *mid), OrderKey(i, 0, 0));
+                }
+                break;
+            case SnapKind::Center:
+                if (c.plan.kind != PlanCurve::Kind::Line) {
+                    best.Offer(OnCurve(c, c.plan.centre), OrderKey(i, 0, 0));
+                }
+                break;
+            case SnapKind::Perpendicular: {
+                PlanPoint feet[2];
+                const int count = PerpendicularFeet(c.plan, {from->x, from->z}, feet);
+                for (int k = 0; k < count; ++k) {
+                    best.Offer(OnCurve(c, feet[k]), OrderKey(i, 0, k));
+                }
+                break;
+            }
+            case SnapKind::Nearest: {
+                if (ortho == nullptr) {
+                    best.Offer(OnCurve(c, NearestOnCurve(c.plan, {ground.x, ground.z})), OrderKey(i, 0, 0));
+                    break;
+                }
+                // On the forced line: where it crosses the shape.
+                const PlanCurve line =
+                    ortho->horizontal
+                        ? PlanLine({c.lo[0] - 1.0, ortho->through.z}, {c.hi[0] + 1.0, ortho->through.z})
+                        : PlanLine({ortho->through.x, c.lo[1] - 1.0}, {ortho->through.x, c.hi[1] + 1.0});
+                PlanPoint out[2];
+                const int count = CurveCrossings(line, c.plan, out);
+                for (int k = 0; k < count; ++k) {
+                    Double3 p = OnCurve(c, out[k]);
+                    (ortho->horizontal ? p.z : p.x) = ortho->horizontal ? ortho->through.z : ortho->through.x;
+                    best.Offer(p, OrderKey(i, 0, k));
+                }
+                break;
+            }
+            default:
+                break;
+        }
+    }
+    return best.Best();
 }
 
 }  // namespace
@@ -434,7 +636,7 @@ bool VertexNearPixel(const CZorader_ezDoc& doc, double x, double y, Double3& poi
     bool found = false;
     WalkShapesIn(doc, cx - kVertexSnapReach, cy - kVertexSnapReach, cx + kVertexSnapReach,
                  cy + kVertexSnapReach, walk, [&](CShape& s) {
-                     found = SnapToShapeVertex(s, x, y, point);
+                     found = SnapToShapeVertex(s, x, y, point, [](const Double3&) { return true; });
                      return found;
                  });
     return found;
@@ -457,17 +659,97 @@ std::vector<CShape*> ShapesInWindow(const CZorader_ezDoc& doc, const Double2& co
     return inside;
 }
 
-bool SnapTarget(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
-    return VertexNearPixel(doc, x, y, point) || (g_gridOn == 1 && SnapToGrid(x, y, point));
+Double3 OrthoPoint(const Double3& from, const Double3& p) {
+    return OrthoIsHorizontal(from, p) ? Double3{p.x, p.y, from.z} : Double3{from.x, p.y, p.z};
 }
 
-bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
-    if (SnapTarget(doc, x, y, point)) {
+std::optional<SnapHit> FindSnap(const CZorader_ezDoc& doc, double x, double y, const Double3* from,
+                                bool ortho, int kinds, PickWalk walk) {
+    std::optional<OrthoLine> line;
+    Double3 ground;
+    if (ortho && from != nullptr && GroundPointUnder(x, y, ground)) {
+        const Double3 forced = OrthoPoint(*from, ground);
+        double wx = 0.0, wy = 0.0;
+        if (ToWindow(forced.x, forced.y, forced.z, wx, wy)) {
+            x = wx;
+            y = ViewportHeight() - wy;
+            line = OrthoLine{*from, OrthoIsHorizontal(*from, ground)};
+        }
+    }
+    const OrthoLine* onLine = line ? &*line : nullptr;
+    const auto accept = [onLine](const Double3& p) { return onLine == nullptr || onLine->Holds(p); };
+    const double cx = x, cy = ViewportHeight() - y;
+    const double r = kVertexSnapReach;
+    if ((kinds & SnapBit(SnapKind::Endpoint)) != 0) {
+        Double3 point;
+        bool found = false;
+        WalkShapesIn(doc, cx - r, cy - r, cx + r, cy + r, walk, [&](CShape& s) {
+            found = SnapToShapeVertex(s, x, y, point, accept);
+            return found;
+        });
+        if (found) {
+            return SnapHit{point, SnapKind::Endpoint};
+        }
+    }
+    constexpr SnapKind kCurveKinds[] = {SnapKind::Intersection, SnapKind::Midpoint, SnapKind::Center,
+                                        SnapKind::Perpendicular, SnapKind::Nearest};
+    int curveKinds = 0;
+    for (SnapKind kind : kCurveKinds) {
+        curveKinds |= kinds & SnapBit(kind);
+    }
+    if (from == nullptr) {
+        curveKinds &= ~SnapBit(SnapKind::Perpendicular);  // no step's first point to drop it from
+    }
+    if (curveKinds != 0) {
+        std::vector<SnapCurve> curves;
+        WalkShapesIn(doc, cx - r, cy - r, cx + r, cy + r, walk, [&](CShape& s) {
+            if (std::optional<SnapCurve> curve = SnapCurveOf(s)) {
+                curves.push_back(*curve);
+            }
+            return false;
+        });
+        for (SnapKind kind : kCurveKinds) {
+            if ((curveKinds & SnapBit(kind)) == 0) {
+                continue;
+            }
+            NearestCandidate best(cx, cy, onLine);
+            if (const Double3* point = CurveTarget(kind, curves, best, from, onLine, x, y)) {
+                return SnapHit{*point, kind};
+            }
+        }
+    }
+    Double3 point;
+    if ((kinds & SnapBit(SnapKind::Grid)) != 0 && SnapToGrid(x, y, point) && accept(point)) {
+        return SnapHit{point, SnapKind::Grid};
+    }
+    return std::nullopt;
+}
+
+std::optional<SnapHit> SnapForStep(const CZorader_ezDoc& doc, double x, double y, const Double3* from) {
+    const int kinds = (g_snapKinds & ~SnapBit(SnapKind::Grid)) | (g_gridOn == 1 ? SnapBit(SnapKind::Grid) : 0);
+    return FindSnap(doc, x, y, from, g_orthoOn == 1, kinds);
+}
+
+bool SnapTarget(const CZorader_ezDoc& doc, double x, double y, Double3& point) {
+    const std::optional<SnapHit> hit = SnapForStep(doc, x, y, nullptr);
+    if (hit) {
+        point = hit->point;
+    }
+    return hit.has_value();
+}
+
+bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point, const Double3* from) {
+    if (const std::optional<SnapHit> hit = SnapForStep(doc, x, y, from)) {
+        point = hit->point;
         CurrentPlatform().Beep(BeepKind::Default);
         return true;
     }
     CurrentPlatform().Beep(BeepKind::Exclamation);
     return false;
+}
+
+bool TakesPoint(const CZorader_ezDoc& doc) {
+    return doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE || editState == EDIT_COPY;
 }
 
 bool pickToggle(CZorader_ezDoc& doc, double x, double y) {

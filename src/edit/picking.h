@@ -5,8 +5,10 @@
 // bottom.
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "edit/snap_settings.h"
 #include "model/document.h"
 #include "model/geometry.h"
 #include "model/shape_index.h"
@@ -51,13 +53,45 @@ bool GroundPointUnder(double x, double y, Double3& point);
 // nothing and gives false.
 bool computeCursorPoint(double x, double y, bool rememberAsFirst);
 
+// A snap target: the point and the kind that found it.
+struct SnapHit {
+    Double3 point;
+    SnapKind kind = SnapKind::Endpoint;
+};
+
+// The snap target of the kinds in `kinds` (SnapBit of each; the grid's with the grid
+// on) for a click at the pixel: kind by kind in SnapKind's order, the first that has a
+// point within 3 pixels wins. End points are taken in list order (the first vertex of
+// a visible shape within reach), the other kinds nearest the cursor first; the grid
+// point within 4 pixels comes last. Perpendicular feet need `from`, the step's first
+// point. With `ortho` (and `from`) the pixel is that of the point forced onto the
+// horizontal or vertical through `from` (OrthoPoint), and only targets on that line
+// count; the nearest point kind there means where the line crosses a shape.
+std::optional<SnapHit> FindSnap(const CZorader_ezDoc& doc, double x, double y, const Double3* from,
+                                bool ortho, int kinds, PickWalk walk = PickWalk::Indexed);
+
+// FindSnap with the kinds the user has on, the grid as it is, and ortho as it is when
+// there is a first point.
+std::optional<SnapHit> SnapForStep(const CZorader_ezDoc& doc, double x, double y, const Double3* from);
+
+// The point on the plan's horizontal (constant z) or vertical (constant x) through
+// `from`, whichever is nearer to p, at p's height.
+Double3 OrthoPoint(const Double3& from, const Double3& p);
+
 // What snapPoint would take for the pixel, without a sound: true with the point.
 bool SnapTarget(const CZorader_ezDoc& doc, double x, double y, Double3& point);
 
-// The vertex of a visible shape within 3 pixels (list order, the first wins), else with
-// the grid on the grid point within 4 pixels. A match beeps and gives true with the
-// point; no match gives the exclamation beep and false, leaving `point` alone.
-bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point);
+// The snap target of SnapForStep (with `from` the step's first point, for a second
+// point). A match beeps and gives true with the point; no match gives the exclamation
+// beep and false, leaving `point` alone. With only end points on and no ortho: the
+// vertex of a visible shape within 3 pixels (list order, the first wins), else with the
+// grid on the grid point within 4 pixels.
+bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point,
+               const Double3* from = nullptr);
+
+// Whether the command in progress takes its next click as a point (a draw command, or
+// the base point or destination of a move or copy), so that the view marks snap targets.
+bool TakesPoint(const CZorader_ezDoc& doc);
 
 // Toggles the selection of the first visible shape under the pixel and repaints; false
 // when no shape is there. Faces are never picked.

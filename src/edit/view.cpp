@@ -1,6 +1,9 @@
 #include "edit/view.h"
 
+#include <utility>
+
 #include "edit/editing_state.h"
+#include "edit/snap_settings.h"
 #include "platform/command_ids.h"
 #include "ui/layer_dialog.h"
 #include "view/camera.h"
@@ -34,6 +37,16 @@ void CZorader_ezView::RegisterViewModeCommands() {
                   [](CommandUi& ui) { ui.Enable(selectionExists != 0); });
     m_commands.On(ID_COLOR_BY_LAYER, [] { ToggleColorByLayer(); },
                   [](CommandUi& ui) { ui.SetCheck(g_colorByLayer != 0); });
+    static constexpr std::pair<int, SnapKind> kSnapKindCommands[] = {
+        {ID_SNAP_ENDPOINT, SnapKind::Endpoint},     {ID_SNAP_MIDPOINT, SnapKind::Midpoint},
+        {ID_SNAP_CENTER, SnapKind::Center},         {ID_SNAP_INTERSECTION, SnapKind::Intersection},
+        {ID_SNAP_PERPENDICULAR, SnapKind::Perpendicular}, {ID_SNAP_NEAREST, SnapKind::Nearest},
+    };
+    for (const auto& [id, kind] : kSnapKindCommands) {
+        m_commands.On(id, [kind] { ToggleSnapKind(kind); },
+                      [kind](CommandUi& ui) { ui.SetCheck(SnapKindOn(kind)); });
+    }
+    m_commands.On(ID_ORTHO, [] { ToggleOrtho(); }, [](CommandUi& ui) { ui.SetCheck(g_orthoOn == 1); });
     // No command runs these; they show the projection and camera kinds, never chosen.
     m_commands.OnUpdate(ID_PARALLEL_PROJECTION, [](CommandUi& ui) {
         const ViewModeItemState state = ParallelProjectionItemState();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "edit/navigation.h"
+#include "edit/picking.h"
 #include "model/document.h"
 #include "platform/command_target.h"
 #include "view/paint_frame.h"
@@ -48,8 +49,12 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     void OnMouseWheel(int delta, int x, int y);
     // The status bar's coordinate pane: the ground point under the cursor at the last
     // mouse move, and the distance and angle from the step's first point while there is
-    // one; empty before the cursor has been over the drawing.
+    // one, after the name of the snap target's kind while one is marked; empty before
+    // the cursor has been over the drawing.
     std::string CursorReadoutText() const;
+    // Marks the snap target under the cursor while a command takes a point (`known`:
+    // the one the preview just found for the pixel).
+    void MarkSnapTarget(int x, int y, const std::optional<SnapHit>* known = nullptr);
 
     // A key the accelerators left to the view: a KeyCode, a capital letter or a digit.
     void OnKeyDown(int key);

@@ -40,6 +40,8 @@ int CoreKeyCode(int qtKey) {
             return KEY_DELETE;
         case Qt::Key_F6:
             return KEY_F6;
+        case Qt::Key_F8:
+            return KEY_F8;
         default:
             return 0;
     }

@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "app/app_controller.h"
+#include "edit/snap_settings.h"
 #include "exchange/render_command.h"
 #include "gui/key_translation.h"
 #include "gui/lock_indicators.h"
@@ -84,6 +85,8 @@ bool IsFrameBarCommand(int id) {
 }
 
 constexpr const char* kIndicatorTexts[4] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
+// The status bar's pane while ortho is on.
+constexpr const char* kOrthoPaneText = "直交";
 
 }  // namespace
 
@@ -303,6 +306,13 @@ void CMainFrame::BuildStatusBar() {
     coordinatePane_->setMinimumWidth(coordinatePane_->fontMetrics().horizontalAdvance(
         QString::fromUtf8("X=-1234567.8 Y=-1234567.8  距離=1234567.8 角度=359.9°")));
     bar->addPermanentWidget(coordinatePane_);
+    orthoPane_ = new QLabel(bar);
+    orthoPane_->setObjectName(QStringLiteral("orthoPane"));
+    orthoPane_->setFrameShape(QFrame::StyledPanel);
+    orthoPane_->setFrameShadow(QFrame::Sunken);
+    orthoPane_->setAlignment(Qt::AlignCenter);
+    orthoPane_->setMinimumWidth(orthoPane_->fontMetrics().horizontalAdvance(QString::fromUtf8(kOrthoPaneText)) + 8);
+    bar->addPermanentWidget(orthoPane_);
     for (int pane = 0; pane < 4; ++pane) {
         auto* label = new QLabel(bar);
         label->setObjectName(QString::fromUtf8(kIndicatorTexts[pane]));
@@ -362,6 +372,10 @@ void CMainFrame::UpdateCommandUi() {
         if (ui.text) {
             button->setText(QString::fromStdString(*ui.text));
         }
+    }
+    const QString ortho = g_orthoOn == 1 ? QString::fromUtf8(kOrthoPaneText) : QString();
+    if (orthoPane_->text() != ortho) {
+        orthoPane_->setText(ortho);
     }
     UpdateRecentFiles();
     UpdateLayers();

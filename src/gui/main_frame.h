@@ -47,6 +47,7 @@ class CMainFrame : public QMainWindow {
     QToolBar* DialogBarHost() const { return dialogBarHost_; }
     QLabel* MessagePane() const { return messagePane_; }
     QLabel* CoordinatePane() const { return coordinatePane_; }
+    QLabel* OrthoPane() const { return orthoPane_; }
     QLabel* Indicator(IndicatorPane pane) const { return indicators_[pane]; }
     // The tool bar "画層" with its list of layers, and the status bar's current layer.
     QToolBar* LayerBar() const { return layerBar_; }
@@ -101,6 +102,7 @@ class CMainFrame : public QMainWindow {
     QToolBar* dialogBarHost_ = nullptr;
     QLabel* messagePane_ = nullptr;
     QLabel* coordinatePane_ = nullptr;
+    QLabel* orthoPane_ = nullptr;
     QLabel* indicators_[4] = {};
     QToolBar* layerBar_ = nullptr;
     QComboBox* layerList_ = nullptr;

@@ -20,6 +20,7 @@ enum KeyCode : int {
     KEY_DELETE = 0x2E,
     KEY_NUMPAD0 = 0x60,  // the keypad's digits are 0x60-0x69, apart from the main ones
     KEY_F6 = 0x75,
+    KEY_F8 = 0x77,
 };
 
 enum KeyModifier : int {

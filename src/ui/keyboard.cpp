@@ -179,6 +179,8 @@ std::string KeyName(int key, int modifiers) {
             return name + "Delete";
         case KEY_F6:
             return name + "F6";
+        case KEY_F8:
+            return name + "F8";
         default:
             break;
     }

@@ -3,8 +3,14 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <initializer_list>
+#include <iterator>
+#include <numbers>
+#include <utility>
 
 #include "edit/editing_state.h"
+#include "edit/picking.h"
+#include "edit/snap_settings.h"
 #include "model/layers.h"
 #include "text/text_layout.h"
 #include "view/camera.h"
@@ -348,10 +354,69 @@ void PaintBuilder::BuildFaces(const CZorader_ezDoc& doc) {
     }
 }
 
+namespace {
+
+// The marker of a snap target's kind, about its pixel (window coordinates): a square
+// for an end point, a cross for a crossing, a triangle for a midpoint, a circle for a
+// centre, a right angle for a perpendicular's foot, an hourglass for a nearest point.
+void EmitSnapMarker(std::vector<float>& out, SnapKind kind, double x, double y) {
+    constexpr double r = kSnapMarkerHalfSize;
+    const auto segment = [&](double ax, double ay, double bx, double by) {
+        PushVertex(out, x + ax, y + ay, 0.0);
+        PushVertex(out, x + bx, y + by, 0.0);
+    };
+    const auto polygon = [&](std::initializer_list<std::pair<double, double>> corners) {
+        const auto* previous = std::prev(corners.end());
+        for (const auto* corner = corners.begin(); corner != corners.end(); ++corner) {
+            segment(previous->first, previous->second, corner->first, corner->second);
+            previous = corner;
+        }
+    };
+    switch (kind) {
+        case SnapKind::Endpoint:
+            polygon({{-r, -r}, {r, -r}, {r, r}, {-r, r}});
+            break;
+        case SnapKind::Intersection:
+            segment(-r, -r, r, r);
+            segment(-r, r, r, -r);
+            break;
+        case SnapKind::Midpoint:
+            polygon({{-r, -r}, {r, -r}, {0.0, r}});
+            break;
+        case SnapKind::Center: {
+            constexpr int kSides = 16;
+            for (int k = 0; k < kSides; ++k) {
+                const double a = k * 2.0 * std::numbers::pi / kSides;
+                const double b = (k + 1) * 2.0 * std::numbers::pi / kSides;
+                segment(r * std::cos(a), r * std::sin(a), r * std::cos(b), r * std::sin(b));
+            }
+            break;
+        }
+        case SnapKind::Perpendicular:
+            segment(-r, r, -r, -r);
+            segment(-r, -r, r, -r);
+            segment(-r, 0.0, 0.0, 0.0);
+            segment(0.0, 0.0, 0.0, -r);
+            break;
+        case SnapKind::Nearest:
+            polygon({{-r, r}, {r, r}, {-r, -r}, {r, -r}});
+            break;
+        default:
+            break;  // grid points are not marked
+    }
+}
+
+}  // namespace
+
 void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
     std::vector<float>& out = m_frame.overlaySegments;
     out.clear();
     m_frame.overlayDashed = false;
+    double wx = 0.0, wy = 0.0, wz = 0.0;
+    if (snapMarker.shown && g_snapOn == 1 && TakesPoint(doc) &&
+        ProjectCaptured(snapMarker.point.x, snapMarker.point.y, snapMarker.point.z, wx, wy, wz)) {
+        EmitSnapMarker(out, snapMarker.kind, wx, wy);
+    }
     if (rubberBand != 1 || doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE ||
         editState == EDIT_COPY) {
         return;

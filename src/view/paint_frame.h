@@ -25,6 +25,8 @@ inline constexpr float kShapeColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 inline constexpr float kSelectedColor[4] = {1.0f, 0.0f, 1.0f, 1.0f};
 inline constexpr float kGridColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 inline constexpr float kPreviewColor[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+// Half the width of a snap target's marker, in pixels.
+inline constexpr double kSnapMarkerHalfSize = 5.0;
 inline constexpr float kGlobalAmbient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
 inline constexpr float kLightAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
 inline constexpr float kLightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -63,7 +65,8 @@ struct PaintFrame {
     // Shaded display: the faces of visible layers.
     std::vector<ShadedFace> faces;
     // Red overlay segments in window coordinates (x, y from the bottom), drawn with an
-    // orthographic projection over the window; empty unless a selection window is open.
+    // orthographic projection over the window: the selection window while one is open,
+    // the marker of the snap target under the cursor while a command takes a point.
     std::vector<float> overlaySegments;
     // The selection window is a crossing window (opened to the left): drawn dashed.
     bool overlayDashed = false;

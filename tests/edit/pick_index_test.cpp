@@ -3,6 +3,8 @@
 // over the whole list finds, from any camera.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "edit/picking.h"
@@ -80,6 +82,40 @@ TEST_F(PickIndexTest, RandomEditsAndClicksAnswerAsTheWalkOverTheList) {
     EXPECT_GT(hits, 200);
     EXPECT_GT(snaps, 200);
     EXPECT_GT(selected, 200);
+}
+
+// Every kind of snap, alone and all together, with and without ortho, finds through
+// the index exactly what the walk over the whole list finds.
+TEST_F(PickIndexTest, SnapKindsAnswerAsTheWalkOverTheList) {
+    const int all = (1 << kSwitchableSnapKinds) - 1;
+    int found[kSwitchableSnapKinds] = {};
+    for (int round = 0; round < 60; ++round) {
+        const int edits = round % 10 == 0 ? 150 : 1 + Below(12);
+        for (int e = 0; e < edits; ++e) {
+            EditAtRandom();
+        }
+        MoveCamera();
+        for (int click = 0; click < 12; ++click) {
+            const Double2 p = ClickPixel();
+            const Double3 from{Uniform(-8000, 8000), 0.0, Uniform(-8000, 8000)};
+            for (int kinds = 1; kinds <= all; kinds = kinds == all ? all + 1 : std::min(all, kinds * 2)) {
+                for (bool ortho : {false, true}) {
+                    const std::optional<SnapHit> a = FindSnap(doc, p.x, p.y, &from, ortho, kinds, PickWalk::Indexed);
+                    const std::optional<SnapHit> b = FindSnap(doc, p.x, p.y, &from, ortho, kinds, PickWalk::Linear);
+                    ASSERT_EQ(a.has_value(), b.has_value()) << "round " << round << " kinds " << kinds;
+                    if (a) {
+                        ASSERT_EQ(a->kind, b->kind);
+                        ASSERT_EQ(a->point, b->point);
+                        found[static_cast<int>(a->kind)] += 1;
+                    }
+                }
+            }
+        }
+    }
+    // Each kind found something.
+    for (int k = 0; k < kSwitchableSnapKinds; ++k) {
+        EXPECT_GT(found[k], 0) << SnapKindName(static_cast<SnapKind>(k));
+    }
 }
 
 }  // namespace

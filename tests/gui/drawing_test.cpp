@@ -1,11 +1,16 @@
 // Drawing with real key and mouse events: the line command from its key, two clicks on
 // grid points and a right click to end the chain; the document then holds exactly that
 // line at grid coordinates, the view shows it, and the saved file carries it.
+#include <QAction>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTest>
 #include <cmath>
+#include <vector>
 
 #include "app/app_controller.h"
 #include "edit/editing_state.h"
+#include "edit/snap_settings.h"
 #include "gui/main_frame.h"
 #include "gui/status_dialog_bar.h"
 #include "gui/view_widget.h"
@@ -13,7 +18,9 @@
 #include "gui_tests.h"
 #include "model/native_file.h"
 #include "platform/command_ids.h"
+#include "../test_shapes.h"
 #include "view/camera.h"
+#include "view/paint_frame.h"
 
 namespace marquetta {
 
@@ -64,6 +71,72 @@ class DrawingTest : public QObject {
         QVERIFY(LoadDrawingFile(saved, path).ok());
         QCOMPARE(saved.m_shapes.size(), size_t{1});
         QVERIFY(*saved.m_shapes.front() == line);
+    }
+
+    // While the line command waits for a point, the snap target under the cursor is
+    // marked in red by its kind and named in the status bar: a triangle on a wall's
+    // middle, a square on its end; nothing away from any target.
+    void snapMarkerShowsTheKindUnderTheCursor() {
+        GuiSession s;
+        QVERIFY(s.started);
+        CViewWidget* view = &s.View();
+        s.Frame().statusBar()->show();
+        testing::AddShape(s.App().Document(), SHAPE_LINE, "0", {{-3000, 0, 1000}, {3000, 0, 1000}});
+        g_displayListValid = 0;
+        s.Frame().Action(ID_SNAP_MIDPOINT)->trigger();
+        QVERIFY(s.Frame().Action(ID_SNAP_MIDPOINT)->isChecked());
+        QTest::keyClick(view, Qt::Key_L);
+        const double r = kSnapMarkerHalfSize;
+        struct Case {
+            const char* name;
+            Double3 target;
+            const char* kindName;
+            std::vector<QPointF> red, notRed;  // offsets from the target's pixel
+        };
+        const std::vector<Case> cases = {
+            {"middle", {0, 0, 1000}, "中点", {{0, -r}, {-r * 0.5, 0}, {r * 0.5, 0}}, {{-r, r}, {r, r}}},
+            {"end", {3000, 0, 1000}, "端点", {{-r, r}, {r, r}, {-r, -r}, {0, r}}, {{0, -2 * r}}},
+        };
+        for (const Case& c : cases) {
+            const QPoint cursor = WidgetPoint(c.target.x, c.target.y, c.target.z) + QPoint(1, 1);
+            QTest::mouseMove(view, cursor);
+            const QImage image = s.Grab();
+            const QPointF at = Project(c.target.x, c.target.y, c.target.z);
+            for (const QPointF& offset : c.red) {
+                QVERIFY2(ColourNear(image, at + offset, IsRed), c.name);
+            }
+            for (const QPointF& offset : c.notRed) {
+                QVERIFY2(!IsRed(PixelAt(image, at + offset)), c.name);
+            }
+            QVERIFY2(s.Frame().CoordinatePane()->text().startsWith(QString::fromUtf8(c.kindName)), c.name);
+        }
+        // Away from every target: no marker, no name.
+        const QPoint away = WidgetPoint(0, 0, -3000);
+        QTest::mouseMove(view, away);
+        const QImage image = s.Grab();
+        const QPointF at = Project(0, 0, -3000);
+        for (const QPointF& offset : {QPointF{-r, r}, QPointF{r, -r}, QPointF{0, -r}}) {
+            QVERIFY(!IsRed(PixelAt(image, at + offset)));
+        }
+        QVERIFY(s.Frame().CoordinatePane()->text().startsWith(QStringLiteral("X=")));
+        s.Frame().Action(ID_SNAP_MIDPOINT)->trigger();  // as the other tests expect it
+    }
+
+    // F8 switches ortho; the status bar shows "直交" while it is on.
+    void f8SwitchesOrthoAndItsPane() {
+        GuiSession s;
+        QVERIFY(s.started);
+        s.Frame().statusBar()->show();
+        QCOMPARE(s.Frame().OrthoPane()->text(), QString());
+        QTest::keyClick(&s.View(), Qt::Key_F8);
+        QTest::qWait(50);
+        QCOMPARE(g_orthoOn, 1);
+        QVERIFY(s.Frame().Action(ID_ORTHO)->isChecked());
+        QCOMPARE(s.Frame().OrthoPane()->text(), QStringLiteral("直交"));
+        QTest::keyClick(&s.View(), Qt::Key_F8);
+        QTest::qWait(50);
+        QCOMPARE(g_orthoOn, 0);
+        QCOMPARE(s.Frame().OrthoPane()->text(), QString());
     }
 
     void escapeCancelsAndThePromptFollowsTheCommand() {
