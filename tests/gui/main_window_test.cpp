@@ -82,7 +82,8 @@ class MainWindowTest : public QObject {
                                 "57616 - 57665"));
         QCOMPARE(Describe(menus[1]->menu()), QStringLiteral("57643 57644 - 57635 57634 57637 - 57642"));
         QCOMPARE(Describe(menus[2]->menu()),
-                 QStringLiteral("32778 32843 - 32840 - 32777 32785 32786 - 59392 59393"));
+                 QStringLiteral("32778 32843 - [スナップ(&N): 32850 32851 32852 32853 32854 32855 - 32856] - "
+                                "32840 - 32777 32785 32786 - 59392 59393"));
         QCOMPARE(Describe(menus[3]->menu()), QStringLiteral("32791 32792 32793 32794 - 32783"));
         QCOMPARE(Describe(menus[4]->menu()), QStringLiteral("32800 32801 32802 - 32808 32809 - 32842"));
         QCOMPARE(Describe(menus[5]->menu()), QStringLiteral("32789 - 32790"));
