@@ -334,7 +334,8 @@ std::string CZorader_ezView::CursorReadoutText() const {
     }
     const std::string readout = CursorReadout(*m_hover, basePointSet == 1 ? &firstPoint : nullptr);
     // The status bar names the snap target under the cursor.
-    return snapMarker.shown ? std::string(SnapKindName(snapMarker.kind)) + "  " + readout : readout;
+    const bool marked = snapMarker.shown && g_snapOn == 1 && TakesPoint(m_doc);
+    return marked ? std::string(SnapKindName(snapMarker.kind)) + "  " + readout : readout;
 }
 
 }  // namespace marquetta

@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "edit/picking.h"
 #include "edit/snap_settings.h"
 #include "platform/command_ids.h"
+#include "view/paint_frame.h"
 #include "view_fixture.h"
 
 namespace marquetta {
@@ -186,6 +189,44 @@ TEST_F(SnapKindsTest, OrthoForcesTheSecondPointOntoTheNearerAxis) {
         EXPECT_NEAR(c.expected->x, line.m_pt[1].x, mmPerPixel);
         EXPECT_NEAR(c.expected->z, line.m_pt[1].z, mmPerPixel);
     }
+}
+
+// Each kind's marker about the target's pixel while a command takes a point, and none
+// once the command ends; the status bar's coordinates begin with the kind's name.
+TEST_F(SnapKindsTest, MarkerOfEachKindWhileACommandTakesAPoint) {
+    AddLine({0, 0, 0}, {10000, 0, 0});
+    const struct {
+        SnapKind kind;
+        size_t segments;
+        const char* name;
+    } cases[] = {
+        {SnapKind::Endpoint, 4, "端点"},      {SnapKind::Intersection, 2, "交点"}, {SnapKind::Midpoint, 3, "中点"},
+        {SnapKind::Center, 16, "中心"},       {SnapKind::Perpendicular, 4, "垂線"}, {SnapKind::Nearest, 4, "近接点"},
+    };
+    ASSERT_TRUE(view.Commands().Run(ID_LINE));
+    view.OnMouseMove(Px(PixelOf(10000, 0, 0).x), Px(PixelOf(10000, 0, 0).y));
+    EXPECT_EQ(0u, std::string(view.CursorReadoutText()).find("端点"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        snapMarker = SnapMarker{true, c.kind, {5000, 0, 0}};
+        const std::vector<float>& overlay = view.OnPaint(kWidth, kHeight).overlaySegments;
+        ASSERT_EQ(c.segments * 6, overlay.size());
+        const Double2 at = PixelOf(5000, 0, 0);
+        const double wy = kHeight - at.y;
+        double spanX = 0.0, spanY = 0.0;
+        for (size_t i = 0; i < overlay.size(); i += 3) {
+            EXPECT_LE(std::fabs(overlay[i] - at.x), kSnapMarkerHalfSize + 1e-3);
+            EXPECT_LE(std::fabs(overlay[i + 1] - wy), kSnapMarkerHalfSize + 1e-3);
+            spanX = std::fmax(spanX, std::fabs(overlay[i] - at.x));
+            spanY = std::fmax(spanY, std::fabs(overlay[i + 1] - wy));
+        }
+        EXPECT_NEAR(kSnapMarkerHalfSize, spanX, 0.5);  // as wide as a marker, whatever its kind
+        EXPECT_NEAR(kSnapMarkerHalfSize, spanY, 0.5);
+        EXPECT_EQ(0u, view.CursorReadoutText().find(c.name));
+    }
+    ASSERT_TRUE(view.Commands().Run(ID_CANCEL));
+    EXPECT_TRUE(view.OnPaint(kWidth, kHeight).overlaySegments.empty());
+    EXPECT_EQ(0u, view.CursorReadoutText().find("X="));
 }
 
 TEST_F(SnapKindsTest, KindsAndOrthoAreRememberedInTheSettings) {
