@@ -42,8 +42,9 @@ void CZorader_ezView::RegisterViewModeCommands() {
         {ID_SNAP_CENTER, SnapKind::Center},         {ID_SNAP_INTERSECTION, SnapKind::Intersection},
         {ID_SNAP_PERPENDICULAR, SnapKind::Perpendicular}, {ID_SNAP_NEAREST, SnapKind::Nearest},
     };
-    for (const auto& [id, kind] : kSnapKindCommands) {
-        m_commands.On(id, [kind] { ToggleSnapKind(kind); },
+    for (const auto& command : kSnapKindCommands) {
+        const SnapKind kind = command.second;
+        m_commands.On(command.first, [kind] { ToggleSnapKind(kind); },
                       [kind](CommandUi& ui) { ui.SetCheck(SnapKindOn(kind)); });
     }
     m_commands.On(ID_ORTHO, [] { ToggleOrtho(); }, [](CommandUi& ui) { ui.SetCheck(g_orthoOn == 1); });
