@@ -7,6 +7,7 @@
 #include "text/stroke_font.h"
 #include "text/text_layout.h"
 #include "ui/layer_dialog.h"
+#include "ui/transform_dialogs.h"
 #include "view/camera.h"
 #include "view/printed_page.h"
 #include "view/sheet.h"
@@ -26,6 +27,7 @@ void InitProgramDefaults() {
     InitTextLayoutDefaults();
     InitWireframeDefaults();
     InitFontDefaults();
+    InitTransformDialogDefaults();
 }
 
 }  // namespace marquetta

@@ -38,6 +38,11 @@ enum CommandId : int {
     ID_ZOOM_FIT = 32840,
     ID_CHANGE_LAYER = 32842,
     ID_COLOR_BY_LAYER = 32843,
+    // rotate, mirror, scale
+    ID_ROTATE = 32860,
+    ID_MIRROR = 32861,
+    ID_MIRROR_COPY = 32862,
+    ID_SCALE_SHAPES = 32863,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,
