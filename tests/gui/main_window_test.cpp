@@ -213,7 +213,8 @@ class MainWindowTest : public QObject {
         QVERIFY(!f.Action(ID_WALK_THROUGH)->isChecked());
         for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT,
                        ID_APP_ABOUT, ID_WIREFRAME, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_EDIT_CUT,
-                       ID_ERASE, ID_MOVE, ID_COPY, ID_OFFSET, ID_STRETCH}) {
+                       ID_ERASE, ID_MOVE, ID_COPY, ID_ROTATE, ID_MIRROR, ID_MIRROR_COPY,
+                       ID_SCALE_SHAPES, ID_OFFSET, ID_STRETCH}) {
             QVERIFY2(f.Action(id)->isEnabled(), qPrintable(QString::number(id)));
         }
         QVERIFY(f.Action(ID_WIREFRAME)->isChecked());
