@@ -84,7 +84,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(Describe(menus[2]->menu()),
                  QStringLiteral("32778 32843 - 32840 - 32777 32785 32786 - 59392 59393"));
         QCOMPARE(Describe(menus[3]->menu()), QStringLiteral("32791 32792 32793 32794 - 32783"));
-        QCOMPARE(Describe(menus[4]->menu()), QStringLiteral("32800 32801 32802 - 32808 32809 - 32842"));
+        QCOMPARE(Describe(menus[4]->menu()), QStringLiteral("32800 32801 32802 32860 32861 32862 32863 - 32808 32809 - 32842"));
         QCOMPARE(Describe(menus[5]->menu()), QStringLiteral("32789 - 32790"));
         QCOMPARE(Describe(menus[6]->menu()), QStringLiteral("32807 57664"));
     }
@@ -124,7 +124,8 @@ class MainWindowTest : public QObject {
                  QStringLiteral("57600 57601 57603 - 57635 57634 57637 - 57607 - 32773 32776 "
                                 "32775 32840 - 57664"));
         QCOMPARE(DescribeBar(f.DrawingBar()),
-                 QStringLiteral("32791 32792 32793 32794 - 32800 32801 32802 32808 32809"));
+                 QStringLiteral("32791 32792 32793 32794 - 32800 32801 32802 32860 32861 32863 - "
+                                "32808 32809"));
         for (QToolBar* bar : {f.StandardBar(), f.DrawingBar(), f.DialogBarHost(), f.LayerBar()}) {
             QVERIFY(!bar->isMovable());
             QVERIFY(!bar->isFloatable());
