@@ -56,7 +56,7 @@ std::optional<double> Ask(BoundedValueDialog& dialog,
 }  // namespace
 
 BoundedValueDialog::BoundedValueDialog(std::string title, std::string label,
-                                       std::vector<std::string> presets,
+                                       const std::vector<std::string>& presets,
                                        const std::array<std::string, kTransformHistorySize>& history,
                                        double low, double high)
     : ValueDialog(std::move(title), std::move(label), Choices(history, presets)),

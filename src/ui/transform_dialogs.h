@@ -28,7 +28,7 @@ void InitTransformDialogDefaults();
 // A value dialog that refuses OK unless its text is one number within [low, high].
 class BoundedValueDialog : public ValueDialog {
   public:
-    BoundedValueDialog(std::string title, std::string label, std::vector<std::string> presets,
+    BoundedValueDialog(std::string title, std::string label, const std::vector<std::string>& presets,
                        const std::array<std::string, kTransformHistorySize>& history, double low,
                        double high);
     std::optional<DialogRefusal> Validate() override;
