@@ -44,6 +44,13 @@ shot snap "$zoom;cmd:59393;cmd:32851;cmd:32791;click:-3640,-2730;move:3644,6"
 shot selecting "$zoom;click:2275,0;click:-4550,3640;move:500,-1200"
 # A move: the circle picked, the base point given, the circle shown where it would land.
 shot ghost "$zoom;click:2275,0;cmd:32801;click:1820,0;move:3700,-1750"
+# Rotate: the circle picked, the 回転角 dialog (90, its first preset).
+shot rotate "$zoom;click:2275,0;cmd:32860"
+# Mirror: the circle picked, the mirror line's first point given, the circle shown mirrored
+# in the line to the cursor.
+shot mirror "$zoom;click:2275,0;cmd:32861;click:0,2730;move:0,-1820"
+# Scale: the circle picked, the 倍率 dialog (2, its first preset).
+shot scale-shapes "$zoom;click:2275,0;cmd:32863"
 # A crossing window: opened from the right, drawn dashed.
 shot crossing "$zoom;click:4550,3640;move:1000,-1200"
 # Typed coordinates: the line's next point relative to the last one.

@@ -54,6 +54,10 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_ERASE, "消去(&E)\tShift+E", "", "消去"},
         {ID_MOVE, "移動(&M)\tShift+M", "", "移動"},
         {ID_COPY, "複写(&C)\tShift+C", "", "複写"},
+        {ID_ROTATE, "回転(&R)\tShift+R", "選択した図形を回転します", "回転"},
+        {ID_MIRROR, "鏡像(&I)", "選択した図形を鏡像線に対して反転します", "鏡像"},
+        {ID_MIRROR_COPY, "鏡像複写(&Y)", "選択した図形の鏡像を複写します", ""},
+        {ID_SCALE_SHAPES, "尺度(&Z)", "選択した図形を拡大・縮小します", "尺度"},
         {ID_OFFSET, "複線(&O)", "", "複線"},
         {ID_STRETCH, "伸縮(&T)", "", "伸縮"},
         {ID_CHANGE_LAYER, "画層変更(&L)...", "選択した図形を別の画層に移します", ""},
@@ -107,7 +111,8 @@ const std::vector<MenuItem>& MainMenu() {
         Popup("作成(&D)",
               {Cmd(ID_LINE), Cmd(ID_CIRCLE), Cmd(ID_ARC), Cmd(ID_TEXT), Sep(), Cmd(ID_SPHERE)}),
         Popup("修正(&M)",
-              {Cmd(ID_ERASE), Cmd(ID_MOVE), Cmd(ID_COPY), Sep(), Cmd(ID_OFFSET), Cmd(ID_STRETCH), Sep(),
+              {Cmd(ID_ERASE), Cmd(ID_MOVE), Cmd(ID_COPY), Cmd(ID_ROTATE), Cmd(ID_MIRROR),
+               Cmd(ID_MIRROR_COPY), Cmd(ID_SCALE_SHAPES), Sep(), Cmd(ID_OFFSET), Cmd(ID_STRETCH), Sep(),
                Cmd(ID_CHANGE_LAYER)}),
         Popup("レンダリング", {Cmd(ID_RENDER_SETTINGS), Sep(), Cmd(ID_RENDER)}),
         Popup("ﾍﾙﾌﾟ(&H)", {Cmd(ID_HELP), Cmd(ID_APP_ABOUT)}),
@@ -125,7 +130,8 @@ const std::vector<int>& StandardToolBar() {
 
 const std::vector<int>& DrawingToolBar() {
     static const std::vector<int> bar = {ID_LINE,  ID_CIRCLE, ID_ARC,    ID_TEXT,   0,
-                                         ID_ERASE, ID_MOVE,   ID_COPY,   ID_OFFSET, ID_STRETCH};
+                                         ID_ERASE, ID_MOVE,   ID_COPY,   ID_ROTATE, ID_MIRROR,
+                                         ID_SCALE_SHAPES, 0, ID_OFFSET, ID_STRETCH};
     return bar;
 }
 
@@ -146,6 +152,7 @@ const std::vector<Accelerator>& AcceleratorTable() {
         {'N', MOD_CTRL, false, ID_FILE_NEW},
         {'O', MOD_CTRL, false, ID_FILE_OPEN},
         {'P', MOD_CTRL, false, ID_FILE_PRINT},
+        {'R', MOD_SHIFT, false, ID_ROTATE},
         {'S', MOD_NONE, false, ID_SNAP_TOGGLE},
         {'S', MOD_CTRL, false, ID_FILE_SAVE},
         {'T', MOD_NONE, false, ID_TEXT},

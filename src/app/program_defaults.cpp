@@ -8,6 +8,7 @@
 #include "text/stroke_font.h"
 #include "text/text_layout.h"
 #include "ui/layer_dialog.h"
+#include "ui/transform_dialogs.h"
 #include "view/camera.h"
 #include "view/printed_page.h"
 #include "view/sheet.h"
@@ -28,6 +29,7 @@ void InitProgramDefaults() {
     InitWireframeDefaults();
     InitSnapDefaults();
     InitFontDefaults();
+    InitTransformDialogDefaults();
 }
 
 }  // namespace marquetta

@@ -5,6 +5,7 @@
 #include "edit/modify_commands.h"
 #include "edit/offset_stretch.h"
 #include "edit/picking.h"
+#include "edit/transform_commands.h"
 #include "edit/view.h"
 #include "model/layers.h"
 #include "platform/command_ids.h"
@@ -90,7 +91,8 @@ void CZorader_ezView::OnLButtonDown(int x, int y) {
     if (stepPending == 0) {
         FirstStep(x, y);
         const bool selecting = editState == EDIT_IDLE || editState == EDIT_MOVE_SELECT ||
-                               editState == EDIT_COPY_SELECT;
+                               editState == EDIT_COPY_SELECT ||
+                               editState == EDIT_TRANSFORM_SELECT;
         // A window opened by this press may also close at its release (a drag).
         m_nav.windowPressed = m_doc.m_current.m_nType == SHAPE_NONE && selecting &&
                               stepPending == 1;
@@ -128,6 +130,9 @@ void CZorader_ezView::FirstStep(int x, int y) {
                     return;
                 case EDIT_STRETCH:
                     StretchBoundaryClick(m_doc, x, y);
+                    return;
+                case EDIT_TRANSFORM:
+                    TransformClick(m_doc, x, y);
                     return;
                 default:
                     if (!pickToggle(m_doc, x, y)) {
@@ -171,6 +176,9 @@ void CZorader_ezView::SecondStep(int x, int y) {
                 case EDIT_STRETCH:
                     StretchTargetClick(m_doc, x, y);
                     break;
+                case EDIT_TRANSFORM:
+                    TransformClick(m_doc, x, y);
+                    break;
                 default:
                     selectInWindow(m_doc, firstScreenPoint, Double2{double(x), double(y)});
                     break;
@@ -207,7 +215,8 @@ bool CZorader_ezView::EditingRightDown() {
     if (pastePlacing == 1) {
         return false;  // the release leaves the pasted shapes where they are
     }
-    if (editState == EDIT_MOVE_SELECT || editState == EDIT_COPY || editState == EDIT_COPY_SELECT) {
+    if (editState == EDIT_MOVE_SELECT || editState == EDIT_COPY || editState == EDIT_COPY_SELECT ||
+        editState == EDIT_TRANSFORM_SELECT || editState == EDIT_TRANSFORM) {
         return false;  // the release decides
     }
     if ((editState == EDIT_OFFSET && stepPending == 0) ||
@@ -237,6 +246,10 @@ void CZorader_ezView::EditingRightUp() {
         platform.SetPrompt(kPromptCopyBase);
     } else if (editState == EDIT_COPY) {
         CancelCommand(m_doc);  // how a continuous copy ends
+    } else if (editState == EDIT_TRANSFORM_SELECT) {
+        TransformSelectionCollected(m_doc);
+    } else if (editState == EDIT_TRANSFORM) {
+        EndTransform(m_doc);
     } else if (editState == EDIT_OFFSET && stepPending == 0) {
         editState = EDIT_IDLE;
         platform.SetPrompt(kPromptNone);

@@ -20,6 +20,8 @@ enum EditState : int {
     EDIT_COPY_SELECT = 4,     // collecting the selection to copy
     EDIT_OFFSET = 5,          // reference line, then (with stepPending) the side
     EDIT_STRETCH = 6,         // boundary line, then (with stepPending) target lines
+    EDIT_TRANSFORM_SELECT = 20,  // collecting the selection to rotate, mirror or scale
+    EDIT_TRANSFORM = 21,         // rotate, mirror or scale waiting for its points
 };
 
 inline constexpr int kTextHistorySize = 10;

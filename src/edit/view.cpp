@@ -21,6 +21,7 @@ CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) {
     RegisterModifyCommands();
     RegisterNavigationCommands();
     RegisterRelativeEntryCommand();
+    RegisterTransformCommands();
 }
 
 void CZorader_ezView::RegisterViewModeCommands() {

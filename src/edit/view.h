@@ -80,6 +80,7 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     void RegisterModifyCommands();
     void RegisterNavigationCommands();
     void RegisterRelativeEntryCommand();
+    void RegisterTransformCommands();
 
     // command_state.cpp: the editing clicks.
     void StartDrawCommand(int type, const char* prompt);

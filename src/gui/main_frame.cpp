@@ -70,6 +70,12 @@ const char* IconResource(int id) {
             return ":/icons/modify_move.xpm";
         case ID_COPY:
             return ":/icons/modify_copy.xpm";
+        case ID_ROTATE:
+            return ":/icons/modify_rotate.xpm";
+        case ID_MIRROR:
+            return ":/icons/modify_mirror.xpm";
+        case ID_SCALE_SHAPES:
+            return ":/icons/modify_scale.xpm";
         case ID_OFFSET:
             return ":/icons/modify_offset.xpm";
         case ID_STRETCH:

@@ -49,6 +49,14 @@ const char* StepName(StepKind kind) {
             return "画層変更";
         case StepKind::RenderSettings:
             return "レンダリング設定";
+        case StepKind::Rotate:
+            return "回転";
+        case StepKind::Mirror:
+            return "鏡像";
+        case StepKind::MirrorCopy:
+            return "鏡像複写";
+        case StepKind::Scale:
+            return "尺度";
     }
     return "編集";
 }
@@ -655,6 +663,10 @@ bool StepStartsCommand(StepKind kind) {
         case StepKind::Copy:
         case StepKind::Offset:
         case StepKind::Stretch:
+        case StepKind::Rotate:
+        case StepKind::Mirror:
+        case StepKind::MirrorCopy:
+        case StepKind::Scale:
             return false;
         default:
             return true;

@@ -45,6 +45,11 @@ enum CommandId : int {
     ID_SNAP_PERPENDICULAR = 32854,
     ID_SNAP_NEAREST = 32855,
     ID_ORTHO = 32856,
+    // rotate, mirror, scale
+    ID_ROTATE = 32860,
+    ID_MIRROR = 32861,
+    ID_MIRROR_COPY = 32862,
+    ID_SCALE_SHAPES = 32863,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,

@@ -8,6 +8,7 @@
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/modify_commands.h"
+#include "edit/transform_commands.h"
 #include "edit/view.h"
 #include "model/layers.h"
 #include "platform/command_ids.h"
@@ -210,6 +211,23 @@ void EnterDestination(CZorader_ezDoc& doc) {
     CurrentPlatform().InvalidateView();
 }
 
+// The second point of a mirror line, typed from the first.
+void EnterMirrorPoint(CZorader_ezDoc& doc) {
+    RelativeDistanceDialog dialog;
+    if (!CurrentPlatform().RunDialog(dialog)) {
+        return;
+    }
+    const std::optional<Double3> delta = ReadDisplacement(dialog.Text());
+    if (!delta) {
+        CurrentPlatform().SetPrompt(kPromptEntryTooShort);
+        return;
+    }
+    MirrorSecondPointAt(doc, {firstPoint.x + delta->x, firstPoint.y + delta->y,
+                              firstPoint.z + delta->z});
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
+}
+
 }  // namespace
 
 RelativeDistanceDialog::RelativeDistanceDialog() : ValueDialog("相対距離", "＠", {}) {
@@ -335,6 +353,10 @@ void RunRelativeEntry(CZorader_ezDoc& doc) {
         case SHAPE_NONE:
             if (editState == EDIT_MOVE || editState == EDIT_COPY) {
                 EnterDestination(doc);
+                return;
+            }
+            if (editState == EDIT_TRANSFORM && basePointSet == 1) {
+                EnterMirrorPoint(doc);
                 return;
             }
             break;

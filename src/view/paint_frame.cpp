@@ -6,11 +6,13 @@
 #include <initializer_list>
 #include <iterator>
 #include <numbers>
+#include <optional>
 #include <utility>
 
 #include "edit/editing_state.h"
 #include "edit/picking.h"
 #include "edit/snap_settings.h"
+#include "edit/transform_commands.h"
 #include "model/layers.h"
 #include "text/text_layout.h"
 #include "view/camera.h"
@@ -236,7 +238,16 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
         PushVertex(out, f.x, f.y, f.z);
         PushVertex(out, p.x, p.y, p.z);
         if (stepPending >= 1) {
-            BuildGhosts(doc);
+            BuildGhosts(doc, nullptr);
+        }
+    } else if (drawing == SHAPE_NONE && editState == EDIT_TRANSFORM) {
+        // Rotate and scale about the cursor; mirror in the line from the first point.
+        if (basePointSet == 1) {
+            PushVertex(out, f.x, f.y, f.z);
+            PushVertex(out, p.x, p.y, p.z);
+        }
+        if (const std::optional<ShapeTransform> transform = PendingTransform(p)) {
+            BuildGhosts(doc, &*transform);
         }
     } else if (drawing == SHAPE_LINE) {
         PushVertex(out, f.x, f.y, f.z);
@@ -266,23 +277,32 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
     }
 }
 
-void PaintBuilder::BuildGhosts(const CZorader_ezDoc& doc) {
-    // The shapes a click would move or copy, drawn where they would land: selected, on a
-    // shown layer, not faces (which neither command takes).
+void PaintBuilder::BuildGhosts(const CZorader_ezDoc& doc, const ShapeTransform* transform) {
+    // The shapes a click would move, copy, turn, mirror or scale, drawn where they would
+    // land: selected, on a shown layer, not faces (which only a turn takes).
     m_ghost.Clear();
     size_t count = 0;
+    CShape transformed;
     for (const auto& shape : doc.m_shapes) {
-        if (!shape->IsSelected() || shape->m_nType == SHAPE_FACE || !ShapeVisible(*shape)) {
+        if (transform != nullptr ? !TransformCarries(*shape, transform->kind)
+                                 : !shape->IsSelected() || shape->m_nType == SHAPE_FACE ||
+                                       !ShapeVisible(*shape)) {
             continue;
         }
         if (++count > kGhostShapeLimit) {
             break;
         }
-        EmitOutline(*shape, OutlineDetail(), m_ghost);
+        if (transform == nullptr) {
+            EmitOutline(*shape, OutlineDetail(), m_ghost);
+        } else if (TransformShape(*shape, *transform, transformed)) {
+            EmitOutline(transformed, OutlineDetail(), m_ghost);
+        }
     }
-    const double dx = cursorPoint.x - firstPoint.x;
-    const double dy = cursorPoint.y - firstPoint.y;
-    const double dz = cursorPoint.z - firstPoint.z;
+    // A transform puts the shapes in place; a move or copy follows the cursor.
+    const bool follows = transform == nullptr;
+    const double dx = follows ? cursorPoint.x - firstPoint.x : 0.0;
+    const double dy = follows ? cursorPoint.y - firstPoint.y : 0.0;
+    const double dz = follows ? cursorPoint.z - firstPoint.z : 0.0;
     std::vector<float>& out = m_frame.previewSegments;
     const std::vector<float>& v = m_ghost.vertices;
     for (size_t i = 1; i < m_ghost.starts.size(); ++i) {
@@ -418,7 +438,7 @@ void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
         EmitSnapMarker(out, snapMarker.kind, wx, wy);
     }
     if (rubberBand != 1 || doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE ||
-        editState == EDIT_COPY) {
+        editState == EDIT_COPY || editState == EDIT_TRANSFORM) {
         return;
     }
     const double h = g_viewport[3];

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/document.h"
+#include "edit/shape_transform.h"
 #include "model/geometry.h"
 #include "view/view_frustum.h"
 #include "view/wireframe_layout.h"
@@ -56,7 +57,8 @@ struct PaintFrame {
     bool gridTooFine = false;
     std::vector<float> sheetOutline;
     // Red line-segment vertices (x, y, z floats, two per segment): the rubber band and,
-    // while moving or copying, the selected shapes where the click would put them.
+    // while moving, copying, turning, mirroring or scaling, the selected shapes where
+    // the click would put them.
     std::vector<float> previewSegments;
     // Wireframe display: the wireframe to draw, and whether it changed for this paint
     // (made again, or only its changed shapes drawn again). Null in shaded display.
@@ -104,7 +106,9 @@ public:
 private:
     void BuildGrid();
     void BuildPreviews(const CZorader_ezDoc& doc);
-    void BuildGhosts(const CZorader_ezDoc& doc);
+    // With a transform the shapes it takes, transformed; without one the selection
+    // moved from the first point to the cursor.
+    void BuildGhosts(const CZorader_ezDoc& doc, const ShapeTransform* transform);
     void BuildWireframe(const CZorader_ezDoc& doc);
     void BuildFaces(const CZorader_ezDoc& doc);
     void BuildOverlay(const CZorader_ezDoc& doc);

@@ -60,6 +60,7 @@ TEST_F(AppControllerTest, CommandsEnabledAndDisabledToday) {
         ID_EDIT_SELECT_ALL, ID_WIREFRAME, ID_VIEW_MOVE, ID_VIEW_ZOOM, ID_ZOOM_FIT, ID_CANCEL,
         ID_LINE, ID_CIRCLE, ID_ARC, ID_TEXT,
         ID_EDIT_CUT, ID_ERASE, ID_MOVE, ID_COPY, ID_OFFSET, ID_STRETCH, ID_LAYERS,
+        ID_ROTATE, ID_MIRROR, ID_MIRROR_COPY, ID_SCALE_SHAPES,
         ID_COLOR_BY_LAYER, ID_SNAP_TOGGLE, ID_GRID_TOGGLE, ID_SCALE, ID_GRID_PITCH,
         ID_SNAP_ENDPOINT, ID_SNAP_MIDPOINT, ID_SNAP_CENTER, ID_SNAP_INTERSECTION,
         ID_SNAP_PERPENDICULAR, ID_SNAP_NEAREST, ID_ORTHO,
@@ -388,6 +389,7 @@ TEST(CommandTableTest, AcceleratorsAndMenus) {
     EXPECT_EQ(TranslateAccelerator('E', MOD_SHIFT, 'E'), ID_ERASE);
     EXPECT_EQ(TranslateAccelerator('M', MOD_SHIFT, 'M'), ID_MOVE);
     EXPECT_EQ(TranslateAccelerator('C', MOD_SHIFT, 'C'), ID_COPY);
+    EXPECT_EQ(TranslateAccelerator('R', MOD_SHIFT, 'R'), ID_ROTATE);
     // Delete erases; only the cut puts the shapes on the clipboard.
     EXPECT_EQ(TranslateAccelerator(KEY_DELETE, MOD_NONE, 0), ID_ERASE);
     EXPECT_EQ(TranslateAccelerator('X', MOD_CTRL, 0x18), ID_EDIT_CUT);
@@ -419,7 +421,7 @@ TEST(CommandTableTest, AcceleratorsAndMenus) {
     for (int id : StandardToolBar()) {
         EXPECT_TRUE(id == 0 || FindCommand(id) != nullptr) << id;
     }
-    EXPECT_EQ(DrawingToolBar().size(), 10u);
+    EXPECT_EQ(DrawingToolBar().size(), 14u);
 }
 
 }  // namespace

@@ -197,6 +197,38 @@ TEST_F(UndoTest, EveryKindOfStepUndoesAndRedoesToTheSameFile) {
              Run(ID_RENDER_SETTINGS);
          },
          1, StepKind::RenderSettings},
+        // The face turns too: taken out and put back turned, in its place.
+        {"rotate", [&] { Run(ID_EDIT_SELECT_ALL); },
+         [&] {
+             platform.QueueDialog({{"90"}, true});
+             Run(ID_ROTATE);
+             ClickWorld(0, 0);
+         },
+         1, StepKind::Rotate},
+        {"mirror", [&] { Run(ID_EDIT_SELECT_ALL); },
+         [&] {
+             Run(ID_MIRROR);
+             ClickWorld(0, 0);
+             ClickWorld(0, -1000);
+         },
+         1, StepKind::Mirror},
+        {"mirror copy to a typed point", [&] { Run(ID_EDIT_SELECT_ALL); },
+         [&] {
+             Run(ID_MIRROR_COPY);
+             ClickWorld(0, 0);
+             platform.QueueDialog({{"1000,0"}, true});
+             Run(ID_RELATIVE_ENTRY);
+         },
+         1, StepKind::MirrorCopy},
+        {"scale collecting its shapes", none,
+         [&] {
+             Run(ID_SCALE_SHAPES);
+             ClickWorld(1000, 0);
+             platform.QueueDialog({{"2"}, true});
+             RightClick(0, 0);
+             ClickWorld(0, 0);
+         },
+         1, StepKind::Scale},
         {"paste and place",
          [&] {
              ClickWorld(1000, 0);

@@ -1,7 +1,7 @@
 // Modifying with real key and mouse events: a selection window opened by one click and
 // closed by another, its red rectangle on the screen while it is open; Shift+M with a
 // base and a destination click moving a line; Delete erasing it; the offset command
-// from the menu with a width typed into its dialog.
+// from the menu with a width typed into its dialog; Shift+R turning a line about a click.
 #include <QAction>
 #include <QTest>
 
@@ -137,6 +137,45 @@ class ModifyTest : public QObject {
         QVERIFY(doc.m_shapes.empty());
         QVERIFY(doc.IsModified());
         QVERIFY(IsBackground(PixelAt(s.Grab(), Project(1365, 0, -910))));
+    }
+
+    // Shift+R with 90 typed: the selection turned about the cursor follows it in red,
+    // the click turns the line itself, and undo puts it back.
+    void shiftRRotatesTheSelectionAboutTheClick() {
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.showDialogs = true;
+        CViewWidget* view = &s.View();
+        CZorader_ezDoc& doc = s.App().Document();
+        CShape& line = AddLine(doc, {910, 0, 0}, {1820, 0, 0});
+        s.Grab();
+        ClickAt(view, WidgetPoint(1365, 0, 0));
+        QCOMPARE(line.m_bSelected, 1);
+
+        Typing typing;
+        TypeIntoNextDialog(this, typing, QStringLiteral("90"), Qt::Key_Return);
+        QTest::keyClick(view, Qt::Key_R, Qt::ShiftModifier);
+        QVERIFY(typing.seen);
+        QCOMPARE(typing.title, QStringLiteral("回転角"));
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(),
+                 QStringLiteral("【回転】－中心点(右クリックで終了)"));
+        QTest::mouseMove(view, WidgetPoint(910, 0, 0) + QPoint(1, 1));  // snaps to the end
+        const QImage turning = s.Grab();
+        QVERIFY(ColourNear(turning, Project(910, 0, -455), IsRed));
+        QVERIFY(ColourNear(turning, Project(1365, 0, 0), IsMagenta));  // still in its place
+
+        ClickAt(view, WidgetPoint(910, 0, 0) + QPoint(1, 1));
+        QVERIFY(line.m_pt[0] == (Float3{910, 0, 0}));
+        QVERIFY(line.m_pt[1] == (Float3{910, 0, -910}));
+        QCOMPARE(editState, static_cast<int>(EDIT_IDLE));
+        const QImage turned = s.Grab();
+        QVERIFY(WhiteNear(turned, Project(910, 0, -455)));
+        QVERIFY(!ColourNear(turned, Project(910, 0, -455), IsRed));
+        QVERIFY(IsBackground(PixelAt(turned, Project(1365, 0, 0))));
+
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(line.m_pt[1] == (Float3{1820, 0, 0}));
+        QVERIFY(IsBackground(PixelAt(s.Grab(), Project(910, 0, -455))));
     }
 
     void offsetFromTheMenuWithATypedWidth() {
