@@ -6,6 +6,7 @@
 #include "model/render_settings.h"
 #include "text/stroke_font.h"
 #include "text/text_layout.h"
+#include "ui/corner_dialogs.h"
 #include "ui/layer_dialog.h"
 #include "view/camera.h"
 #include "view/printed_page.h"
@@ -26,6 +27,7 @@ void InitProgramDefaults() {
     InitTextLayoutDefaults();
     InitWireframeDefaults();
     InitFontDefaults();
+    InitCornerDialogDefaults();
 }
 
 }  // namespace marquetta

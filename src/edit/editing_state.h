@@ -20,6 +20,10 @@ enum EditState : int {
     EDIT_COPY_SELECT = 4,     // collecting the selection to copy
     EDIT_OFFSET = 5,          // reference line, then (with stepPending) the side
     EDIT_STRETCH = 6,         // boundary line, then (with stepPending) target lines
+    EDIT_FILLET = 20,         // first line, then (with stepPending) the second
+    EDIT_CHAMFER = 21,        // first line, then (with stepPending) the second
+    EDIT_TRIM = 22,           // cutting edge, then (with stepPending) the parts to cut away
+    EDIT_RECTANGLE = 23,      // first corner, then (with stepPending) the opposite corner
 };
 
 inline constexpr int kTextHistorySize = 10;

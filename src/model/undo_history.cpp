@@ -49,6 +49,14 @@ const char* StepName(StepKind kind) {
             return "画層変更";
         case StepKind::RenderSettings:
             return "レンダリング設定";
+        case StepKind::Fillet:
+            return "角丸め";
+        case StepKind::Chamfer:
+            return "面取り";
+        case StepKind::Trim:
+            return "トリム";
+        case StepKind::Rectangle:
+            return "矩形";
     }
     return "編集";
 }
@@ -655,6 +663,10 @@ bool StepStartsCommand(StepKind kind) {
         case StepKind::Copy:
         case StepKind::Offset:
         case StepKind::Stretch:
+        case StepKind::Fillet:
+        case StepKind::Chamfer:
+        case StepKind::Trim:
+        case StepKind::Rectangle:
             return false;
         default:
             return true;

@@ -54,6 +54,10 @@ enum class StepKind {
     Paste,
     ChangeLayer,
     RenderSettings,
+    Fillet,
+    Chamfer,
+    Trim,
+    Rectangle,
 };
 
 // The step's short name in the menu ("移動").

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "edit/command_state.h"
+#include "edit/corner_commands.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/modify_commands.h"
@@ -183,6 +184,22 @@ void EnterArcEnd(CZorader_ezDoc& doc) {
     basePointSet = 0;
 }
 
+void EnterRectangleCorner(CZorader_ezDoc& doc) {
+    RelativeDistanceDialog dialog;
+    if (!CurrentPlatform().RunDialog(dialog)) {
+        return;
+    }
+    const std::optional<Double3> delta = ReadDisplacement(dialog.Text());
+    if (!delta) {
+        CurrentPlatform().SetPrompt(kPromptEntryTooShort);
+        return;
+    }
+    const Double3 corner{firstPoint.x + delta->x, firstPoint.y + delta->y, firstPoint.z + delta->z};
+    if (MakeRectangle(doc, firstPoint, corner)) {
+        cursorPoint = corner;
+    }
+}
+
 void EnterDestination(CZorader_ezDoc& doc) {
     RelativeDistanceDialog dialog;
     if (!CurrentPlatform().RunDialog(dialog)) {
@@ -335,6 +352,10 @@ void RunRelativeEntry(CZorader_ezDoc& doc) {
         case SHAPE_NONE:
             if (editState == EDIT_MOVE || editState == EDIT_COPY) {
                 EnterDestination(doc);
+                return;
+            }
+            if (editState == EDIT_RECTANGLE && stepPending == 1) {
+                EnterRectangleCorner(doc);
                 return;
             }
             break;
