@@ -195,8 +195,8 @@ TEST_F(CornerTest, ValuesAreReadWholeAndRemembered) {
     Run(ID_FILLET);
     platform.QueueDialog({{"300"}, true});
     Run(ID_FILLET);
-    const DialogField& field = platform.CallsOf(PlatformCall::Kind::RunDialog).back().dialogFields[0];
-    EXPECT_EQ(field.text, "250");
+    const std::vector<PlatformCall> dialogs = platform.CallsOf(PlatformCall::Kind::RunDialog);
+    EXPECT_EQ(dialogs.back().dialogFields[0].text, "250");
     EXPECT_EQ(FilletRadiusHistory(), (std::vector<std::string>{"300", "250"}));
 }
 
