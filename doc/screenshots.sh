@@ -55,6 +55,13 @@ shot scale-shapes "$zoom;click:2275,0;cmd:32863"
 shot crossing "$zoom;click:4550,3640;move:1000,-1200"
 # Typed coordinates: the line's next point relative to the last one.
 shot relative "$zoom;cmd:32791;click:3640,2730;cmd:1023;type:1820,-910"
+# A rectangle being drawn: its first corner on the middle wall's end, the rubber band.
+shot rectangle "$zoom;cmd:32867;click:0,2730;move:2300,1100"
+# The fillet's radius dialog.
+shot fillet "$zoom;cmd:32864;type:455"
+# Trim: a line drawn across the round window, picked as the edge; the window's right
+# half clicked away.
+shot trim "$zoom;cmd:32791;click:1820,910;click:1820,-910;rclick:0,0;cmd:32866;click:1820,700;click:2273,40"
 # The text dialog after a click on the plan.
 shot text "$zoom;cmd:32794;click:-3640,-3640;type:配置図"
 # The layers, and the colour and material of the layer 壁 (the second row).

@@ -60,6 +60,10 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_SCALE_SHAPES, "尺度(&Z)", "選択した図形を拡大・縮小します", "尺度"},
         {ID_OFFSET, "複線(&O)", "", "複線"},
         {ID_STRETCH, "伸縮(&T)", "", "伸縮"},
+        {ID_FILLET, "角丸め(&F)", "2本の線の角を円弧で丸めます", "角丸め"},
+        {ID_CHAMFER, "面取り(&H)", "2本の線の角を斜めに切り落とします", "面取り"},
+        {ID_TRIM, "トリム(&K)", "境界と交わる部分で図形を切り取ります", "トリム"},
+        {ID_RECTANGLE, "矩形(&R)\tR", "2つの角を指示して矩形を描きます", "矩形"},
         {ID_CHANGE_LAYER, "画層変更(&L)...", "選択した図形を別の画層に移します", ""},
         {ID_RENDER_SETTINGS, "設定(&S)...", "レンダリングの設定をします", ""},
         {ID_RENDER, "レンダリング(&R)", "シーンを書き出してレンダリングします", ""},
@@ -109,10 +113,11 @@ const std::vector<MenuItem>& MainMenu() {
                            Cmd(ID_WALK_THROUGH), Sep(), Cmd(ID_VIEW_TOOLBAR),
                            Cmd(ID_VIEW_STATUS_BAR)}),
         Popup("作成(&D)",
-              {Cmd(ID_LINE), Cmd(ID_CIRCLE), Cmd(ID_ARC), Cmd(ID_TEXT), Sep(), Cmd(ID_SPHERE)}),
+              {Cmd(ID_LINE), Cmd(ID_RECTANGLE), Cmd(ID_CIRCLE), Cmd(ID_ARC), Cmd(ID_TEXT), Sep(), Cmd(ID_SPHERE)}),
         Popup("修正(&M)",
               {Cmd(ID_ERASE), Cmd(ID_MOVE), Cmd(ID_COPY), Cmd(ID_ROTATE), Cmd(ID_MIRROR),
-               Cmd(ID_MIRROR_COPY), Cmd(ID_SCALE_SHAPES), Sep(), Cmd(ID_OFFSET), Cmd(ID_STRETCH), Sep(),
+               Cmd(ID_MIRROR_COPY), Cmd(ID_SCALE_SHAPES), Sep(), Cmd(ID_OFFSET), Cmd(ID_STRETCH),
+               Cmd(ID_FILLET), Cmd(ID_CHAMFER), Cmd(ID_TRIM), Sep(),
                Cmd(ID_CHANGE_LAYER)}),
         Popup("レンダリング", {Cmd(ID_RENDER_SETTINGS), Sep(), Cmd(ID_RENDER)}),
         Popup("ﾍﾙﾌﾟ(&H)", {Cmd(ID_HELP), Cmd(ID_APP_ABOUT)}),
@@ -129,9 +134,10 @@ const std::vector<int>& StandardToolBar() {
 }
 
 const std::vector<int>& DrawingToolBar() {
-    static const std::vector<int> bar = {ID_LINE,  ID_CIRCLE, ID_ARC,    ID_TEXT,   0,
-                                         ID_ERASE, ID_MOVE,   ID_COPY,   ID_ROTATE, ID_MIRROR,
-                                         ID_SCALE_SHAPES, 0, ID_OFFSET, ID_STRETCH};
+    static const std::vector<int> bar = {
+        ID_LINE,   ID_RECTANGLE, ID_CIRCLE, ID_ARC,    ID_TEXT,          0,
+        ID_ERASE,  ID_MOVE,      ID_COPY,   ID_ROTATE, ID_MIRROR,        ID_SCALE_SHAPES, 0,
+        ID_OFFSET, ID_STRETCH,   ID_FILLET, ID_CHAMFER, ID_TRIM};
     return bar;
 }
 
@@ -152,6 +158,7 @@ const std::vector<Accelerator>& AcceleratorTable() {
         {'N', MOD_CTRL, false, ID_FILE_NEW},
         {'O', MOD_CTRL, false, ID_FILE_OPEN},
         {'P', MOD_CTRL, false, ID_FILE_PRINT},
+        {'R', MOD_NONE, false, ID_RECTANGLE},
         {'R', MOD_SHIFT, false, ID_ROTATE},
         {'S', MOD_NONE, false, ID_SNAP_TOGGLE},
         {'S', MOD_CTRL, false, ID_FILE_SAVE},

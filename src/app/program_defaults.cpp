@@ -7,6 +7,7 @@
 #include "model/render_settings.h"
 #include "text/stroke_font.h"
 #include "text/text_layout.h"
+#include "ui/corner_dialogs.h"
 #include "ui/layer_dialog.h"
 #include "ui/transform_dialogs.h"
 #include "view/camera.h"
@@ -30,6 +31,7 @@ void InitProgramDefaults() {
     InitSnapDefaults();
     InitFontDefaults();
     InitTransformDialogDefaults();
+    InitCornerDialogDefaults();
 }
 
 }  // namespace marquetta

@@ -1,5 +1,6 @@
 #include "edit/command_state.h"
 
+#include "edit/corner_commands.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/modify_commands.h"
@@ -44,6 +45,7 @@ void CZorader_ezView::RegisterEditingCommands() {
     m_commands.On(ID_CIRCLE, [this] { OnDrawCircle(); });
     m_commands.On(ID_ARC, [this] { OnDrawArc(); });
     m_commands.On(ID_TEXT, [this] { OnDrawText(); });
+    m_commands.On(ID_RECTANGLE, [this] { StartRectangle(m_doc); });
     m_commands.On(ID_CANCEL, [this] { OnCancel(); });
 }
 
@@ -55,6 +57,10 @@ void CZorader_ezView::RegisterEditingCommands() {
 // work on it. Shapes being pasted stay where they are.
 void CZorader_ezView::StartDrawCommand(int type, const char* prompt) {
     EndAnyPastePlacement(m_doc);
+    // A fillet, trim or rectangle under way ends: its picks belong to no drawing.
+    if (IsCornerState(editState)) {
+        EndCornerCommand(m_doc);
+    }
     m_doc.History().CommandStarted();
     if (selectionExists == 1) {
         m_doc.DeselectAll();
@@ -134,6 +140,16 @@ void CZorader_ezView::FirstStep(int x, int y) {
                 case EDIT_TRANSFORM:
                     TransformClick(m_doc, x, y);
                     return;
+                case EDIT_FILLET:
+                case EDIT_CHAMFER:
+                    CornerFirstClick(m_doc, x, y);
+                    return;
+                case EDIT_TRIM:
+                    TrimEdgeClick(m_doc, x, y);
+                    return;
+                case EDIT_RECTANGLE:
+                    RectangleFirstClick(m_doc, x, y);
+                    return;
                 default:
                     if (!pickToggle(m_doc, x, y)) {
                         // Nothing under the cursor: a selection window opens here.
@@ -179,6 +195,16 @@ void CZorader_ezView::SecondStep(int x, int y) {
                 case EDIT_TRANSFORM:
                     TransformClick(m_doc, x, y);
                     break;
+                case EDIT_FILLET:
+                case EDIT_CHAMFER:
+                    CornerSecondClick(m_doc, x, y);
+                    break;
+                case EDIT_TRIM:
+                    TrimTargetClick(m_doc, x, y);
+                    break;
+                case EDIT_RECTANGLE:
+                    RectangleSecondClick(m_doc, x, y);
+                    break;
                 default:
                     selectInWindow(m_doc, firstScreenPoint, Double2{double(x), double(y)});
                     break;
@@ -223,6 +249,9 @@ bool CZorader_ezView::EditingRightDown() {
         (editState == EDIT_STRETCH && stepPending == 1)) {
         return false;
     }
+    if (IsCornerState(editState) && m_doc.m_current.m_nType == SHAPE_NONE) {
+        return false;  // the release ends the command
+    }
     if (m_doc.m_current.m_nType == SHAPE_LINE) {
         // The chain ends; the line command itself ends at the release.
         stepPending = 0;
@@ -263,6 +292,8 @@ void CZorader_ezView::EditingRightUp() {
         platform.SetPrompt(kPromptNone);
         g_displayListValid = 0;
         platform.InvalidateView();
+    } else if (IsCornerState(editState) && m_doc.m_current.m_nType == SHAPE_NONE) {
+        EndCornerCommand(m_doc);
     } else if (m_doc.m_current.m_nType == SHAPE_LINE) {
         m_doc.m_current.m_nType = SHAPE_NONE;
         platform.SetPrompt(kPromptNone);

@@ -22,6 +22,10 @@ enum EditState : int {
     EDIT_STRETCH = 6,         // boundary line, then (with stepPending) target lines
     EDIT_TRANSFORM_SELECT = 20,  // collecting the selection to rotate, mirror or scale
     EDIT_TRANSFORM = 21,         // rotate, mirror or scale waiting for its points
+    EDIT_FILLET = 22,         // first line, then (with stepPending) the second
+    EDIT_CHAMFER = 23,        // first line, then (with stepPending) the second
+    EDIT_TRIM = 24,           // cutting edge, then (with stepPending) the parts to cut away
+    EDIT_RECTANGLE = 25,      // first corner, then (with stepPending) the opposite corner
 };
 
 inline constexpr int kTextHistorySize = 10;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "edit/command_state.h"
+#include "edit/corner_commands.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
@@ -212,6 +213,9 @@ void CZorader_ezView::RegisterModifyCommands() {
     m_commands.On(ID_COPY, [this] { OnCopy(); });
     m_commands.On(ID_OFFSET, [this] { OnOffset(); });
     m_commands.On(ID_STRETCH, [this] { OnStretch(); });
+    m_commands.On(ID_FILLET, [this] { StartFillet(m_doc); });
+    m_commands.On(ID_CHAMFER, [this] { StartChamfer(m_doc); });
+    m_commands.On(ID_TRIM, [this] { StartTrim(m_doc); });
 }
 
 void CZorader_ezView::OnErase() {

@@ -80,6 +80,14 @@ const char* IconResource(int id) {
             return ":/icons/modify_offset.xpm";
         case ID_STRETCH:
             return ":/icons/modify_stretch.xpm";
+        case ID_FILLET:
+            return ":/icons/modify_fillet.xpm";
+        case ID_CHAMFER:
+            return ":/icons/modify_chamfer.xpm";
+        case ID_TRIM:
+            return ":/icons/modify_trim.xpm";
+        case ID_RECTANGLE:
+            return ":/icons/draw_rectangle.xpm";
         default:
             return nullptr;
     }

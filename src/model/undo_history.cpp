@@ -57,6 +57,14 @@ const char* StepName(StepKind kind) {
             return "鏡像複写";
         case StepKind::Scale:
             return "尺度";
+        case StepKind::Fillet:
+            return "角丸め";
+        case StepKind::Chamfer:
+            return "面取り";
+        case StepKind::Trim:
+            return "トリム";
+        case StepKind::Rectangle:
+            return "矩形";
     }
     return "編集";
 }
@@ -667,6 +675,10 @@ bool StepStartsCommand(StepKind kind) {
         case StepKind::Mirror:
         case StepKind::MirrorCopy:
         case StepKind::Scale:
+        case StepKind::Fillet:
+        case StepKind::Chamfer:
+        case StepKind::Trim:
+        case StepKind::Rectangle:
             return false;
         default:
             return true;

@@ -58,6 +58,10 @@ enum class StepKind {
     Mirror,
     MirrorCopy,
     Scale,
+    Fillet,
+    Chamfer,
+    Trim,
+    Rectangle,
 };
 
 // The step's short name in the menu ("移動").

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "edit/command_state.h"
+#include "edit/corner_commands.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/modify_commands.h"
@@ -184,6 +185,22 @@ void EnterArcEnd(CZorader_ezDoc& doc) {
     basePointSet = 0;
 }
 
+void EnterRectangleCorner(CZorader_ezDoc& doc) {
+    RelativeDistanceDialog dialog;
+    if (!CurrentPlatform().RunDialog(dialog)) {
+        return;
+    }
+    const std::optional<Double3> delta = ReadDisplacement(dialog.Text());
+    if (!delta) {
+        CurrentPlatform().SetPrompt(kPromptEntryTooShort);
+        return;
+    }
+    const Double3 corner{firstPoint.x + delta->x, firstPoint.y + delta->y, firstPoint.z + delta->z};
+    if (MakeRectangle(doc, firstPoint, corner)) {
+        cursorPoint = corner;
+    }
+}
+
 void EnterDestination(CZorader_ezDoc& doc) {
     RelativeDistanceDialog dialog;
     if (!CurrentPlatform().RunDialog(dialog)) {
@@ -357,6 +374,10 @@ void RunRelativeEntry(CZorader_ezDoc& doc) {
             }
             if (editState == EDIT_TRANSFORM && basePointSet == 1) {
                 EnterMirrorPoint(doc);
+                return;
+            }
+            if (editState == EDIT_RECTANGLE && stepPending == 1) {
+                EnterRectangleCorner(doc);
                 return;
             }
             break;

@@ -72,11 +72,12 @@ inline constexpr const char* kPromptEntryTooShort =
 inline constexpr const char* kPromptEntryNoArcStart =
     "【円弧】－始点を指示してから角度を入力してください";
 inline constexpr const char* kPromptEntryNotHere =
-    "相対入力は直線の終点、円弧の終点、移動と複写の目的点で使えます";
+    "相対入力は直線の終点、円弧の終点、移動と複写の目的点、矩形の対角点で使えます";
 
 // The entry itself, by the state at the moment of the command: the end of a line
-// (the chain goes on from it), the end of an arc (the arc command ends), or the
-// destination of a move or copy (continuous copy goes on from the same base point).
+// (the chain goes on from it), the end of an arc (the arc command ends), the
+// destination of a move or copy (continuous copy goes on from the same base point), or
+// a rectangle's opposite corner (the rectangle command ends).
 // Any other state, and Cancel in the dialog, change nothing; the prompt line says why
 // where the entry was refused (a state without a use for it, a displacement too short,
 // a point beyond single precision).

@@ -249,6 +249,12 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
         if (const std::optional<ShapeTransform> transform = PendingTransform(p)) {
             BuildGhosts(doc, &*transform);
         }
+    } else if (drawing == SHAPE_NONE && editState == EDIT_RECTANGLE) {
+        const double corners[5][2] = {{f.x, f.z}, {p.x, f.z}, {p.x, p.z}, {f.x, p.z}, {f.x, f.z}};
+        for (int i = 0; i < 4; ++i) {
+            PushVertex(out, corners[i][0], f.y, corners[i][1]);
+            PushVertex(out, corners[i + 1][0], f.y, corners[i + 1][1]);
+        }
     } else if (drawing == SHAPE_LINE) {
         PushVertex(out, f.x, f.y, f.z);
         PushVertex(out, p.x, p.y, p.z);
@@ -438,7 +444,7 @@ void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
         EmitSnapMarker(out, snapMarker.kind, wx, wy);
     }
     if (rubberBand != 1 || doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE ||
-        editState == EDIT_COPY || editState == EDIT_TRANSFORM) {
+        editState == EDIT_COPY || editState == EDIT_TRANSFORM || editState == EDIT_RECTANGLE) {
         return;
     }
     const double h = g_viewport[3];

@@ -61,6 +61,7 @@ TEST_F(AppControllerTest, CommandsEnabledAndDisabledToday) {
         ID_LINE, ID_CIRCLE, ID_ARC, ID_TEXT,
         ID_EDIT_CUT, ID_ERASE, ID_MOVE, ID_COPY, ID_OFFSET, ID_STRETCH, ID_LAYERS,
         ID_ROTATE, ID_MIRROR, ID_MIRROR_COPY, ID_SCALE_SHAPES,
+        ID_FILLET, ID_CHAMFER, ID_TRIM, ID_RECTANGLE,
         ID_COLOR_BY_LAYER, ID_SNAP_TOGGLE, ID_GRID_TOGGLE, ID_SCALE, ID_GRID_PITCH,
         ID_SNAP_ENDPOINT, ID_SNAP_MIDPOINT, ID_SNAP_CENTER, ID_SNAP_INTERSECTION,
         ID_SNAP_PERPENDICULAR, ID_SNAP_NEAREST, ID_ORTHO,
@@ -421,7 +422,7 @@ TEST(CommandTableTest, AcceleratorsAndMenus) {
     for (int id : StandardToolBar()) {
         EXPECT_TRUE(id == 0 || FindCommand(id) != nullptr) << id;
     }
-    EXPECT_EQ(DrawingToolBar().size(), 14u);
+    EXPECT_EQ(DrawingToolBar().size(), 18u);
 }
 
 }  // namespace

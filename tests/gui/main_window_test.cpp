@@ -84,8 +84,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(Describe(menus[2]->menu()),
                  QStringLiteral("32778 32843 - [スナップ(&N): 32850 32851 32852 32853 32854 32855 - 32856] - "
                                 "32840 - 32777 32785 32786 - 59392 59393"));
-        QCOMPARE(Describe(menus[3]->menu()), QStringLiteral("32791 32792 32793 32794 - 32783"));
-        QCOMPARE(Describe(menus[4]->menu()), QStringLiteral("32800 32801 32802 32860 32861 32862 32863 - 32808 32809 - 32842"));
+        QCOMPARE(Describe(menus[3]->menu()), QStringLiteral("32791 32867 32792 32793 32794 - 32783"));
+        QCOMPARE(Describe(menus[4]->menu()),
+                 QStringLiteral("32800 32801 32802 32860 32861 32862 32863 - 32808 32809 32864 32865 32866 - 32842"));
         QCOMPARE(Describe(menus[5]->menu()), QStringLiteral("32789 - 32790"));
         QCOMPARE(Describe(menus[6]->menu()), QStringLiteral("32807 57664"));
     }
@@ -125,8 +126,8 @@ class MainWindowTest : public QObject {
                  QStringLiteral("57600 57601 57603 - 57635 57634 57637 - 57607 - 32773 32776 "
                                 "32775 32840 - 57664"));
         QCOMPARE(DescribeBar(f.DrawingBar()),
-                 QStringLiteral("32791 32792 32793 32794 - 32800 32801 32802 32860 32861 32863 - "
-                                "32808 32809"));
+                 QStringLiteral("32791 32867 32792 32793 32794 - 32800 32801 32802 32860 32861 32863 - "
+                                "32808 32809 32864 32865 32866"));
         for (QToolBar* bar : {f.StandardBar(), f.DrawingBar(), f.DialogBarHost(), f.LayerBar()}) {
             QVERIFY(!bar->isMovable());
             QVERIFY(!bar->isFloatable());
@@ -216,7 +217,8 @@ class MainWindowTest : public QObject {
         for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT,
                        ID_APP_ABOUT, ID_WIREFRAME, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_EDIT_CUT,
                        ID_ERASE, ID_MOVE, ID_COPY, ID_ROTATE, ID_MIRROR, ID_MIRROR_COPY,
-                       ID_SCALE_SHAPES, ID_OFFSET, ID_STRETCH}) {
+                       ID_SCALE_SHAPES, ID_OFFSET, ID_STRETCH, ID_FILLET, ID_CHAMFER, ID_TRIM,
+                       ID_RECTANGLE}) {
             QVERIFY2(f.Action(id)->isEnabled(), qPrintable(QString::number(id)));
         }
         QVERIFY(f.Action(ID_WIREFRAME)->isChecked());

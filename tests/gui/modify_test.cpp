@@ -1,8 +1,10 @@
 // Modifying with real key and mouse events: a selection window opened by one click and
 // closed by another, its red rectangle on the screen while it is open; Shift+M with a
 // base and a destination click moving a line; Delete erasing it; the offset command
-// from the menu with a width typed into its dialog; Shift+R turning a line about a click.
+// from the menu with a width typed into its dialog; Shift+R turning a line about a click;
+// a fillet and the arc it draws.
 #include <QAction>
+#include <cmath>
 #include <QTest>
 
 #include "app/app_controller.h"
@@ -209,6 +211,44 @@ class ModifyTest : public QObject {
         QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, WidgetPoint(455, 0, 455));
         QCOMPARE(editState, static_cast<int>(EDIT_IDLE));
         QCOMPARE(s.Frame().StatusDialogBar()->Prompt(), QString());
+    }
+
+    // Two walls meeting at (1820, 0) rounded with radius 910: the arc about (910, -910)
+    // is drawn in white where the corner was cut away.
+    void filletFromTheMenuDrawsItsArc() {
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.showDialogs = true;
+        CViewWidget* view = &s.View();
+        CZorader_ezDoc& doc = s.App().Document();
+        AddLine(doc, {0, 0, 0}, {1820, 0, 0});
+        AddLine(doc, {1820, 0, 0}, {1820, 0, -1820});
+        const QImage before = s.Grab();
+        QVERIFY(WhiteNear(before, Project(1820, 0, -200)));
+
+        Typing typing;
+        TypeIntoNextDialog(this, typing, QStringLiteral("910"), Qt::Key_Return);
+        s.Frame().Action(ID_FILLET)->trigger();
+        QVERIFY(typing.seen);
+        QCOMPARE(typing.title, QStringLiteral("半径"));
+        ClickAt(view, WidgetPoint(455, 0, 0));
+        ClickAt(view, WidgetPoint(1820, 0, -1365));
+        QCOMPARE(doc.m_shapes.size(), size_t{3});
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(),
+                 QStringLiteral("【角丸め】－1本目の線の選択(右クリックで終了)"));
+
+        const QImage rounded = s.Grab();
+        const double r = 910.0, c = 0.7071067811865476;
+        for (const double a : {0.2, 0.5, 0.8}) {  // along the quarter from 270 to 360
+            const double t = (270.0 + 90.0 * a) * 3.14159265358979 / 180.0;
+            const QPointF on = Project(910 + r * std::cos(t), 0, -910 - r * std::sin(t));
+            QVERIFY2(WhiteNear(rounded, on), qPrintable(QStringLiteral("%1").arg(a)));
+        }
+        QVERIFY(IsBackground(PixelAt(rounded, Project(1820, 0, -200))));
+        QVERIFY(IsBackground(PixelAt(rounded, Project(1700, 0, 0))));
+        QVERIFY(IsBackground(PixelAt(rounded, Project(910 + 0.5 * r * c, 0, -910 + 0.5 * r * c))));
+        QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, WidgetPoint(455, 0, 455));
+        QCOMPARE(editState, static_cast<int>(EDIT_IDLE));
     }
 };
 
