@@ -34,6 +34,7 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_LAYERS, "画層(&G)...", "画層の表示と色を設定します", ""},
         {ID_COLOR_BY_LAYER, "画層の色で表示(&O)", "ワイヤーフレームの図形を画層の色で表示します", ""},
         {ID_ZOOM_FIT, "全体表示(&X)\tZ", "図面全体が見えるように真上から表示します", "全体表示"},
+        {ID_MEASURE, "測定(&Q)", "クリックした点の間の距離と角度を測ります", "測定"},
         {ID_WIREFRAME, "ワイヤーフレーム(&W)", "ワイヤーフレームと陰影表示を切り替えます", ""},
         {ID_PARALLEL_PROJECTION, "平行透視（&P）", "", ""},
         {ID_WALK_THROUGH, "ウォークスルー（&W）", "", ""},
@@ -43,6 +44,12 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_CIRCLE, "円(&C)\tC", "", "円"},
         {ID_ARC, "円弧(&A)\tA", "", "円弧"},
         {ID_TEXT, "文字(&T)\tT", "", "文字"},
+        {ID_DIM_LINEAR, "長さ寸法(&L)", "2点間の水平または垂直の寸法を記入します", "長さ寸法"},
+        {ID_DIM_ALIGNED, "平行寸法(&A)", "2点を結ぶ向きの寸法を記入します", ""},
+        {ID_DIM_RADIUS, "半径寸法(&R)", "円・円弧の半径を記入します", ""},
+        {ID_DIM_DIAMETER, "直径寸法(&D)", "円・円弧の直径を記入します", ""},
+        {ID_DIM_ANGLE, "角度寸法(&G)", "2本の直線のなす角度を記入します", ""},
+        {ID_DIM_SETTINGS, "寸法設定(&S)...", "寸法の文字の高さ・端末記号・桁数を設定します", ""},
         {ID_SPHERE, "球(&S)", "", ""},
         {ID_ERASE, "消去(&E)\tShift+E", "", "消去"},
         {ID_MOVE, "移動(&M)\tShift+M", "", "移動"},
@@ -90,11 +97,14 @@ const std::vector<MenuItem>& MainMenu() {
                Cmd(ID_FILE_PRINT_SETUP), Sep(), Cmd(ID_FILE_MRU_FIRST), Sep(), Cmd(ID_APP_EXIT)}),
         Popup("編集(&E)", {Cmd(ID_EDIT_UNDO), Cmd(ID_EDIT_REDO), Sep(), Cmd(ID_EDIT_CUT), Cmd(ID_EDIT_COPY),
                            Cmd(ID_EDIT_PASTE), Sep(), Cmd(ID_EDIT_SELECT_ALL)}),
-        Popup("表示(&V)", {Cmd(ID_LAYERS), Cmd(ID_COLOR_BY_LAYER), Sep(), Cmd(ID_ZOOM_FIT), Sep(), Cmd(ID_WIREFRAME), Cmd(ID_PARALLEL_PROJECTION),
+        Popup("表示(&V)", {Cmd(ID_LAYERS), Cmd(ID_COLOR_BY_LAYER), Sep(), Cmd(ID_ZOOM_FIT), Cmd(ID_MEASURE), Sep(), Cmd(ID_WIREFRAME), Cmd(ID_PARALLEL_PROJECTION),
                            Cmd(ID_WALK_THROUGH), Sep(), Cmd(ID_VIEW_TOOLBAR),
                            Cmd(ID_VIEW_STATUS_BAR)}),
         Popup("作成(&D)",
-              {Cmd(ID_LINE), Cmd(ID_CIRCLE), Cmd(ID_ARC), Cmd(ID_TEXT), Sep(), Cmd(ID_SPHERE)}),
+              {Cmd(ID_LINE), Cmd(ID_CIRCLE), Cmd(ID_ARC), Cmd(ID_TEXT), Sep(),
+               Popup("寸法(&N)", {Cmd(ID_DIM_LINEAR), Cmd(ID_DIM_ALIGNED), Cmd(ID_DIM_RADIUS),
+                                  Cmd(ID_DIM_DIAMETER), Cmd(ID_DIM_ANGLE), Sep(), Cmd(ID_DIM_SETTINGS)}),
+               Sep(), Cmd(ID_SPHERE)}),
         Popup("修正(&M)",
               {Cmd(ID_ERASE), Cmd(ID_MOVE), Cmd(ID_COPY), Sep(), Cmd(ID_OFFSET), Cmd(ID_STRETCH), Sep(),
                Cmd(ID_CHANGE_LAYER)}),
@@ -113,8 +123,9 @@ const std::vector<int>& StandardToolBar() {
 }
 
 const std::vector<int>& DrawingToolBar() {
-    static const std::vector<int> bar = {ID_LINE,  ID_CIRCLE, ID_ARC,    ID_TEXT,   0,
-                                         ID_ERASE, ID_MOVE,   ID_COPY,   ID_OFFSET, ID_STRETCH};
+    static const std::vector<int> bar = {ID_LINE,       ID_CIRCLE,  ID_ARC,  ID_TEXT, 0,
+                                         ID_DIM_LINEAR, ID_MEASURE, 0,       ID_ERASE, ID_MOVE,
+                                         ID_COPY,       ID_OFFSET,  ID_STRETCH};
     return bar;
 }
 

@@ -20,6 +20,8 @@ enum EditState : int {
     EDIT_COPY_SELECT = 4,     // collecting the selection to copy
     EDIT_OFFSET = 5,          // reference line, then (with stepPending) the side
     EDIT_STRETCH = 6,         // boundary line, then (with stepPending) target lines
+    EDIT_DIMENSION = 30,      // the points or shapes of a dimension, then its place
+    EDIT_MEASURE = 31,        // points whose distances are said, or Shift+click shapes
 };
 
 inline constexpr int kTextHistorySize = 10;

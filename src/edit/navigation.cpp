@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "edit/cursor_readout.h"
+#include "edit/dimension_commands.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
@@ -301,7 +302,8 @@ std::string CZorader_ezView::CursorReadoutText() const {
     if (!m_hover) {
         return {};
     }
-    return CursorReadout(*m_hover, basePointSet == 1 ? &firstPoint : nullptr);
+    return CursorReadout(*m_hover, basePointSet == 1 ? &firstPoint : nullptr) +
+           MeasureReadout(*m_hover);
 }
 
 }  // namespace marquetta

@@ -18,6 +18,7 @@ CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) {
     RegisterModifyCommands();
     RegisterNavigationCommands();
     RegisterRelativeEntryCommand();
+    RegisterDimensionCommands();
 }
 
 void CZorader_ezView::RegisterViewModeCommands() {

@@ -49,6 +49,8 @@ const char* StepName(StepKind kind) {
             return "画層変更";
         case StepKind::RenderSettings:
             return "レンダリング設定";
+        case StepKind::Dimension:
+            return "寸法";
     }
     return "編集";
 }
@@ -655,6 +657,7 @@ bool StepStartsCommand(StepKind kind) {
         case StepKind::Copy:
         case StepKind::Offset:
         case StepKind::Stretch:
+        case StepKind::Dimension:
             return false;
         default:
             return true;

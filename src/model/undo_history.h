@@ -54,6 +54,7 @@ enum class StepKind {
     Paste,
     ChangeLayer,
     RenderSettings,
+    Dimension,
 };
 
 // The step's short name in the menu ("移動").

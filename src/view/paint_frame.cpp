@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 
+#include "edit/dimension_commands.h"
 #include "edit/editing_state.h"
 #include "model/layers.h"
 #include "text/text_layout.h"
@@ -168,6 +169,21 @@ double Distance(const Double3& a, const Double3& b) {
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
+// The polylines of a wireframe as separate segments, moved by (dx, dy, dz).
+void PushPolylines(const Wireframe& wireframe, double dx, double dy, double dz,
+                   std::vector<float>& out) {
+    const std::vector<float>& v = wireframe.vertices;
+    for (size_t i = 1; i < wireframe.starts.size(); ++i) {
+        if (wireframe.starts[i] != 0) {
+            continue;
+        }
+        const float* a = &v[(i - 1) * 3];
+        const float* b = &v[i * 3];
+        PushVertex(out, a[0] + dx, a[1] + dy, a[2] + dz);
+        PushVertex(out, b[0] + dx, b[1] + dy, b[2] + dz);
+    }
+}
+
 }  // namespace
 
 const PaintFrame& PaintBuilder::Build(const CZorader_ezDoc& doc, int width, int height) {
@@ -232,7 +248,14 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
         if (stepPending >= 1) {
             BuildGhosts(doc);
         }
-    } else if (drawing == SHAPE_LINE) {
+    } else if (drawing == SHAPE_NONE && editState == EDIT_DIMENSION) {
+        // The dimension the next click would make, text included.
+        m_ghost.Clear();
+        for (const CShape& shape : DimensionPreview(p)) {
+            EmitOutline(shape, OutlineDetail(), m_ghost);
+        }
+        PushPolylines(m_ghost, 0.0, 0.0, 0.0, out);
+    } else if (drawing == SHAPE_LINE || (drawing == SHAPE_NONE && editState == EDIT_MEASURE)) {
         PushVertex(out, f.x, f.y, f.z);
         PushVertex(out, p.x, p.y, p.z);
     } else if (drawing == SHAPE_CIRCLE || (drawing == SHAPE_ARC && arcStartGiven == 0)) {
@@ -277,17 +300,7 @@ void PaintBuilder::BuildGhosts(const CZorader_ezDoc& doc) {
     const double dx = cursorPoint.x - firstPoint.x;
     const double dy = cursorPoint.y - firstPoint.y;
     const double dz = cursorPoint.z - firstPoint.z;
-    std::vector<float>& out = m_frame.previewSegments;
-    const std::vector<float>& v = m_ghost.vertices;
-    for (size_t i = 1; i < m_ghost.starts.size(); ++i) {
-        if (m_ghost.starts[i] != 0) {
-            continue;
-        }
-        const float* a = &v[(i - 1) * 3];
-        const float* b = &v[i * 3];
-        PushVertex(out, a[0] + dx, a[1] + dy, a[2] + dz);
-        PushVertex(out, b[0] + dx, b[1] + dy, b[2] + dz);
-    }
+    PushPolylines(m_ghost, dx, dy, dz, m_frame.previewSegments);
 }
 
 void PaintBuilder::BuildWireframe(const CZorader_ezDoc& doc) {
