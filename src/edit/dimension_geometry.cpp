@@ -31,13 +31,17 @@ double ReadableTextAngle(double degrees) {
     if (a < 0.0) {
         a += 360.0;
     }
-    if (a > 90.0 && a <= 270.0) {
+    // Within a ten-thousandth of a degree a direction counts as straight up or down: a line
+    // drawn straight down from north reads as one drawn up.
+    constexpr double kTolerance = 1e-4;
+    if (a > 90.0 + kTolerance && a <= 270.0 + kTolerance) {
         a -= 180.0;
         if (a < 0.0) {
             a += 360.0;
         }
     }
-    return a >= 360.0 ? 0.0 : a;
+    // Stored in single precision: what would round to 360 is 0.
+    return static_cast<float>(a) >= 360.0f ? 0.0 : a;
 }
 
 namespace {
