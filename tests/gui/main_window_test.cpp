@@ -82,8 +82,9 @@ class MainWindowTest : public QObject {
                                 "57616 - 57665"));
         QCOMPARE(Describe(menus[1]->menu()), QStringLiteral("57643 57644 - 57635 57634 57637 - 57642"));
         QCOMPARE(Describe(menus[2]->menu()),
-                 QStringLiteral("32778 32843 - 32840 - 32777 32785 32786 - 59392 59393"));
-        QCOMPARE(Describe(menus[3]->menu()), QStringLiteral("32791 32792 32793 32794 - 32783"));
+                 QStringLiteral("32778 32843 - 32840 32876 - 32777 32785 32786 - 59392 59393"));
+        QCOMPARE(Describe(menus[3]->menu()), QStringLiteral("32791 32792 32793 32794 - "
+                                "[寸法(&N): 32870 32871 32872 32873 32874 - 32875] - 32783"));
         QCOMPARE(Describe(menus[4]->menu()), QStringLiteral("32800 32801 32802 - 32808 32809 - 32842"));
         QCOMPARE(Describe(menus[5]->menu()), QStringLiteral("32789 - 32790"));
         QCOMPARE(Describe(menus[6]->menu()), QStringLiteral("32807 57664"));
@@ -124,7 +125,7 @@ class MainWindowTest : public QObject {
                  QStringLiteral("57600 57601 57603 - 57635 57634 57637 - 57607 - 32773 32776 "
                                 "32775 32840 - 57664"));
         QCOMPARE(DescribeBar(f.DrawingBar()),
-                 QStringLiteral("32791 32792 32793 32794 - 32800 32801 32802 32808 32809"));
+                 QStringLiteral("32791 32792 32793 32794 - 32870 32876 - 32800 32801 32802 32808 32809"));
         for (QToolBar* bar : {f.StandardBar(), f.DrawingBar(), f.DialogBarHost(), f.LayerBar()}) {
             QVERIFY(!bar->isMovable());
             QVERIFY(!bar->isFloatable());
