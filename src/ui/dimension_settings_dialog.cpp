@@ -63,17 +63,17 @@ std::optional<DialogRefusal> Read(const std::vector<DialogField>& fields, Dimens
 
 DimensionSettingsDialog::DimensionSettingsDialog(const DimensionStyle& style) : m_style(style) {
     const std::vector<std::string> texts = Texts(style);
-    m_fields.push_back(Edit("文字の高さ(&H):", texts[0], "用紙上の mm (0.5～20)"));
+    m_fields.push_back(Edit("文字の高さ:", texts[0], "用紙上の mm (0.5～20)"));
     DialogField end;
     end.kind = DialogField::Kind::ComboBox;
-    end.label = "端末記号(&E):";
+    end.label = "端末記号:";
     end.text = texts[1];
     end.choices = {kDimEndTick, kDimEndArrow};
     m_fields.push_back(end);
-    m_fields.push_back(Edit("端末記号の大きさ(&S):", texts[2], "用紙上の mm (0.5～20)"));
-    m_fields.push_back(Edit("補助線の隙間(&G):", texts[3], "用紙上の mm (0～20)"));
-    m_fields.push_back(Edit("補助線の延長(&O):", texts[4], "用紙上の mm (0～20)"));
-    m_fields.push_back(Edit("小数点以下の桁数(&D):", texts[5], "0～4"));
+    m_fields.push_back(Edit("端末記号の大きさ:", texts[2], "用紙上の mm (0.5～20)"));
+    m_fields.push_back(Edit("補助線の隙間:", texts[3], "用紙上の mm (0～20)"));
+    m_fields.push_back(Edit("補助線の延長:", texts[4], "用紙上の mm (0～20)"));
+    m_fields.push_back(Edit("小数点以下の桁数:", texts[5], "0～4"));
     m_fields.back().spin = SpinRange{0, kMaxDimensionDecimals};
 }
 

@@ -365,8 +365,9 @@ void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
     std::vector<float>& out = m_frame.overlaySegments;
     out.clear();
     m_frame.overlayDashed = false;
+    // Dimensions and measuring follow the cursor with their own preview, not a window.
     if (rubberBand != 1 || doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE ||
-        editState == EDIT_COPY) {
+        editState == EDIT_COPY || editState == EDIT_DIMENSION || editState == EDIT_MEASURE) {
         return;
     }
     const double h = g_viewport[3];

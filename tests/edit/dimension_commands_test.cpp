@@ -91,6 +91,32 @@ TEST_F(DimensionCommandsTest, EachCommandMakesOneStepOnTheCurrentLayer) {
     }
 }
 
+// While the place is chosen the whole dimension, text included, follows the cursor in
+// red; measuring shows the one segment from the last point. Neither opens a window.
+TEST_F(DimensionCommandsTest, PreviewFollowsTheCursorWithoutAWindow) {
+    AddLine({0, 0, 0}, {3600, 0, 0});
+    const struct {
+        int command;
+        size_t fewestSegments, mostSegments;
+    } cases[] = {{ID_DIM_LINEAR, 5 + 8, 200}, {ID_MEASURE, 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        Run(c.command);
+        SnapClick(0, 0);
+        if (c.command != ID_MEASURE) {
+            SnapClick(3600, 0);
+        }
+        const Double2 p = PixelOf(1800, 0, -2000);
+        view.OnMouseMove(Px(p.x), Px(p.y));
+        const PaintFrame& frame = view.OnPaint(kWidth, kHeight);
+        const size_t segments = frame.previewSegments.size() / 6;
+        EXPECT_GE(segments, c.fewestSegments);
+        EXPECT_LE(segments, c.mostSegments);
+        EXPECT_TRUE(frame.overlaySegments.empty());
+        RightClick(400, 300);
+    }
+}
+
 // A click that cannot serve is refused with the warning beep and a prompt that says
 // why; nothing is added and the step waits for the click again.
 TEST_F(DimensionCommandsTest, BadClicksAreRefusedWithTheReason) {
