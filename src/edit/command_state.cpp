@@ -64,6 +64,10 @@ void CZorader_ezView::StartDrawCommand(int type, const char* prompt) {
         g_displayListValid = 0;
         CurrentPlatform().InvalidateView();
     }
+    if (editState == EDIT_DIMENSION || editState == EDIT_MEASURE) {
+        // A draw command ends dimensioning or measuring, and its pending point.
+        EndDimensionOrMeasure();
+    }
     m_doc.m_current.m_nType = type;
     arcStartGiven = 0;
     CurrentPlatform().SetPrompt(prompt);

@@ -117,6 +117,26 @@ TEST_F(DimensionCommandsTest, PreviewFollowsTheCursorWithoutAWindow) {
     }
 }
 
+// A draw command given while dimensioning or measuring ends it, pending point and all:
+// the line starts afresh and the right button then ends the line as ever.
+TEST_F(DimensionCommandsTest, ADrawCommandEndsDimensioningAndMeasuring) {
+    AddLine({0, 0, 0}, {3600, 0, 0});
+    for (const int command : {ID_DIM_ALIGNED, ID_MEASURE}) {
+        SCOPED_TRACE(command);
+        Run(command);
+        SnapClick(0, 0);
+        ASSERT_EQ(stepPending, 1);
+        Run(ID_LINE);
+        EXPECT_EQ(editState, EDIT_IDLE);
+        EXPECT_EQ(stepPending, 0);
+        SnapClick(3600, 0);
+        EXPECT_EQ(stepPending, 1);
+        RightClick(400, 300);
+        EXPECT_EQ(doc.m_current.m_nType, SHAPE_NONE);
+        EXPECT_EQ(doc.m_shapes.size(), size_t{1});
+    }
+}
+
 // A click that cannot serve is refused with the warning beep and a prompt that says
 // why; nothing is added and the step waits for the click again.
 TEST_F(DimensionCommandsTest, BadClicksAreRefusedWithTheReason) {
