@@ -133,6 +133,22 @@ const CShape* PickedShape(const CZorader_ezDoc& doc, int x, int y, bool line) {
 
 Double3 Widen(const Float3& p) { return {p.x, p.y, p.z}; }
 
+// The place in cursorPoint: the dimension is made there, or refused saying `why`.
+void PlaceGiven(CZorader_ezDoc& doc, const char* why) {
+    const DimensionResult result = Compute(cursorPoint);
+    KeepWaiting();
+    if (result.error != DimensionError::None) {
+        Refuse(why);
+        return;
+    }
+    if (AddDimension(doc, result.shapes)) {
+        StartOver();
+    }
+}
+
+// The second point or the place of a length or aligned dimension, in cursorPoint.
+void PointGiven(CZorader_ezDoc& doc);
+
 void PointClick(CZorader_ezDoc& doc, int x, int y) {
     const Prompts prompts = PromptsOf(progress.command);
     if (progress.given == 0) {
@@ -145,9 +161,13 @@ void PointClick(CZorader_ezDoc& doc, int x, int y) {
         CurrentPlatform().SetPrompt(prompts.second);
         return;
     }
-    if (!TakeSecondPoint(doc, x, y)) {
-        return;
+    if (TakeSecondPoint(doc, x, y)) {
+        PointGiven(doc);
     }
+}
+
+void PointGiven(CZorader_ezDoc& doc) {
+    const Prompts prompts = PromptsOf(progress.command);
     if (progress.given == 1) {
         KeepWaiting();
         if (PlanDistance(progress.points[0], cursorPoint) <= kSmallestLength) {
@@ -160,15 +180,7 @@ void PointClick(CZorader_ezDoc& doc, int x, int y) {
         CurrentPlatform().SetPrompt(prompts.place);
         return;
     }
-    const DimensionResult result = Compute(cursorPoint);
-    KeepWaiting();
-    if (result.error != DimensionError::None) {
-        Refuse(kPromptDimZeroLength);
-        return;
-    }
-    if (AddDimension(doc, result.shapes)) {
-        StartOver();
-    }
+    PlaceGiven(doc, kPromptDimZeroLength);
 }
 
 void CurveClick(CZorader_ezDoc& doc, int x, int y) {
@@ -187,17 +199,8 @@ void CurveClick(CZorader_ezDoc& doc, int x, int y) {
         CurrentPlatform().SetPrompt(PromptsOf(progress.command).place);
         return;
     }
-    if (!TakeSecondPoint(doc, x, y)) {
-        return;
-    }
-    const DimensionResult result = Compute(cursorPoint);
-    KeepWaiting();
-    if (result.error != DimensionError::None) {
-        Refuse(kPromptDimOnCentre);
-        return;
-    }
-    if (AddDimension(doc, result.shapes)) {
-        StartOver();
+    if (TakeSecondPoint(doc, x, y)) {
+        PlaceGiven(doc, kPromptDimOnCentre);
     }
 }
 
@@ -238,17 +241,8 @@ void AngleClick(CZorader_ezDoc& doc, int x, int y) {
         CurrentPlatform().SetPrompt(progress.given == 1 ? prompts.second : prompts.place);
         return;
     }
-    if (!TakeSecondPoint(doc, x, y)) {
-        return;
-    }
-    const DimensionResult result = Compute(cursorPoint);
-    KeepWaiting();
-    if (result.error != DimensionError::None) {
-        Refuse(kPromptDimOnCentre);
-        return;
-    }
-    if (AddDimension(doc, result.shapes)) {
-        StartOver();
+    if (TakeSecondPoint(doc, x, y)) {
+        PlaceGiven(doc, kPromptDimOnCentre);
     }
 }
 
@@ -377,12 +371,15 @@ void MeasureClick(const CZorader_ezDoc& doc, int x, int y, bool shift) {
         }
         return;
     }
-    if (!TakeSecondPoint(doc, x, y)) {
-        return;
+    if (TakeSecondPoint(doc, x, y)) {
+        MeasurePointGiven();
     }
+}
+
+void MeasurePointGiven() {
     const double distance = PlanDistance(firstPoint, cursorPoint);
     measureTotal += distance;
-    platform.SetPrompt("【測定】" + Number("距離=%.1f", distance) +
+    CurrentPlatform().SetPrompt("【測定】" + Number("距離=%.1f", distance) +
                        Number(" 角度=%.1f°", PlanAngleDegrees(firstPoint, cursorPoint)) +
                        Number(" 合計=%.1f", measureTotal) + "－次の点(右クリックで終了)");
     firstPoint = cursorPoint;
@@ -394,6 +391,21 @@ std::string MeasureReadout(const Double3& cursor) {
         return {};
     }
     return Number("  合計=%.1f", measureTotal + PlanDistance(firstPoint, cursor));
+}
+
+void DimensionPointTyped(CZorader_ezDoc& doc, const Double3& point) {
+    cursorPoint = point;
+    stepPending = 0;
+    rubberBand = 0;
+    if (editState == EDIT_MEASURE) {
+        MeasurePointGiven();
+    } else if (progress.command == ID_DIM_LINEAR || progress.command == ID_DIM_ALIGNED) {
+        PointGiven(doc);
+    } else {
+        PlaceGiven(doc, kPromptDimOnCentre);
+    }
+    g_displayListValid = 0;
+    CurrentPlatform().InvalidateView();
 }
 
 void EndDimensionOrMeasure() {

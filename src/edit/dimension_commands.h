@@ -59,6 +59,12 @@ std::string MeasureReadout(const Double3& cursor);
 // "半径=… 円周=…" of a circle; empty for other kinds.
 std::string ShapeMeasureText(const CShape& shape);
 
+// A point typed relative to the step's first point (the "@" entry) in place of the
+// click that the dimension or measurement waits for; it is taken as that click's.
+void DimensionPointTyped(CZorader_ezDoc& doc, const Double3& point);
+// The measured point in cursorPoint, said with its distance from firstPoint.
+void MeasurePointGiven();
+
 // The right button: the dimension or measure command ends.
 void EndDimensionOrMeasure();
 

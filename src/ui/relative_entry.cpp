@@ -5,6 +5,7 @@
 #include <string>
 
 #include "edit/command_state.h"
+#include "edit/dimension_commands.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/modify_commands.h"
@@ -183,6 +184,20 @@ void EnterArcEnd(CZorader_ezDoc& doc) {
     basePointSet = 0;
 }
 
+// The next point of a dimension or a measurement, from the step's first point.
+void EnterDimensionPoint(CZorader_ezDoc& doc) {
+    RelativeDistanceDialog dialog;
+    if (!CurrentPlatform().RunDialog(dialog)) {
+        return;
+    }
+    const std::optional<Double3> delta = ReadDisplacement(dialog.Text());
+    if (!delta) {
+        CurrentPlatform().SetPrompt(kPromptEntryTooShort);
+        return;
+    }
+    DimensionPointTyped(doc, Double3{firstPoint.x + delta->x, firstPoint.y + delta->y, firstPoint.z + delta->z});
+}
+
 void EnterDestination(CZorader_ezDoc& doc) {
     RelativeDistanceDialog dialog;
     if (!CurrentPlatform().RunDialog(dialog)) {
@@ -335,6 +350,10 @@ void RunRelativeEntry(CZorader_ezDoc& doc) {
         case SHAPE_NONE:
             if (editState == EDIT_MOVE || editState == EDIT_COPY) {
                 EnterDestination(doc);
+                return;
+            }
+            if ((editState == EDIT_DIMENSION || editState == EDIT_MEASURE) && basePointSet == 1) {
+                EnterDimensionPoint(doc);
                 return;
             }
             break;

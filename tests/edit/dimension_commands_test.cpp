@@ -137,6 +137,31 @@ TEST_F(DimensionCommandsTest, ADrawCommandEndsDimensioningAndMeasuring) {
     }
 }
 
+// Points typed relative to the last one ("@") serve as the clicks would: a length
+// dimension's second point, and a measured point.
+TEST_F(DimensionCommandsTest, TypedRelativePointsServeAsClicks) {
+    AddLine({0, 0, 0}, {3600, 0, 0});
+    Run(ID_DIM_LINEAR);
+    SnapClick(0, 0);
+    platform.QueueDialog({{"3600,0"}});
+    Run(ID_RELATIVE_ENTRY);
+    EXPECT_EQ(platform.Prompt(), kPromptDimLinearPlace);
+    platform.QueueDialog({{"0,1000"}});
+    Run(ID_RELATIVE_ENTRY);
+    ASSERT_EQ(doc.m_shapes.size(), size_t{7});
+    EXPECT_EQ(Shape(6).m_strText, "3600");
+    EXPECT_FLOAT_EQ(Shape(1).m_pt[0].z, -1000.0f);  // the dimension line, 1000 north
+    RightClick(400, 300);
+
+    Run(ID_MEASURE);
+    SnapClick(3600, 0);
+    platform.QueueDialog({{"0,-2500"}});
+    Run(ID_RELATIVE_ENTRY);
+    EXPECT_NE(platform.Prompt().find("距離=2500.0 角度=270.0° 合計=2500.0"), std::string::npos)
+        << platform.Prompt();
+    RightClick(400, 300);
+}
+
 // A click that cannot serve is refused with the warning beep and a prompt that says
 // why; nothing is added and the step waits for the click again.
 TEST_F(DimensionCommandsTest, BadClicksAreRefusedWithTheReason) {
