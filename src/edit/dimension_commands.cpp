@@ -234,8 +234,9 @@ void AngleClick(CZorader_ezDoc& doc, int x, int y) {
             stepPending = 1;
             rubberBand = 0;
         }
-        progress.points[2 * progress.given] = a;
-        progress.points[2 * progress.given + 1] = b;
+        const auto first = 2 * static_cast<size_t>(progress.given);
+        progress.points[first] = a;
+        progress.points[first + 1] = b;
         ++progress.given;
         const Prompts prompts = PromptsOf(ID_DIM_ANGLE);
         CurrentPlatform().SetPrompt(progress.given == 1 ? prompts.second : prompts.place);
