@@ -64,6 +64,12 @@ shot fillet "$zoom;cmd:32864;type:455"
 shot trim "$zoom;cmd:32791;click:1820,910;click:1820,-910;rclick:0,0;cmd:32866;click:1820,700;click:2273,40"
 # The text dialog after a click on the plan.
 shot text "$zoom;cmd:32794;click:-3640,-3640;type:配置図"
+# Dimensions: the north wall's length, the circle's radius and the north-west corner's
+# angle, clicked on the sample's walls and grid points.
+shot dimensions "$zoom;cmd:32870;click:-3640,2730;click:3640,2730;click:0,1820;rclick:0,1820;cmd:32872;click:2275,0;click:2730,910;rclick:2730,910;cmd:32874;click:-1820,2730;click:-3640,0;click:-2730,1820;rclick:-2730,1820"
+shot dimension-settings "cmd:32875"
+# Measuring along two walls: the second click said, the cursor on the third corner.
+shot measure "$zoom;cmd:32876;click:-3640,-2730;click:3640,-2730;move:3640,2730"
 # The layers, and the colour and material of the layer 壁 (the second row).
 shot layers "cmd:32778"
 shot material "cmd:32778;row:1"

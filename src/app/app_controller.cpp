@@ -14,6 +14,7 @@
 #include "model/layers.h"
 #include "model/native_file.h"
 #include "platform/platform.h"
+#include "ui/dimension_settings_dialog.h"
 #include "ui/help.h"
 #include "view/sheet.h"
 #include "view/wireframe_layout.h"
@@ -43,6 +44,7 @@ bool AppController::Start(const std::vector<std::string>& args) {
     }
     LoadColorByLayerSetting();
     LoadSnapSettings();
+    LoadDimensionSettings();
     if (args.empty()) {
         m_doc.NewDrawing();
         return true;

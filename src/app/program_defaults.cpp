@@ -1,5 +1,7 @@
 #include "app/program_defaults.h"
 
+#include "edit/dimension_commands.h"
+#include "edit/dimension_geometry.h"
 #include "edit/editing_state.h"
 #include "edit/snap_settings.h"
 #include "exchange/render_command.h"
@@ -21,6 +23,8 @@ void InitProgramDefaults() {
     InitCameraDefaults();
     InitSheetDefaults();
     InitEditingStateDefaults();
+    InitDimensionDefaults();
+    InitDimensionCommandDefaults();
     InitLayerDefaults();
     InitLayerDialogDefaults();
     InitRenderSettingsDefaults();

@@ -1,6 +1,7 @@
 #include "edit/command_state.h"
 
 #include "edit/corner_commands.h"
+#include "edit/dimension_commands.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/modify_commands.h"
@@ -10,6 +11,7 @@
 #include "edit/view.h"
 #include "model/layers.h"
 #include "platform/command_ids.h"
+#include "platform/keys.h"
 #include "platform/platform.h"
 
 namespace marquetta {
@@ -35,6 +37,7 @@ void EndRunningCommand(CZorader_ezDoc& doc) {
     pastePlacing = 0;
     editState = EDIT_IDLE;
     basePointSet = 0;
+    InitDimensionCommandDefaults();
     arcStartGiven = 0;
     g_displayListValid = 0;
     CurrentPlatform().InvalidateView();
@@ -68,6 +71,10 @@ void CZorader_ezView::StartDrawCommand(int type, const char* prompt) {
         g_displayListValid = 0;
         CurrentPlatform().InvalidateView();
     }
+    if (editState == EDIT_DIMENSION || editState == EDIT_MEASURE) {
+        // A draw command ends dimensioning or measuring, and its pending point.
+        EndDimensionOrMeasure();
+    }
     m_doc.m_current.m_nType = type;
     arcStartGiven = 0;
     CurrentPlatform().SetPrompt(prompt);
@@ -89,13 +96,13 @@ void CZorader_ezView::OnCancel() {
     CancelCommand(m_doc);
 }
 
-void CZorader_ezView::OnLButtonDown(int x, int y) {
+void CZorader_ezView::OnLButtonDown(int x, int y, int modifiers) {
     if (NavigationLeftDown(x, y)) {
         return;
     }
     // While a Ctrl+right zoom borrows stepPending it is 2 and no click edits.
     if (stepPending == 0) {
-        FirstStep(x, y);
+        FirstStep(x, y, modifiers);
         const bool selecting = editState == EDIT_IDLE || editState == EDIT_MOVE_SELECT ||
                                editState == EDIT_COPY_SELECT ||
                                editState == EDIT_TRANSFORM_SELECT;
@@ -105,7 +112,7 @@ void CZorader_ezView::OnLButtonDown(int x, int y) {
         m_nav.windowPressX = x;
         m_nav.windowPressY = y;
     } else if (stepPending == 1) {
-        SecondStep(x, y);
+        SecondStep(x, y, modifiers);
     }
 }
 
@@ -122,7 +129,7 @@ void CZorader_ezView::OnLButtonDblClk(int x, int y) {
     }
 }
 
-void CZorader_ezView::FirstStep(int x, int y) {
+void CZorader_ezView::FirstStep(int x, int y, int modifiers) {
     // The draw command comes first; the modify state counts only without one.
     switch (m_doc.m_current.m_nType) {
         case SHAPE_NONE:
@@ -149,6 +156,11 @@ void CZorader_ezView::FirstStep(int x, int y) {
                     return;
                 case EDIT_RECTANGLE:
                     RectangleFirstClick(m_doc, x, y);
+                case EDIT_DIMENSION:
+                    DimensionClick(m_doc, x, y);
+                    return;
+                case EDIT_MEASURE:
+                    MeasureClick(m_doc, x, y, (modifiers & MOD_SHIFT) != 0);
                     return;
                 default:
                     if (!pickToggle(m_doc, x, y)) {
@@ -176,7 +188,7 @@ void CZorader_ezView::FirstStep(int x, int y) {
     }
 }
 
-void CZorader_ezView::SecondStep(int x, int y) {
+void CZorader_ezView::SecondStep(int x, int y, int modifiers) {
     stepPending = 0;
     rubberBand = 0;
     switch (m_doc.m_current.m_nType) {
@@ -205,6 +217,14 @@ void CZorader_ezView::SecondStep(int x, int y) {
                 case EDIT_RECTANGLE:
                     RectangleSecondClick(m_doc, x, y);
                     break;
+                case EDIT_DIMENSION:
+                    DimensionClick(m_doc, x, y);
+                    break;
+                case EDIT_MEASURE:
+                    // Measuring changes nothing in the drawing: no modified flag.
+                    MeasureClick(m_doc, x, y, (modifiers & MOD_SHIFT) != 0);
+                    CurrentPlatform().InvalidateView();
+                    return;
                 default:
                     selectInWindow(m_doc, firstScreenPoint, Double2{double(x), double(y)});
                     break;
@@ -245,6 +265,9 @@ bool CZorader_ezView::EditingRightDown() {
         editState == EDIT_TRANSFORM_SELECT || editState == EDIT_TRANSFORM) {
         return false;  // the release decides
     }
+    if (editState == EDIT_DIMENSION || editState == EDIT_MEASURE) {
+        return false;  // the release ends the command
+    }
     if ((editState == EDIT_OFFSET && stepPending == 0) ||
         (editState == EDIT_STRETCH && stepPending == 1)) {
         return false;
@@ -279,6 +302,8 @@ void CZorader_ezView::EditingRightUp() {
         TransformSelectionCollected(m_doc);
     } else if (editState == EDIT_TRANSFORM) {
         EndTransform(m_doc);
+    } else if (editState == EDIT_DIMENSION || editState == EDIT_MEASURE) {
+        EndDimensionOrMeasure();
     } else if (editState == EDIT_OFFSET && stepPending == 0) {
         editState = EDIT_IDLE;
         platform.SetPrompt(kPromptNone);

@@ -34,7 +34,8 @@ double PlanAngleDegrees(const Double3& from, const Double3& to) {
         return 0.0;
     }
     double angle = std::atan2(north, east) * 180.0 / kGlPi;
-    if (angle < 0.0) {
+    // Below zero, and zero below the east axis (-0, which prints "-0.0"), go round.
+    if (angle < 0.0 || std::signbit(angle)) {
         angle += 360.0;
     }
     // What would print as 360.0 is east.

@@ -26,6 +26,8 @@ enum EditState : int {
     EDIT_CHAMFER = 23,        // first line, then (with stepPending) the second
     EDIT_TRIM = 24,           // cutting edge, then (with stepPending) the parts to cut away
     EDIT_RECTANGLE = 25,      // first corner, then (with stepPending) the opposite corner
+    EDIT_DIMENSION = 30,      // the points or shapes of a dimension, then its place
+    EDIT_MEASURE = 31,        // points whose distances are said, or Shift+click shapes
 };
 
 inline constexpr int kTextHistorySize = 10;

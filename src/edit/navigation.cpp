@@ -6,6 +6,7 @@
 #include <string>
 
 #include "edit/cursor_readout.h"
+#include "edit/dimension_commands.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
@@ -332,7 +333,8 @@ std::string CZorader_ezView::CursorReadoutText() const {
     if (!m_hover) {
         return {};
     }
-    const std::string readout = CursorReadout(*m_hover, basePointSet == 1 ? &firstPoint : nullptr);
+    const std::string readout = CursorReadout(*m_hover, basePointSet == 1 ? &firstPoint : nullptr) +
+                                MeasureReadout(*m_hover);
     // The status bar names the snap target under the cursor.
     const bool marked = snapMarker.shown && g_snapOn == 1 && TakesPoint(m_doc);
     return marked ? std::string(SnapKindName(snapMarker.kind)) + "  " + readout : readout;

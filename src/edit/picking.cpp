@@ -750,7 +750,8 @@ bool snapPoint(const CZorader_ezDoc& doc, double x, double y, Double3& point, co
 
 bool TakesPoint(const CZorader_ezDoc& doc) {
     return doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE || editState == EDIT_COPY ||
-           editState == EDIT_TRANSFORM || editState == EDIT_RECTANGLE;
+           editState == EDIT_TRANSFORM || editState == EDIT_RECTANGLE || editState == EDIT_DIMENSION ||
+           editState == EDIT_MEASURE;
 }
 
 bool pickToggle(CZorader_ezDoc& doc, double x, double y) {

@@ -22,6 +22,7 @@ CZorader_ezView::CZorader_ezView(CZorader_ezDoc& doc) : m_doc(doc) {
     RegisterNavigationCommands();
     RegisterRelativeEntryCommand();
     RegisterTransformCommands();
+    RegisterDimensionCommands();
 }
 
 void CZorader_ezView::RegisterViewModeCommands() {

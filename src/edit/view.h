@@ -32,7 +32,8 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     const PaintFrame& OnPaint(int width, int height) { return m_paint.Build(m_doc, width, height); }
 
     // Mouse events.
-    void OnLButtonDown(int x, int y);
+    // `modifiers`: KeyModifier bits at the press (Shift measures a shape while measuring).
+    void OnLButtonDown(int x, int y, int modifiers = 0);
     void OnLButtonUp(int x, int y);
     // The second press of a double click: a press as any other, then, with no command
     // running, a text under the cursor opens for editing (EditTextShape).
@@ -81,11 +82,12 @@ class CZorader_ezView {  // NOLINT(cppcoreguidelines-special-member-functions): 
     void RegisterNavigationCommands();
     void RegisterRelativeEntryCommand();
     void RegisterTransformCommands();
+    void RegisterDimensionCommands();
 
     // command_state.cpp: the editing clicks.
     void StartDrawCommand(int type, const char* prompt);
-    void FirstStep(int x, int y);
-    void SecondStep(int x, int y);
+    void FirstStep(int x, int y, int modifiers = 0);
+    void SecondStep(int x, int y, int modifiers = 0);
     // The right press of an editing click; true when it starts a plain right drag.
     bool EditingRightDown();
     void EditingRightUp();

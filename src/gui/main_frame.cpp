@@ -64,6 +64,10 @@ const char* IconResource(int id) {
             return ":/icons/draw_arc.xpm";
         case ID_TEXT:
             return ":/icons/draw_text.xpm";
+        case ID_DIM_LINEAR:
+            return ":/icons/draw_dimension.xpm";
+        case ID_MEASURE:
+            return ":/icons/view_measure.xpm";
         case ID_ERASE:
             return ":/icons/modify_erase.xpm";
         case ID_MOVE:

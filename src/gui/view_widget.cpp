@@ -51,7 +51,8 @@ void CViewWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint p = DevicePosition(*event);
     switch (event->button()) {
         case Qt::LeftButton:
-            view_.OnLButtonDown(p.x(), p.y());
+            view_.OnLButtonDown(p.x(), p.y(),
+                                (event->modifiers() & Qt::ShiftModifier) ? MOD_SHIFT : MOD_NONE);
             break;
         case Qt::MiddleButton:
             view_.OnMButtonDown(p.x(), p.y());

@@ -65,6 +65,8 @@ const char* StepName(StepKind kind) {
             return "トリム";
         case StepKind::Rectangle:
             return "矩形";
+        case StepKind::Dimension:
+            return "寸法";
     }
     return "編集";
 }
@@ -679,6 +681,7 @@ bool StepStartsCommand(StepKind kind) {
         case StepKind::Chamfer:
         case StepKind::Trim:
         case StepKind::Rectangle:
+        case StepKind::Dimension:
             return false;
         default:
             return true;

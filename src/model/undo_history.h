@@ -62,6 +62,7 @@ enum class StepKind {
     Chamfer,
     Trim,
     Rectangle,
+    Dimension,
 };
 
 // The step's short name in the menu ("移動").

@@ -6,6 +6,7 @@
 
 #include "edit/command_state.h"
 #include "edit/corner_commands.h"
+#include "edit/dimension_commands.h"
 #include "edit/draw_commands.h"
 #include "edit/editing_state.h"
 #include "edit/modify_commands.h"
@@ -185,34 +186,42 @@ void EnterArcEnd(CZorader_ezDoc& doc) {
     basePointSet = 0;
 }
 
-void EnterRectangleCorner(CZorader_ezDoc& doc) {
+// The point typed as a displacement from the step's first point; nothing when the
+// dialog is cancelled or its text is refused (the prompt then says why).
+std::optional<Double3> AskTypedPoint() {
     RelativeDistanceDialog dialog;
     if (!CurrentPlatform().RunDialog(dialog)) {
-        return;
+        return std::nullopt;
     }
     const std::optional<Double3> delta = ReadDisplacement(dialog.Text());
     if (!delta) {
         CurrentPlatform().SetPrompt(kPromptEntryTooShort);
-        return;
+        return std::nullopt;
     }
-    const Double3 corner{firstPoint.x + delta->x, firstPoint.y + delta->y, firstPoint.z + delta->z};
-    if (MakeRectangle(doc, firstPoint, corner)) {
-        cursorPoint = corner;
+    return Double3{firstPoint.x + delta->x, firstPoint.y + delta->y, firstPoint.z + delta->z};
+}
+
+void EnterRectangleCorner(CZorader_ezDoc& doc) {
+    if (const std::optional<Double3> corner = AskTypedPoint()) {
+        if (MakeRectangle(doc, firstPoint, *corner)) {
+            cursorPoint = *corner;
+        }
+    }
+}
+
+// The next point of a dimension or a measurement, from the step's first point.
+void EnterDimensionPoint(CZorader_ezDoc& doc) {
+    if (const std::optional<Double3> point = AskTypedPoint()) {
+        DimensionPointTyped(doc, *point);
     }
 }
 
 void EnterDestination(CZorader_ezDoc& doc) {
-    RelativeDistanceDialog dialog;
-    if (!CurrentPlatform().RunDialog(dialog)) {
+    const std::optional<Double3> typed = AskTypedPoint();
+    if (!typed) {
         return;
     }
-    const std::optional<Double3> delta = ReadDisplacement(dialog.Text());
-    if (!delta) {
-        CurrentPlatform().SetPrompt(kPromptEntryTooShort);
-        return;
-    }
-    const Double3 destination{firstPoint.x + delta->x, firstPoint.y + delta->y,
-                              firstPoint.z + delta->z};
+    const Double3 destination = *typed;
     const bool done = editState == EDIT_MOVE ? MoveSelectionTo(doc, destination)
                                              : CopySelectionTo(doc, destination);
     if (!done) {
@@ -230,19 +239,11 @@ void EnterDestination(CZorader_ezDoc& doc) {
 
 // The second point of a mirror line, typed from the first.
 void EnterMirrorPoint(CZorader_ezDoc& doc) {
-    RelativeDistanceDialog dialog;
-    if (!CurrentPlatform().RunDialog(dialog)) {
-        return;
+    if (const std::optional<Double3> point = AskTypedPoint()) {
+        MirrorSecondPointAt(doc, *point);
+        g_displayListValid = 0;
+        CurrentPlatform().InvalidateView();
     }
-    const std::optional<Double3> delta = ReadDisplacement(dialog.Text());
-    if (!delta) {
-        CurrentPlatform().SetPrompt(kPromptEntryTooShort);
-        return;
-    }
-    MirrorSecondPointAt(doc, {firstPoint.x + delta->x, firstPoint.y + delta->y,
-                              firstPoint.z + delta->z});
-    g_displayListValid = 0;
-    CurrentPlatform().InvalidateView();
 }
 
 }  // namespace
@@ -378,6 +379,10 @@ void RunRelativeEntry(CZorader_ezDoc& doc) {
             }
             if (editState == EDIT_RECTANGLE && stepPending == 1) {
                 EnterRectangleCorner(doc);
+                return;
+            }
+            if ((editState == EDIT_DIMENSION || editState == EDIT_MEASURE) && basePointSet == 1) {
+                EnterDimensionPoint(doc);
                 return;
             }
             break;

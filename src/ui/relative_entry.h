@@ -72,7 +72,7 @@ inline constexpr const char* kPromptEntryTooShort =
 inline constexpr const char* kPromptEntryNoArcStart =
     "【円弧】－始点を指示してから角度を入力してください";
 inline constexpr const char* kPromptEntryNotHere =
-    "相対入力は直線の終点、円弧の終点、移動と複写の目的点、矩形の対角点で使えます";
+    "相対入力は直線の終点、円弧の終点、移動と複写の目的点、鏡像線の2点目、矩形の対角点、寸法と測定の点で使えます";
 
 // The entry itself, by the state at the moment of the command: the end of a line
 // (the chain goes on from it), the end of an arc (the arc command ends), the

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "edit/dimension_commands.h"
 #include "edit/editing_state.h"
 #include "edit/picking.h"
 #include "edit/snap_settings.h"
@@ -176,6 +177,21 @@ double Distance(const Double3& a, const Double3& b) {
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
+// The polylines of a wireframe as separate segments, moved by (dx, dy, dz).
+void PushPolylines(const Wireframe& wireframe, double dx, double dy, double dz,
+                   std::vector<float>& out) {
+    const std::vector<float>& v = wireframe.vertices;
+    for (size_t i = 1; i < wireframe.starts.size(); ++i) {
+        if (wireframe.starts[i] != 0) {
+            continue;
+        }
+        const float* a = &v[(i - 1) * 3];
+        const float* b = &v[i * 3];
+        PushVertex(out, a[0] + dx, a[1] + dy, a[2] + dz);
+        PushVertex(out, b[0] + dx, b[1] + dy, b[2] + dz);
+    }
+}
+
 }  // namespace
 
 const PaintFrame& PaintBuilder::Build(const CZorader_ezDoc& doc, int width, int height) {
@@ -255,7 +271,14 @@ void PaintBuilder::BuildPreviews(const CZorader_ezDoc& doc) {
             PushVertex(out, corners[i][0], f.y, corners[i][1]);
             PushVertex(out, corners[i + 1][0], f.y, corners[i + 1][1]);
         }
-    } else if (drawing == SHAPE_LINE) {
+    } else if (drawing == SHAPE_NONE && editState == EDIT_DIMENSION) {
+        // The dimension the next click would make, text included.
+        m_ghost.Clear();
+        for (const CShape& shape : DimensionPreview(p)) {
+            EmitOutline(shape, OutlineDetail(), m_ghost);
+        }
+        PushPolylines(m_ghost, 0.0, 0.0, 0.0, out);
+    } else if (drawing == SHAPE_LINE || (drawing == SHAPE_NONE && editState == EDIT_MEASURE)) {
         PushVertex(out, f.x, f.y, f.z);
         PushVertex(out, p.x, p.y, p.z);
     } else if (drawing == SHAPE_CIRCLE || (drawing == SHAPE_ARC && arcStartGiven == 0)) {
@@ -309,17 +332,7 @@ void PaintBuilder::BuildGhosts(const CZorader_ezDoc& doc, const ShapeTransform* 
     const double dx = follows ? cursorPoint.x - firstPoint.x : 0.0;
     const double dy = follows ? cursorPoint.y - firstPoint.y : 0.0;
     const double dz = follows ? cursorPoint.z - firstPoint.z : 0.0;
-    std::vector<float>& out = m_frame.previewSegments;
-    const std::vector<float>& v = m_ghost.vertices;
-    for (size_t i = 1; i < m_ghost.starts.size(); ++i) {
-        if (m_ghost.starts[i] != 0) {
-            continue;
-        }
-        const float* a = &v[(i - 1) * 3];
-        const float* b = &v[i * 3];
-        PushVertex(out, a[0] + dx, a[1] + dy, a[2] + dz);
-        PushVertex(out, b[0] + dx, b[1] + dy, b[2] + dz);
-    }
+    PushPolylines(m_ghost, dx, dy, dz, m_frame.previewSegments);
 }
 
 void PaintBuilder::BuildWireframe(const CZorader_ezDoc& doc) {
@@ -443,8 +456,10 @@ void PaintBuilder::BuildOverlay(const CZorader_ezDoc& doc) {
         ProjectCaptured(snapMarker.point.x, snapMarker.point.y, snapMarker.point.z, wx, wy, wz)) {
         EmitSnapMarker(out, snapMarker.kind, wx, wy);
     }
+    // Dimensions and measuring follow the cursor with their own preview, not a window.
     if (rubberBand != 1 || doc.m_current.m_nType != SHAPE_NONE || editState == EDIT_MOVE ||
-        editState == EDIT_COPY || editState == EDIT_TRANSFORM || editState == EDIT_RECTANGLE) {
+        editState == EDIT_COPY || editState == EDIT_TRANSFORM || editState == EDIT_RECTANGLE ||
+        editState == EDIT_DIMENSION || editState == EDIT_MEASURE) {
         return;
     }
     const double h = g_viewport[3];

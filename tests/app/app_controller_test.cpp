@@ -59,6 +59,8 @@ TEST_F(AppControllerTest, CommandsEnabledAndDisabledToday) {
         ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP,
         ID_EDIT_SELECT_ALL, ID_WIREFRAME, ID_VIEW_MOVE, ID_VIEW_ZOOM, ID_ZOOM_FIT, ID_CANCEL,
         ID_LINE, ID_CIRCLE, ID_ARC, ID_TEXT,
+        ID_DIM_LINEAR, ID_DIM_ALIGNED, ID_DIM_RADIUS, ID_DIM_DIAMETER, ID_DIM_ANGLE,
+        ID_DIM_SETTINGS, ID_MEASURE,
         ID_EDIT_CUT, ID_ERASE, ID_MOVE, ID_COPY, ID_OFFSET, ID_STRETCH, ID_LAYERS,
         ID_ROTATE, ID_MIRROR, ID_MIRROR_COPY, ID_SCALE_SHAPES,
         ID_FILLET, ID_CHAMFER, ID_TRIM, ID_RECTANGLE,
@@ -422,7 +424,7 @@ TEST(CommandTableTest, AcceleratorsAndMenus) {
     for (int id : StandardToolBar()) {
         EXPECT_TRUE(id == 0 || FindCommand(id) != nullptr) << id;
     }
-    EXPECT_EQ(DrawingToolBar().size(), 18u);
+    EXPECT_EQ(DrawingToolBar().size(), 21u);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ TEST(CursorReadoutTest, ReadsThePlanAsADrafterDoes) {
         {{-100, 0, 0}, Double3{100, 0, 100}, "X=-100.0 Y=0.0  距離=223.6 角度=153.4°"},
         {{100, 0, 1e-4}, Double3{0, 0, 0}, "X=100.0 Y=0.0  距離=100.0 角度=0.0°"},  // not -0.0, 360.0
         {{3, 0, 4}, Double3{3, 0, 4}, "X=3.0 Y=-4.0  距離=0.0 角度=0.0°"},
+        {{3000, 0, 0}, Double3{0, 0, 0}, "X=3000.0 Y=0.0  距離=3000.0 角度=0.0°"},  // due east: -0
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -16,6 +16,7 @@
 #include "gui/view_widget.h"
 #include "gui_session.h"
 #include "gui_tests.h"
+#include "model/layers.h"
 #include "model/native_file.h"
 #include "platform/command_ids.h"
 #include "../test_shapes.h"
@@ -154,6 +155,63 @@ class DrawingTest : public QObject {
         QCOMPARE(stepPending, 0);
         QCOMPARE(s.App().Document().m_current.m_nType, static_cast<int32_t>(SHAPE_NONE));
         QVERIFY(s.App().Document().m_shapes.empty());
+    }
+
+    // A length dimension of a 3,600 mm wall, clicked on its ends and placed on a grid
+    // point: the text "3600" shows as white strokes above the dimension line, centred,
+    // where nothing was before.
+    void dimensionOfALineShowsItsText() {
+        GuiSession s;
+        QVERIFY(s.started);
+        CViewWidget* view = &s.View();
+        CZorader_ezDoc& doc = s.App().Document();
+        EnsureLayer("0");
+        doc.m_current.m_strLayer = "0";
+        doc.m_current.m_nType = SHAPE_LINE;
+        doc.m_current.m_pt[0] = {0, 0, 0};
+        doc.m_current.m_pt[1] = {3640, 0, 0};
+        doc.AddCurrentShape();
+        doc.m_current.m_nType = SHAPE_NONE;
+        s.Frame().RunCommand(ID_ZOOM_FIT);
+        s.Grab();
+        // The text's box: 250 mm high at 1:100, its baseline a quarter of that above
+        // the dimension line at z = -910, about 480 mm long about x = 1820.
+        const auto whiteInTextBox = [&](const QImage& image) {
+            int white = 0;
+            for (double x = 1600; x <= 2040; x += 10) {
+                for (double z = -990; z >= -1150; z -= 10) {
+                    white += IsWhite(PixelAt(image, Project(x, 0, z))) ? 1 : 0;
+                }
+            }
+            return white;
+        };
+        QCOMPARE(whiteInTextBox(s.Grab()), 0);
+
+        s.Frame().RunCommand(ID_DIM_LINEAR);
+        QCOMPARE(s.Frame().StatusDialogBar()->Prompt(), QStringLiteral("【長さ寸法】－1点目"));
+        for (const QPoint p : {WidgetPoint(0, 0, 0), WidgetPoint(3640, 0, 0), WidgetPoint(1820, 0, -910)}) {
+            QTest::mouseMove(view, p);
+            QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, p);
+        }
+        QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, WidgetPoint(1820, 0, -910));
+        QCOMPARE(editState, static_cast<int>(EDIT_IDLE));
+        QVERIFY(doc.m_shapes.back()->m_strText == "3640");
+
+        const QImage after = s.Grab();
+        QVERIFY2(whiteInTextBox(after) > 20, qPrintable(QString::number(whiteInTextBox(after))));
+        // The dimension line itself, between the ticks.
+        QVERIFY(WhiteNear(after, Project(900, 0, -910)));
+        // Centred: as much ink left of the middle as right of it, give or take a glyph.
+        int left = 0, right = 0;
+        for (double x = 1560; x <= 2080; x += 5) {
+            for (double z = -980; z >= -1160; z -= 5) {
+                if (IsWhite(PixelAt(after, Project(x, 0, z)))) {
+                    (x < 1820 ? left : right) += 1;
+                }
+            }
+        }
+        QVERIFY2(left > 0 && right > 0 && std::abs(left - right) < (left + right) / 3,
+                 qPrintable(QStringLiteral("%1 left, %2 right").arg(left).arg(right)));
     }
 };
 

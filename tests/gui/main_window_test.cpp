@@ -83,8 +83,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(Describe(menus[1]->menu()), QStringLiteral("57643 57644 - 57635 57634 57637 - 57642"));
         QCOMPARE(Describe(menus[2]->menu()),
                  QStringLiteral("32778 32843 - [スナップ(&N): 32850 32851 32852 32853 32854 32855 - 32856] - "
-                                "32840 - 32777 32785 32786 - 59392 59393"));
-        QCOMPARE(Describe(menus[3]->menu()), QStringLiteral("32791 32867 32792 32793 32794 - 32783"));
+                                "32840 32876 - 32777 32785 32786 - 59392 59393"));
+        QCOMPARE(Describe(menus[3]->menu()),
+                 QStringLiteral("32791 32867 32792 32793 32794 - "
+                                "[寸法(&N): 32870 32871 32872 32873 32874 - 32875] - 32783"));
         QCOMPARE(Describe(menus[4]->menu()),
                  QStringLiteral("32800 32801 32802 32860 32861 32862 32863 - 32808 32809 32864 32865 32866 - 32842"));
         QCOMPARE(Describe(menus[5]->menu()), QStringLiteral("32789 - 32790"));
@@ -126,8 +128,8 @@ class MainWindowTest : public QObject {
                  QStringLiteral("57600 57601 57603 - 57635 57634 57637 - 57607 - 32773 32776 "
                                 "32775 32840 - 57664"));
         QCOMPARE(DescribeBar(f.DrawingBar()),
-                 QStringLiteral("32791 32867 32792 32793 32794 - 32800 32801 32802 32860 32861 32863 - "
-                                "32808 32809 32864 32865 32866"));
+                 QStringLiteral("32791 32867 32792 32793 32794 - 32870 32876 - 32800 32801 32802 32860 "
+                                "32861 32863 - 32808 32809 32864 32865 32866"));
         for (QToolBar* bar : {f.StandardBar(), f.DrawingBar(), f.DialogBarHost(), f.LayerBar()}) {
             QVERIFY(!bar->isMovable());
             QVERIFY(!bar->isFloatable());

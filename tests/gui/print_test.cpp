@@ -20,6 +20,7 @@
 #include <cmath>
 
 #include "app/app_controller.h"
+#include "edit/dimension_geometry.h"
 #include "gui/main_frame.h"
 #include "gui/print_dialogs.h"
 #include "gui/print_painter.h"
@@ -161,6 +162,54 @@ class PrintTest : public QObject {
         for (int x = left; x <= right; ++x) {
             QVERIFY2(IsDark(page, x, top) || IsDark(page, x, bottom), qPrintable(found));
         }
+    }
+
+    // A 3,600 mm dimension made at 1:100 with text 2.5 mm high prints its digits as
+    // tall as the stroke font draws a 2.5 mm text (the glyphs of "3600" run from unit 1
+    // to unit 14 of the 16 of the text height),
+    // centred above the dimension line.
+    void dimensionTextPrintsAtTheSetHeight() {
+        TempFolder folder;
+        const std::string pdf = folder.Path("dimension.pdf");
+        GuiSession s;
+        QVERIFY(s.started);
+        QCOMPARE(g_scaleDenominator, 100.0);
+        const DimensionResult dimension =
+            LinearDimension({0, 0, 0}, {3600, 0, 0}, {1800, 0, -1000}, g_dimensionStyle, g_scaleDenominator);
+        QCOMPARE(dimension.error, DimensionError::None);
+        for (const CShape& shape : dimension.shapes) {
+            AddShape(s.App().Document(), shape.m_nType, {shape.m_pt[0], shape.m_pt[1]});
+            s.App().Document().m_shapes.back()->m_strText = shape.m_strText;
+        }
+        s.platform.setupAnswers.push_back(ChoosePdfPrinter(""));
+        s.Frame().RunCommand(ID_FILE_PRINT_SETUP);
+        s.Grab();
+        s.platform.printAnswers.push_back(ChoosePdfPrinter(pdf));
+        QTest::keyClick(&s.View(), Qt::Key_P, Qt::ControlModifier);
+        const QImage page = Rasterise(pdf, QString::fromStdString(folder.Path("dimension")));
+        QVERIFY2(!page.isNull(), "pdftoppm could not read the printed file");
+
+        // The dimension line lies 10 mm above the sheet's centre; the text above it,
+        // between x = 18 mm +- 4 mm (clear of the extension lines at 0 and 36 mm).
+        const QRectF area = s.platform.Printer().pageLayout().paintRect(QPageLayout::Millimeter);
+        const double cx = (area.left() + area.width() / 2) * 10 + 180;
+        const double lineY = (area.top() + area.height() / 2) * 10 - 100;
+        int top = page.height(), bottom = -1, left = page.width(), right = -1;
+        for (const QPoint& p : DarkPixels(page)) {
+            if (std::abs(p.x() - cx) <= 40 && p.y() < lineY - 3) {
+                top = std::min(top, p.y());
+                bottom = std::max(bottom, p.y());
+                left = std::min(left, p.x());
+                right = std::max(right, p.x());
+            }
+        }
+        const QString found = QStringLiteral("text from (%1, %2) to (%3, %4), line at %5, centre %6")
+                                  .arg(left).arg(top).arg(right).arg(bottom).arg(lineY).arg(cx);
+        QVERIFY2(bottom >= 0, qPrintable(found));
+        // 2.5 mm is 25 pixels; the digits' ink spans 13/16 of it, give or take a pixel.
+        QVERIFY2(std::abs((bottom - top) - 25.0 * 13 / 16) <= 1.5, qPrintable(found));
+        QVERIFY2(std::abs((left + right) / 2.0 - cx) <= 2.5, qPrintable(found));
+        QVERIFY2(bottom < lineY - 3 && bottom > lineY - 12, qPrintable(found));
     }
 
     void directPrintAsksOnlyForTheFile() {
