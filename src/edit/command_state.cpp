@@ -156,6 +156,7 @@ void CZorader_ezView::FirstStep(int x, int y, int modifiers) {
                     return;
                 case EDIT_RECTANGLE:
                     RectangleFirstClick(m_doc, x, y);
+                    return;
                 case EDIT_DIMENSION:
                     DimensionClick(m_doc, x, y);
                     return;

@@ -119,10 +119,10 @@ bool JoinCorner(CZorader_ezDoc& doc, CShape& first, const Double3& click1, CShap
 }
 
 // The stored shape of a trimmed piece of `target`.
-CShape PieceShape(const CShape& target, const PlanCurve& piece) {
+CShape PieceShape(const CShape& target, const CutCurve& piece) {
     CShape shape = target;
     shape.m_bSelected = 0;
-    if (piece.kind == PlanCurve::Kind::Segment) {
+    if (piece.kind == CutCurve::Kind::Segment) {
         shape.m_pt[0] = {Narrow(piece.a.x), Narrow(HeightOnLine(target, piece.a)), Narrow(piece.a.z)};
         shape.m_pt[1] = {Narrow(piece.b.x), Narrow(HeightOnLine(target, piece.b)), Narrow(piece.b.z)};
     } else {
@@ -160,23 +160,23 @@ bool IsCornerState(int state) {
            state == EDIT_RECTANGLE;
 }
 
-std::optional<PlanCurve> PlanCurveOf(const CShape& shape) {
-    PlanCurve curve;
+std::optional<CutCurve> CutCurveOf(const CShape& shape) {
+    CutCurve curve;
     switch (shape.m_nType) {
         case SHAPE_LINE:
-            curve.kind = PlanCurve::Kind::Segment;
+            curve.kind = CutCurve::Kind::Segment;
             curve.a = Plan(shape.m_pt[0]);
             curve.b = Plan(shape.m_pt[1]);
             return curve;
         case SHAPE_CIRCLE:
         case SHAPE_ARC: {
-            curve.kind = shape.m_nType == SHAPE_ARC ? PlanCurve::Kind::Arc : PlanCurve::Kind::Circle;
+            curve.kind = shape.m_nType == SHAPE_ARC ? CutCurve::Kind::Arc : CutCurve::Kind::Circle;
             curve.centre = Plan(shape.m_pt[0]);
             curve.radius = shape.m_pt[1].x;
             if (!(curve.radius > 0.0) || !std::isfinite(curve.radius)) {
                 return std::nullopt;
             }
-            if (curve.kind == PlanCurve::Kind::Arc) {
+            if (curve.kind == CutCurve::Kind::Arc) {
                 // Stored angles may lie anywhere (files); the arc runs from start to end.
                 curve.start = SweepFrom(0.0, shape.m_pt[1].y);
                 const double sweep = SweepFrom(shape.m_pt[1].y, shape.m_pt[1].z);
@@ -266,7 +266,7 @@ void TrimEdgeClick(CZorader_ezDoc& doc, int x, int y) {
     if (edge == nullptr) {
         return;
     }
-    if (!PlanCurveOf(*edge)) {
+    if (!CutCurveOf(*edge)) {
         Refuse(kPromptTrimNotCurve);
         return;
     }
@@ -346,19 +346,19 @@ bool ChamferLines(CZorader_ezDoc& doc, CShape& first, const Double3& click1, CSh
 }
 
 bool TrimShape(CZorader_ezDoc& doc, CShape& target, const CShape& edge, const Double3& click) {
-    const std::optional<PlanCurve> cut = PlanCurveOf(target);
-    const std::optional<PlanCurve> cutter = PlanCurveOf(edge);
+    const std::optional<CutCurve> cut = CutCurveOf(target);
+    const std::optional<CutCurve> cutter = CutCurveOf(edge);
     if (!cut || !cutter) {
         Refuse(kPromptTrimNotCurve);
         return false;
     }
-    const std::optional<std::vector<PlanCurve>> pieces = TrimPieces(*cut, *cutter, Plan(click));
+    const std::optional<std::vector<CutCurve>> pieces = TrimPieces(*cut, *cutter, Plan(click));
     if (!pieces) {
         Refuse(kPromptTrimNoCrossing);
         return false;
     }
     std::vector<CShape> shapes;
-    for (const PlanCurve& piece : *pieces) {
+    for (const CutCurve& piece : *pieces) {
         shapes.push_back(PieceShape(target, piece));
         if (!Fits(shapes.back().m_pt[0]) || !Fits(shapes.back().m_pt[1])) {
             RefuseBeyondRange();

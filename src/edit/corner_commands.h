@@ -80,6 +80,6 @@ bool MakeRectangle(CZorader_ezDoc& doc, const Double3& a, const Double3& b);
 std::array<Double3, 4> RectangleCorners(const Double3& a, const Double3& b);
 
 // A line, arc or circle in plan; nothing for other kinds.
-std::optional<PlanCurve> PlanCurveOf(const CShape& shape);
+std::optional<CutCurve> CutCurveOf(const CShape& shape);
 
 }  // namespace marquetta

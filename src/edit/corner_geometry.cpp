@@ -34,20 +34,20 @@ PlanPoint Unit(const PlanPoint& v) {
     return {v.x / length, v.z / length};
 }
 
-double Sweep(const PlanCurve& arc) {
+double Sweep(const CutCurve& arc) {
     return arc.end - arc.start;
 }
 
 // Whether a direction seen from an arc's centre lies within its sweep.
-bool WithinSweep(const PlanCurve& curve, double angle) {
-    if (curve.kind != PlanCurve::Kind::Arc) {
+bool WithinSweep(const CutCurve& curve, double angle) {
+    if (curve.kind != CutCurve::Kind::Arc) {
         return true;
     }
     const double past = SweepFrom(curve.start, angle);
     return past <= Sweep(curve) + kOnSweepDegrees || past >= 360.0 - kOnSweepDegrees;
 }
 
-std::vector<PlanPoint> CrossSegmentRound(const PlanCurve& segment, const PlanCurve& round) {
+std::vector<PlanPoint> CrossSegmentRound(const CutCurve& segment, const CutCurve& round) {
     std::vector<PlanPoint> points;
     for (double t : CrossLineCircle(segment.a, segment.b, round.centre, round.radius)) {
         if (t < -kOnEnd || t > 1.0 + kOnEnd) {
@@ -62,9 +62,9 @@ std::vector<PlanPoint> CrossSegmentRound(const PlanCurve& segment, const PlanCur
 }
 
 // A piece of an arc from `from` to `to` degrees past its start.
-PlanCurve ArcPiece(const PlanCurve& arc, double from, double to) {
-    PlanCurve piece = arc;
-    piece.kind = PlanCurve::Kind::Arc;
+CutCurve ArcPiece(const CutCurve& arc, double from, double to) {
+    CutCurve piece = arc;
+    piece.kind = CutCurve::Kind::Arc;
     piece.start = std::fmod(arc.start + from, 360.0);
     piece.end = piece.start + (to - from);
     return piece;
@@ -151,8 +151,8 @@ std::vector<PlanPoint> CrossCircles(const PlanPoint& c1, double r1, const PlanPo
     return {Along(foot, normal, half), Along(foot, normal, -half)};
 }
 
-std::vector<PlanPoint> CrossCurves(const PlanCurve& first, const PlanCurve& second) {
-    using Kind = PlanCurve::Kind;
+std::vector<PlanPoint> CrossCurves(const CutCurve& first, const CutCurve& second) {
+    using Kind = CutCurve::Kind;
     if (first.kind == Kind::Segment && second.kind == Kind::Segment) {
         const std::optional<LineCrossing> c = CrossLines(first.a, first.b, second.a, second.b);
         if (c && c->t >= -kOnEnd && c->t <= 1.0 + kOnEnd && c->u >= -kOnEnd &&
@@ -243,9 +243,9 @@ CornerCut ChamferCut(const CornerFrame& frame, double distance1, double distance
     return cut;
 }
 
-std::optional<std::vector<PlanCurve>> TrimPieces(const PlanCurve& target, const PlanCurve& cutter,
+std::optional<std::vector<CutCurve>> TrimPieces(const CutCurve& target, const CutCurve& cutter,
                                                  const PlanPoint& click) {
-    using Kind = PlanCurve::Kind;
+    using Kind = CutCurve::Kind;
     const std::vector<PlanPoint> points = CrossCurves(target, cutter);
     // Every crossing and the click as parameters along the target: 0 ... 1 along a
     // segment, degrees past the start along an arc, plain angles around a circle.
@@ -294,11 +294,11 @@ std::optional<std::vector<PlanCurve>> TrimPieces(const PlanCurve& target, const 
         const auto next = std::upper_bound(inside.begin(), inside.end(), at);
         const double from = next == inside.end() ? inside.front() : *next;
         const double to = next == inside.begin() ? inside.back() : *(next - 1);
-        PlanCurve arc = target;
+        CutCurve arc = target;
         arc.kind = Kind::Arc;
         arc.start = from;
         arc.end = from + SweepFrom(from, to);
-        return std::vector<PlanCurve>{arc};
+        return std::vector<CutCurve>{arc};
     }
     if (inside.empty()) {
         return std::nullopt;
@@ -312,17 +312,17 @@ std::optional<std::vector<PlanCurve>> TrimPieces(const PlanCurve& target, const 
             hi = std::min(hi, c);
         }
     }
-    std::vector<PlanCurve> pieces;
+    std::vector<CutCurve> pieces;
     if (target.kind == Kind::Segment) {
         const PlanPoint d = Minus(target.b, target.a);
         const double length = Length(d);
         if (lo * length > kShortestPiece) {
-            PlanCurve piece = target;
+            CutCurve piece = target;
             piece.b = Along(target.a, d, lo);
             pieces.push_back(piece);
         }
         if ((1.0 - hi) * length > kShortestPiece) {
-            PlanCurve piece = target;
+            CutCurve piece = target;
             piece.a = Along(target.a, d, hi);
             pieces.push_back(piece);
         }

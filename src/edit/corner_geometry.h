@@ -9,16 +9,13 @@
 #include <optional>
 #include <vector>
 
+#include "model/plan_curves.h"
+
 namespace marquetta {
 
-struct PlanPoint {
-    double x = 0.0;
-    double z = 0.0;
-    bool operator==(const PlanPoint&) const = default;
-};
-
-// A line segment, an arc or a whole circle in plan.
-struct PlanCurve {
+// A line segment, an arc or a whole circle in plan, as the cuts below see them (an
+// arc by its start and end angles; the snap's PlanCurve keeps a sweep instead).
+struct CutCurve {
     enum class Kind { Segment, Arc, Circle };
     Kind kind = Kind::Segment;
     PlanPoint a, b;           // a segment's ends
@@ -56,7 +53,7 @@ std::vector<double> CrossLineCircle(const PlanPoint& a0, const PlanPoint& a1,
 std::vector<PlanPoint> CrossCircles(const PlanPoint& c1, double r1, const PlanPoint& c2, double r2);
 // The points where two curves meet within their extents (segment ends and arc sweeps
 // included).
-std::vector<PlanPoint> CrossCurves(const PlanCurve& first, const PlanCurve& second);
+std::vector<PlanPoint> CrossCurves(const CutCurve& first, const CutCurve& second);
 
 // The corner two lines make, as fillet and chamfer see it: where they cross, and for
 // each line the direction from there towards the side the user clicked, how far its
@@ -91,7 +88,7 @@ CornerCut ChamferCut(const CornerFrame& frame, double distance1, double distance
 // What remains of `target` when the part around `click` between its crossings with
 // `cutter` is cut away: no piece, one or two. Nothing when the cutter does not cut the
 // target there (no crossing within it; a circle needs two).
-std::optional<std::vector<PlanCurve>> TrimPieces(const PlanCurve& target, const PlanCurve& cutter,
+std::optional<std::vector<CutCurve>> TrimPieces(const CutCurve& target, const CutCurve& cutter,
                                                  const PlanPoint& click);
 
 }  // namespace marquetta

@@ -98,36 +98,36 @@ TEST(CornerGeometry, ParallelLinesAndTooLargeValuesAreRefused) {
     EXPECT_FALSE(ChamferCut(frame, 99.9, 10).tooLarge);
 }
 
-PlanCurve Segment(PlanPoint a, PlanPoint b) {
-    PlanCurve c;
+CutCurve Segment(PlanPoint a, PlanPoint b) {
+    CutCurve c;
     c.a = a;
     c.b = b;
     return c;
 }
-PlanCurve Circle(PlanPoint centre, double radius) {
-    PlanCurve c;
-    c.kind = PlanCurve::Kind::Circle;
+CutCurve Circle(PlanPoint centre, double radius) {
+    CutCurve c;
+    c.kind = CutCurve::Kind::Circle;
     c.centre = centre;
     c.radius = radius;
     return c;
 }
-PlanCurve Arc(PlanPoint centre, double radius, double start, double end) {
-    PlanCurve c = Circle(centre, radius);
-    c.kind = PlanCurve::Kind::Arc;
+CutCurve Arc(PlanPoint centre, double radius, double start, double end) {
+    CutCurve c = Circle(centre, radius);
+    c.kind = CutCurve::Kind::Arc;
     c.start = start;
     c.end = end;
     return c;
 }
 
 TEST(CornerGeometry, TrimCutsAwayThePartClicked) {
-    const PlanCurve ring = Circle({0, 0}, 10);
-    const PlanCurve upright = Segment({0, 20}, {0, -20});
-    const PlanCurve across = Segment({-20, 0}, {20, 0});
+    const CutCurve ring = Circle({0, 0}, 10);
+    const CutCurve upright = Segment({0, 20}, {0, -20});
+    const CutCurve across = Segment({-20, 0}, {20, 0});
     const struct {
         const char* name;
-        PlanCurve target, cutter;
+        CutCurve target, cutter;
         PlanPoint click;
-        std::vector<PlanCurve> left;
+        std::vector<CutCurve> left;
     } cases[] = {
         // The cutter crosses the circle at (0, -10), 90 degrees, and (0, 10), 270: a
         // click on the right half leaves the left half, from 90 to 270.
@@ -144,12 +144,12 @@ TEST(CornerGeometry, TrimCutsAwayThePartClicked) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::optional<std::vector<PlanCurve>> pieces = TrimPieces(c.target, c.cutter, c.click);
+        const std::optional<std::vector<CutCurve>> pieces = TrimPieces(c.target, c.cutter, c.click);
         ASSERT_TRUE(pieces);
         ASSERT_EQ(pieces->size(), c.left.size());
         for (size_t i = 0; i < c.left.size(); ++i) {
-            const PlanCurve& got = (*pieces)[i];
-            const PlanCurve& want = c.left[i];
+            const CutCurve& got = (*pieces)[i];
+            const CutCurve& want = c.left[i];
             EXPECT_EQ(got.kind, want.kind);
             ExpectPoint(got.a, want.a, "a");
             ExpectPoint(got.b, want.b, "b");
@@ -161,10 +161,10 @@ TEST(CornerGeometry, TrimCutsAwayThePartClicked) {
 
 // No crossing within the cutter's extent, or a circle only touched: nothing to cut.
 TEST(CornerGeometry, TrimWithoutACrossingIsRefused) {
-    const PlanCurve ring = Circle({0, 0}, 10);
+    const CutCurve ring = Circle({0, 0}, 10);
     const struct {
         const char* name;
-        PlanCurve target, cutter;
+        CutCurve target, cutter;
         PlanPoint click;
     } cases[] = {
         {"line apart", Segment({-20, 30}, {20, 30}), ring, {0, 30}},
