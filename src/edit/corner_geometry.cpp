@@ -38,27 +38,17 @@ double Sweep(const CutCurve& arc) {
     return arc.end - arc.start;
 }
 
-// Whether a direction seen from an arc's centre lies within its sweep.
-bool WithinSweep(const CutCurve& curve, double angle) {
-    if (curve.kind != CutCurve::Kind::Arc) {
-        return true;
+// The snap's plan curve of a cut curve, whose crossings it finds.
+PlanCurve AsPlanCurve(const CutCurve& curve) {
+    switch (curve.kind) {
+        case CutCurve::Kind::Segment:
+            return PlanLine(curve.a, curve.b);
+        case CutCurve::Kind::Arc:
+            return PlanArc(curve.centre, curve.radius, curve.start, curve.end);
+        case CutCurve::Kind::Circle:
+            break;
     }
-    const double past = SweepFrom(curve.start, angle);
-    return past <= Sweep(curve) + kOnSweepDegrees || past >= 360.0 - kOnSweepDegrees;
-}
-
-std::vector<PlanPoint> CrossSegmentRound(const CutCurve& segment, const CutCurve& round) {
-    std::vector<PlanPoint> points;
-    for (double t : CrossLineCircle(segment.a, segment.b, round.centre, round.radius)) {
-        if (t < -kOnEnd || t > 1.0 + kOnEnd) {
-            continue;
-        }
-        const PlanPoint p = Along(segment.a, Minus(segment.b, segment.a), t);
-        if (WithinSweep(round, PlanAngle(round.centre, p))) {
-            points.push_back(p);
-        }
-    }
-    return points;
+    return PlanCircle(curve.centre, curve.radius);
 }
 
 // A piece of an arc from `from` to `to` degrees past its start.
@@ -111,70 +101,10 @@ std::optional<LineCrossing> CrossLines(const PlanPoint& a0, const PlanPoint& a1,
     return LineCrossing{Along(a0, da, t), t, u};
 }
 
-std::vector<double> CrossLineCircle(const PlanPoint& a0, const PlanPoint& a1,
-                                    const PlanPoint& centre, double radius) {
-    const PlanPoint d = Minus(a1, a0);
-    const PlanPoint f = Minus(a0, centre);
-    const double a = Dot(d, d);
-    if (!(a > 0.0)) {
-        return {};
-    }
-    // |f + t d|^2 = r^2, solved about the foot of the perpendicular from the centre.
-    const double foot = -Dot(f, d) / a;
-    const double distance2 = Dot(f, f) - foot * foot * a;
-    const double h2 = (radius * radius - distance2) / a;
-    if (h2 < 0.0) {
-        return {};
-    }
-    if (h2 == 0.0) {
-        return {foot};
-    }
-    const double h = std::sqrt(h2);
-    return {foot - h, foot + h};
-}
-
-std::vector<PlanPoint> CrossCircles(const PlanPoint& c1, double r1, const PlanPoint& c2, double r2) {
-    const PlanPoint d = Minus(c2, c1);
-    const double distance = Length(d);
-    if (!(distance > 0.0) || distance > r1 + r2 || distance < std::fabs(r1 - r2)) {
-        return {};
-    }
-    // The chord's foot along the line of centres, and half the chord.
-    const double along = (distance * distance + r1 * r1 - r2 * r2) / (2.0 * distance);
-    const double half = std::sqrt(std::max(0.0, r1 * r1 - along * along));
-    const PlanPoint u{d.x / distance, d.z / distance};
-    const PlanPoint foot = Along(c1, u, along);
-    if (half == 0.0) {
-        return {foot};
-    }
-    const PlanPoint normal{-u.z, u.x};
-    return {Along(foot, normal, half), Along(foot, normal, -half)};
-}
-
 std::vector<PlanPoint> CrossCurves(const CutCurve& first, const CutCurve& second) {
-    using Kind = CutCurve::Kind;
-    if (first.kind == Kind::Segment && second.kind == Kind::Segment) {
-        const std::optional<LineCrossing> c = CrossLines(first.a, first.b, second.a, second.b);
-        if (c && c->t >= -kOnEnd && c->t <= 1.0 + kOnEnd && c->u >= -kOnEnd &&
-            c->u <= 1.0 + kOnEnd) {
-            return {c->point};
-        }
-        return {};
-    }
-    if (first.kind == Kind::Segment) {
-        return CrossSegmentRound(first, second);
-    }
-    if (second.kind == Kind::Segment) {
-        return CrossSegmentRound(second, first);
-    }
-    std::vector<PlanPoint> points;
-    for (const PlanPoint& p : CrossCircles(first.centre, first.radius, second.centre, second.radius)) {
-        if (WithinSweep(first, PlanAngle(first.centre, p)) &&
-            WithinSweep(second, PlanAngle(second.centre, p))) {
-            points.push_back(p);
-        }
-    }
-    return points;
+    PlanPoint points[2];
+    const int count = CurveCrossings(AsPlanCurve(first), AsPlanCurve(second), points);
+    return {points, points + count};
 }
 
 std::optional<CornerFrame> CornerOf(const std::array<PlanPoint, 2>& line1, const PlanPoint& click1,

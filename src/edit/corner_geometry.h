@@ -44,13 +44,6 @@ struct LineCrossing {
 };
 std::optional<LineCrossing> CrossLines(const PlanPoint& a0, const PlanPoint& a1,
                                        const PlanPoint& b0, const PlanPoint& b1);
-// The parameters along the infinite line a0-a1 where it meets the circle, in increasing
-// order: none, one where it touches, or two.
-std::vector<double> CrossLineCircle(const PlanPoint& a0, const PlanPoint& a1,
-                                    const PlanPoint& centre, double radius);
-// The points where two circles meet: none, one where they touch, or two. Concentric
-// circles give none.
-std::vector<PlanPoint> CrossCircles(const PlanPoint& c1, double r1, const PlanPoint& c2, double r2);
 // The points where two curves meet within their extents (segment ends and arc sweeps
 // included).
 std::vector<PlanPoint> CrossCurves(const CutCurve& first, const CutCurve& second);
