@@ -96,13 +96,7 @@ void Finish(CZorader_ezDoc& doc, const Double3& point) {
         rubberBand = 1;
         return;
     }
-    editState = EDIT_IDLE;
-    stepPending = 0;
-    rubberBand = 0;
-    basePointSet = 0;
-    RecomputeSelectionExists(doc);
-    CurrentPlatform().SetPrompt(kPromptNone);
-    CurrentPlatform().InvalidateView();
+    EndTransform(doc);
 }
 
 }  // namespace
