@@ -63,7 +63,7 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_COPY, "複写(&C)\tShift+C", "", "複写"},
         {ID_ROTATE, "回転(&R)\tShift+R", "選択した図形を回転します", "回転"},
         {ID_MIRROR, "鏡像(&I)", "選択した図形を鏡像線に対して反転します", "鏡像"},
-        {ID_MIRROR_COPY, "鏡像複写(&Y)", "選択した図形の鏡像を複写します", ""},
+        {ID_MIRROR_COPY, "鏡像複写(&Y)", "選択した図形の鏡像を複写します", "鏡像複写"},
         {ID_SCALE_SHAPES, "尺度(&Z)", "選択した図形を拡大・縮小します", "尺度"},
         {ID_OFFSET, "複線(&O)", "", "複線"},
         {ID_STRETCH, "伸縮(&T)", "", "伸縮"},
@@ -147,7 +147,7 @@ const std::vector<int>& DrawingToolBar() {
     static const std::vector<int> bar = {
         ID_LINE,   ID_RECTANGLE, ID_CIRCLE, ID_ARC,    ID_TEXT,          0,
         ID_DIM_LINEAR, ID_MEASURE, 0,
-        ID_ERASE,  ID_MOVE,      ID_COPY,   ID_ROTATE, ID_MIRROR,        ID_SCALE_SHAPES, 0,
+        ID_ERASE,  ID_MOVE,      ID_COPY,   ID_ROTATE, ID_MIRROR,        ID_MIRROR_COPY, ID_SCALE_SHAPES, 0,
         ID_OFFSET, ID_STRETCH,   ID_FILLET, ID_CHAMFER, ID_TRIM};
     return bar;
 }

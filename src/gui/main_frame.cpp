@@ -78,6 +78,8 @@ const char* IconResource(int id) {
             return ":/icons/modify_rotate.xpm";
         case ID_MIRROR:
             return ":/icons/modify_mirror.xpm";
+        case ID_MIRROR_COPY:
+            return ":/icons/modify_mirror_copy.xpm";
         case ID_SCALE_SHAPES:
             return ":/icons/modify_scale.xpm";
         case ID_OFFSET:

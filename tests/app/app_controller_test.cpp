@@ -424,7 +424,7 @@ TEST(CommandTableTest, AcceleratorsAndMenus) {
     for (int id : StandardToolBar()) {
         EXPECT_TRUE(id == 0 || FindCommand(id) != nullptr) << id;
     }
-    EXPECT_EQ(DrawingToolBar().size(), 21u);
+    EXPECT_EQ(DrawingToolBar().size(), 22u);
 }
 
 }  // namespace

@@ -129,7 +129,7 @@ class MainWindowTest : public QObject {
                                 "32775 32840 - 57664"));
         QCOMPARE(DescribeBar(f.DrawingBar()),
                  QStringLiteral("32791 32867 32792 32793 32794 - 32870 32876 - 32800 32801 32802 32860 "
-                                "32861 32863 - 32808 32809 32864 32865 32866"));
+                                "32861 32862 32863 - 32808 32809 32864 32865 32866"));
         for (QToolBar* bar : {f.StandardBar(), f.DrawingBar(), f.DialogBarHost(), f.LayerBar()}) {
             QVERIFY(!bar->isMovable());
             QVERIFY(!bar->isFloatable());
