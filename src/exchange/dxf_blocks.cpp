@@ -237,8 +237,12 @@ void BlockExpander::Place(const Primitive& insert, const Placement& at) {
         ++m_report.externalBlocks;
         return;
     }
+    const uint64_t perCopy = Estimate(*block);
+    if (perCopy == 0) {
+        return;  // an empty block places nothing, however large its grid
+    }
     const auto [columns, rows] = Grid(insert);
-    if (m_budget.Exceeds(SaturatingMultiply(SaturatingMultiply(columns, rows), Estimate(*block)))) {
+    if (m_budget.Exceeds(SaturatingMultiply(SaturatingMultiply(columns, rows), perCopy))) {
         throw ExpansionTooLarge{};
     }
     if (m_onPath.size() != m_blocks.Size()) {
@@ -293,6 +297,9 @@ void BlockExpander::Place(const Primitive& insert, const Placement& at) {
         if (m_onPath[number] != 0) {
             ++m_report.selfReferences;
             continue;
+        }
+        if (child->items.empty()) {
+            continue;  // walking a grid of empty copies would cost time and place nothing
         }
         m_onPath[number] = 1;
         const Placement parent = frame.placement;  // `frame` may move as the stack grows

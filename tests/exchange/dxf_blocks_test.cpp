@@ -233,7 +233,9 @@ TEST_F(DxfBlocksTest, BlocksThatWouldGrowPastTheBoundAreRefusedAndChangeNothing)
 }
 
 TEST_F(DxfBlocksTest, HostileValuesNeverReachTheDrawing) {
-    const std::string blocks = Block("B", "0\nCIRCLE\n40\n5\n0\nLINE\n11\n20\n");
+    const std::string emptyGrid = "0\nINSERT\n2\nEMPTY\n70\n32767\n71\n32767\n44\n1\n45\n1\n";
+    const std::string blocks = Block("B", "0\nCIRCLE\n40\n5\n0\nLINE\n11\n20\n") +
+                               Block("EMPTY", "") + Block("HOLDS_EMPTY", emptyGrid);
     struct Case {
         const char* what;
         std::string entities;
@@ -249,6 +251,9 @@ TEST_F(DxfBlocksTest, HostileValuesNeverReachTheDrawing) {
         // lines it would have become).
         {"an uneven scale past any float", "0\nINSERT\n2\nB\n41\n3e38\n", 0,
          "取り込めなかった図形: 範囲外の数値 2"},
+        // A billion copies of nothing, at the top and inside a block: placed at once.
+        {"a vast grid of an empty block", emptyGrid, 0},
+        {"a vast grid of an empty block inside another", "0\nINSERT\n2\nHOLDS_EMPTY\n", 0},
         {"a scale of nothing", "0\nINSERT\n2\nB\n41\n0\n42\n0\n43\n0\n", 0},
         {"a grid of no rows and of columns below none",
          "0\nINSERT\n2\nB\n70\n-5\n71\n0\n44\n10\n45\n10\n", 2},
