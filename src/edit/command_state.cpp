@@ -29,16 +29,20 @@ void CancelCommand(CZorader_ezDoc& doc) {
 }
 
 void EndRunningCommand(CZorader_ezDoc& doc) {
-    stepPending = 0;
-    rubberBand = 0;
     doc.m_current.m_nType = SHAPE_NONE;
-    CurrentPlatform().SetPrompt(kPromptNone);
     continuousCopy = 0;
     pastePlacing = 0;
-    editState = EDIT_IDLE;
-    basePointSet = 0;
     InitDimensionCommandDefaults();
     arcStartGiven = 0;
+    ReturnToIdle();
+}
+
+void ReturnToIdle() {
+    editState = EDIT_IDLE;
+    stepPending = 0;
+    rubberBand = 0;
+    basePointSet = 0;
+    CurrentPlatform().SetPrompt(kPromptNone);
     g_displayListValid = 0;
     CurrentPlatform().InvalidateView();
 }

@@ -28,5 +28,8 @@ void CancelCommand(CZorader_ezDoc& doc);
 // The same but for the selection, which stays: undo and redo end the running command
 // so, then put the selection back as it was at the step.
 void EndRunningCommand(CZorader_ezDoc& doc);
+// What every command does as it ends, after its own tidying: back to no command, no
+// step pending, no rubber band and no prompt, the view drawn again.
+void ReturnToIdle();
 
 }  // namespace marquetta

@@ -325,14 +325,8 @@ void EndCornerCommand(CZorader_ezDoc& doc) {
     }
     pickedLine = nullptr;
     boundaryLine = nullptr;
-    editState = EDIT_IDLE;
-    stepPending = 0;
-    rubberBand = 0;
-    basePointSet = 0;
     RecomputeSelectionExists(doc);
-    CurrentPlatform().SetPrompt(kPromptNone);
-    g_displayListValid = 0;
-    CurrentPlatform().InvalidateView();
+    ReturnToIdle();
 }
 
 bool FilletLines(CZorader_ezDoc& doc, CShape& first, const Double3& click1, CShape& second,

@@ -410,14 +410,8 @@ void DimensionPointTyped(CZorader_ezDoc& doc, const Double3& point) {
 }
 
 void EndDimensionOrMeasure() {
-    editState = EDIT_IDLE;
-    stepPending = 0;
-    rubberBand = 0;
-    basePointSet = 0;
     progress = DimensionProgress{};
-    CurrentPlatform().SetPrompt(kPromptNone);
-    g_displayListValid = 0;
-    CurrentPlatform().InvalidateView();
+    ReturnToIdle();
 }
 
 }  // namespace marquetta

@@ -178,13 +178,8 @@ void MirrorSecondPointAt(CZorader_ezDoc& doc, const Double3& point) {
 }
 
 void EndTransform(CZorader_ezDoc& doc) {
-    editState = EDIT_IDLE;
-    stepPending = 0;
-    rubberBand = 0;
-    basePointSet = 0;
     RecomputeSelectionExists(doc);
-    CurrentPlatform().SetPrompt(kPromptNone);
-    CurrentPlatform().InvalidateView();
+    ReturnToIdle();
 }
 
 std::optional<ShapeTransform> PendingTransform(const Double3& point) {

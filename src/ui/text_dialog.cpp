@@ -67,6 +67,15 @@ std::optional<DialogRefusal> ReadNumberField(const std::vector<DialogField>& fie
                                              size_t field, double low, double high,
                                              double& value) {
     const std::optional<double> number = ReadDialogDouble(fields[field].text);
+    if (auto refusal = RefuseNumber(number, field, low, high)) {
+        return refusal;
+    }
+    value = *number;
+    return std::nullopt;
+}
+
+std::optional<DialogRefusal> RefuseNumber(std::optional<double> number, size_t field, double low,
+                                          double high) {
     if (!number) {
         return DialogRefusal{kNotNumberMessage, field};
     }
@@ -76,7 +85,6 @@ std::optional<DialogRefusal> ReadNumberField(const std::vector<DialogField>& fie
                                                  FormatDialogDouble(high)),
                              field};
     }
-    value = *number;
     return std::nullopt;
 }
 

@@ -72,6 +72,9 @@ std::string FormatDialogMessage(std::string message, const std::string& first,
 std::optional<DialogRefusal> ReadNumberField(const std::vector<DialogField>& fields,
                                              size_t field, double low, double high,
                                              double& value);
+// The same refusals for a number already read (nothing when it could not be read).
+std::optional<DialogRefusal> RefuseNumber(std::optional<double> number, size_t field, double low,
+                                          double high);
 std::optional<DialogRefusal> ReadIntegerField(const std::vector<DialogField>& fields,
                                               size_t field, int low, int high, int& value);
 

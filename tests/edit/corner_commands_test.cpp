@@ -167,28 +167,37 @@ TEST_F(CornerTest, ACornerBeyondSinglePrecisionIsRefused) {
 }
 
 TEST_F(CornerTest, ValuesAreReadWholeAndRemembered) {
+    // Each text typed into the chamfer dialog (up to two numbers, 0 to 999999.9).
     const struct {
         const char* typed;
-        size_t most;
         std::optional<std::vector<double>> values;
     } cases[] = {
-        {"10", 1, std::vector<double>{10}},      {" 0 ", 1, std::vector<double>{0}},
-        {"10,20", 2, std::vector<double>{10, 20}}, {"10 20", 2, std::vector<double>{10, 20}},
-        {"10,20", 1, std::nullopt},              {"1,2,3", 2, std::nullopt},
-        {"nan", 1, std::nullopt},                {"inf", 1, std::nullopt},
-        {"0x10", 1, std::nullopt},               {"-5", 1, std::nullopt},
-        {"1e39", 1, std::nullopt},               {"1000000", 1, std::nullopt},
-        {"10mm", 1, std::nullopt},               {",", 1, std::nullopt},
+        {"10", std::vector<double>{10}},          {" 0 ", std::vector<double>{0}},
+        {"10,20", std::vector<double>{10, 20}},   {"10 20", std::vector<double>{10, 20}},
+        {"1,2,3", std::nullopt},                  {"nan", std::nullopt},
+        {"inf", std::nullopt},                    {"0x10", std::nullopt},
+        {"-5", std::nullopt},                     {"1e39", std::nullopt},
+        {"1000000", std::nullopt},                {"10mm", std::nullopt},
+        {",", std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        EXPECT_EQ(ReadCornerValues(c.typed, c.most), c.values);
+        platform.QueueDialog({{c.typed}, true});
+        if (!c.values) {
+            platform.QueueDialog({{}, false});  // Cancel after the refusal
+        }
+        const auto distances = AskChamferDistances();
+        ASSERT_EQ(distances.has_value(), c.values.has_value());
+        if (c.values) {
+            EXPECT_EQ(distances->front(), c.values->front());
+            EXPECT_EQ(distances->back(), c.values->back());
+        }
     }
-    // A refused text keeps the dialog open (a message), Cancel then starts nothing.
+    // Each refused text kept the dialog open with a message; Cancel then starts nothing.
+    EXPECT_EQ(CountOf(PlatformCall::Kind::MessageBox), 9u);
     platform.QueueDialog({{"inf"}, true});
     platform.QueueDialog({{}, false});
     Run(ID_FILLET);
-    EXPECT_EQ(CountOf(PlatformCall::Kind::MessageBox), 1u);
     EXPECT_EQ(editState, EDIT_IDLE);
     // A value taken opens the next dialog and heads its list.
     platform.QueueDialog({{"250"}, true});
