@@ -86,7 +86,9 @@ void Finish(CZorader_ezDoc& doc, const Double3& point) {
     if (!transform) {
         // A mirror line's second point on its first.
         CurrentPlatform().Beep(BeepKind::Exclamation);
-        CurrentPlatform().SetPrompt(kPromptMirrorLineShort);
+        CurrentPlatform().SetPrompt(transformCommand == TransformCommand::MirrorCopy
+                                        ? kPromptMirrorCopyLineShort
+                                        : kPromptMirrorLineShort);
         stepPending = 1;
         rubberBand = 1;
         return;

@@ -28,6 +28,8 @@ inline constexpr const char* kPromptScaleBase = "【尺度】－基点(右クリ
 // A second point on the first gives no line.
 inline constexpr const char* kPromptMirrorLineShort =
     "【鏡像】－2点が近すぎて鏡像線が決まりません。別の点を指示してください";
+inline constexpr const char* kPromptMirrorCopyLineShort =
+    "【鏡像複写】－2点が近すぎて鏡像線が決まりません。別の点を指示してください";
 
 // Which of the four commands runs while editState is EDIT_TRANSFORM or
 // EDIT_TRANSFORM_SELECT.

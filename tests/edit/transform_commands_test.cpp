@@ -353,6 +353,13 @@ TEST_F(TransformTest, TheMirrorLinesSecondPointMayBeTyped) {
     EXPECT_EQ(platform.Prompt(), kPromptMirrorLineShort);
     EXPECT_EQ(editState, EDIT_TRANSFORM);
     EXPECT_EQ(stepPending, 1);
+    // Mirror copy names itself.
+    Run(ID_CANCEL);
+    Select(AddLine({0, 0, 0}, {0, 0, -1000}));
+    Run(ID_MIRROR_COPY);
+    ClickWorld(500, 0);
+    ClickWorld(500, 0);
+    EXPECT_EQ(platform.Prompt(), kPromptMirrorCopyLineShort);
 }
 
 // The previews: the selection turned or scaled about the cursor, and mirrored in the
