@@ -179,24 +179,5 @@ TEST(CornerGeometry, TrimWithoutACrossingIsRefused) {
     }
 }
 
-TEST(CornerGeometry, CrossingsOfCircles) {
-    const auto circle = [](double x, double radius) {
-        CutCurve c;
-        c.kind = CutCurve::Kind::Circle;
-        c.centre = {x, 0};
-        c.radius = radius;
-        return c;
-    };
-    const std::vector<PlanPoint> two = CrossCurves(circle(0, 5), circle(8, 5));
-    ASSERT_EQ(two.size(), 2u);
-    EXPECT_NEAR(two[0].x, 4, kNear);
-    EXPECT_NEAR(std::fabs(two[0].z), 3, kNear);
-    EXPECT_NEAR(two[0].z, -two[1].z, kNear);
-    EXPECT_EQ(CrossCurves(circle(0, 5), circle(10, 5)).size(), 1u);
-    EXPECT_TRUE(CrossCurves(circle(0, 5), circle(11, 5)).empty());
-    EXPECT_TRUE(CrossCurves(circle(0, 5), circle(1, 1)).empty());  // one inside the other
-    EXPECT_TRUE(CrossCurves(circle(0, 5), circle(0, 5)).empty());  // the same circle
-}
-
 }  // namespace
 }  // namespace marquetta

@@ -364,48 +364,6 @@ TEST_F(TransformTest, TheMirrorLinesSecondPointMayBeTyped) {
 
 // The previews: the selection turned or scaled about the cursor, and mirrored in the
 // line from the first point to the cursor, with that line drawn.
-TEST_F(TransformTest, ThePreviewShowsTheSelectionTransformedAtTheCursor) {
-    const struct {
-        const char* name;
-        int id;
-        const char* dialog;
-        bool firstClick;
-        std::vector<float> segments;
-    } cases[] = {
-        {"rotate about the cursor", ID_ROTATE, "90", false,
-         {1000, 0, 0, 1000, 0, -1000}},
-        {"scale about the cursor", ID_SCALE_SHAPES, "2", false, {1000, 0, 0, 3000, 0, 0}},
-        // The mirror line from (0, 0) to the cursor at (1000, 0): the end at -1000 on
-        // the Z axis goes to +1000.
-        {"mirror in the line to the cursor", ID_MIRROR, nullptr, true,
-         {0, 0, 0, 1000, 0, 0, 1000, 0, 0, 0, 0, 1000}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        doc.DeleteAllShapes();
-        Run(ID_CANCEL);
-        Select(AddLine({1000, 0, 0}, {c.id == ID_MIRROR ? 0.0f : 2000.0f, 0,
-                                      c.id == ID_MIRROR ? -1000.0f : 0.0f}));
-        if (c.dialog != nullptr) {
-            platform.QueueDialog({{c.dialog}, true});
-        }
-        Run(c.id);
-        if (c.firstClick) {
-            ClickWorld(0, 0);
-            firstPoint = {0, 0, 0};
-        }
-        const Double2 at = PixelOf(1000, 0, 0);
-        view.OnMouseMove(Px(at.x), Px(at.y));
-        cursorPoint = {1000, 0, 0};
-        const PaintFrame& frame = view.OnPaint(kWidth, kHeight);
-        ASSERT_EQ(frame.previewSegments.size(), c.segments.size());
-        for (size_t i = 0; i < c.segments.size(); ++i) {
-            EXPECT_NEAR(frame.previewSegments[i], c.segments[i], 1e-2) << i;
-        }
-        EXPECT_TRUE(frame.overlaySegments.empty());
-    }
-}
-
 // The dialogs refuse what is not a number within range, and remember what was given.
 TEST_F(TransformTest, TheValueDialogsRefuseBadValuesAndRememberGoodOnes) {
     const struct {

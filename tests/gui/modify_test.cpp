@@ -2,7 +2,7 @@
 // closed by another, its red rectangle on the screen while it is open; Shift+M with a
 // base and a destination click moving a line; Delete erasing it; the offset command
 // from the menu with a width typed into its dialog; Shift+R turning a line about a click;
-// a fillet and the arc it draws.
+// the previews of mirror, scale and rectangle; a fillet and the arc it draws.
 #include <QAction>
 #include <cmath>
 #include <QTest>
@@ -178,6 +178,65 @@ class ModifyTest : public QObject {
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(line.m_pt[1] == (Float3{1820, 0, 0}));
         QVERIFY(IsBackground(PixelAt(s.Grab(), Project(910, 0, -455))));
+    }
+
+    // While the last point is awaited, mirror, scale and rectangle draw their result in
+    // the preview colour at the cursor; the selected line stays where it is.
+    void previewsFollowTheCursor() {
+        GuiSession s;
+        QVERIFY(s.started);
+        s.platform.showDialogs = true;
+        CViewWidget* view = &s.View();
+        CZorader_ezDoc& doc = s.App().Document();
+        CShape& line = AddLine(doc, {910, 0, 0}, {1820, 0, 0});
+        s.Grab();
+        const struct {
+            const char* name;
+            int id;
+            const char* value;   // typed into the command's dialog
+            bool selects;        // the line is selected first
+            QPoint cursor;       // after a click at the origin where the command takes two
+            std::vector<QPointF> red;
+            std::vector<QPointF> clear;
+        } cases[] = {
+            // The mirror line from the origin straight up the screen.
+            {"mirror", ID_MIRROR, nullptr, true, WidgetPoint(0, 0, -910),
+             {Project(-1365, 0, 0)}, {Project(-455, 0, 0)}},
+            {"scale by a half about the cursor", ID_SCALE_SHAPES, "0.5", true, WidgetPoint(0, 0, 0),
+             {Project(682, 0, 0)}, {Project(300, 0, 0)}},
+            {"rectangle", ID_RECTANGLE, nullptr, false, WidgetPoint(910, 0, -910),
+             {Project(455, 0, 0), Project(910, 0, -455), Project(455, 0, -910), Project(0, 0, -455)},
+             {Project(455, 0, -455)}},
+        };
+        for (const auto& c : cases) {
+            const QString name = QString::fromUtf8(c.name);
+            QTest::keyClick(view, Qt::Key_Escape);
+            if (c.selects) {
+                ClickAt(view, WidgetPoint(1365, 0, 0));
+                QCOMPARE(line.m_bSelected, 1);
+            }
+            Typing typing;
+            if (c.value != nullptr) {
+                TypeIntoNextDialog(this, typing, QString::fromUtf8(c.value), Qt::Key_Return);
+            }
+            s.Frame().Action(c.id)->trigger();
+            QCOMPARE(typing.seen, c.value != nullptr);
+            if (c.id != ID_SCALE_SHAPES) {
+                ClickAt(view, WidgetPoint(0, 0, 0));
+            }
+            QTest::mouseMove(view, c.cursor);
+            const QImage shown = s.Grab();
+            for (const QPointF& at : c.red) {
+                QVERIFY2(ColourNear(shown, at, IsRed), qPrintable(name));
+            }
+            for (const QPointF& at : c.clear) {
+                QVERIFY2(IsBackground(PixelAt(shown, at)), qPrintable(name));
+            }
+            if (c.selects) {
+                QVERIFY2(ColourNear(shown, Project(1365, 0, 0), IsMagenta), qPrintable(name));
+            }
+        }
+        QCOMPARE(doc.m_shapes.size(), size_t{1});
     }
 
     void offsetFromTheMenuWithATypedWidth() {
