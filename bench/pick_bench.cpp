@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <map>
 #include <memory>
 
 #include "app/program_defaults.h"
@@ -206,6 +207,53 @@ void SnapKindArgs(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond);
 }
 
+// The worst a pixel can hold: `range(0)` lines 10 m long all through one point (a
+// fan), every one of them and every pair of them within reach of the click at that
+// point. Each kind alone (range 1), through the index and, as its anchor, by the walk.
+void BM_SnapCrowded(benchmark::State& state) {
+    Scene();  // the platform and the program's defaults
+    const auto lines = static_cast<int>(state.range(0));
+    static std::map<int, std::unique_ptr<CZorader_ezDoc>> fans;
+    std::unique_ptr<CZorader_ezDoc>& fan = fans[lines];
+    if (fan == nullptr) {
+        fan = std::make_unique<CZorader_ezDoc>();
+        EnsureLayer("0");
+        for (int i = 0; i < lines; ++i) {
+            const double a = 3.14159265358979 * i / lines;
+            auto line = std::make_unique<CShape>();
+            line->m_nType = SHAPE_LINE;
+            line->m_strLayer = "0";
+            line->m_pt[0] = {static_cast<float>(-5000 * std::cos(a)), 0, static_cast<float>(-5000 * std::sin(a))};
+            line->m_pt[1] = {static_cast<float>(5000 * std::cos(a)), 0, static_cast<float>(5000 * std::sin(a))};
+            fan->AppendShape(std::move(line));
+        }
+    }
+    SetView(kStartView, *fan);
+    double wx = 0, wy = 0, wz = 0;
+    ProjectCaptured(0, 0, 0, wx, wy, wz);
+    const Double2 pixel{wx + 1, kViewHeight - wy + 1};
+    Double3 from;
+    GroundPointUnder(pixel.x + 40, pixel.y + 30, from);
+    const auto kind = static_cast<SnapKind>(state.range(1));
+    bool found = false;
+    for (auto _ : state) {
+        found = FindSnap(*fan, pixel.x, pixel.y, &from, false, SnapBit(kind), Walk(state)).has_value();
+    }
+    state.counters["found"] = found ? 1 : 0;
+}
+
+void SnapCrowdedArgs(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"lines", "kind", "walk"});
+    for (int lines : {100, 1000, 4000}) {
+        for (int kind = 0; kind < kSwitchableSnapKinds; ++kind) {
+            for (int walk : {0, 1}) {
+                b->Args({lines, kind, walk});
+            }
+        }
+    }
+    b->Unit(benchmark::kMillisecond);
+}
+
 // A window of 64 x 64 pixels about the click.
 void BM_SelectWindow(benchmark::State& state) {
     const bool hit = state.range(1) == 1;
@@ -281,6 +329,7 @@ BENCHMARK(BM_PickClick)->Apply(ViewArgs);
 BENCHMARK(BM_SnapClick)->Apply(ViewArgs);
 BENCHMARK(BM_SelectWindow)->Apply(ViewArgs);
 BENCHMARK(BM_SnapKind)->Apply(SnapKindArgs);
+BENCHMARK(BM_SnapCrowded)->Apply(SnapCrowdedArgs);
 BENCHMARK(BM_PickToggle)->ArgNames({"view"})->Arg(kStartView)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickIndexBuild)->Unit(benchmark::kMillisecond)->Iterations(3);
 

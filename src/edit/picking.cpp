@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -504,11 +505,48 @@ void OfferCrossings(const std::vector<SnapCurve>& curves, NearestCandidate& best
     }
 }
 
+// Crossings are looked for among at most this many curves, those nearest the cursor: a
+// pixel that thousands of shapes pass through (a drawing seen from afar) would otherwise
+// cost every pair of them, seconds on each move of the mouse.
+constexpr size_t kMaxCrossingCurves = 256;
+
+// The kMaxCrossingCurves of `curves` that pass nearest the cursor at (x, y) on the screen,
+// in their order; ties go to the earlier.
+std::vector<SnapCurve> NearestCurves(const std::vector<SnapCurve>& curves, double x, double y) {
+    Double3 ground;
+    const bool aimed = GroundPointUnder(x, y, ground);
+    const double cx = x, cy = ViewportHeight() - y;
+    std::vector<std::pair<double, uint32_t>> keyed;
+    keyed.reserve(curves.size());
+    for (uint32_t i = 0; i < curves.size(); ++i) {
+        double d2 = 0.0;
+        if (aimed) {
+            const Double3 p = OnCurve(curves[i], NearestOnCurve(curves[i].plan, {ground.x, ground.z}));
+            double wx = 0.0, wy = 0.0;
+            d2 = ToWindow(p.x, p.y, p.z, wx, wy) ? (wx - cx) * (wx - cx) + (wy - cy) * (wy - cy)
+                                                 : std::numeric_limits<double>::infinity();
+            if (std::isnan(d2)) {
+                d2 = std::numeric_limits<double>::infinity();
+            }
+        }
+        keyed.emplace_back(d2, i);
+    }
+    std::nth_element(keyed.begin(), keyed.begin() + kMaxCrossingCurves, keyed.end());
+    keyed.resize(kMaxCrossingCurves);
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    std::vector<SnapCurve> nearest;
+    nearest.reserve(keyed.size());
+    for (const auto& [d2, i] : keyed) {
+        nearest.push_back(curves[i]);
+    }
+    return nearest;
+}
+
 // The target of one kind of the curves near the cursor, or null.
 const Double3* CurveTarget(SnapKind kind, const std::vector<SnapCurve>& curves, NearestCandidate& best,
                            const Double3* from, const OrthoLine* ortho, double x, double y) {
     if (kind == SnapKind::Intersection) {
-        OfferCrossings(curves, best);
+        OfferCrossings(curves.size() > kMaxCrossingCurves ? NearestCurves(curves, x, y) : curves, best);
         return best.Best();
     }
     Double3 ground;

@@ -84,6 +84,28 @@ TEST_F(SnapKindsTest, EachKindFindsItsPointOnAHandWorkedDrawing) {
     EXPECT_FALSE(SnapNear({2000, 0, 0}, SnapKind::Perpendicular).has_value());
 }
 
+// Hundreds of lines through one point, as a drawing seen from afar puts under a pixel:
+// the crossing is found among those nearest the cursor, the same through the index.
+TEST_F(SnapKindsTest, ACrowdUnderTheCursorStillGivesItsCrossing) {
+    const Double3 centre{2000, 0, 1000};
+    for (int i = 0; i < 600; ++i) {
+        const double a = 3.14159265358979 * i / 600;
+        const auto end = [&](double r) {
+            return Float3{static_cast<float>(centre.x + r * std::cos(a)), 0,
+                          static_cast<float>(centre.z + r * std::sin(a))};
+        };
+        AddLine(end(-3000 - i), end(3000 + i));
+    }
+    const Double2 p = PixelOf(centre.x, 0, centre.z);
+    for (PickWalk walk : {PickWalk::Indexed, PickWalk::Linear}) {
+        const std::optional<SnapHit> hit =
+            FindSnap(doc, p.x + 1.0, p.y - 1.0, nullptr, false, SnapBit(SnapKind::Intersection), walk);
+        ASSERT_TRUE(hit.has_value());
+        EXPECT_NEAR(hit->point.x, centre.x, 0.1);  // float ends
+        EXPECT_NEAR(hit->point.z, centre.z, 0.1);
+    }
+}
+
 TEST_F(SnapKindsTest, NearestPointLiesOnTheShapeUnderTheCursor) {
     AddLine({0, 0, 0}, {10000, 0, 0});
     AddCircle({-5000, 0, 0}, 2000);
