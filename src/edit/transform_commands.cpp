@@ -204,24 +204,32 @@ std::optional<ShapeTransform> PendingTransform(const Double3& point) {
 }
 
 bool TransformSelection(CZorader_ezDoc& doc, const ShapeTransform& transform, bool copy) {
-    // Every result first: one that cannot be stored refuses the whole command.
+    // Every result first: one that cannot be stored refuses the whole command. Only the
+    // points and normals change, so only they are kept: a million copies of whole
+    // shapes, names and texts included, would cost more than turning them.
     struct Change {
         CShape* shape;
-        size_t position;
-        CShape result;
+        std::array<Float3, 4> points;
+        std::array<Float3, 4> normals;
     };
     std::vector<Change> changes;
-    for (auto it = doc.m_shapes.begin(); it != doc.m_shapes.end(); ++it) {
-        CShape& shape = **it;
+    changes.reserve(doc.m_shapes.size());  // address space only: pages never reached are not touched
+    CShape result;
+    for (auto& held : doc.m_shapes) {
+        CShape& shape = *held;
         if (!TransformCarries(shape, transform.kind)) {
             continue;
         }
-        Change change{&shape, it.Position(), {}};
-        if (!TransformShape(shape, transform, change.result)) {
+        if (!TransformShape(shape, transform, result)) {
             RefuseBeyondRange();
             return false;
         }
-        changes.push_back(std::move(change));
+        Change& change = changes.emplace_back();
+        change.shape = &shape;
+        for (size_t i = 0; i < 4; ++i) {
+            change.points[i] = result.m_pt[i];
+            change.normals[i] = result.m_normal[i];
+        }
     }
     if (changes.empty()) {
         return true;
@@ -234,31 +242,26 @@ bool TransformSelection(CZorader_ezDoc& doc, const ShapeTransform& transform, bo
     UndoStep step(doc.History(), StepOf(command));
     if (copy) {
         // The copies go behind the last shape there was, as copy puts them.
-        for (Change& change : changes) {
-            CShape& result = change.result;
+        for (const Change& change : changes) {
+            result = *change.shape;
+            for (size_t i = 0; i < 4; ++i) {
+                result.m_pt[i] = change.points[i];
+                result.m_normal[i] = change.normals[i];
+            }
             result.m_bSelected = 0;
             for (uint32_t& word : result.m_reserved) {
                 word = 0;
             }
             doc.InsertShape(doc.m_shapes.size(), result);
         }
-        for (Change& change : changes) {
+        for (const Change& change : changes) {
             doc.SetSelected(*change.shape, false);
         }
     } else {
-        for (Change& change : changes) {
-            if (change.shape->m_nType == SHAPE_FACE) {
-                // A face's normals turn with it: the face is put back turned, in its place.
-                change.result.m_bSelected = 0;
-                doc.RemoveShape(doc.m_shapes.begin() + static_cast<std::ptrdiff_t>(change.position));
-                doc.InsertShape(change.position, change.result);
-                continue;
-            }
-            std::array<Float3, 4> points;
-            for (int i = 0; i < 4; ++i) {
-                points[static_cast<size_t>(i)] = change.result.m_pt[i];
-            }
-            doc.SetShapePoints(*change.shape, points);
+        for (const Change& change : changes) {
+            // A face's normals turn with it.
+            doc.SetShapePoints(*change.shape, change.points,
+                               change.shape->m_nType == SHAPE_FACE ? &change.normals : nullptr);
             doc.SetSelected(*change.shape, false);
         }
     }

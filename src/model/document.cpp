@@ -296,14 +296,16 @@ CShape& CZorader_ezDoc::AddTranslatedCopy(const CShape& source, const Float3& ba
     return copy;
 }
 
-void CZorader_ezDoc::SetShapePoints(CShape& shape, const std::array<Float3, 4>& points) {
+void CZorader_ezDoc::SetShapePoints(CShape& shape, const std::array<Float3, 4>& points,
+                                   const std::array<Float3, 4>* normals) {
     if (m_history.Recording()) {
-        Float3 after[4];
-        std::copy(points.begin(), points.end(), after);
-        m_history.RecordPoints(shape, after);
+        m_history.RecordPoints(shape, points, normals);
     }
     for (int i = 0; i < 4; ++i) {
-        shape.m_pt[i] = points[i];
+        shape.m_pt[i] = points[static_cast<size_t>(i)];
+        if (normals != nullptr) {
+            shape.m_normal[i] = (*normals)[static_cast<size_t>(i)];
+        }
     }
     m_shapes.NoteChange(shape, ShapeChange::Changed);
     m_modified = true;

@@ -92,8 +92,10 @@ public:
     // template's other fields (normals) stay as they were. The template's type is 0
     // afterwards.
     CShape& AddTranslatedCopy(const CShape& source, const Float3& base, const Float3& destination);
-    // Gives a shape new points (a line trimmed or extended); everything else stays.
-    void SetShapePoints(CShape& shape, const std::array<Float3, 4>& points);
+    // Gives a shape new points (a line trimmed or extended) and, where given, new
+    // normals (a face turned); everything else stays.
+    void SetShapePoints(CShape& shape, const std::array<Float3, 4>& points,
+                        const std::array<Float3, 4>* normals = nullptr);
     // Puts a shape on layer `name` (CP932 bytes); everything else stays.
     void SetShapeLayer(CShape& shape, const std::string& name);
     // The shapes on layer `name`, whatever their selection.

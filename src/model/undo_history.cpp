@@ -171,8 +171,14 @@ class ChangeSet {
                m_moved.size() - 1);
     }
 
-    void AddReshape(CShape& shape, const Float3 (&after)[4]) {
-        m_reshaped.push_back({&shape, PointsOf(shape.m_pt), PointsOf(after)});
+    void AddReshape(CShape& shape, const std::array<Float3, 4>& after,
+                    const std::array<Float3, 4>* normalsAfter) {
+        ReshapedShape reshaped{&shape, PointsOf(shape.m_pt), after};
+        if (normalsAfter != nullptr) {
+            reshaped.normals = static_cast<uint32_t>(m_reshapedNormals.size());
+            m_reshapedNormals.push_back({PointsOf(shape.m_normal), *normalsAfter});
+        }
+        m_reshaped.push_back(reshaped);
         Extend(OpKind::Reshape, 0, m_reshaped.size() - 1);
     }
 
@@ -276,6 +282,12 @@ class ChangeSet {
                     break;
                 case OpKind::Reshape:
                     op.first += m_reshaped.size();
+                    for (size_t i = 0; i < op.count; ++i) {
+                        ReshapedShape& reshaped = later.m_reshaped[op.first - m_reshaped.size() + i];
+                        if (reshaped.normals != kNoPoints) {
+                            reshaped.normals += static_cast<uint32_t>(m_reshapedNormals.size());
+                        }
+                    }
                     break;
                 case OpKind::List:
                     op.first += m_lists.size();
@@ -287,6 +299,10 @@ class ChangeSet {
             m_ops.push_back(op);
         }
         auto move = [](auto& to, auto& from) {
+            if (to.empty()) {
+                to.swap(from);  // most steps append to nothing of a kind: no copy
+                return;
+            }
             to.insert(to.end(), std::make_move_iterator(from.begin()),
                       std::make_move_iterator(from.end()));
         };
@@ -295,6 +311,7 @@ class ChangeSet {
         move(m_moved, later.m_moved);
         move(m_movedBefore, later.m_movedBefore);
         move(m_reshaped, later.m_reshaped);
+        move(m_reshapedNormals, later.m_reshapedNormals);
         move(m_lists, later.m_lists);
         const auto pairs = static_cast<uint32_t>(m_layerNames.size());
         for (RelayeredShape& relayered : later.m_relayered) {
@@ -380,7 +397,7 @@ class ChangeSet {
                 }
                 case OpKind::Reshape:
                     Each(m_reshaped, *op, true,
-                         [&](const ReshapedShape& r) { doc.SetShapePoints(*r.shape, r.before); });
+                         [&](const ReshapedShape& r) { doc.SetShapePoints(*r.shape, r.before, NormalsOf(r, 0)); });
                     break;
                 case OpKind::List:
                     Flip(doc, m_lists[op->first], true, references);
@@ -444,7 +461,7 @@ class ChangeSet {
                 }
                 case OpKind::Reshape:
                     Each(m_reshaped, op, false,
-                         [&](const ReshapedShape& r) { doc.SetShapePoints(*r.shape, r.after); });
+                         [&](const ReshapedShape& r) { doc.SetShapePoints(*r.shape, r.after, NormalsOf(r, 1)); });
                     break;
                 case OpKind::List:
                     Flip(doc, m_lists[op.first], false, references);
@@ -465,6 +482,7 @@ class ChangeSet {
                        m_moved.capacity() * sizeof(MovedShape) +
                        m_movedBefore.capacity() * sizeof(std::array<Float3, 4>) +
                        m_reshaped.capacity() * sizeof(ReshapedShape) +
+                       m_reshapedNormals.capacity() * sizeof(m_reshapedNormals[0]) +
                        m_lists.capacity() * sizeof(ListChange) +
                        m_relayered.capacity() * sizeof(RelayeredShape) +
                        m_layerNames.capacity() * sizeof(std::pair<std::string, std::string>);
@@ -522,11 +540,17 @@ class ChangeSet {
         int32_t selectedAfter = 0;
         bool selection = false;
     };
+    // A shape given new points, and with a face turned, new normals (before and after
+    // in m_reshapedNormals).
     struct ReshapedShape {
         CShape* shape;
         std::array<Float3, 4> before;
         std::array<Float3, 4> after;
+        uint32_t normals = kNoPoints;
     };
+    const std::array<Float3, 4>* NormalsOf(const ReshapedShape& r, size_t side) const {
+        return r.normals == kNoPoints ? nullptr : &m_reshapedNormals[r.normals][side];
+    }
     // Shapes added (`inserted`) or removed. `held` keeps their places, and the shapes
     // themselves while they are out of the drawing. Shapes added belong to the drawing
     // while the step is done; those removed are the history's, with `textBytes` behind
@@ -619,6 +643,7 @@ class ChangeSet {
     std::vector<MovedShape> m_moved;
     std::vector<std::array<Float3, 4>> m_movedBefore;
     std::vector<ReshapedShape> m_reshaped;
+    std::vector<std::array<std::array<Float3, 4>, 2>> m_reshapedNormals;
     std::vector<ListChange> m_lists;
     std::vector<RelayeredShape> m_relayered;
     std::vector<std::pair<std::string, std::string>> m_layerNames;
@@ -711,8 +736,9 @@ void UndoHistory::RecordTranslation(CShape& shape, const Float3& base, const Flo
     Target().AddTranslation(shape, base, destination);
 }
 
-void UndoHistory::RecordPoints(CShape& shape, const Float3 (&after)[4]) {
-    Target().AddReshape(shape, after);
+void UndoHistory::RecordPoints(CShape& shape, const std::array<Float3, 4>& after,
+                               const std::array<Float3, 4>* normalsAfter) {
+    Target().AddReshape(shape, after, normalsAfter);
 }
 
 void UndoHistory::RecordLayer(CShape& shape, const std::string& after) {

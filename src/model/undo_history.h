@@ -133,7 +133,8 @@ class UndoHistory {
     bool Recording() const { return !m_applying; }
     void RecordSelection(CShape& shape, int32_t before, int32_t after);
     void RecordTranslation(CShape& shape, const Float3& base, const Float3& destination);
-    void RecordPoints(CShape& shape, const Float3 (&after)[4]);
+    void RecordPoints(CShape& shape, const std::array<Float3, 4>& after,
+                      const std::array<Float3, 4>* normalsAfter);
     void RecordLayer(CShape& shape, const std::string& after);
     void RecordInserted(ShapeRun run);
     void RecordRemoved(DetachedShapes removed);

@@ -47,6 +47,9 @@ class UndoTest : public ViewFixture {
         text.m_strText = "AB";
         CShape& face = AddShape(SHAPE_FACE, {6000, 0, 0}, {7000, 0, 0});
         face.m_pt[2] = {7000, 0, -1000};
+        for (Float3& normal : face.m_normal) {
+            normal = {1, 0, 0};  // a wall facing along x: a rotation turns it
+        }
         face.m_bSelected = 7;
         ASSERT_TRUE(SaveDrawingFile(doc, dir.File("start.trn")).ok());
         doc.History().Clear();
@@ -197,7 +200,7 @@ TEST_F(UndoTest, EveryKindOfStepUndoesAndRedoesToTheSameFile) {
              Run(ID_RENDER_SETTINGS);
          },
          1, StepKind::RenderSettings},
-        // The face turns too: taken out and put back turned, in its place.
+        // The face turns too, its normals with it.
         {"rotate", [&] { Run(ID_EDIT_SELECT_ALL); },
          [&] {
              platform.QueueDialog({{"90"}, true});
