@@ -17,7 +17,7 @@ bench() {  # NAME FILTER
 bench pick 'Pick|Snap|SelectWindow'
 bench paint 'Paint|MouseMove'
 bench grid 'Grid'
-bench undo 'Undo|Redo|AnchorWireframe'
+bench undo 'Undo|Redo|AnchorWireframe|WithFaces'
 bench native 'AnchorReadFile|LoadDrawing|AnchorCopyFile|SaveDrawing'
 bench dxf 'Dxflib|ExportDxf'
 # The import beside its floor in one process, one right after the other: this
