@@ -57,8 +57,9 @@ shot crossing "$zoom;click:4550,3640;move:1000,-1200"
 shot relative "$zoom;cmd:32791;click:3640,2730;cmd:1023;type:1820,-910"
 # A rectangle being drawn: its first corner on the middle wall's end, the rubber band.
 shot rectangle "$zoom;cmd:32867;click:0,2730;move:2300,1100"
-# The fillet's radius dialog.
-shot fillet "$zoom;cmd:32864;type:455"
+# A fillet: radius 910 typed into its dialog, then the top and the east walls picked; the
+# corner is rounded and the command waits for the next pair.
+shot fillet "$zoom;cmd:32864;type:910;key:Return;click:2500,2730;click:3640,1500"
 # Trim: a line drawn across the round window, picked as the edge; the window's right
 # half clicked away.
 shot trim "$zoom;cmd:32791;click:1820,910;click:1820,-910;rclick:0,0;cmd:32866;click:1820,700;click:2273,40"

@@ -49,6 +49,10 @@ std::optional<ScreenshotStep> ParseStep(std::string_view step) {
         parsed.kind = Kind::Type;
         parsed.text = value;
         ok = !value.empty();
+    } else if (name == "key") {
+        parsed.kind = Kind::Key;
+        parsed.text = value;
+        ok = value == "Return" || value == "Escape";
     } else if (name == "row") {
         parsed.kind = Kind::OpenRow;
         ok = ParseInt(value, parsed.number) && parsed.number >= 0;

@@ -20,6 +20,7 @@ struct ScreenshotStep {
         Wheel,       // "wheel:N": N wheel notches, positive away from the user (closer)
         Type,        // "type:TEXT": typed into the open dialog's focused field
         OpenRow,     // "row:N": a double click on row N (from 0) of the open dialog's list
+        Key,         // "key:Return" or "key:Escape": the key pressed in the open dialog
     };
     Kind kind = Kind::Command;
     int number = 0;       // Command: the id; Wheel: notches; OpenRow: the row

@@ -42,7 +42,8 @@ bool CDrawApp::InitInstance() {
         QStringLiteral("steps"),
         QStringLiteral("Before the screenshot, run these steps, separated by \";\": cmd:ID, "
                        "click:X,Y, rclick:X,Y, move:X,Y (a plan point in mm), wheel:N, "
-                       "type:TEXT (into the open dialog), row:N (double-click a row of its list)."),
+                       "type:TEXT (into the open dialog), key:Return or key:Escape (pressed there), "
+                       "row:N (double-click a row of its list)."),
         QStringLiteral("steps"));
     parser.addOption(steps);
     parser.addPositionalArgument(QStringLiteral("drawing"),

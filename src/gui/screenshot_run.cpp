@@ -89,6 +89,14 @@ void RunStep(CMainFrame& frame, const ScreenshotStep& step) {
                 QApplication::sendEvent(field, &key);
             }
             break;
+        case Kind::Key:
+            if (QWidget* field = QApplication::focusWidget()) {
+                const bool enter = step.text == "Return";
+                QKeyEvent key(QEvent::KeyPress, enter ? Qt::Key_Return : Qt::Key_Escape,
+                              Qt::NoModifier, enter ? QStringLiteral("\r") : QStringLiteral("\x1b"));
+                QApplication::sendEvent(field, &key);
+            }
+            break;
         case Kind::OpenRow: {
             QWidget* dialog = QApplication::activeModalWidget();
             auto* list = dialog != nullptr ? dialog->findChild<QAbstractItemView*>() : nullptr;
