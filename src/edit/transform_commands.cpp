@@ -208,7 +208,7 @@ bool TransformSelection(CZorader_ezDoc& doc, const ShapeTransform& transform, bo
     // points and normals change, so only they are kept: a million copies of whole
     // shapes, names and texts included, would cost more than turning them.
     struct Change {
-        CShape* shape;
+        CShape* shape = nullptr;
         std::array<Float3, 4> points;
         std::array<Float3, 4> normals;
     };
