@@ -409,13 +409,7 @@ bool MakeRectangle(CZorader_ezDoc& doc, const Double3& a, const Double3& b) {
         }
     }
     doc.m_current.m_nType = SHAPE_NONE;
-    editState = EDIT_IDLE;
-    stepPending = 0;
-    rubberBand = 0;
-    basePointSet = 0;
-    CurrentPlatform().SetPrompt(kPromptNone);
-    g_displayListValid = 0;
-    CurrentPlatform().InvalidateView();
+    ReturnToIdle();
     return true;
 }
 
