@@ -13,18 +13,23 @@ CShape& CZorader_ezDoc::AddCurrentShape() {
     for (uint32_t& word : shape.m_reserved) {
         word = 0;
     }
-    if (m_history.Recording()) {
+    if (!m_building && m_history.Recording()) {
         m_history.RecordInserted({m_shapes.size() - 1, 1});
     }
     m_modified = true;
     return shape;
 }
 
+void CZorader_ezDoc::SetBuilding(bool building) {
+    m_building = building;
+    m_shapes.SetJournalled(!building);
+}
+
 CShape& CZorader_ezDoc::AppendShape(std::unique_ptr<CShape> shape) { return AppendShape(*shape); }
 
 CShape& CZorader_ezDoc::AppendShape(const CShape& shape) {
     CShape& appended = m_shapes.Append(shape);
-    if (m_history.Recording()) {
+    if (!m_building && m_history.Recording()) {
         m_history.RecordInserted({m_shapes.size() - 1, 1});
     }
     return appended;

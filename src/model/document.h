@@ -47,6 +47,11 @@ public:
     // Appends a copy of the template (reserved words zeroed) and marks the drawing
     // modified. The caller invalidates the view.
     CShape& AddCurrentShape();
+    // While a drawing is built whole before anyone sees or edits it (an imported file,
+    // which replaces the open drawing only once it has been read to its end), the
+    // shapes appended keep no undo record and the list no journal: both would only be
+    // thrown away. Readers of the list start again from the whole list afterwards.
+    void SetBuilding(bool building);
     // Appends a shape as it is, with no change to the modified flag (file loading).
     CShape& AppendShape(std::unique_ptr<CShape> shape);
     CShape& AppendShape(const CShape& shape);
@@ -152,6 +157,7 @@ private:
     mutable ShapeIndex m_pickIndex;
     std::string m_currentLayer = kDefaultCurrentLayer;
     bool m_modified = false;
+    bool m_building = false;
     std::string m_pathName;
     UndoHistory m_history;
 };

@@ -142,7 +142,15 @@ void ShapeList::NewEpoch() {
     m_journal.clear();
 }
 
+void ShapeList::SetJournalled(bool journalled) {
+    m_journalled = journalled;
+    NewEpoch();
+}
+
 void ShapeList::Record(uint32_t slot, ShapeChange::Kind kind) {
+    if (!m_journalled) {
+        return;
+    }
     if (m_journal.size() >= std::max(kMinJournal, m_order.size() / 4)) {
         // Readers would do better to start again from the whole list.
         NewEpoch();

@@ -234,6 +234,11 @@ class ShapeList {
     // Epoch numbers are unique across all lists of the program.
     uint64_t Epoch() const { return m_epoch; }
     const BigVector<ShapeChange>& Journal() const { return m_journal; }
+    // A list built whole before anyone reads it (an import) keeps no journal meanwhile:
+    // every entry would be thrown away. Switching it off or on begins a new epoch, so
+    // a reader starts again from the whole list. The switch belongs to the list: a
+    // list moved into another leaves it behind.
+    void SetJournalled(bool journalled);
 
     // ---- layers ----
     // A small number for the shape's layer name, the same for every shape on that
@@ -265,6 +270,7 @@ class ShapeList {
     std::vector<uint32_t> m_freeSlots;
     BigVector<ShapeChange> m_journal;
     uint64_t m_epoch = 0;
+    bool m_journalled = true;
     // Numbers the blocks: detached shapes of blocks given back are not released again.
     uint64_t m_storage = 0;
     size_t m_detached = 0;

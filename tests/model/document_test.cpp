@@ -47,6 +47,37 @@ TEST_F(DocumentTest, AddCurrentShapeCopiesTemplateZeroesReservedAndMarksModified
     EXPECT_EQ(doc.m_current.m_reserved[3], 0xDEADBEEFu);
 }
 
+// An imported drawing is built whole in a document of its own: its shapes keep no undo
+// record and its list no journal, and readers of the list must start again from the
+// whole list both when the building begins and when it ends.
+TEST_F(DocumentTest, ADrawingBeingBuiltKeepsNoHistoryAndItsReadersStartAgain) {
+    AddLine("A", 0);
+    const size_t historyBytes = doc.History().Bytes();
+    const uint64_t before = doc.m_shapes.Epoch();
+    doc.SetBuilding(true);
+    const uint64_t building = doc.m_shapes.Epoch();
+    EXPECT_NE(building, before);
+    for (int i = 1; i <= 3; ++i) {
+        AddLine("A", static_cast<float>(i));
+    }
+    EXPECT_EQ(doc.m_shapes.size(), 4u);
+    EXPECT_TRUE(doc.m_shapes.Journal().empty());
+    EXPECT_EQ(doc.m_shapes.Epoch(), building);
+    EXPECT_EQ(doc.History().Bytes(), historyBytes);
+    doc.SetBuilding(false);
+    EXPECT_NE(doc.m_shapes.Epoch(), building);
+    AddLine("A", 9);
+    EXPECT_EQ(doc.m_shapes.Journal().size(), 1u);
+    EXPECT_GT(doc.History().Bytes(), historyBytes);
+    // A list moved out of a document being built takes the journal of its new home.
+    CZorader_ezDoc target;
+    doc.SetBuilding(true);
+    target.ReplaceShapes(std::move(doc.m_shapes));
+    target.m_current = doc.m_current;
+    target.AddCurrentShape();
+    EXPECT_EQ(target.m_shapes.Journal().size(), 1u);
+}
+
 TEST_F(DocumentTest, ShapesStayInInsertionOrderAndReferencesSurviveRemoval) {
     CShape& a = AddLine("0", 1);
     CShape& b = AddLine("0", 2);
