@@ -49,12 +49,16 @@ EntityKind KindOf(std::string_view name) {
         }
         return KIND_OTHER;
     }
-    for (const char c : name) {
-        if (c == '\0') {
+    // The key is built here rather than by NameKey, in the same pass that refuses a
+    // zero byte: this runs once for every entity of a file.
+    uint64_t key = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c == 0) {
             return KIND_OTHER;
         }
+        key |= uint64_t{c} << (8 * i);
     }
-    const uint64_t key = NameKey(name);
     for (const Entry& e : kKinds) {
         if (e.key == key) {
             return e.kind;
@@ -473,6 +477,10 @@ void EntityReader::AddLine(PrimitiveOutput& out, const Double3& a, const Double3
 
 void EntityReader::AddArc(PrimitiveOutput& out, const Affine& ocs, const Double3& centre,
                           double radius, double start, double end, bool full) {
+    const bool upright = IsUpright(ocs);
+    if (upright && out.AddUprightArc(m_layer, m_colour, centre, radius, start, end, full)) {
+        return;
+    }
     Primitive& item = Start(PrimitiveKind::Arc);
     item.p[0] = ocs.Apply(centre);
     item.p[1] = radius * ocs.X;
@@ -481,7 +489,7 @@ void EntityReader::AddArc(PrimitiveOutput& out, const Affine& ocs, const Double3
     item.values[1] = end;
     item.values[2] = radius;
     item.fullCircle = full;
-    item.upright = IsUpright(ocs);
+    item.upright = upright;
     out.Add(item);
 }
 
@@ -681,6 +689,9 @@ void EntityReader::Finish(PrimitiveOutput& out) {
 }
 
 void EntityReader::FinishLine(PrimitiveOutput& out) {
+    if (m_thickness == 0.0 && out.AddPlainLine(m_layer, m_colour, m_corner[0], m_corner[1])) {
+        return;
+    }
     Double3 rise;
     if (m_thickness != 0.0) {
         Double3 e = m_extrusion;

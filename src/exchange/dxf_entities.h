@@ -87,6 +87,19 @@ class PrimitiveOutput {
   public:
     virtual ~PrimitiveOutput() = default;
     virtual void Add(const Primitive& item) = 0;
+    // A LINE without thickness, and a CIRCLE or ARC in the world's own plane, are
+    // most of a large file: an output that makes shapes at once takes them straight
+    // from the entity's groups, with no primitive between, and says true. One that
+    // keeps primitives says false and is given the primitive.
+    virtual bool AddPlainLine(uint32_t /*layer*/, const ColourSpec& /*colour*/,
+                              const Double3& /*start*/, const Double3& /*end*/) {
+        return false;
+    }
+    virtual bool AddUprightArc(uint32_t /*layer*/, const ColourSpec& /*colour*/,
+                               const Double3& /*centre*/, double /*radius*/, double /*start*/,
+                               double /*end*/, bool /*full*/) {
+        return false;
+    }
 };
 
 struct EntityContext {

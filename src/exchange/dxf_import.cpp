@@ -46,6 +46,10 @@ bool Fits(double v) {
 bool Fits(const Double3& p) {
     return Fits(p.x) && Fits(p.y) && Fits(p.z);
 }
+// Within half a float's range: the difference of two such values fits a float.
+bool FitsHalf(double v) {
+    return std::fabs(v) <= 0.5 * std::numeric_limits<float>::max();
+}
 
 // A colour number as a shape's plain colour: the few colours the drawing has always
 // given its imported shapes.
@@ -214,10 +218,10 @@ class ShapeMaker final : public dxf::PrimitiveSink {
     }
 
     // The layer and colour of a primitive where it is placed.
-    void Resolve(const Primitive& item, const Placement& at, uint32_t& layer,
-                 std::array<float, 3>& rgb) {
-        layer = at.inBlock && item.layer == 0 ? at.layer : item.layer;
-        ColourSpec colour = item.colour;
+    void Resolve(uint32_t itemLayer, const ColourSpec& itemColour, const Placement& at,
+                 uint32_t& layer, std::array<float, 3>& rgb) {
+        layer = at.inBlock && itemLayer == 0 ? at.layer : itemLayer;
+        ColourSpec colour = itemColour;
         uint32_t colourLayer = layer;
         if (colour.rgb < 0 && colour.number == 0 && at.inBlock) {
             colour = at.colour;
@@ -247,6 +251,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         if (!Fits(m_originX) || !Fits(m_originY)) {
             m_originX = m_originY = 0.0;
         }
+        m_originHalf = FitsHalf(m_originX) && FitsHalf(m_originY);
         m_summary.originX = m_originX;
         m_summary.originY = m_originY;
         m_originSet = true;
@@ -279,12 +284,15 @@ class ShapeMaker final : public dxf::PrimitiveSink {
                 SetOrigin(points[0]);
             }
         }
-        // Values beyond a float, before the origin is taken off or after.
+        // Values beyond a float, before the origin is taken off or after. A point and
+        // an origin both within half the range cannot differ by more than the whole:
+        // nearly every point needs only that first look.
         std::array<Double3, N> stored;
         for (size_t i = 0; i < N; ++i) {
             const Double3& p = points[i];
             stored[i] = {p.x - m_originX, p.y - m_originY, p.z};
-            fits = fits && Fits(stored[i]) && Fits(p);
+            fits = fits && ((m_originHalf && FitsHalf(p.x) && FitsHalf(p.y) && Fits(p.z)) ||
+                            (Fits(stored[i]) && Fits(p)));
         }
         if (!fits) {
             ++m_report.outOfRange;
@@ -369,15 +377,38 @@ class ShapeMaker final : public dxf::PrimitiveSink {
     }
 
     size_t EmitLine(const Primitive& item, const Placement& at) {
-        const Double3 start = at.plain ? item.p[0] : at.transform.Apply(item.p[0]);
-        const Double3 end = at.plain ? item.p[1] : at.transform.Apply(item.p[1]);
-        if (!LongEnough(end - start, item.oneUnitRule)) {
+        return EmitLine(item.layer, item.colour, item.p[0], item.p[1], item.p[2], item.oneUnitRule,
+                        at);
+    }
+
+    // A line of model space with no rise, most of a large file: only what such a line
+    // needs.
+    size_t EmitPlainLine(uint32_t itemLayer, const ColourSpec& colour, const Double3& start,
+                         const Double3& end, const Placement& at) {
+        if (!at.plain) {
+            return EmitLine(itemLayer, colour, start, end, Double3{}, true, at);
+        }
+        if (!LongEnough(end - start, true)) {
             return 0;
         }
         uint32_t layer;
         std::array<float, 3> rgb{};
-        Resolve(item, at, layer, rgb);
-        const Double3& rawRise = item.p[2];
+        Resolve(itemLayer, colour, at, layer, rgb);
+        return Make(SHAPE_LINE, layer, rgb, std::array{start, end});
+    }
+
+    // A line, or the face that a rise (thickness) makes of it.
+    size_t EmitLine(uint32_t itemLayer, const ColourSpec& colour, const Double3& a,
+                    const Double3& b, const Double3& rawRise, bool oneUnitRule,
+                    const Placement& at) {
+        const Double3 start = at.plain ? a : at.transform.Apply(a);
+        const Double3 end = at.plain ? b : at.transform.Apply(b);
+        if (!LongEnough(end - start, oneUnitRule)) {
+            return 0;
+        }
+        uint32_t layer;
+        std::array<float, 3> rgb{};
+        Resolve(itemLayer, colour, at, layer, rgb);
         if (rawRise.x == 0.0 && rawRise.y == 0.0 && rawRise.z == 0.0) {
             return Make(SHAPE_LINE, layer, rgb, std::array{start, end});
         }
@@ -403,29 +434,45 @@ class ShapeMaker final : public dxf::PrimitiveSink {
         }
         uint32_t layer;
         std::array<float, 3> rgb{};
-        Resolve(item, at, layer, rgb);
+        Resolve(item.layer, item.colour, at, layer, rgb);
         const Float3 normal = UnitNormal(ToFloat(c[0] - c[1]), ToFloat(c[1] - c[2]));
         return Make(SHAPE_FACE, layer, rgb, std::array{c[0], c[1], c[2], c[3]}, nullptr, &normal);
     }
 
-    size_t EmitArc(const Primitive& item, const Placement& at) {
+    // Whether a circle or arc in the world's own plane is kept as read where it is
+    // placed, its sizes scaled: exactly what the file says.
+    static bool KeepsUpright(const Placement& at) {
+        return at.plain || at.transform.IsPlainScale();
+    }
+
+    // A circle or arc that KeepsUpright(at) places, with its centre in the world.
+    size_t EmitUprightArc(uint32_t itemLayer, const ColourSpec& colour, const Double3& point,
+                          double radius, double start, double end, bool full,
+                          const Placement& at) {
         uint32_t layer;
         std::array<float, 3> rgb{};
-        Resolve(item, at, layer, rgb);
-        const Double3 centre = at.plain ? item.p[0] : at.transform.Apply(item.p[0]);
+        Resolve(itemLayer, colour, at, layer, rgb);
+        const Double3 centre = at.plain ? point : at.transform.Apply(point);
+        const double scale = at.plain ? 1.0 : at.transform.X.x;
+        if (full) {
+            const Double3 size{radius * scale, 0.0, 0.0};
+            return Make(SHAPE_CIRCLE, layer, rgb, std::array{centre}, &size);
+        }
+        const Double3 arc{radius * scale, start, end};
+        return Make(SHAPE_ARC, layer, rgb, std::array{centre}, &arc);
+    }
+
+    size_t EmitArc(const Primitive& item, const Placement& at) {
         double start = item.values[0];
         double end = item.values[1];
-        if (item.upright && (at.plain || at.transform.IsPlainScale())) {
-            // Kept as read, the sizes scaled: exactly what the file says.
-            const double scale = at.plain ? 1.0 : at.transform.X.x;
-            const double radius = item.values[2] * scale;
-            if (item.fullCircle) {
-                const Double3 size{radius, 0.0, 0.0};
-                return Make(SHAPE_CIRCLE, layer, rgb, std::array{centre}, &size);
-            }
-            const Double3 arc{radius, start, end};
-            return Make(SHAPE_ARC, layer, rgb, std::array{centre}, &arc);
+        if (item.upright && KeepsUpright(at)) {
+            return EmitUprightArc(item.layer, item.colour, item.p[0], item.values[2], start, end,
+                                  item.fullCircle, at);
         }
+        uint32_t layer;
+        std::array<float, 3> rgb{};
+        Resolve(item.layer, item.colour, at, layer, rgb);
+        const Double3 centre = at.plain ? item.p[0] : at.transform.Apply(item.p[0]);
         const Double3 u = at.plain ? item.p[1] : at.transform.Direction(item.p[1]);
         const Double3 v = at.plain ? item.p[2] : at.transform.Direction(item.p[2]);
         const double lu = dxf::Length(u);
@@ -480,7 +527,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
     size_t EmitText(const Primitive& item, const Placement& at) {
         uint32_t layer;
         std::array<float, 3> rgb{};
-        Resolve(item, at, layer, rgb);
+        Resolve(item.layer, item.colour, at, layer, rgb);
         m_report.lostCharacters += static_cast<uint64_t>(std::max(0, item.lost));
         const std::string& text = item.text != nullptr ? *item.text : m_noText;
         Double3 point = at.plain ? item.p[0] : at.transform.Apply(item.p[0]);
@@ -521,6 +568,7 @@ class ShapeMaker final : public dxf::PrimitiveSink {
     const dxf::LayerNames& m_layers;
     bool m_nearFirstPoint;
     bool m_originSet = false;
+    bool m_originHalf = true;  // the origin lies within half a float's range
     double m_originX = 0.0;
     double m_originY = 0.0;
     std::unordered_map<std::string, LayerRecord> m_records;
@@ -552,7 +600,7 @@ class ModelSpace final : public dxf::PrimitiveOutput {
                 }
                 break;
             case PrimitiveKind::Line:
-                m_maker.EmitLine(item, m_top);  // most of a large file
+                m_maker.EmitLine(item, m_top);
                 break;
             case PrimitiveKind::Arc: {
                 // An ellipse (or a circle seen slanted) becomes many lines.
@@ -566,6 +614,23 @@ class ModelSpace final : public dxf::PrimitiveOutput {
                 m_maker.Emit(item, m_top);
                 break;
         }
+    }
+
+    bool AddPlainLine(uint32_t layer, const ColourSpec& colour, const Double3& start,
+                      const Double3& end) override {
+        m_maker.EmitPlainLine(layer, colour, start, end, m_top);
+        return true;
+    }
+
+    bool AddUprightArc(uint32_t layer, const ColourSpec& colour, const Double3& centre,
+                       double radius, double start, double end, bool full) override {
+        if (!ShapeMaker::KeepsUpright(m_top)) {
+            return false;
+        }
+        // As the entity's own coordinate system would place it: with no negative zero.
+        const Double3 point{centre.x + 0.0, centre.y + 0.0, centre.z + 0.0};
+        m_maker.EmitUprightArc(layer, colour, point, radius, start, end, full, m_top);
+        return true;
     }
 
   private:
@@ -1089,6 +1154,7 @@ DxfImportResult ImportDxfLines(CZorader_ezDoc& doc, DxfLineReader& lines, const 
     // The file is read into a drawing of its own and replaces the open one only once it
     // has been read to its end: a file that fails part-way changes nothing.
     CZorader_ezDoc imported;
+    imported.SetBuilding(true);
     imported.m_current = doc.m_current;
     const LayerTable layers = SaveLayerTable();
     g_layerCount = 0;
@@ -1115,6 +1181,7 @@ DxfImportResult ImportDxfLines(CZorader_ezDoc& doc, DxfLineReader& lines, const 
     // as a whole, and what follows the drawing list (the pick index, the wireframe)
     // starts from them afresh.
     const auto [movedX, movedY] = RecentreImportedShapes(imported, summary);
+    imported.SetBuilding(false);
     doc.ReplaceShapes(std::move(imported.m_shapes));
     doc.m_current = imported.m_current;
     doc.m_current.m_nType = SHAPE_NONE;

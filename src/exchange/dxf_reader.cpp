@@ -152,7 +152,7 @@ double detail::ParseDxfRealInFull(std::string_view text) {
     return negative ? -value : value;
 }
 
-int ParseDxfInteger(std::string_view text) {
+int detail::ParseDxfIntegerInFull(std::string_view text) {
     text = SkipSpace(text);
     bool negative = false;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {

@@ -215,8 +215,26 @@ inline double ParseDxfReal(std::string_view text) {
     return detail::ParsePlainReal(text, value) ? value : detail::ParseDxfRealInFull(text);
 }
 
+namespace detail {
+int ParseDxfIntegerInFull(std::string_view text);
+}  // namespace detail
+
 // A whole number as the C conversion reads it; nothing usable gives 0. Saturates at the
 // limits of int.
-int ParseDxfInteger(std::string_view text);
+inline int ParseDxfInteger(std::string_view text) {
+    // Most are a few digits alone (a colour, a flag), read here without a call.
+    if (text.empty() || text.size() > 9) {
+        return detail::ParseDxfIntegerInFull(text);
+    }
+    int value = 0;
+    for (const char c : text) {
+        const auto digit = static_cast<unsigned>(c - '0');
+        if (digit > 9) {
+            return detail::ParseDxfIntegerInFull(text);
+        }
+        value = value * 10 + static_cast<int>(digit);
+    }
+    return value;
+}
 
 }  // namespace marquetta

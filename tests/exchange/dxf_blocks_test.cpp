@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "app/program_defaults.h"
@@ -291,6 +292,47 @@ TEST_F(DxfBlocksTest, HostileValuesNeverReachTheDrawing) {
                                 std::isfinite(points[i].z));
                 }
             }
+        }
+    }
+}
+
+// Plain lines, circles and arcs of model space go straight to shapes; inside a block
+// they go through the block's primitives. Both ways must make the very same shapes.
+TEST_F(DxfBlocksTest, ModelSpaceAndABlockPlacedAsDefinedMakeTheSameShapes) {
+    const std::string entities =
+        "0\nLINE\n8\nA\n62\n1\n10\n-3.5\n20\n2\n30\n1\n11\n40\n21\n-7\n31\n0\n"
+        "0\nLINE\n8\nB\n10\n0\n20\n0\n11\n0.5\n21\n0.5\n"              // too short
+        "0\nLINE\n8\nA\n39\n20\n10\n0\n20\n0\n11\n10\n21\n0\n"          // a wall
+        "0\nCIRCLE\n8\nB\n62\n5\n10\n-0.0\n20\n12.25\n30\n3\n40\n4\n"
+        "0\nARC\n8\nA\n10\n7\n20\n-1\n40\n2.5\n50\n300\n51\n30\n"        // across 0°
+        "0\nARC\n8\nB\n10\n7\n20\n-1\n40\n2.5\n50\n10\n51\n80\n230\n-1\n"  // below
+        "0\nCIRCLE\n8\nA\n62\n3\n10\n1e300\n20\n0\n40\n1\n";  // at x 0: no float holds it
+    const std::string layers = "0\nLAYER\n2\nA\n70\n0\n62\n4\n0\nLAYER\n2\nB\n70\n0\n62\n6\n";
+    // In inches the short line is long enough.
+    for (const auto& [units, shapes] : {std::pair{"", 6u}, std::pair{"9\n$INSUNITS\n70\n1\n", 7u}}) {
+        SCOPED_TRACE(shapes);
+        Read(Drawing(entities, "", layers, units));
+        std::vector<CShape> direct;
+        for (const auto& shape : doc.m_shapes) {
+            direct.push_back(*shape);
+        }
+        Read(Drawing("0\nINSERT\n8\nA\n2\nK\n10\n0\n20\n0\n", Block("K", entities), layers,
+                     units));
+        ASSERT_EQ(doc.m_shapes.size(), direct.size());
+        ASSERT_EQ(direct.size(), shapes);
+        size_t i = 0;
+        for (const auto& shape : doc.m_shapes) {
+            SCOPED_TRACE(i);
+            const CShape& expected = direct[i++];
+            EXPECT_EQ(shape->m_nType, expected.m_nType);
+            EXPECT_EQ(shape->m_strLayer, expected.m_strLayer);
+            EXPECT_EQ(0, std::memcmp(shape->m_attr, expected.m_attr, sizeof expected.m_attr));
+            // Bit for bit: a negative zero where the other has none shows too.
+            const bool face = expected.m_nType == SHAPE_FACE;
+            const size_t points = face ? 4 : 2;
+            EXPECT_EQ(0, std::memcmp(shape->m_pt, expected.m_pt, points * sizeof(Float3)));
+            EXPECT_EQ(0, std::memcmp(shape->m_normal, expected.m_normal,
+                                     face ? sizeof expected.m_normal : 0));
         }
     }
 }
